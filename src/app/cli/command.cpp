@@ -1,0 +1,14 @@
+#include "app/cli/command.h"
+
+namespace orv::cli {
+
+std::vector<CliCommand> AllCommands() {
+    std::vector<CliCommand> all;
+    for (auto group : {ReceptionCommands, FecCommands, DisplayCommands, FileCommands, NetCommands, ToolCommands}) {
+        auto cmds = group();
+        all.insert(all.end(), cmds.begin(), cmds.end());
+    }
+    return all;
+}
+
+}  // namespace orv::cli

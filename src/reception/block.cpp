@@ -1,0 +1,38 @@
+#include "reception/block.h"
+
+#include "reception/crcc.h"
+
+namespace orv {
+
+bool CrccPasses(ConstBytes block514) {
+    return Crcc(block514.first(kTelemetryBytes)) == ReceivedCrcc(block514);
+}
+
+int EventNumber(ConstBytes block) {
+    int value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const char c = static_cast<char>(block[kEventNumberAddress + i]);
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else return 0;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+void WriteFailedCrccStamp(std::span<std::uint8_t> block) {
+    if (IsStandard(block, 'A') || IsStandard(block, 'E')) {
+        block[466] = 'P';
+        block[467] = '3';
+        block[468] = 'D';
+        block[469] = block[512];
+        block[470] = block[513];
+    } else if (SecondChar(block) == ' ' && TextCopyIndex(BlockId(block)) >= 0) {
+        block[510] = block[512];
+        block[511] = block[513];
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,184 @@
+#include "reception/receiver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace orv {
+
+bool BlockQualifiesForLog(const Station& station, std::span<const std::uint8_t> block) {
+    const auto& r = station.receiver;
+    const bool crccAccepted = r.crccLabel == "OK" || !station.logging.useCrcc || r.blockLength == 512;
+    const bool kindAccepted = IsStandard(block, 'A') || !station.logging.aOnly;
+    return crccAccepted && kindAccepted;
+}
+
+void BlockReceiver::RestartAtSync() {
+    station_.receiver.position = 0;
+    station_.receiver.newBlock = true;
+}
+
+void BlockReceiver::ReceiveFecBlock(std::span<const std::uint8_t, kFullBlockBytes> block) {
+    station_.receiver.fecDelivery = true;
+    ReceiveBlockBytes(block);
+    // The flag belongs to this one call: if the bytes did not complete a block it must not
+    // mark a later serial block as FEC-delivered.
+    station_.receiver.fecDelivery = false;
+}
+
+void BlockReceiver::RelaySent() {
+    station_.receiver.now = clock_.Now();
+    station_.receiver.lastTime = station_.receiver.now;
+}
+
+void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
+    auto& r = station_.receiver;
+    auto& stores = station_.stores;
+    const auto& flags = station_.flags;
+    const int L = r.blockLength;
+    const int n = static_cast<int>(bytes.size());
+
+    // 1. Restart after a pause of two whole clock seconds, or at a network sync marker.
+    if (!flags.networkInputActive) {
+        r.now = clock_.Now();
+        if (r.now - r.lastTime >= 2) {
+            r.position = 0;
+            r.newBlock = true;
+        }
+    } else if (r.networkNewBlock) {
+        r.position = 0;
+        r.networkNewBlock = false;
+    }
+    // 2.
+    if (r.position != 0) r.newBlock = false;
+    // 3.
+    if (r.position >= 0 && r.position < L - 1) {
+        r.crccLabel = "---";
+        hooks_.ShowCrccStatus(r.crccLabel);
+    }
+    // 4.
+    if (r.position > 50 && hooks_.UdpRelayOn()) hooks_.ClearRelayStatus();
+
+    // 5. Store the bytes that fit into the block; the rest of the call is dropped.
+    if (r.position >= 0 && r.position < L) {
+        const int start = r.position;
+        const int count = std::min(n, L - start);
+        for (int p = start; p < start + count && p <= 1; ++p) {
+            const char c = static_cast<char>(bytes[static_cast<std::size_t>(p - start)] & 0x7F);
+            if (p == 0) {
+                r.blockId = c;
+                hooks_.ShowBlockId(c);
+            } else {
+                r.secondChar = c;
+            }
+        }
+        const auto* src = bytes.data();
+        const auto len = static_cast<std::size_t>(count);
+        std::memcpy(stores.current.data() + start, src, len);
+        switch (r.blockId) {
+            case 'A':
+                std::memcpy(stores.lastA.data() + start, src, len);
+                if (!flags.eventsMode) std::memcpy(stores.display.data() + start, src, len);
+                break;
+            case 'E':
+                std::memcpy(stores.lastE.data() + start, src, len);
+                hooks_.EnableEvents();
+                if (flags.eventsMode) std::memcpy(stores.display.data() + start, src, len);
+                break;
+            case 'D':
+                std::memcpy(stores.display.data() + start, src, len);
+                break;
+            default:
+                break;
+        }
+    }
+
+    // 6. Real-time relay: exactly the bytes of this call, as they came.
+    if (hooks_.RelayHasClients() && hooks_.RelayRealTime()) {
+        hooks_.RelayChunk(bytes, r.newBlock);
+        RelaySent();
+    }
+
+    // 7, 8. A call that carries the block's last byte completes the block even when more bytes
+    // follow in the same call; those are dropped like any overflow.
+    const int before = r.position;
+    r.position += n;
+    if (r.position > L) {
+        if (before >= L) return;
+        r.position = L;
+    }
+    // 9.
+    r.lastTime = r.now;
+    hooks_.ShowByteCount(std::to_string(r.position));
+    // 10.
+    if (r.position < L) return;
+    CompleteBlock();
+}
+
+void BlockReceiver::CompleteBlock() {
+    auto& r = station_.receiver;
+    auto& stores = station_.stores;
+    auto& flags = station_.flags;
+    auto& cur = stores.current;
+    const int L = r.blockLength;
+
+    // 10.1 Judge the block.
+    if (L == 514) {
+        if (CrccPasses(cur)) {
+            r.crccLabel = "OK";
+            flags.crccStatus = true;
+            if (flags.networkInputActive) hooks_.ShowRelayMode(hooks_.RelayRealTime());
+        } else {
+            r.crccLabel = "FAIL";
+            flags.crccStatus = false;
+            cur[0] |= kFailedMark;
+        }
+    } else {
+        r.crccLabel = "NA";
+        cur[0] |= kFailedMark;
+        cur[1] |= kFailedMark;
+    }
+    hooks_.ShowCrccStatus(r.crccLabel);
+
+    // 10.2 Text copies.
+    if (flags.crccStatus || flags.showCrccFailedData) {
+        const int index = TextCopyIndex(BlockId(cur));
+        if (index >= 0) std::memcpy(stores.text[static_cast<std::size_t>(index)].data(), cur.data(), kTelemetryBytes);
+    }
+    // 10.3 Event pointer.
+    if (r.blockId == 'A' && r.secondChar == ' ' && flags.crccStatus) r.eventPointer = EventPointer(cur);
+    // 10.4 Text view.
+    const std::span<const std::uint8_t, kTelemetryBytes> telemetry(cur.data(), kTelemetryBytes);
+    if (flags.selection == TextSelection::Raw) hooks_.ShowTextBlock(telemetry);
+    // 10.5, 10.6 Logging.
+    if (station_.logging.logging) {
+        if (!flags.crccStatus && L == 514) WriteFailedCrccStamp(cur);
+        if (BlockQualifiesForLog(station_, cur)) {
+            if (IsStandard(cur, 'E')) r.eventNumber = EventNumber(cur);
+            hooks_.AppendToLog(telemetry);
+        }
+    }
+    // 10.7 Dispatch by block ID.
+    const char letter = SelectionLetter(flags.selection);
+    const bool dispatch = r.blockId == 'D' || (r.blockId == 'A' && flags.selection == TextSelection::Raw) ||
+                          (TextCopyIndex(r.blockId) >= 0 && r.blockId == letter) ||
+                          (r.blockId == 'E' && flags.eventsMode);
+    if (dispatch) hooks_.DispatchBlock();
+    // 10.8 Full-block relay.
+    if (hooks_.RelayHasClients() && !hooks_.RelayRealTime()) {
+        hooks_.RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes>(cur));
+        RelaySent();
+    }
+    // 10.9 UDP relay.
+    if (hooks_.UdpRelayOn()) hooks_.RelayDatagram(std::span<const std::uint8_t>(cur.data(), static_cast<std::size_t>(L)));
+    // 10.10, 10.11 Byte counter.
+    if (flags.networkInputActive && !hooks_.RelayRealTime()) hooks_.ShowByteCount("FB");
+    if (r.fecDelivery) {
+        hooks_.ShowByteCount("FEC");
+        r.fecDelivery = false;
+    }
+    // 10.12
+    std::memcpy(stores.lastComplete.data(), cur.data(), kTelemetryBytes);
+}
+
+}  // namespace orv
