@@ -1,16 +1,37 @@
 // orv: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QTemporaryDir>
 #include <memory>
 
 #include "app/station/station_runtime.h"
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
+#include "ui/forms.h"
 #include "ui/torv1.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 #include "ui/user_messages.h"
+
+namespace {
+
+// Creates every window once, in the program's order, and keeps them until exit.
+struct Program {
+    explicit Program(orv::Forms& f)
+        : orv1(*f.store, *f.clock, *f.messages),
+          orv2(orv1.Scale()),
+          orv4(*f.store, orv1.station(), *f.clock, *f.messages) {
+        f.orv1 = &orv1;
+        f.orv2 = &orv2;
+        orv1.AttachRawWindow(&orv2);
+        f.orv4 = &orv4;
+        orv1.AttachSetup(&orv4);
+    }
+    orv::TOrv1 orv1;
+    orv::TOrv2 orv2;
+    orv::TOrv4 orv4;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(guide);
@@ -37,15 +58,13 @@ int main(int argc, char** argv) {
                                                       : std::make_unique<orv::QtSettingsStore>();
     orv::SystemClock clock;
     orv::QtUserMessages messages;
+    orv::Forms forms;
+    forms.store = store.get();
+    forms.clock = &clock;
+    forms.messages = &messages;
 
-    // The windows, created once in the program's order and kept until exit.
-    orv::TOrv1 orv1(*store, clock, messages);
-    if (parser.isSet(serialOption)) orv1.runtime().SetSerialOverride(parser.value(serialOption));
-    orv::TOrv2 orv2(orv1.Scale());
-    orv1.AttachRawWindow(&orv2);
-    orv::TOrv4 orv4(*store, orv1.station(), clock, messages);
-    orv1.AttachSetup(&orv4);
-
-    orv1.show();
+    Program program(forms);
+    if (parser.isSet(serialOption)) forms.orv1->runtime().SetSerialOverride(parser.value(serialOption));
+    forms.orv1->show();
     return QApplication::exec();
 }

@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "tools/raw_save.h"
 #include "ui/form_position.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
@@ -210,6 +211,17 @@ void TOrv1::BuildMenu() {
 void TOrv1::AttachRawWindow(TOrv2* orv2) {
     orv2_ = orv2;
     RestoreFormPosition(orv2_, store_, 2, 2400, 50);
+    connect(orv2_, &TOrv2::SaveRequested, this, &TOrv1::SaveRawBlock);
+}
+
+void TOrv1::SaveRawBlock(bool asData) {
+    const auto& s = station();
+    const auto choice = ChooseRawSave(s.flags.selection, s.stores.current, s.receiver.crccLabel, s.flags.replayOpened);
+    if (!choice) return;
+    const std::string error =
+        orv::SaveRawBlock(telemetryDir_.toStdString(), *choice, RawSaveSource(*choice, s.stores), !asData);
+    messages_.Beep();
+    if (!error.empty()) messages_.Inform(QString::fromStdString(error));
 }
 
 void TOrv1::AttachSetup(TOrv4* orv4) {

@@ -78,6 +78,8 @@ public:
     void ToggleShowFailedData();
     void DropFile(const QString& path);
     void OpenSerialPort();
+    // A click on the raw data window: save the block as data (.dat) or as text (.txt).
+    void SaveRawBlock(bool asData);
     // The Status window switches the clock form (Amsat Day or date and time).
     void SetClockForm(bool amsatDay);
     bool AmsatDayClockForm() const { return amsatDayForm_; }
