@@ -72,7 +72,7 @@ struct WindowInfo {
     std::string_view checkBox;      // the main window's check box that shows it
     std::string_view formHint;      // hint of the free surface
     int formNumber = 0;             // "FormN.Top" / "FormN.Left"
-    int defaultTop = 0;
+    int defaultTop = 0;             // defaults for those values, in their stored unit (twips)
     int defaultLeft = 0;
     bool hasRawMode = false;
 };
