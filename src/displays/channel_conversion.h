@@ -53,7 +53,7 @@ std::string ChannelValueText(float value, int address, bool raw);
 std::string TelemetryAddressText(int address);
 
 // The Amsat Day of a date given as year, month and day text, as decimal text. A text that is
-// not a whole number reads as 1970, 1 and 1 respectively; "error" when no day results.
+// not a whole number reads as year 1970, month 1 or day 1; "error" when no day results.
 std::string AmsatDayFromDateText(std::string_view year, std::string_view month, std::string_view day);
 
 // What a display window hands to the channel graph when a channel caption is clicked.

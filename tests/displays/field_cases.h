@@ -11,6 +11,15 @@
 
 namespace orv::test {
 
+// Short names for the colours in the case tables.
+inline constexpr auto Form = FieldColour::Form;
+inline constexpr auto Black = FieldColour::Black;
+inline constexpr auto Red = FieldColour::Red;
+inline constexpr auto Grey = FieldColour::Grey;
+inline constexpr auto Blue = FieldColour::Blue;
+inline constexpr auto Teal = FieldColour::Teal;
+inline constexpr auto Yellow = FieldColour::Yellow;
+
 struct ByteSet {
     int address;
     std::uint8_t value;

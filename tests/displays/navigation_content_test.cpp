@@ -9,12 +9,7 @@
 namespace orv {
 namespace {
 
-using test::ABlock;
-using test::FieldCase;
-using test::FindField;
-constexpr auto Form = FieldColour::Form;
-constexpr auto Red = FieldColour::Red;
-constexpr auto Black = FieldColour::Black;
+using namespace test;
 
 TEST(NavigationContentTest, EpuShownWhileOnOrRaw) {
     const std::initializer_list<test::ByteSet> bytes = {{0x181, 0x3C}, {0x183, 0xAA}, {0x102, 100}, {0x185, 200},

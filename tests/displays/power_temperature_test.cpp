@@ -10,15 +10,7 @@
 namespace orv {
 namespace {
 
-using test::ABlock;
-using test::FieldCase;
-using test::FindField;
-constexpr auto Form = FieldColour::Form;
-constexpr auto Red = FieldColour::Red;
-constexpr auto Black = FieldColour::Black;
-constexpr auto Blue = FieldColour::Blue;
-constexpr auto Teal = FieldColour::Teal;
-constexpr auto Yellow = FieldColour::Yellow;
+using namespace test;
 
 TEST(PowerContentTest, AnalogValuesAndOffVoltages) {
     const FieldCase cases[] = {

@@ -10,13 +10,7 @@
 namespace orv {
 namespace {
 
-using test::ABlock;
-using test::FieldCase;
-using test::FindField;
-constexpr auto Form = FieldColour::Form;
-constexpr auto Red = FieldColour::Red;
-constexpr auto Black = FieldColour::Black;
-constexpr auto Grey = FieldColour::Grey;
+using namespace test;
 
 TEST(StatusContentTest, AgcShownByReceiverAndTransmitterState) {
     const FieldCase cases[] = {
