@@ -58,6 +58,8 @@ public:
     virtual void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) {}
     // The display dispatch.
     virtual void DispatchBlock() {}
+    // The receiver has finished with a complete block (the last complete block store holds it).
+    virtual void BlockFinished() {}
 };
 
 class BlockReceiver {
