@@ -3,8 +3,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "files/channel_value.h"
-#include "files/number_format.h"
+#include "displays/number_text.h"
 #include "files/telemetry_number.h"
 
 namespace orv {
@@ -111,7 +110,7 @@ GraphOutcome GraphChannel(const TelemetryImage& image, const GraphInput& input, 
     for (std::uint64_t i = first; i <= last; ++i) {
         const Record rec = image.RecordAt(i);
         if (rec[0] != kPlainA) return Message(std::move(out), kNonABlocksText);
-        const float v = ChannelValue(rec[p], image.NextByte(i, p), address, raw);
+        const float v = ChannelConversion(rec[p], image.NextByte(i, p), address, raw);
         plot.values[static_cast<std::size_t>(i - first)] = v;
         if (v > maximum) maximum = v;
         if (v < minimum) minimum = v;

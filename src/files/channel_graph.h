@@ -6,17 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "displays/channel_conversion.h"
 #include "files/event_grid.h"
 #include "files/telemetry_image.h"
 
 namespace orv {
-
-// The channel a display window hands over when its caption is clicked.
-struct GraphRequest {
-    int address = 0;
-    std::string title;   // empty until the first click
-    std::string units;
-};
 
 // Start and stop block numbers (1-based; 0 = not yet set), shared by the graph and the export.
 struct BlockRange {
@@ -35,7 +29,7 @@ struct GraphInput {
     std::string startText;       // "Start Blk#:"
     std::string stopText;        // "Stop Blk#:"
     bool raw = false;            // channel case: "Raw" checked
-    GraphRequest request;        // channel case
+    GraphRequest request;        // channel case (empty title until a caption was clicked)
 };
 
 // Layout of the graph window, in layout pixels (at 96 pixels per inch).

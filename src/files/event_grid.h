@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orv {
+#include "displays/display_content.h"  // Rgb
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+namespace orv {
 
 inline constexpr Rgb kGridGrey{128, 128, 128};
 inline constexpr Rgb kGridNavy{0, 0, 128};
@@ -61,7 +58,10 @@ struct PicturePoint {
 struct PictureRect {
     int left = 0, top = 0, right = 0, bottom = 0;
     Rgb colour;
-    bool operator==(const PictureRect&) const = default;
+    bool operator==(const PictureRect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom && colour.r == o.colour.r &&
+               colour.g == o.colour.g && colour.b == o.colour.b;
+    }
 };
 
 struct EventGridPicture {

@@ -1,13 +1,15 @@
 #include "files/telemetry_export.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <fstream>
 #include <system_error>
 
-#include "files/channel_value.h"
-#include "files/number_format.h"
+#include "displays/channel_conversion.h"
+#include "displays/number_text.h"
 #include "files/telemetry_number.h"
-#include "reception/dates.h"
+#include "reception/settings_store.h"
 
 namespace orv {
 namespace {
@@ -88,35 +90,95 @@ ExportCheck PrepareExport(const ExportFields& fields, std::uint32_t total) {
     return check;
 }
 
-std::optional<long double> AmsatDayOfBlock(Record r) {
-    const std::uint8_t* t = r.data();
-    int year, month, day, hour, minute, second;
-    if (!ReadField(t + 36, 4, year) || !ReadField(t + 41, 2, month) || !ReadField(t + 44, 2, day) ||
-        !ReadField(t + 48, 2, hour) || !ReadField(t + 51, 2, minute) || !ReadField(t + 54, 2, second))
-        return std::nullopt;
-    // The Amsat Day and the day fraction are each held in single precision, then added.
-    const auto amsatDay = static_cast<float>(DayNumber(year, month, day) - kAmsatDayZero);
-    const auto fraction = static_cast<float>(hour / 24.0L + minute / 1440.0L + second / 86400.0L);
-    return static_cast<long double>(amsatDay) + static_cast<long double>(fraction);
+namespace {
+
+// The Amsat Day of the date text at bytes 36..45, or nothing when a field is not a number.
+std::optional<float> AmsatDayOfDate(const std::uint8_t* t) {
+    int year, month, day;
+    if (!ReadField(t + 36, 4, year) || !ReadField(t + 41, 2, month) || !ReadField(t + 44, 2, day)) return std::nullopt;
+    const auto text = [t](std::size_t at, std::size_t n) { return std::string_view(reinterpret_cast<const char*>(t + at), n); };
+    const std::string dayText = AmsatDayFromDateText(text(36, 4), text(41, 2), text(44, 2));
+    long long amsatDay = 0;
+    if (!ParseWholeNumber(dayText, amsatDay)) return std::nullopt;  // "error"
+    return static_cast<float>(amsatDay);
 }
 
-bool AppendExportLine(std::string& out, const TelemetryImage& image, std::uint64_t i, const ExportPlan& plan) {
-    const Record r = image.RecordAt(i);
-    const auto amsatDay = AmsatDayOfBlock(r);
-    if (!amsatDay) return false;
-    AppendUnsigned(out, i + 1);
-    out += ", ";
-    AppendFixedText(out, *amsatDay, 11, 5);
-    for (const ExportChannel& c : plan.channels) {
-        if (c.address < 0) continue;
-        const auto p = static_cast<std::size_t>(c.address);
-        const auto low = static_cast<std::uint8_t>(r[p] & c.mask);
-        const bool raw = c.mask == 255 ? plan.raw : true;
-        out += ", ";
-        AppendFixedText(out, ChannelValue(low, image.NextByte(i, p), c.address, raw), 6, 1);
+// The day fraction of the time text at bytes 48..55, held in single precision.
+std::optional<float> DayFraction(const std::uint8_t* t) {
+    int hour, minute, second;
+    if (!ReadField(t + 48, 2, hour) || !ReadField(t + 51, 2, minute) || !ReadField(t + 54, 2, second))
+        return std::nullopt;
+    return static_cast<float>(hour / 24.0L + minute / 1440.0L + second / 86400.0L);
+}
+
+// The text of one channel's values. A value depends only on the masked byte (and for a wheel
+// word on the byte after it), so each text is worked out once per run.
+class ChannelTexts {
+public:
+    ChannelTexts(const ExportChannel& channel, bool chosenRaw)
+        : address_(channel.address),
+          mask_(channel.mask),
+          raw_(channel.mask == 255 ? chosenRaw : true),
+          wide_(IsWheelWord(channel.address)),
+          texts_(wide_ ? 65536 : 256) {}
+
+    const std::string& Text(std::uint8_t byte, std::uint8_t next) {
+        const auto low = static_cast<std::uint8_t>(byte & mask_);
+        std::string& text = texts_[wide_ ? low + 256U * next : low];
+        if (text.empty()) text = FixedText(ChannelConversion(low, next, address_, raw_), 6, 1);
+        return text;
     }
-    out += "\r\n";
-    return true;
+    int Address() const { return address_; }
+
+private:
+    int address_;
+    long long mask_;
+    bool raw_;
+    bool wide_;
+    std::vector<std::string> texts_;
+};
+
+class LineWriter {
+public:
+    explicit LineWriter(const ExportPlan& plan) {
+        for (const ExportChannel& c : plan.channels)
+            if (c.address >= 0) channels_.emplace_back(c, plan.raw);
+    }
+
+    // Appends the line of record i, or returns false when its date or time is not numeric.
+    bool Append(std::string& out, const TelemetryImage& image, std::uint64_t i) {
+        const Record r = image.RecordAt(i);
+        if (std::memcmp(r.data() + 36, lastDate_, sizeof lastDate_) != 0) {
+            std::memcpy(lastDate_, r.data() + 36, sizeof lastDate_);
+            day_ = AmsatDayOfDate(r.data());
+        }
+        const auto fraction = DayFraction(r.data());
+        if (!day_ || !fraction) return false;
+        AppendUnsigned(out, i + 1);
+        out += ", ";
+        out += FixedText(static_cast<long double>(*day_) + static_cast<long double>(*fraction), 11, 5);
+        for (ChannelTexts& c : channels_) {
+            const auto p = static_cast<std::size_t>(c.Address());
+            out += ", ";
+            out += c.Text(r[p], image.NextByte(i, p));
+        }
+        out += "\r\n";
+        return true;
+    }
+
+private:
+    std::vector<ChannelTexts> channels_;
+    std::uint8_t lastDate_[10] = {0xFF};
+    std::optional<float> day_;
+};
+
+}  // namespace
+
+std::optional<long double> AmsatDayOfBlock(Record r) {
+    const auto day = AmsatDayOfDate(r.data());
+    const auto fraction = DayFraction(r.data());
+    if (!day || !fraction) return std::nullopt;
+    return static_cast<long double>(*day) + static_cast<long double>(*fraction);
 }
 
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
@@ -129,6 +191,7 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
         result.message = "Cannot create \"" + output.string() + "\".";
         return result;
     }
+    LineWriter lines(plan);
     std::string buffer = plan.header;
     buffer.reserve(kWriteChunk + 4096);
     const std::uint64_t total = image.BlockCount();
@@ -147,7 +210,7 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
             }
         }
         if (image.RecordAt(i)[0] != kPlainA) continue;
-        if (AppendExportLine(buffer, image, i, plan)) {
+        if (lines.Append(buffer, image, i)) {
             ++result.lines;
         } else {
             ++result.skippedTime;

@@ -63,9 +63,6 @@ std::string ExportHeader(const std::array<std::string, kExportChannels>& address
 // 41-42, day 44-45, hour 48-49, minute 51-52, second 54-55); nothing when a field is not a number.
 std::optional<long double> AmsatDayOfBlock(Record record);
 
-// One data line (with "\r\n") for record i, or nothing when its time text is not numeric.
-bool AppendExportLine(std::string& out, const TelemetryImage& image, std::uint64_t i, const ExportPlan& plan);
-
 struct ExportResult {
     bool written = false;
     std::uint64_t lines = 0;

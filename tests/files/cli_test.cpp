@@ -122,6 +122,10 @@ TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Stop Blk# is below Start Blk#!\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.png"));
+    // Translated: the channel as its display caption names it.
+    r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr '#140' --trans");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "-67.0");  // -69.72 everywhere: -69 and -70, stretched to -67 and -71
     test::WriteBytes(dir / "k.tlm", test::Concat(Log()));
     r = Cli(dir, "graph " + Q(dir / "k.tlm") + " --addr 300");
     EXPECT_EQ(r.exitCode, 1);

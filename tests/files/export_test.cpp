@@ -134,6 +134,16 @@ TEST(ExportFile, GoldenMasks) {
     test::ExpectGolden("export_masks.txt", ExportText(ExportLog(), f));
 }
 
+// Translated values go through the spacecraft calibration: a temperature, an omni solar angle
+// (arccos rule), a wheel speed, an address from #180 on, and one below #100. The mask keeps the
+// #140 channel in the second column raw.
+TEST(ExportFile, GoldenTranslated) {
+    ExportFields f = Fields({"#140", "#130", "#1C0", "#190", "100", "#140"}, "1", "99");
+    f.masks[5] = "#7F";
+    f.raw = false;
+    test::ExpectGolden("export_trans.txt", ExportText(ExportLog(), f));
+}
+
 TEST(ExportFile, LinesFollowTheRules) {
     // Mask #0F on 0xA7 gives 7.0; 448 raw is byte 448 + 256 x byte 449 and only its low byte is masked.
     const Block512 b = With(MakeABlock("2003-04-15  12:00:00"), {{0x1A7, 0xA7}, {448, 0x34}, {449, 0x12}});

@@ -140,6 +140,12 @@ TEST(GraphChannel, ChannelCaseTakesTheRequest) {
     out = GraphChannel(image, in, 1.0);
     ASSERT_TRUE(out.plot);
     EXPECT_EQ(out.plot->label13, "deg C");
+    // Translated: #140 is a temperature, -69.72 at 0 and 98.35 at 255 (0.65911 per step).
+    const TelemetryImage extremes = ChannelFile(0x140, {0, 255});
+    out = GraphChannel(extremes, in, 1.0);
+    ASSERT_TRUE(out.plot);
+    EXPECT_FLOAT_EQ(out.plot->values[0], -69.72F);
+    EXPECT_EQ(YLabels(*out.plot), (std::vector<std::string>{"101.0", "58.0", "15.0", "-28.0", "-71.0"}));
     in.request.title.clear();
     out = GraphChannel(image, in, 1.0);
     EXPECT_FALSE(out.plot);

@@ -8,6 +8,10 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "displays/navigation_content.h"
+#include "displays/power_content.h"
+#include "displays/status_content.h"
+#include "displays/temperature_content.h"
 #include "files/channel_graph.h"
 #include "files/graph_picture.h"
 #include "files/telemetry_export.h"
@@ -157,11 +161,18 @@ int RunExport(std::vector<std::string> args, int, char**) {
     return 0;
 }
 
-// The hint form of an address, "Telem. addr = #1A7/423", as the title of a translated graph.
-std::string AddressTitle(int address) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "Telem. addr = #%X/%d", address, address);
-    return buf;
+// The channel a display window's caption hands to the graph for this address, or, for an address
+// no caption names, one titled by the address.
+GraphRequest CaptionRequest(int address) {
+    Block514 block{};
+    block[0] = 'A';
+    block[1] = ' ';
+    const DisplayInput input{block, block, false, false};
+    for (const auto& fields : {StatusFields(input), PowerFields(input), TemperatureFields(input), NavigationFields(input)}) {
+        for (const DisplayField& f : fields)
+            if (f.info.graph && f.info.graph->address == address) return f.info.graph->Request();
+    }
+    return {address, "Telem. addr = " + TelemetryAddressText(address), ""};
 }
 
 int RunGraph(std::vector<std::string> args, int, char**) {
@@ -193,7 +204,7 @@ int RunGraph(std::vector<std::string> args, int, char**) {
         }
         input.fromChannel = true;
         input.raw = false;
-        input.request = GraphRequest{static_cast<int>(parsed), AddressTitle(static_cast<int>(parsed)), "Translated"};
+        input.request = CaptionRequest(static_cast<int>(parsed));
     } else {
         input.addressText = *address;
     }

@@ -1,61 +1,12 @@
-// Number texts and the telemetry number parser with the key filters of the entry fields.
+// The telemetry number parser and the key filters of the entry fields.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <optional>
 
-#include "files/number_format.h"
 #include "files/telemetry_number.h"
 
 namespace orv {
 namespace {
-
-TEST(FixedText, RoundsToSignificantDigitsAndDecimals) {
-    struct Case {
-        long double value;
-        int precision, decimals;
-        const char* text;
-    } cases[] = {
-        {117, 6, 1, "117.0"},
-        {23456, 6, 1, "23456.0"},
-        {-69.72000122L, 6, 1, "-69.7"},
-        {98.353F, 6, 1, "98.4"},
-        {98.35F, 6, 1, "98.3"},            // the float is 98.3499984...: rounding sees the exact value
-        {-23.25, 6, 1, "-23.3"},           // an exact half goes away from zero
-        {-23.75, 6, 1, "-23.8"},
-        {0.05F, 6, 1, "0.1"},              // the float is a hair above 0.05
-        {-0.04, 6, 1, "0.0"},              // no minus sign on zero
-        {0, 6, 1, "0.0"},
-        {123456.7, 6, 1, "123457.0"},      // 6 significant digits leave no decimal
-        {99999.96, 6, 1, "100000.0"},
-        {1234567, 6, 1, "1.23457E6"},      // integer part longer than the precision
-        {999999.7, 6, 1, "1E6"},           // rounding carries into a seventh digit
-        {1204.520833333L, 11, 5, "1204.52083"},
-        {9235.015625L, 11, 5, "9235.01563"},   // 00:22:30 is exactly 1/64 day: the half goes up
-        {-2921.984375L, 11, 5, "-2921.98438"},
-        {12.0, 4, 1, "12.0"},
-        {202, 4, 1, "202.0"},
-        {65535, 4, 1, "6.554E4"},
-        {1234.56, 4, 1, "1235.0"},
-        {99.96, 4, 1, "100.0"},
-        {-1e-7, 4, 1, "0.0"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FixedText(c.value, c.precision, c.decimals), c.text)
-            << static_cast<double>(c.value) << " " << c.precision << " " << c.decimals;
-    }
-}
-
-TEST(FixedText, DecimalPointWhateverTheLocale) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = old ? old : "C";
-    // A comma locale if the system has one; the text must not change either way.
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) std::setlocale(LC_ALL, "fr_FR.UTF-8");
-    EXPECT_EQ(FixedText(1204.5208333L, 11, 5), "1204.52083");
-    EXPECT_EQ(FixedText(-3.25, 6, 1), "-3.3");
-    EXPECT_EQ(FixedText(1234567, 6, 1), "1.23457E6");
-    std::setlocale(LC_ALL, saved.c_str());
-}
 
 TEST(ParseTelemetryNumber, HexWithHashOrDecimal) {
     struct Case {
