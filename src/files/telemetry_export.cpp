@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
-#include <fstream>
 #include <system_error>
 
 #include "displays/channel_conversion.h"
 #include "displays/number_text.h"
+#include "files/output_file.h"
 #include "files/telemetry_number.h"
 #include "reception/settings_store.h"
 
@@ -184,13 +184,9 @@ std::optional<long double> AmsatDayOfBlock(Record r) {
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress) {
     ExportResult result;
-    std::error_code ec;
-    std::filesystem::remove(output, ec);
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        result.message = "Cannot create \"" + output.string() + "\".";
-        return result;
-    }
+    RemoveRegularFile(output);
+    OutputFile out;
+    if (!out.Open(output, result.message)) return result;
     LineWriter lines(plan);
     std::string buffer = plan.header;
     buffer.reserve(kWriteChunk + 4096);
@@ -200,7 +196,8 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
     const std::uint64_t count = last > first ? last - first : 0;
     std::uint64_t released = first;
     bool stopped = false;
-    for (std::uint64_t i = first; i < last && out; ++i) {
+    bool writing = true;
+    for (std::uint64_t i = first; i < last && writing; ++i) {
         if (i != first && (i - first) % kProgressRecords == 0) {
             image.ReleaseRecords(released, i - 1 - released);
             released = i - 1;
@@ -216,21 +213,20 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
             ++result.skippedTime;
         }
         if (buffer.size() >= kWriteChunk) {
-            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            writing = out.Write(buffer.data(), buffer.size());
             buffer.clear();
         }
     }
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    out.close();
+    out.Write(buffer.data(), buffer.size());
     if (count != 0 && last > released) image.ReleaseRecords(released, last - released);
-    if (out.fail()) {
-        std::filesystem::remove(output, ec);
-        result.message = "Cannot write \"" + output.string() + "\" (disk full?); the incomplete file was removed.";
+    if (stopped) {
+        out.Discard();
+        result.message = "Export stopped; the incomplete file was removed.";
         return result;
     }
-    if (stopped) {
-        std::filesystem::remove(output, ec);
-        result.message = "Export stopped; the incomplete file was removed.";
+    if (!out.Close(result.message)) {
+        out.Discard();
+        result.message += " The incomplete file was removed.";
         return result;
     }
     if (progress) progress(count, count);

@@ -4,8 +4,9 @@
 #include <array>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <system_error>
+
+#include "files/output_file.h"
 
 namespace orv {
 
@@ -201,36 +202,26 @@ FilterResult FilterFile(const std::filesystem::path& inputPath, const std::files
             result.message = "Output file \"" + outputPath.string() + "\" already exists; nothing was written.";
             return result;
         }
-        if (!std::filesystem::remove(outputPath, ec) && ec) {
-            result.message = "Cannot replace \"" + outputPath.string() + "\": " + ec.message();
-            return result;
-        }
+        RemoveRegularFile(outputPath);
     }
-    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        result.message = "Cannot create \"" + outputPath.string() + "\".";
-        return result;
-    }
-    const RecordWriter write = [&out](const std::uint8_t* data, std::size_t bytes) {
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(bytes));
-        return static_cast<bool>(out);
-    };
+    OutputFile out;
+    if (!out.Open(outputPath, result.message)) return result;
+    const RecordWriter write = [&out](const std::uint8_t* data, std::size_t bytes) { return out.Write(data, bytes); };
     const FilterCounts counts = FilterRecords(input, kind, mode, write, progress);
-    out.close();
     result.writtenBlocks = counts.writtenBlocks;
-    if (counts.writeFailed || out.fail()) {
-        std::filesystem::remove(outputPath, ec);
-        result.message = "Cannot write \"" + outputPath.string() + "\" (disk full?); the incomplete output was removed.";
+    if (counts.stopped) {
+        out.Discard();
+        result.message = "Filter stopped; the incomplete output was removed.";
         return result;
     }
-    if (counts.stopped) {
-        std::filesystem::remove(outputPath, ec);
-        result.message = "Filter stopped; the incomplete output was removed.";
+    if (!out.Close(result.message)) {
+        out.Discard();
+        result.message += " The incomplete output was removed.";
         return result;
     }
     result.ran = true;
     if (counts.writtenBlocks == 0) {
-        std::filesystem::remove(outputPath, ec);
+        RemoveRegularFile(outputPath);
         result.outputDeleted = true;
     }
     return result;

@@ -227,6 +227,22 @@ TEST(FilterFile, OverwriteDamageSameFileAndEmptyOutput) {
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.tlm"));
 }
 
+// An output that is a device is written, never deleted: not when it is "overwritten", not when
+// nothing was selected.
+TEST(FilterFile, DeviceOutputIsNeverRemoved) {
+    if (!std::filesystem::exists("/dev/null")) GTEST_SKIP() << "no /dev/null";
+    TempDir dir;
+    test::WriteBytes(dir / "in.raw", test::Concat({Seq(MakeABlock(), 1), Seq(MakeBlock('D'), 2)}));
+    FilterResult r = FilterFile(dir / "in.raw", "/dev/null", FilterKind::A, CrccMode::Filter,
+                                [](const std::filesystem::path&) { return true; });
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(r.writtenBlocks, 1U);
+    r = FilterFile(dir / "in.raw", "/dev/null", FilterKind::E, CrccMode::Filter,
+                   [](const std::filesystem::path&) { return true; });
+    EXPECT_TRUE(r.ran);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
 TEST(FilterFile, ProgressCanStopAndTheOutputGoes) {
     TempDir dir;
     std::vector<Block512> blocks;
