@@ -1,5 +1,6 @@
 #include "files/telemetry_export.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -103,13 +104,57 @@ std::optional<float> AmsatDayOfDate(const std::uint8_t* t) {
     return static_cast<float>(amsatDay);
 }
 
-// The day fraction of the time text at bytes 48..55, held in single precision.
-std::optional<float> DayFraction(const std::uint8_t* t) {
-    int hour, minute, second;
-    if (!ReadField(t + 48, 2, hour) || !ReadField(t + 51, 2, minute) || !ReadField(t + 54, 2, second))
+struct TimeOfDay {
+    int hour = 0, minute = 0, second = 0;
+    // The day fraction, held in single precision.
+    float Fraction() const { return static_cast<float>(hour / 24.0L + minute / 1440.0L + second / 86400.0L); }
+};
+
+// The time text at bytes 48..55, or nothing when a field is not a number.
+std::optional<TimeOfDay> TimeOfBlock(const std::uint8_t* t) {
+    TimeOfDay time;
+    if (!ReadField(t + 48, 2, time.hour) || !ReadField(t + 51, 2, time.minute) || !ReadField(t + 54, 2, time.second))
         return std::nullopt;
-    return static_cast<float>(hour / 24.0L + minute / 1440.0L + second / 86400.0L);
+    return time;
 }
+
+// The "Amsat Day" column: d + fraction in fixed-point with 11 significant digits and 5 decimals.
+// For a day number of n digits the decimals depend only on the time of day, so each is worked
+// out once, by the same text routine applied to a day number of n digits, and put behind the
+// block's own day digits. Logs span many days, so most lines find their decimals ready.
+class AmsatDayTexts {
+public:
+    void Append(std::string& out, float day, const TimeOfDay& time) {
+        const float fraction = time.Fraction();
+        if (!(day >= 0.0F && day < 1.0e6F) || time.hour > 23 || time.minute > 59 || time.second > 59) {
+            out += FixedText(static_cast<long double>(day) + fraction, 11, 5);
+            return;
+        }
+        const auto whole = static_cast<std::uint64_t>(day);
+        std::size_t digits = 1;
+        for (std::uint64_t p = 10; p <= whole; p *= 10) ++digits;
+        auto& table = decimals_[digits - 1];
+        if (table.empty()) table.resize(86400);
+        Decimals& d = table[static_cast<std::size_t>(time.hour * 3600 + time.minute * 60 + time.second)];
+        if (d.text.empty()) {
+            long double reference = 1;
+            for (std::size_t k = 1; k < digits; ++k) reference *= 10;
+            const std::string text = FixedText(reference + fraction, 11, 5);
+            const std::size_t point = text.find('.');
+            d.carry = text.compare(0, point, std::to_string(static_cast<std::uint64_t>(reference))) != 0;
+            d.text = text.substr(point);
+        }
+        AppendUnsigned(out, whole + (d.carry ? 1 : 0));
+        out += d.text;
+    }
+
+private:
+    struct Decimals {
+        std::string text;     // "." and the decimals
+        bool carry = false;   // the fraction rounded up to a whole day
+    };
+    std::array<std::vector<Decimals>, 6> decimals_;
+};
 
 // The text of one channel's values. A value depends only on the masked byte (and for a wheel
 // word on the byte after it), so each text is worked out once per run.
@@ -152,11 +197,11 @@ public:
             std::memcpy(lastDate_, r.data() + 36, sizeof lastDate_);
             day_ = AmsatDayOfDate(r.data());
         }
-        const auto fraction = DayFraction(r.data());
-        if (!day_ || !fraction) return false;
+        const auto time = TimeOfBlock(r.data());
+        if (!day_ || !time) return false;
         AppendUnsigned(out, i + 1);
         out += ", ";
-        out += FixedText(static_cast<long double>(*day_) + static_cast<long double>(*fraction), 11, 5);
+        amsatDays_.Append(out, *day_, *time);
         for (ChannelTexts& c : channels_) {
             const auto p = static_cast<std::size_t>(c.Address());
             out += ", ";
@@ -168,6 +213,7 @@ public:
 
 private:
     std::vector<ChannelTexts> channels_;
+    AmsatDayTexts amsatDays_;
     std::uint8_t lastDate_[10] = {0xFF};
     std::optional<float> day_;
 };
@@ -176,9 +222,9 @@ private:
 
 std::optional<long double> AmsatDayOfBlock(Record r) {
     const auto day = AmsatDayOfDate(r.data());
-    const auto fraction = DayFraction(r.data());
-    if (!day || !fraction) return std::nullopt;
-    return static_cast<long double>(*day) + static_cast<long double>(*fraction);
+    const auto time = TimeOfBlock(r.data());
+    if (!day || !time) return std::nullopt;
+    return static_cast<long double>(*day) + static_cast<long double>(time->Fraction());
 }
 
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,

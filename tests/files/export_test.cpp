@@ -2,6 +2,7 @@
 // against golden files.
 #include <gtest/gtest.h>
 
+#include "displays/number_text.h"
 #include "files/telemetry_export.h"
 #include "fixture.h"
 #include "golden.h"
@@ -142,6 +143,36 @@ TEST(ExportFile, GoldenTranslated) {
     f.masks[5] = "#7F";
     f.raw = false;
     test::ExpectGolden("export_trans.txt", ExportText(ExportLog(), f));
+}
+
+// The Amsat Day column for every second of a day, and for day numbers of other lengths, is
+// exactly the number text of the day plus its fraction.
+TEST(ExportFile, AmsatDayColumnForEverySecond) {
+    std::vector<Block512> blocks;
+    const auto add = [&](int year, int month, int day, int seconds) {
+        char time[32];
+        std::snprintf(time, sizeof time, "%04d-%02d-%02d  %02d:%02d:%02d", year, month, day, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60);
+        blocks.push_back(MakeABlock(time));
+    };
+    for (int s = 0; s < 86400; ++s) add(2003, 4, 15, s);
+    for (int s = 0; s < 86400; s += 997) {
+        add(1978, 1, 5, s);    // one digit
+        add(2005, 5, 19, s);   // 10000: five digits
+        add(1970, 1, 1, s);    // before 1978: negative
+    }
+    add(1978, 1, 9, 86399);    // 9.99999: no carry yet
+    const std::string text = ExportText(blocks, Fields({}, "1", "999999"), nullptr);
+    std::size_t at = text.find("\r\n", text.find("\r\n") + 2) + 2;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const std::size_t end = text.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        const std::string line = text.substr(at, end - at);
+        const auto day = AmsatDayOfBlock(Record(blocks[i]));
+        ASSERT_TRUE(day);
+        ASSERT_EQ(line, std::to_string(i + 1) + ", " + FixedText(*day, 11, 5)) << "block " << i + 1;
+        at = end + 2;
+    }
 }
 
 TEST(ExportFile, LinesFollowTheRules) {
