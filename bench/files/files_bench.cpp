@@ -101,24 +101,35 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// Runs `work` once per iteration, timed by the wall clock (manual time); returns the total.
+template <typename Work>
+double TimeEach(benchmark::State& state, Work work) {
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const double s = Seconds(start);
+        total += s;
+        state.SetIterationTime(s);
+    }
+    return total;
+}
+
 // The reference: cat reading the same file from the page cache.
 void BM_CatToDevNull(benchmark::State& state) {
     const auto& f = Files();
     const std::string command = "cat '" + f.log.string() + "' > /dev/null";
     if (std::system(command.c_str()) != 0) state.SkipWithError("cat failed");  // warm the cache
-    double total = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+    const double total = TimeEach(state, [&] {
         if (std::system(command.c_str()) != 0) state.SkipWithError("cat failed");
-        const double s = Seconds(start);
-        total += s;
-        state.SetIterationTime(s);
-    }
+    });
     const auto bytes = static_cast<double>(fs::file_size(f.log));
     Files().catBytesPerSecond = bytes * static_cast<double>(state.iterations()) / total;
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
 }
 BENCHMARK(BM_CatToDevNull)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+bool Yes(const fs::path&) { return true; }
 
 void ReportAgainstCat(benchmark::State& state, double seconds, double bytes) {
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
@@ -131,17 +142,10 @@ void ReportAgainstCat(benchmark::State& state, double seconds, double bytes) {
 void BM_FilterABlocks(benchmark::State& state) {
     const auto& f = Files();
     const fs::path out = f.dir / "bench_out.tlm";
-    double total = 0;
     std::uint64_t written = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const orv::FilterResult r = orv::FilterFile(f.log, out, orv::FilterKind::A, orv::CrccMode::Filter,
-                                                    [](const fs::path&) { return true; });
-        const double s = Seconds(start);
-        total += s;
-        state.SetIterationTime(s);
-        written = r.writtenBlocks;
-    }
+    const double total = TimeEach(state, [&] {
+        written = orv::FilterFile(f.log, out, orv::FilterKind::A, orv::CrccMode::Filter, Yes).writtenBlocks;
+    });
     fs::remove(out);
     state.counters["written_blocks"] = static_cast<double>(written);
     ReportAgainstCat(state, total, static_cast<double>(fs::file_size(f.log)));
@@ -152,14 +156,8 @@ BENCHMARK(BM_FilterABlocks)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 // `cat FILE > /dev/null`.
 void BM_FilterABlocksToDevNull(benchmark::State& state) {
     const auto& f = Files();
-    double total = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        orv::FilterFile(f.log, "/dev/null", orv::FilterKind::A, orv::CrccMode::Filter, [](const fs::path&) { return true; });
-        const double s = Seconds(start);
-        total += s;
-        state.SetIterationTime(s);
-    }
+    const double total =
+        TimeEach(state, [&] { orv::FilterFile(f.log, "/dev/null", orv::FilterKind::A, orv::CrccMode::Filter, Yes); });
     ReportAgainstCat(state, total, static_cast<double>(fs::file_size(f.log)));
 }
 BENCHMARK(BM_FilterABlocksToDevNull)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -169,15 +167,9 @@ void BM_CopyWithCp(benchmark::State& state) {
     const auto& f = Files();
     const fs::path out = f.dir / "copy.raw";
     const std::string command = "cp '" + f.log.string() + "' '" + out.string() + "'";
-    double total = 0;
-    for (auto _ : state) {
-        fs::remove(out);
-        const auto start = std::chrono::steady_clock::now();
+    const double total = TimeEach(state, [&] {
         if (std::system(command.c_str()) != 0) state.SkipWithError("cp failed");
-        const double s = Seconds(start);
-        total += s;
-        state.SetIterationTime(s);
-    }
+    });
     fs::remove(out);
     ReportAgainstCat(state, total, static_cast<double>(fs::file_size(f.log)));
 }
@@ -187,14 +179,8 @@ BENCHMARK(BM_CopyWithCp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterat
 void BM_FilterAllIgnore(benchmark::State& state) {
     const auto& f = Files();
     const fs::path out = f.dir / "bench_out.tlr";
-    double total = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        orv::FilterFile(f.log, out, orv::FilterKind::All, orv::CrccMode::Ignore, [](const fs::path&) { return true; });
-        const double s = Seconds(start);
-        total += s;
-        state.SetIterationTime(s);
-    }
+    const double total =
+        TimeEach(state, [&] { orv::FilterFile(f.log, out, orv::FilterKind::All, orv::CrccMode::Ignore, Yes); });
     fs::remove(out);
     ReportAgainstCat(state, total, static_cast<double>(fs::file_size(f.log)));
 }
