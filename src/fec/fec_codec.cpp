@@ -29,26 +29,40 @@ std::array<std::uint8_t, kFecCodedBytes> FecTransmittedBytes(std::span<const std
     return bytes;
 }
 
+namespace {
+
+// Frame position of coded symbol n: row n mod 65, column 1 + n / 65.
+const std::array<std::uint16_t, kFecCodedSymbols>& CodedPositions() {
+    static const auto table = [] {
+        std::array<std::uint16_t, kFecCodedSymbols> t{};
+        for (std::size_t n = 0; n < kFecCodedSymbols; ++n) t[n] = static_cast<std::uint16_t>(kFecColumns * (n % kFecRows) + 1 + n / kFecRows);
+        return t;
+    }();
+    return table;
+}
+
+// The symbol pair sent for each 7-bit encoder register: the first symbol in bit 1.
+constexpr std::array<std::uint8_t, 128> kEncoderOutput = [] {
+    std::array<std::uint8_t, 128> t{};
+    for (unsigned r = 0; r < 128; ++r) t[r] = static_cast<std::uint8_t>(BranchLabel(r));
+    return t;
+}();
+
+}  // namespace
+
 void FecFrameFromBytes(std::span<const std::uint8_t, kFecCodedBytes> bytes, std::span<std::uint8_t, kFecFrameSymbols> frame) {
     std::fill(frame.begin(), frame.end(), std::uint8_t{0});
     const auto& sync = SyncVector();
     for (std::size_t i = 0; i < kFecRows; ++i) frame[kFecColumns * i] = sync[i];
 
-    // Coded symbol n goes to row n mod 65, column 1 + n / 65.
-    std::size_t row = 0;
-    std::size_t column = 1;
-    auto place = [&](unsigned symbol) {
-        frame[kFecColumns * row + column] = static_cast<std::uint8_t>(symbol);
-        if (++row == kFecRows) {
-            row = 0;
-            ++column;
-        }
-    };
+    const auto& position = CodedPositions();
+    std::size_t n = 0;
     unsigned reg = 0;
     auto encodeBit = [&](unsigned bit) {
-        reg = ((reg << 1) | bit) & 0xFF;
-        place(static_cast<unsigned>(Parity(reg & 0x4F)));
-        place(1U - static_cast<unsigned>(Parity(reg & 0x6D)));
+        reg = ((reg << 1) | bit) & 0x7F;  // the register's bit 7 takes part in neither symbol
+        const unsigned pair = kEncoderOutput[reg];
+        frame[position[n++]] = static_cast<std::uint8_t>(pair >> 1);
+        frame[position[n++]] = static_cast<std::uint8_t>(pair & 1U);
     };
     const auto& scrambler = ScramblerTable();
     for (std::size_t t = 0; t < kFecCodedBytes; ++t) {

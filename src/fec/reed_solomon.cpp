@@ -143,16 +143,34 @@ int RsDecode(std::span<std::uint8_t, kRsLength> codeword) {
     return length;
 }
 
+namespace {
+
+// Feedback of the parity division for each value v entering it: v times the generator
+// coefficients of x^31 .. x^0, as logarithms RsGeneratorLogs()[1..32].
+struct ParityFeedback {
+    std::array<std::array<std::uint8_t, kRsParity>, 256> byValue{};
+};
+
+const ParityFeedback& Feedback() {
+    static const ParityFeedback table = [] {
+        ParityFeedback t;
+        const GaloisField& gf = Gf();
+        const auto& g = RsGeneratorLogs();
+        for (std::size_t v = 1; v < 256; ++v)
+            for (std::size_t k = 0; k < kRsParity; ++k) t.byValue[v][k] = gf.expWide[gf.log[v] + g[k + 1]];
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+// Register entries 1..31 take v times their generator coefficient, the register moves down by
+// one place and the last entry becomes v times the constant coefficient (all 0 when v = 0).
 void RsParityStep(std::uint8_t byte, std::span<std::uint8_t, kRsParity> reg) {
-    const GaloisField& gf = Gf();
-    const auto& g = RsGeneratorLogs();
-    const std::uint8_t v = byte ^ reg[0];
-    if (v != 0) {
-        const int f = gf.log[v];
-        for (std::size_t j = 1; j < kRsParity; ++j) reg[j] ^= gf.expWide[static_cast<std::size_t>(f + g[j])];
-    }
-    std::copy(reg.begin() + 1, reg.end(), reg.begin());
-    reg[kRsParity - 1] = v != 0 ? gf.expWide[static_cast<std::size_t>(gf.log[v] + g[kRsParity])] : 0;
+    const auto& feedback = Feedback().byValue[byte ^ reg[0]];
+    for (std::size_t k = 0; k + 1 < kRsParity; ++k) reg[k] = reg[k + 1] ^ feedback[k];
+    reg[kRsParity - 1] = feedback[kRsParity - 1];
 }
 
 void RsParity(std::span<const std::uint8_t> data, std::span<std::uint8_t, kRsParity> parity) {

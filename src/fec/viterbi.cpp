@@ -45,6 +45,40 @@ void AcsReference(const SoftSymbol* symbols, int steps, DecisionWord* decisions,
     std::copy(metric.begin(), metric.end(), finalMetrics);
 }
 
+// Plain loops over the 32 butterflies.
+void AcsPortable(const SoftSymbol* symbols, int steps, DecisionWord* decisions, std::int32_t* finalMetrics) {
+    const auto& table = ViterbiMetricTable();
+    std::array<std::int32_t, 64> metric{};
+    std::array<std::int32_t, 64> next{};
+    metric.fill(kUnreachable);
+    metric[0] = 0;
+    for (int k = 0; k < steps; ++k) {
+        const auto s0 = symbols[2 * k];
+        const auto s1 = symbols[2 * k + 1];
+        std::array<std::int32_t, 4> branch{};
+        for (std::size_t h = 0; h < 4; ++h) branch[h] = table[h >> 1][s0] + table[h & 1][s1];
+        std::uint32_t evenMask = 0;
+        std::uint32_t oddMask = 0;
+        for (std::size_t j = 0; j < 32; ++j) {
+            const std::int32_t lower = branch[kButterflyLabels[j]];
+            const std::int32_t upper = branch[kButterflyLabels[j] ^ 3U];
+            const std::int32_t evenFromLow = metric[j] + lower;
+            const std::int32_t evenFromHigh = metric[j + 32] + upper;
+            const std::int32_t oddFromLow = metric[j] + upper;
+            const std::int32_t oddFromHigh = metric[j + 32] + lower;
+            const bool evenHigh = evenFromHigh > evenFromLow;
+            const bool oddHigh = oddFromHigh > oddFromLow;
+            next[2 * j] = evenHigh ? evenFromHigh : evenFromLow;
+            next[2 * j + 1] = oddHigh ? oddFromHigh : oddFromLow;
+            evenMask |= static_cast<std::uint32_t>(evenHigh) << j;
+            oddMask |= static_cast<std::uint32_t>(oddHigh) << j;
+        }
+        decisions[k] = evenMask | (static_cast<DecisionWord>(oddMask) << 32);
+        metric = next;
+    }
+    std::copy(metric.begin(), metric.end(), finalMetrics);
+}
+
 void Traceback(std::span<const DecisionWord> decisions, std::span<std::uint8_t> out) {
     std::fill(out.begin(), out.end(), std::uint8_t{0});
     const std::size_t bits = out.size() * 8;
@@ -60,13 +94,14 @@ void Traceback(std::span<const DecisionWord> decisions, std::span<std::uint8_t> 
 bool KernelSupported(Kernel kernel) {
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
     switch (kernel) {
-        case Kernel::Reference: return true;
+        case Kernel::Reference:
+        case Kernel::Portable: return true;
         case Kernel::Avx2: return __builtin_cpu_supports("avx2");
         case Kernel::Avx512: return __builtin_cpu_supports("avx512f");
     }
     return false;
 #else
-    return kernel == Kernel::Reference;
+    return kernel == Kernel::Reference || kernel == Kernel::Portable;
 #endif
 }
 
@@ -74,7 +109,7 @@ Kernel BestKernel() {
     static const Kernel best = [] {
         for (Kernel k : {Kernel::Avx512, Kernel::Avx2})
             if (KernelSupported(k)) return k;
-        return Kernel::Reference;
+        return Kernel::Portable;
     }();
     return best;
 }
@@ -84,6 +119,7 @@ AcsFunction KernelFunction(Kernel kernel) {
     if (kernel == Kernel::Avx2) return AcsAvx2;
     if (kernel == Kernel::Avx512) return AcsAvx512;
 #endif
+    if (kernel == Kernel::Portable) return AcsPortable;
     return AcsReference;
 }
 
@@ -92,6 +128,7 @@ const char* KernelName(Kernel kernel) {
         case Kernel::Reference: return "reference";
         case Kernel::Avx2: return "avx2";
         case Kernel::Avx512: return "avx512";
+        case Kernel::Portable: return "portable";
     }
     return "?";
 }
@@ -101,7 +138,7 @@ int ViterbiDecodeWith(Kernel kernel, std::span<const SoftSymbol> symbols, int st
     const auto stepCount = static_cast<std::size_t>(steps);
     const std::size_t bytes = (stepCount - 6) / 8;
     if (symbols.size() < 2 * stepCount || out.size() < bytes) return -1;
-    if (!KernelSupported(kernel)) kernel = Kernel::Reference;
+    if (!KernelSupported(kernel)) kernel = Kernel::Portable;
 
     // The frame decoder's size fits on the stack; longer inputs get heap memory.
     std::array<DecisionWord, kFecViterbiSteps> local;

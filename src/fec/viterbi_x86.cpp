@@ -20,17 +20,6 @@ namespace {
 
 constexpr std::int32_t kUnreachable = -999999;
 
-// The butterfly of states j and j + 32 into 2j and 2j + 1 needs only two labels per j: both
-// generator polynomials have their first and last taps, so flipping bit 0 or bit 6 of the
-// register flips both symbols.
-constexpr bool ButterflyLabelsHold() {
-    for (unsigned j = 0; j < 32; ++j) {
-        if (BranchLabel(2 * j + 65) != BranchLabel(2 * j) || BranchLabel(2 * j + 1) != BranchLabel(2 * j + 64)) return false;
-    }
-    return true;
-}
-static_assert(ButterflyLabelsHold());
-
 // For soft symbol s, the metric rows laid out so that first[s0] + second[s1] gives the four
 // branch metrics M[0..3] (M[h] = row (h >> 1) at s0 + row (h & 1) at s1), repeated over 16 lanes.
 struct PairTables {
@@ -54,8 +43,7 @@ const PairTables& Pairs() {
     return tables;
 }
 
-// Labels of the butterfly j = 0..31: lower[j] = h(2j), the branch from j to 2j (and from j + 32
-// to 2j + 1); upper[j] = h(2j + 64), the branch from j + 32 to 2j (and from j to 2j + 1).
+// The butterfly labels as 32-bit lanes: lower[j] = h(2j), upper[j] = h(2j) XOR 3.
 struct ButterflyLabels {
     alignas(64) std::array<std::int32_t, 32> lower{};
     alignas(64) std::array<std::int32_t, 32> upper{};
@@ -64,9 +52,9 @@ struct ButterflyLabels {
 const ButterflyLabels& Labels() {
     static const ButterflyLabels labels = [] {
         ButterflyLabels l;
-        for (unsigned j = 0; j < 32; ++j) {
-            l.lower[j] = BranchLabel(2 * j);
-            l.upper[j] = BranchLabel(2 * j + 64);
+        for (std::size_t j = 0; j < 32; ++j) {
+            l.lower[j] = kButterflyLabels[j];
+            l.upper[j] = kButterflyLabels[j] ^ 3;
         }
         return l;
     }();

@@ -58,7 +58,7 @@ TEST_P(KernelEquivalence, SameDecisionsAndMetricsAsTheReference) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Viterbi, KernelEquivalence, ::testing::Values(Kernel::Avx2, Kernel::Avx512),
+INSTANTIATE_TEST_SUITE_P(Viterbi, KernelEquivalence, ::testing::Values(Kernel::Portable, Kernel::Avx2, Kernel::Avx512),
                          [](const auto& info) { return std::string(KernelName(info.param)); });
 
 TEST(Viterbi, TiesKeepTheLowerPredecessor) {
@@ -66,7 +66,7 @@ TEST(Viterbi, TiesKeepTheLowerPredecessor) {
     // two unreachable predecessors, so labels 0 and 3 tie (decision 0), label 1 keeps the lower
     // predecessor and label 2 takes the upper one.
     const std::vector<SoftSymbol> symbols = {127, 128, 127, 128};
-    for (Kernel kernel : {Kernel::Reference, Kernel::Avx2, Kernel::Avx512}) {
+    for (Kernel kernel : {Kernel::Reference, Kernel::Portable, Kernel::Avx2, Kernel::Avx512}) {
         if (!KernelSupported(kernel)) continue;
         const KernelRun r = RunKernel(kernel, symbols);
         for (int n = 0; n < 64; ++n) {
