@@ -9,20 +9,33 @@
 
 namespace orv::viterbi {
 
-inline constexpr std::int32_t kUnreachable = -999999;
+namespace {
+
+// Path metrics at the start: state 0 (the encoder's start) at 0, the others unreachable.
+std::array<std::int32_t, 64> StartMetrics() {
+    std::array<std::int32_t, 64> metric{};
+    metric.fill(-999999);
+    metric[0] = 0;
+    return metric;
+}
+
+// M[h] for the symbol pair s0, s1: the metric of the first symbol for bit h >> 1 plus that of the
+// second for bit h & 1.
+std::array<std::int32_t, 4> BranchMetrics(SoftSymbol s0, SoftSymbol s1) {
+    const auto& table = ViterbiMetricTable();
+    std::array<std::int32_t, 4> branch{};
+    for (std::size_t h = 0; h < 4; ++h) branch[h] = table[h >> 1][s0] + table[h & 1][s1];
+    return branch;
+}
+
+}  // namespace
 
 // Written for clarity, state by state; the vector kernels are checked against it.
 void AcsReference(const SoftSymbol* symbols, int steps, DecisionWord* decisions, std::int32_t* finalMetrics) {
-    const auto& table = ViterbiMetricTable();
-    std::array<std::int32_t, 64> metric{};
+    std::array<std::int32_t, 64> metric = StartMetrics();
     std::array<std::int32_t, 64> next{};
-    metric.fill(kUnreachable);
-    metric[0] = 0;
     for (int k = 0; k < steps; ++k) {
-        const SoftSymbol s0 = symbols[2 * k];
-        const SoftSymbol s1 = symbols[2 * k + 1];
-        std::array<std::int32_t, 4> branch{};
-        for (int h = 0; h < 4; ++h) branch[static_cast<std::size_t>(h)] = table[static_cast<std::size_t>(h >> 1)][s0] + table[static_cast<std::size_t>(h & 1)][s1];
+        const std::array<std::int32_t, 4> branch = BranchMetrics(symbols[2 * k], symbols[2 * k + 1]);
         DecisionWord word = 0;
         for (int n = 0; n < 64; ++n) {
             const int p0 = n >> 1;
@@ -47,16 +60,10 @@ void AcsReference(const SoftSymbol* symbols, int steps, DecisionWord* decisions,
 
 // Plain loops over the 32 butterflies.
 void AcsPortable(const SoftSymbol* symbols, int steps, DecisionWord* decisions, std::int32_t* finalMetrics) {
-    const auto& table = ViterbiMetricTable();
-    std::array<std::int32_t, 64> metric{};
+    std::array<std::int32_t, 64> metric = StartMetrics();
     std::array<std::int32_t, 64> next{};
-    metric.fill(kUnreachable);
-    metric[0] = 0;
     for (int k = 0; k < steps; ++k) {
-        const auto s0 = symbols[2 * k];
-        const auto s1 = symbols[2 * k + 1];
-        std::array<std::int32_t, 4> branch{};
-        for (std::size_t h = 0; h < 4; ++h) branch[h] = table[h >> 1][s0] + table[h & 1][s1];
+        const std::array<std::int32_t, 4> branch = BranchMetrics(symbols[2 * k], symbols[2 * k + 1]);
         std::uint32_t evenMask = 0;
         std::uint32_t oddMask = 0;
         for (std::size_t j = 0; j < 32; ++j) {

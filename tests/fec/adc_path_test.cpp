@@ -63,6 +63,12 @@ Block514 MakeBlock(char id, std::uint8_t seed) {
     return b;
 }
 
+AdcSynthesizer NoiselessSynth() {
+    AdcSynthOptions o;
+    o.ebNoDb = std::numeric_limits<double>::infinity();
+    return AdcSynthesizer(o);
+}
+
 TEST(AdcPath, DifferentialDetection) {
     const struct {
         std::vector<std::uint8_t> bytes;
@@ -95,9 +101,7 @@ TEST(AdcPath, AllZeroRingGivesZeroGainWithoutDivisionByZero) {
 }
 
 TEST(AdcPath, UncodedBlockIsCapturedAfterTheSyncWordAndFedByteByByte) {
-    AdcSynthOptions o;
-    o.ebNoDb = std::numeric_limits<double>::infinity();
-    AdcSynthesizer synth(o);
+    AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(300, stream);
     const Block514 block = MakeBlock('A', 3);
@@ -120,9 +124,7 @@ TEST(AdcPath, UncodedBlockIsCapturedAfterTheSyncWordAndFedByteByByte) {
 TEST(AdcPath, BlockSyncGainUsesK31) {
     // A perfect match with symbols of equal magnitude a: C = 32a, E = 1 + 32a^2,
     // G = 32a / sqrt(E / 31).
-    AdcSynthOptions o;
-    o.ebNoDb = std::numeric_limits<double>::infinity();
-    AdcSynthesizer synth(o);
+    AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(100, stream);
     std::vector<std::uint8_t> sync;
@@ -136,9 +138,7 @@ TEST(AdcPath, BlockSyncGainUsesK31) {
 }
 
 TEST(AdcPath, FecFrameIsHandedOverOnTheSampleAfterItsLastSymbol) {
-    AdcSynthOptions o;
-    o.ebNoDb = std::numeric_limits<double>::infinity();
-    AdcSynthesizer synth(o);
+    AdcSynthesizer synth = NoiselessSynth();
     const FecData data = test::RandomData(21);
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(500, stream);
@@ -164,9 +164,7 @@ TEST(AdcPath, CaptureEndingOnTheSampleAfterAFrameStillFindsTheFrame) {
     std::array<std::uint8_t, kFecFrameSymbols> frame{};
     FecEncodeFrame(data, frame);
     for (int b = 0; b < 32; ++b) frame[static_cast<std::size_t>(1057 + b)] = static_cast<std::uint8_t>((kBlockSyncWord >> (31 - b)) & 1U);
-    AdcSynthOptions o;
-    o.ebNoDb = std::numeric_limits<double>::infinity();
-    AdcSynthesizer synth(o);
+    AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(500, stream);
     synth.AppendBits(frame, stream);
@@ -194,9 +192,7 @@ TEST(AdcPath, StatisticsEvery5400SamplesOutsideCapture) {
     EXPECT_EQ(f.rec.refreshes, 2);
     // A block capture holds the counter at zero (it leaves it at 1 after its last sample): the
     // sync word and 4112 captured samples bring no refresh, 5399 searching samples after them do.
-    AdcSynthOptions o;
-    o.ebNoDb = std::numeric_limits<double>::infinity();
-    AdcSynthesizer synth(o);
+    AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
     synth.AppendUncodedBlock(MakeBlock('E', 1), stream);
     f.Feed(stream);
