@@ -107,11 +107,26 @@ int RsDecode(std::span<std::uint8_t, kRsLength> codeword) {
     const int length = BerlekampMassey(s, lambda);
 
     // Chien search: a root alpha^i marks an error at position (116 i - 1) mod 255. Stop at L roots.
+    // term[m] is the logarithm of Lambda_m alpha^(m i), advanced by m for each next i.
+    std::array<int, kRsParity + 1> term{};
+    int degree = 0;
+    for (std::size_t m = 0; m <= kRsParity; ++m) {
+        term[m] = lambda[m] != 0 ? gf.log[lambda[m]] : -1;
+        if (lambda[m] != 0) degree = static_cast<int>(m);
+    }
     std::array<int, kRsParity + 1> rootExp{};
     std::array<int, kRsParity + 1> position{};
     int found = 0;
     for (int i = 1; i <= 255 && found < length; ++i) {
-        if (EvaluateAt(lambda.data(), static_cast<int>(kRsParity), 1, i) == 0) {
+        std::uint8_t sum = 0;
+        for (int m = 0; m <= degree; ++m) {
+            int& t = term[static_cast<std::size_t>(m)];
+            if (t < 0) continue;
+            t += m;
+            if (t >= 255) t -= 255;
+            sum ^= gf.exp[static_cast<std::size_t>(t)];
+        }
+        if (sum == 0) {
             rootExp[static_cast<std::size_t>(found)] = i;
             position[static_cast<std::size_t>(found)] = (kRsSpacingInverse * i - 1) % 255;
             ++found;
