@@ -149,6 +149,34 @@ TEST(ReedSolomon, CorrectionsInThePaddingCountAndRestoreZeros) {
     EXPECT_EQ(RsDecode(cw), 0);
 }
 
+TEST(ReedSolomon, RandomErrorPatternsAnywhereInTheCodeword) {
+    std::mt19937 random(11);
+    std::array<std::uint8_t, kRsLength> clean{};
+    for (std::size_t i = kRsPadding; i < kRsLength - kRsParity; ++i) clean[i] = static_cast<std::uint8_t>(random());
+    std::array<std::uint8_t, kRsParity> parity{};
+    RsParity(std::span<const std::uint8_t>(clean.data(), kRsLength - kRsParity), parity);
+    std::copy(parity.begin(), parity.end(), clean.end() - kRsParity);
+    for (int weight = 1; weight <= 20; ++weight) {
+        for (int trial = 0; trial < 10; ++trial) {
+            auto cw = clean;
+            std::set<std::size_t> positions;
+            while (static_cast<int>(positions.size()) < weight) positions.insert(random() % kRsLength);
+            for (std::size_t p : positions) cw[p] ^= static_cast<std::uint8_t>(1 + random() % 255);
+            const auto received = cw;
+            const int result = RsDecode(cw);
+            if (weight <= 16) {
+                EXPECT_EQ(result, weight);
+                EXPECT_EQ(cw, clean);
+            } else {
+                // Beyond the code's reach: refused and untouched (a miscorrection would need an
+                // error pattern that lies within 16 symbols of another codeword).
+                EXPECT_EQ(result, -1) << weight;
+                EXPECT_EQ(cw, received);
+            }
+        }
+    }
+}
+
 TEST(ReedSolomon, UndecodableCodewordIsLeftUnchanged) {
     std::array<std::uint8_t, kRsLength> cw{};
     for (std::size_t i = 0; i < 40; ++i) cw[100 + 3 * i] = static_cast<std::uint8_t>(i * 37 + 1);
