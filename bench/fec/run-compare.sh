@@ -13,4 +13,4 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" --target orv_fec_compare_bench -j2
 cpu=""
 command -v taskset >/dev/null && cpu="taskset -c 0"
-$cpu "$build/bench/fec/orv_fec_compare_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+$cpu "$build/bench/fec/orv_fec_compare_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_color=false "$@"

@@ -290,7 +290,7 @@ struct StationFixture {
 
 TEST(AdcReception, UncodedBlocksBackToBackAndFecFramesAreAllReceived) {
     AdcSynthOptions o;
-    o.ebNoDb = 12.0;  // uncoded blocks need about 11 dB to pass their CRCC
+    o.ebNoDb = 12.0;  // uncoded blocks need about 10 dB to pass their CRCC
     o.seed = 42;
     AdcSynthesizer synth(o);
     std::vector<std::uint8_t> stream;
