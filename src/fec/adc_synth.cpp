@@ -11,13 +11,12 @@ namespace orv {
 AdcSynthesizer::AdcSynthesizer(const AdcSynthOptions& options)
     : offset_(options.adcOffset), amplitude_(options.amplitude), random_(options.seed) {
     // BPSK symbols of amplitude A in noise of deviation sigma: Es/N0 = A^2 / (2 sigma^2).
-    sigma_ = std::isinf(options.ebNoDb) && options.ebNoDb > 0
-                 ? 0.0
-                 : options.amplitude / std::sqrt(2.0 * std::pow(10.0, options.ebNoDb / 10.0));
+    sigma_ = std::isfinite(options.ebNoDb) ? options.amplitude / std::sqrt(2.0 * std::pow(10.0, options.ebNoDb / 10.0)) : 0.0;
 }
 
 double AdcSynthesizer::Gaussian() {
-    // Box-Muller on the fully specified 64-bit Mersenne twister, so streams repeat across platforms.
+    // Box-Muller on the 64-bit Mersenne twister, whose output the C++ standard fixes, so streams
+    // repeat across platforms.
     if (spareValid_) {
         spareValid_ = false;
         return spare_;

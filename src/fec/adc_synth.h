@@ -14,7 +14,8 @@ namespace orv {
 
 struct AdcSynthOptions {
     // Channel symbol energy over noise density in dB, the measure the decoder's Eb/No figure
-    // reports (it counts each channel symbol as a bit). Infinity: no noise.
+    // reports (it counts each channel symbol as a bit). Infinity (or any value that is not a
+    // finite number): no noise.
     double ebNoDb = 10.0;
     double adcOffset = 128.0;  // ADC reading of a zero signal; the sample path expects 128
     double amplitude = 64.0;   // signal amplitude in ADC steps
