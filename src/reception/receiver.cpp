@@ -179,6 +179,7 @@ void BlockReceiver::CompleteBlock() {
     }
     // 10.12
     std::memcpy(stores.lastComplete.data(), cur.data(), kTelemetryBytes);
+    hooks_.BlockFinished();
 }
 
 }  // namespace orv

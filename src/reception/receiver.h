@@ -12,6 +12,22 @@
 
 namespace orv {
 
+// The relay as the receiver sees it: whether and how to forward blocks to other stations. The
+// relay builds the wire form (network sync marker first).
+class RelayPort {
+public:
+    virtual ~RelayPort() = default;
+    virtual bool HasClients() const = 0;   // the TCP/IP server has connected clients
+    virtual bool RealTime() const = 0;     // relay mode "Real time" (else "Full block")
+    virtual bool UdpOn() const = 0;        // one datagram per block
+    virtual void ClearStatus() = 0;        // clear the TCP/IP window's status text
+    virtual void SendChunk(std::span<const std::uint8_t> bytes, bool withMarker) = 0;
+    virtual void SendFullBlock(std::span<const std::uint8_t, kFullBlockBytes> block) = 0;
+    virtual void SendDatagram(std::span<const std::uint8_t> block) = 0;
+    // A good block arrived over the network: show the relay mode it came in.
+    virtual void ShowMode(bool realTime) = 0;
+};
+
 // Call-outs of the receiver. Every method has a do-nothing default so that a user implements
 // only what it shows or forwards.
 class ReceiverHooks {
@@ -42,6 +58,8 @@ public:
     virtual void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) {}
     // The display dispatch.
     virtual void DispatchBlock() {}
+    // The receiver has finished with a complete block (the last complete block store holds it).
+    virtual void BlockFinished() {}
 };
 
 class BlockReceiver {

@@ -82,10 +82,14 @@ void SerialPort::SetRts(bool on) {
 
 void SerialPort::OnError(QSerialPort::SerialPortError error) {
     // Only a failure of the open device matters here; modem-control refusals are not failures.
+    // A device that hangs up (a USB adapter pulled out, a pseudo-terminal whose other side
+    // closed) shows as a resource error or as reads that keep failing.
     if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError ||
-        error == QSerialPort::DeviceNotFoundError) {
+        error == QSerialPort::DeviceNotFoundError || error == QSerialPort::ReadError) {
         if (!port_.isOpen()) return;
-        const QString reason = port_.errorString();
+        const QString reason = error == QSerialPort::ReadError
+                                   ? QStringLiteral("the device %1 stopped delivering data").arg(port_.portName())
+                                   : port_.errorString();
         port_.clearError();
         port_.close();
         emit PortLost(reason);

@@ -22,6 +22,7 @@ std::vector<CliCommand> DisplayCommands();
 std::vector<CliCommand> FileCommands();
 std::vector<CliCommand> NetCommands();
 std::vector<CliCommand> ToolCommands();
+std::vector<CliCommand> SimCommands();
 
 // All subcommands, in the order --help lists them.
 std::vector<CliCommand> AllCommands();

@@ -1,0 +1,7 @@
+#include "app/cli/command.h"
+
+namespace orv::cli {
+
+std::vector<CliCommand> SimCommands() { return {}; }
+
+}  // namespace orv::cli
