@@ -18,6 +18,7 @@
 #include "../tools/hex_records.h"
 #include "../tools/pseudo_terminal.h"
 #include "recording_messages.h"
+#include "station_store.h"
 #include "tools/byte_dump.h"
 #include "tools/dsp_program.h"
 #include "ui/torv1.h"
@@ -29,11 +30,9 @@ using namespace orv;
 
 namespace {
 
+// Settings as after a normal Setup, with the data directory and its subdirectories present.
 void FillStore(MemoryStore& store, const QString& dir) {
-    store.Write(kStartupKey, "Log on Start", "no");
-    store.Write(kStartupKey, "Com Port No.", "1");
-    store.Write(kStartupKey, "Default Directory", dir.toStdString());
-    store.Write(kStartupKey, "Modem Type", "514");
+    test::FillStore(store, dir);
     QDir().mkpath(dir + "/telemetry");
     QDir().mkpath(dir + "/Dsp");
 }
