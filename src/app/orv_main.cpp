@@ -10,6 +10,9 @@
 #include "ui/torv1.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
+#include "ui/torv8.h"
+#include "ui/torv9.h"
+#include "ui/torv18.h"
 #include "ui/user_messages.h"
 
 namespace {
@@ -19,16 +22,29 @@ struct Program {
     explicit Program(orv::Forms& f)
         : orv1(*f.store, *f.clock, *f.messages),
           orv2(orv1.Scale()),
-          orv4(*f.store, orv1.station(), *f.clock, *f.messages) {
+          orv4(*f.store, orv1.station(), *f.clock, *f.messages),
+          orv8(*f.store, orv1.station()),
+          orv9(*f.store, orv1.Scale()),
+          orv18(orv1, *f.messages) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
         f.orv4 = &orv4;
         orv1.AttachSetup(&orv4);
+        f.orv8 = &orv8;
+        f.orv9 = &orv9;
+        orv8.AttachByteDump(&orv9);
+        orv1.AttachMenuWindow(orv::MenuWindow::Monitor, &orv8);
+        orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
+        f.orv18 = &orv18;
+        orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
     }
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
     orv::TOrv4 orv4;
+    orv::TOrv8 orv8;
+    orv::TOrv9 orv9;
+    orv::TOrv18 orv18;
 };
 
 }  // namespace
