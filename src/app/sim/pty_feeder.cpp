@@ -7,14 +7,19 @@ namespace orv::sim {
 PtyFeeder::PtyFeeder(const SimOptions& options, double speed, std::int64_t limit)
     : options_(options), speed_(speed), limit_(limit) {}
 
+bool PtyFeeder::Open(std::string& error) {
+    if (pty_.MasterFd() >= 0) return true;
+    error = CheckSimOptions(options_);
+    if (error.empty() && !(speed_ >= 1.0)) error = "the speed must be at least 1";
+    return error.empty() && pty_.Open(error);
+}
+
 bool PtyFeeder::Start(std::string& error) {
     if (started_) {
         error = "the simulator was started before";
         return false;
     }
-    error = CheckSimOptions(options_);
-    if (error.empty() && !(speed_ >= 1.0)) error = "the speed must be at least 1";
-    if (!error.empty() || !pty_.Open(error)) return false;
+    if (!Open(error)) return false;
     started_ = true;
     running_ = true;
     thread_ = std::thread([this] { Run(); });

@@ -21,13 +21,17 @@ public:
     PtyFeeder(const PtyFeeder&) = delete;
     PtyFeeder& operator=(const PtyFeeder&) = delete;
 
-    // Creates the pseudo-terminal and starts feeding it. False with the reason when the options
-    // are unusable, the platform has no pseudo-terminals or the feeder was started before.
+    // Creates the pseudo-terminal without feeding it yet, so that a reader can open the device
+    // before the first block. False with the reason when the options are unusable or the
+    // platform has no pseudo-terminals.
+    bool Open(std::string& error);
+    // Starts feeding (creating the pseudo-terminal first unless Open did). False with the reason
+    // when Open fails or the feeder was started before.
     bool Start(std::string& error);
     // Stops feeding and closes the pseudo-terminal (a reader sees its device go away).
     void Stop();
 
-    // The device to open as the serial port, once started.
+    // The device to open as the serial port, once open.
     const std::string& SlavePath() const { return pty_.SlavePath(); }
     bool Running() const { return running_.load(); }
     std::int64_t BlocksSent() const { return sent_.load(); }
