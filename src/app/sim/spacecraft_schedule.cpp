@@ -42,7 +42,7 @@ std::vector<ScheduledEvent> ScheduledEventsBetween(std::int64_t from, std::int64
     if (to <= from) return events;
     for (std::int64_t orbit = OrbitAt(from).orbit; orbit <= OrbitAt(to).orbit; ++orbit) {
         std::vector<ScheduledEvent> inOrbit;
-        inOrbit.push_back({UtcOfMa(orbit, 0), "PERIGEE, ORBIT " + std::to_string(orbit % 65536) + " BEGINS"});
+        inOrbit.push_back({UtcOfMa(orbit, 0), "PERIGEE, ORBIT " + std::to_string(OrbitNumber16(orbit)) + " BEGINS"});
         for (const auto& e : Schedule()) {
             inOrbit.push_back({UtcOfMa(orbit, e.fromMa), e.onEvent});
             inOrbit.push_back({UtcOfMa(orbit, (e.toMa + 1) % 256), e.offEvent});

@@ -18,6 +18,9 @@ struct OrbitPosition {
 
 OrbitPosition OrbitAt(std::int64_t utc);
 
+// The orbit number as the telemetry carries it: 16 bits.
+inline int OrbitNumber16(std::int64_t orbit) { return static_cast<int>(orbit & 0xFFFF); }
+
 // UTC of the moment orbit `orbit` reaches mean anomaly `ma`.
 std::int64_t UtcOfMa(std::int64_t orbit, int ma);
 

@@ -215,7 +215,7 @@ void TelemetryChannels::Write(const SpacecraftState& state, SimRandom& noise, st
 
     // Orbit, mean anomaly and the counters.
     block[0x1A5] = static_cast<std::uint8_t>(ma);
-    PutWord(block, 0x1A6, static_cast<int>(state.position.orbit & 0xFFFF));
+    PutWord(block, 0x1A6, OrbitNumber16(state.position.orbit));
     PutWord(block, 0x1D0, state.counters.leila);
     PutWord(block, 0x1DE, state.counters.eventPointer);
 

@@ -73,7 +73,7 @@ void TelemetryGenerator::BuildE(Block514& block) {
     const SpacecraftState state = StateAt(event.utc, event.counters);
     char line[80];
     PutHeaderLine(block, "E  AO-40 EVENT BUFFER", event.utc, event.counters.commandCount);
-    std::snprintf(line, sizeof line, "RECORDED IN ORBIT %d AT MA %03d", static_cast<int>(state.position.orbit % 65536),
+    std::snprintf(line, sizeof line, "RECORDED IN ORBIT %d AT MA %03d", OrbitNumber16(state.position.orbit),
                   state.position.ma);
     PutText(block, 1 * kLineWidth, line);
     // "EVENT #" fills 128..134, so the four digits of the number stand at 135..138.

@@ -242,7 +242,7 @@ TEST(SimGenerator, TelemetryLooksLikeAHealthySpacecraft) {
         ASSERT_EQ(b.Kind(), 'A');
         const OrbitPosition pos = OrbitAt(b.utc);
         EXPECT_EQ(b.block[0x1A5], pos.ma);
-        EXPECT_EQ(b.block[0x1A6] + 256 * b.block[0x1A7], pos.orbit % 65536);
+        EXPECT_EQ(b.block[0x1A6] + 256 * b.block[0x1A7], OrbitNumber16(pos.orbit));
         for (const auto& c : channels) {
             const double v = c.slope * b.block[c.address] + c.offset;
             EXPECT_GE(v, c.lo) << std::hex << c.address << " at MA " << std::dec << pos.ma;
