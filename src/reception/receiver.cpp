@@ -19,6 +19,10 @@ void BlockReceiver::RestartAtSync() {
 }
 
 void BlockReceiver::ReceiveFecBlock(std::span<const std::uint8_t, kFullBlockBytes> block) {
+    // The rebuilt block is whole: it starts a new block wherever the bytes before it stopped, so
+    // that it is neither dropped behind a block that came less than two seconds earlier nor
+    // stitched to one cut short.
+    RestartAtSync();
     station_.receiver.fecDelivery = true;
     ReceiveBlockBytes(block);
     // The flag belongs to this one call: if the bytes did not complete a block it must not

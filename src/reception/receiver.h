@@ -71,7 +71,8 @@ public:
     // marker) to the current block and handles a block that completes.
     void ReceiveBlockBytes(std::span<const std::uint8_t> bytes);
 
-    // A whole 514-byte block rebuilt from an FEC frame; sets the FEC delivery flag for its call.
+    // A whole 514-byte block rebuilt from an FEC frame: starts a new block and sets the FEC
+    // delivery flag for its call.
     void ReceiveFecBlock(std::span<const std::uint8_t, kFullBlockBytes> block);
 
     // The TCP/IP client found a network sync marker: the next call starts a new block.
