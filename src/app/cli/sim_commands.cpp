@@ -23,8 +23,11 @@ namespace orv::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "[--modem 512|514] [--blocks N] [--seed S] [--fail-share F] [--speed X] [--baud B] "
-    "[--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE)";
+    "[--modem 512|514|ADC] [--blocks N] [--seed S] [--fail-share F] [--ebno DB] [--adc-offset N] [--speed X] "
+    "[--baud B] [--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE)";
+
+// The line speed of the ADC modem when --baud is not given: room for its 400 samples a second.
+constexpr int kAdcDefaultBaudRate = 9600;
 
 std::atomic<bool>* stopFlag = nullptr;
 
@@ -89,11 +92,13 @@ bool ParseStartTime(const std::string& text, std::int64_t& utc) {
     return true;
 }
 
-// One line per block sent: number, kind, simulated UTC, line state.
-void PrintBlock(std::int64_t number, const sim::SimBlock& block) {
+// One line per block sent: number, kind, simulated UTC, line state (ADC: how it went out).
+void PrintBlock(std::int64_t number, const sim::SimBlock& block, ModemType modem) {
     const DateTime t = BreakDownSeconds(block.utc);
+    const char* state = modem == ModemType::Adc ? (block.fecFrame ? "FEC frame" : "uncoded")
+                                                 : (block.intact ? "intact" : "damaged");
     std::fprintf(stderr, "%6lld  %c  %04d-%02d-%02d %02d:%02d:%02d  %s\n", static_cast<long long>(number),
-                 block.Kind(), t.year, t.month, t.day, t.hour, t.minute, t.second, block.intact ? "intact" : "damaged");
+                 block.Kind(), t.year, t.month, t.day, t.hour, t.minute, t.second, state);
 }
 
 struct SimulateRequest {
@@ -116,6 +121,8 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
     const auto blocks = a.TakeValue("--blocks");
     const auto seed = a.TakeValue("--seed");
     const auto share = a.TakeValue("--fail-share");
+    const auto ebNo = a.TakeValue("--ebno");
+    const auto offset = a.TakeValue("--adc-offset");
     const auto speed = a.TakeValue("--speed");
     const auto baud = a.TakeValue("--baud");
     const auto start = a.TakeValue("--start");
@@ -129,9 +136,14 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
     if (modem) {
         if (*modem == "512") r.options.modem = ModemType::Bytes512;
         else if (*modem == "514") r.options.modem = ModemType::Bytes514;
-        else if (*modem == "ADC" || *modem == "adc") return error = "--modem ADC is not available yet", false;
-        else return error = "--modem takes 512 or 514, not \"" + *modem + "\"", false;
+        else if (*modem == "ADC" || *modem == "adc") r.options.modem = ModemType::Adc;
+        else return error = "--modem takes 512, 514 or ADC, not \"" + *modem + "\"", false;
     }
+    const bool adc = r.options.modem == ModemType::Adc;
+    if (adc && share)
+        return error = "--fail-share is for the 512 and 514 modems; with --modem ADC the noise of --ebno damages blocks",
+               false;
+    if (!adc && (ebNo || offset)) return error = "--ebno and --adc-offset are for --modem ADC", false;
     long long whole = 0;
     if (blocks && (!CliArgs::ParseInt(*blocks, whole) || whole < 1))
         return error = "--blocks takes a whole number of at least 1, not \"" + *blocks + "\"", false;
@@ -143,6 +155,13 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
     if (share && (!ParseDecimalNumber(*share, number) || number < 0 || number > 1))
         return error = "--fail-share takes a number from 0 to 1 (0.05 for 5 %), not \"" + *share + "\"", false;
     if (share) r.options.failShare = number;
+    if (ebNo && (!ParseDecimalNumber(*ebNo, number) || !(number >= sim::kMinEbNoDb && number <= sim::kMaxEbNoDb)))
+        return error = "--ebno takes a number of dB from -10 to 100, not \"" + *ebNo + "\"", false;
+    if (ebNo) r.options.ebNoDb = number;
+    if (offset && (!ParseDecimalNumber(*offset, number) || !(number >= 0 && number <= 255)))
+        return error = "--adc-offset takes the ADC reading of a zero signal, 0 to 255 (128 nominal), not \"" +
+                       *offset + "\"", false;
+    if (offset) r.options.adcOffset = number;
     if (speed && (!ParseDecimalNumber(*speed, number) || !std::isfinite(number) || number < 1))
         return error = "--speed takes a number of at least 1 (1 is real time), not \"" + *speed + "\"", false;
     if (speed) r.speed = number;
@@ -150,6 +169,10 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
         return error = "--baud takes a rate from " + std::to_string(sim::kMinBaudRate) + " to " +
                        std::to_string(sim::kMaxBaudRate) + ", not \"" + *baud + "\"", false;
     if (baud) r.options.baudRate = static_cast<int>(whole);
+    else if (adc) r.options.baudRate = kAdcDefaultBaudRate;
+    if (adc && r.options.baudRate < sim::kAdcMinBaudRate)
+        return error = "--modem ADC sends 400 samples a second and needs --baud " + std::to_string(sim::kAdcMinBaudRate) +
+                       " or more", false;
     if (start && !ParseStartTime(*start, r.options.startUtc))
         return error = "--start takes a UTC time \"YYYY-MM-DD HH:MM:SS\" (or a date) from 1978 to 2099, not \"" +
                        *start + "\"", false;
@@ -161,7 +184,14 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
     return true;
 }
 
-const char* ModemText(ModemType m) { return m == ModemType::Bytes512 ? "512-byte" : "514-byte"; }
+const char* ModemText(ModemType m) {
+    switch (m) {
+        case ModemType::Bytes512: return "512-byte blocks";
+        case ModemType::Bytes514: return "514-byte blocks";
+        case ModemType::Adc: break;
+    }
+    return "ADC samples (400 a second)";
+}
 
 int Finish(const sim::StreamReport& report, std::int64_t dropped) {
     std::cerr << "orv-cli simulate: sent " << report.Summary();
@@ -186,7 +216,7 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
     std::int64_t number = 0;
     const sim::BlockObserver observer = [&](const sim::SimBlock& b) {
         ++number;
-        if (r.verbose) PrintBlock(number, b);
+        if (r.verbose) PrintBlock(number, b, r.options.modem);
     };
     const char* pace = r.speed == 1.0 ? "real time" : "faster than real time";
 
@@ -209,7 +239,7 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
             return 1;
         }
         std::cout << pty.SlavePath() << std::endl;
-        std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks on " << pty.SlavePath() << ", "
+        std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " on " << pty.SlavePath() << ", "
                   << pace << "; stop with Ctrl+C\n";
         sim::PtyMasterSink sink(pty.MasterFd());
         const sim::StreamReport report = sim::PaceStream(stream.Schedule(), sink, r.blocks, stop, observer);
@@ -223,7 +253,7 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
         std::cerr << "orv-cli simulate: " << error << "\n";
         return 1;
     }
-    std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks on " << r.serialPath << " at "
+    std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " on " << r.serialPath << " at "
               << r.options.baudRate << " baud, " << pace << "; stop with Ctrl+C\n";
     return Finish(sim::PaceStream(stream.Schedule(), serial, r.blocks, stop, observer), 0);
 }
@@ -233,8 +263,8 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
 std::vector<CliCommand> SimCommands() {
     return {
         {"simulate", kUsage,
-         "send a simulated AO-40 telemetry stream to a new pseudo-terminal (its device path is printed), "
-         "a serial port or a file",
+         "send a simulated AO-40 telemetry stream (with --modem ADC: the demodulator's raw samples, FEC frames "
+         "and uncoded blocks in noise) to a new pseudo-terminal (its device path is printed), a serial port or a file",
          RunSimulate},
     };
 }

@@ -4,10 +4,16 @@
 
 namespace orv::sim {
 
-SerialLine::SerialLine(int baudRate, std::uint64_t seed)
-    : bytesPerSecond_(LineBytesPerSecond(baudRate)),
-      maxChunk_(std::clamp<std::size_t>(static_cast<std::size_t>(kMaxChunkSeconds * LineBytesPerSecond(baudRate)), 1, 64)),
-      random_(seed) {}
+SerialLine::SerialLine(int baudRate, std::uint64_t seed) : random_(seed) { SetRate(LineBytesPerSecond(baudRate)); }
+
+SerialLine::SerialLine(const SimOptions& options, std::uint64_t seed) : random_(seed) {
+    SetRate(StreamBytesPerSecond(options));
+}
+
+void SerialLine::SetRate(double bytesPerSecond) {
+    bytesPerSecond_ = bytesPerSecond;
+    maxChunk_ = std::clamp<std::size_t>(static_cast<std::size_t>(kMaxChunkSeconds * bytesPerSecond), 1, 64);
+}
 
 std::vector<LineChunk> SerialLine::Split(std::size_t bytes) {
     std::vector<LineChunk> chunks;

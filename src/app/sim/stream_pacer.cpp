@@ -8,6 +8,7 @@ namespace orv::sim {
 void StreamReport::Count(const SimBlock& block) {
     ++blocks;
     if (!block.intact) ++damaged;
+    if (block.fecFrame) ++fecFrames;
     ++perKind[static_cast<std::size_t>(block.Kind() & 0x7F)];
 }
 
@@ -20,8 +21,18 @@ std::string StreamReport::Summary() const {
     }
     std::string text = std::to_string(blocks) + (blocks == 1 ? " block" : " blocks");
     if (!kinds.empty()) text += " (" + kinds + ")";
+    // The ADC modem damages nothing itself (the channel's noise does): it tells its FEC frames.
+    if (fecFrames > 0) return text + ", " + std::to_string(fecFrames) + " as FEC frames";
     return text + ", " + std::to_string(damaged) + " damaged";
 }
+
+namespace {
+
+void WriteClosing(const std::vector<std::uint8_t>& bytes, ByteSink& sink, StreamReport& report) {
+    if (!bytes.empty() && !sink.Write(bytes)) report.error = sink.Error();
+}
+
+}  // namespace
 
 StreamReport PaceStream(StreamSchedule& schedule, ByteSink& sink, std::int64_t limit, StopSignal& stop,
                         const BlockObserver& sent) {
@@ -39,7 +50,7 @@ StreamReport PaceStream(StreamSchedule& schedule, ByteSink& sink, std::int64_t l
             // Fallen behind (a stalled write, a suspended machine): keep the least pause before
             // a block all the same and move the rest of the schedule along with it.
             if (&chunk == &next.chunks.front() && report.blocks > 0) {
-                const auto earliest = lastWrite + seconds(kBlockPauseSeconds);
+                const auto earliest = lastWrite + seconds(schedule.LeastPause());
                 if (due < earliest) {
                     start += earliest - due;
                     due = earliest;
@@ -59,6 +70,7 @@ StreamReport PaceStream(StreamSchedule& schedule, ByteSink& sink, std::int64_t l
         report.Count(next.block);
         if (sent) sent(next.block);
     }
+    WriteClosing(schedule.Closing(), sink, report);
     return report;
 }
 
@@ -78,6 +90,7 @@ StreamReport WriteStream(TelemetryGenerator& generator, ByteSink& sink, std::int
         report.Count(block);
         if (sent) sent(block);
     }
+    WriteClosing(generator.Closing(), sink, report);
     return report;
 }
 

@@ -9,7 +9,7 @@ ScheduledBlock StreamSchedule::Next() {
     for (const auto& p : pieces) out.chunks.push_back({p.begin, p.end, wallStart_ + p.offset / speed_});
     const double transfer = pieces.back().offset;
     const double silence = generator_.NextOffset() - out.block.offset - transfer;
-    wallStart_ += transfer / speed_ + WallPause(silence, speed_);
+    wallStart_ += transfer / speed_ + WallPause(silence, speed_, LeastPause());
     return out;
 }
 

@@ -27,6 +27,10 @@ public:
         : generator_(generator), line_(line), speed_(speed) {}
 
     ScheduledBlock Next();
+    // The least silence the pacing keeps before a block (LeastPauseSeconds).
+    double LeastPause() const { return LeastPauseSeconds(generator_.Options()); }
+    // What the modem sends after the last block (TelemetryGenerator::Closing).
+    std::vector<std::uint8_t> Closing() { return generator_.Closing(); }
 
 private:
     TelemetryGenerator& generator_;
@@ -39,7 +43,7 @@ private:
 class PacedStream {
 public:
     PacedStream(const SimOptions& options, double speed)
-        : generator_(options), line_(options.baudRate, SubSeed(options.seed, 20)), schedule_(generator_, line_, speed) {}
+        : generator_(options), line_(options, SubSeed(options.seed, 20)), schedule_(generator_, line_, speed) {}
     StreamSchedule& Schedule() { return schedule_; }
 
 private:

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "reception/dates.h"
+
 namespace orv::sim {
 namespace {
 
@@ -218,6 +220,15 @@ void TelemetryChannels::Write(const SpacecraftState& state, SimRandom& noise, st
     PutWord(block, 0x1A6, OrbitNumber16(state.position.orbit));
     PutWord(block, 0x1D0, state.counters.leila);
     PutWord(block, 0x1DE, state.counters.eventPointer);
+
+    // The spacecraft clock (seconds, minutes, hours, days since 1 January 1978) and the command
+    // counter, as the header line shows them; an FEC frame carries only these bytes.
+    const DateTime t = BreakDownSeconds(state.utc);
+    block[0x1A9] = static_cast<std::uint8_t>(t.second);
+    block[0x1AA] = static_cast<std::uint8_t>(t.minute);
+    block[0x1AB] = static_cast<std::uint8_t>(t.hour);
+    PutWord(block, 0x1AC, DayNumber(t.year, t.month, t.day) - kAmsatDayZero);
+    PutWord(block, 0x1E0, state.counters.commandCount);
 
     // IF matrix: the middle beacon always to S2; U and L1 to S2 while the transponder is on.
     block[0x1FD] = 0x04;

@@ -38,7 +38,9 @@ TelemetryGenerator::TelemetryGenerator(const SimOptions& options)
       channels_(options.seed),
       counters_(InitialCounters(options.seed)),
       events_(options.startUtc, counters_),
-      lastUtc_(options.startUtc) {}
+      lastUtc_(options.startUtc) {
+    if (options.modem == ModemType::Adc) adc_.emplace(options);
+}
 
 char TelemetryGenerator::NextKind() {
     static constexpr char kSide[] = {'K', 'E', 'L', 'M', 'E', 'N'};
@@ -108,16 +110,24 @@ SimBlock TelemetryGenerator::Next() {
         default: PutPage(out.block, TextBlockPage(kind, state.position.orbit, options_.seed)); break;
     }
     Seal(out.block);
-    out.wire = WireBytes(out.block, options_.modem);
-    out.intact = !damage_.Chance(options_.failShare);
-    if (!out.intact) Damage(out.wire, out.block, damage_);
+    if (adc_) {
+        out.fecFrame = SentAsFecFrame(out.block);
+        out.wire = adc_->Samples(out.block);
+    } else {
+        out.wire = WireBytes(out.block, options_.modem);
+        out.intact = !damage_.Chance(options_.failShare);
+        if (!out.intact) Damage(out.wire, out.block, damage_);
+    }
 
     // The next block comes a spacecraft block period later, or later still when the line is too
-    // slow to carry a block and the pause within that period.
-    const double transfer = static_cast<double>(out.wire.size()) / LineBytesPerSecond(options_.baudRate);
-    nextOffset_ = out.offset + std::max(kBlockPeriodSeconds, transfer + kBlockPauseSeconds);
+    // slow to carry a block and the pause within that period. The ADC modem's samples take
+    // exactly as long as the transmission, which the next one follows at once.
+    const double transfer = static_cast<double>(out.wire.size()) / StreamBytesPerSecond(options_);
+    nextOffset_ = out.offset + (adc_ ? transfer : std::max(kBlockPeriodSeconds, transfer + kBlockPauseSeconds));
     ++made_;
     return out;
 }
+
+std::vector<std::uint8_t> TelemetryGenerator::Closing() { return adc_ ? adc_->Closing() : std::vector<std::uint8_t>{}; }
 
 }  // namespace orv::sim

@@ -1,10 +1,13 @@
 #pragma once
 // The simulated spacecraft and modem: a deterministic stream of telemetry blocks for a seed and
 // a start time. Mostly A blocks; in every third slot a K, E, L, M, E or N block in turn, now and
-// then a D block instead; a chosen share damaged on the line.
+// then a D block instead; a chosen share damaged on the line. With the ADC modem the wire bytes are
+// the demodulator's samples instead (adc_modem.h) and the channel's noise does the damage.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "app/sim/adc_modem.h"
 #include "app/sim/event_buffer.h"
 #include "app/sim/sim_options.h"
 #include "app/sim/sim_random.h"
@@ -15,8 +18,10 @@ namespace orv::sim {
 
 struct SimBlock {
     Block514 block{};                // as the spacecraft sent it, with its CRCC
-    std::vector<std::uint8_t> wire;  // as the modem delivers it: 512 or 514 bytes, damaged when !intact
+    std::vector<std::uint8_t> wire;  // as the modem delivers it: 512 or 514 bytes, damaged when !intact;
+                                     // ADC: the samples of its transmission
     bool intact = true;              // false: line errors, the wire bytes fail the CRCC
+    bool fecFrame = false;           // ADC: sent as an FEC frame of its telemetry bytes 256..511
     double offset = 0;               // seconds from the start of the stream to the block's first byte
     std::int64_t utc = 0;            // simulated UTC of the block
 
@@ -31,6 +36,9 @@ public:
 
     // Offset of the block the next call makes.
     double NextOffset() const { return nextOffset_; }
+    // What the modem sends after the last block: nothing, or with the ADC modem a moment of idle
+    // samples.
+    std::vector<std::uint8_t> Closing();
     const SimOptions& Options() const { return options_; }
 
 private:
@@ -45,6 +53,7 @@ private:
     TelemetryChannels channels_;
     SpacecraftCounters counters_;
     EventBuffer events_;
+    std::optional<AdcModem> adc_;
     std::int64_t made_ = 0;
     std::int64_t lastUtc_;
     double nextOffset_ = 0;

@@ -65,6 +65,31 @@ TEST_F(SimCli, OutWritesTheSeededStreamWithoutPauses) {
     }
 }
 
+TEST_F(SimCli, AdcOutWritesTheDemodulatorSamples) {
+    const Result r = Simulate({"--out", out.string(), "--blocks", "4", "--modem", "ADC", "--ebno", "6.5",
+                               "--adc-offset", "131", "--seed", "9", "--start", "2026-12-10 14:00:00"});
+    ASSERT_EQ(r.code, 0) << r.errors;
+    EXPECT_NE(r.errors.find("sent 4 blocks (A 3, K 1), 3 as FEC frames"), std::string::npos) << r.errors;
+
+    sim::SimOptions o;
+    o.modem = ModemType::Adc;
+    o.seed = 9;
+    o.ebNoDb = 6.5;
+    o.adcOffset = 131;
+    o.baudRate = 9600;
+    o.startUtc = 1796911200;
+    sim::TelemetryGenerator twin(o);
+    std::vector<std::uint8_t> expected;
+    for (int i = 0; i < 4; ++i) {
+        const auto w = twin.Next().wire;
+        expected.insert(expected.end(), w.begin(), w.end());
+    }
+    const auto closing = twin.Closing();
+    expected.insert(expected.end(), closing.begin(), closing.end());
+    EXPECT_EQ(expected.size(), 3u * 5200 + 4144 + 40);
+    EXPECT_EQ(ReadFile(out), expected);
+}
+
 TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
     const std::string f = out.string();
     struct Case {
@@ -80,8 +105,14 @@ TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
         {{"--out", f, "--blocks", "3", "--fail-share", "1.5"}, "--fail-share"},
         {{"--out", f, "--blocks", "3", "--fail-share", "five"}, "--fail-share"},
         {{"--out", f, "--blocks", "3", "--speed", "0.5"}, "--speed"},
-        {{"--out", f, "--blocks", "3", "--modem", "513"}, "--modem takes 512 or 514"},
-        {{"--out", f, "--blocks", "3", "--modem", "ADC"}, "not available yet"},
+        {{"--out", f, "--blocks", "3", "--modem", "513"}, "--modem takes 512, 514 or ADC"},
+        {{"--out", f, "--blocks", "3", "--modem", "ADC", "--fail-share", "0.1"}, "noise of --ebno"},
+        {{"--out", f, "--blocks", "3", "--ebno", "5"}, "are for --modem ADC"},
+        {{"--out", f, "--blocks", "3", "--adc-offset", "120"}, "are for --modem ADC"},
+        {{"--out", f, "--blocks", "3", "--modem", "ADC", "--ebno", "loud"}, "--ebno takes"},
+        {{"--out", f, "--blocks", "3", "--modem", "ADC", "--ebno", "200"}, "--ebno takes"},
+        {{"--out", f, "--blocks", "3", "--modem", "ADC", "--adc-offset", "256"}, "--adc-offset takes"},
+        {{"--out", f, "--blocks", "3", "--modem", "ADC", "--baud", "2400"}, "needs --baud 4800"},
         {{"--out", f, "--blocks", "3", "--tcp-serve", "1024"}, "not available yet"},
         {{"--out", f, "--blocks", "3", "--start", "2026-02-30"}, "--start"},
         {{"--out", f, "--blocks", "3", "--baud", "50"}, "--baud"},

@@ -88,7 +88,7 @@ TEST(SimPty, StartRefusesWhatItCannotDo) {
         double speed;
         const char* reason;
     };
-    for (const Case c : {Case{ModemType::Adc, 1, "not available yet"}, Case{ModemType::Bytes514, 0.5, "at least 1"}}) {
+    for (const Case c : {Case{ModemType::Adc, 1, "4800 baud"}, Case{ModemType::Bytes514, 0.5, "at least 1"}}) {
         SimOptions o = Options();
         o.modem = c.modem;
         PtyFeeder feeder(o, c.speed);
