@@ -39,6 +39,9 @@ public:
     // to the receiver; then, with "Log FEC" on, appends the log line. Returns whether it decoded.
     bool DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame);
 
+    // Who refreshes the statistics, shows the calibration mean and hears of FEC log failures.
+    void SetHooks(AdcReceptionHooks* hooks) { hooks_ = hooks; }
+
     void SetFecLogDirectory(std::filesystem::path directory) { logDirectory_ = std::move(directory); }
     std::filesystem::path FecLogDirectory() const;
 
