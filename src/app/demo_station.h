@@ -4,16 +4,20 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "app/sim/pty_feeder.h"
 #include "reception/qt_settings_store.h"
 
 namespace orv {
 
+// The demo's --modem value: "512", "514" or "ADC" (also "adc"); nothing for anything else.
+std::optional<ModemType> DemoModemType(const QString& text);
+
 class DemoStation {
 public:
-    // Prepares the directory, the settings ("Startup" filled, so there is no first-run Setup)
-    // and the pseudo-terminal. Check Error() afterwards.
+    // Prepares the directory, the settings ("Startup" filled, so there is no first-run Setup;
+    // with the ADC modem "Log FEC" on) and the pseudo-terminal. Check Error() afterwards.
     explicit DemoStation(ModemType modem = ModemType::Bytes514);
     ~DemoStation();
 

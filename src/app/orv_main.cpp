@@ -16,6 +16,7 @@
 #include "ui/torv8.h"
 #include "ui/torv9.h"
 #include "ui/torv18.h"
+#include "ui/torv20.h"
 #include "ui/user_messages.h"
 
 namespace {
@@ -28,7 +29,8 @@ struct Program {
           orv4(*f.store, orv1.station(), *f.clock, *f.messages),
           orv8(*f.store, orv1.station()),
           orv9(*f.store, orv1.Scale()),
-          orv18(orv1, *f.messages) {
+          orv18(orv1, *f.messages),
+          orv20(*f.store, orv1.runtime().adc(), orv1.Scale(), *f.messages) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
@@ -41,6 +43,9 @@ struct Program {
         orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
         f.orv18 = &orv18;
         orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
+        f.orv20 = &orv20;
+        orv1.AttachMenuWindow(orv::MenuWindow::AdcDisplay, &orv20);
+        orv1.SetAdcRefresh([this] { orv20.RefreshAdcStatistics(); });
     }
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
@@ -48,6 +53,7 @@ struct Program {
     orv::TOrv8 orv8;
     orv::TOrv9 orv9;
     orv::TOrv18 orv18;
+    orv::TOrv20 orv20;
 };
 
 }  // namespace
@@ -71,7 +77,7 @@ int main(int argc, char** argv) {
     QCommandLineOption demoOption(
         QStringLiteral("demo"),
         QStringLiteral("Run on a built-in simulated station, with a throw-away data directory and settings."));
-    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512 or 514."),
+    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512, 514 or ADC."),
                                    QStringLiteral("TYPE"), QStringLiteral("514"));
     parser.addOption(settingsOption);
     parser.addOption(serialOption);
@@ -81,13 +87,12 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<orv::DemoStation> demo;
     if (parser.isSet(demoOption)) {
-        const QString modem = parser.value(modemOption);
-        if (modem != QLatin1String("512") && modem != QLatin1String("514")) {
-            std::fprintf(stderr, "orv: --modem takes 512 or 514\n");
+        const auto modem = orv::DemoModemType(parser.value(modemOption));
+        if (!modem) {
+            std::fprintf(stderr, "orv: --modem takes 512, 514 or ADC\n");
             return 2;
         }
-        demo = std::make_unique<orv::DemoStation>(modem == QLatin1String("512") ? orv::ModemType::Bytes512
-                                                                                : orv::ModemType::Bytes514);
+        demo = std::make_unique<orv::DemoStation>(*modem);
         if (!demo->Error().isEmpty()) {
             std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
             return 1;

@@ -4,16 +4,21 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/demo_station.h"
 #include "app/station/station_runtime.h"
+#include "fec/fec_log.h"
 #include "reception/block.h"
 
 namespace orv::cli {
 namespace {
+
+constexpr const char* kUsage = "[--modem 512|514|ADC] [--blocks N]";
 
 volatile std::sig_atomic_t gStop = 0;
 void OnSignal(int) { gStop = 1; }
@@ -31,6 +36,24 @@ std::string BlockLine(const Station& s) {
     return std::string(1, kind >= 0x20 && kind < 0x7F ? kind : '?') + " " + s.receiver.crccLabel + "  " + header;
 }
 
+// What the headless station shows of ADC reception: which block the FEC reconstruction delivered
+// (the byte counter reads "FEC"), and a FEC log that cannot be written, once per file.
+class AdcView final : public ReceiverHooks, public AdcReceptionHooks {
+public:
+    void ShowByteCount(std::string_view text) override { fecDelivered_ = text == "FEC"; }
+    void FecLogFailed(const std::filesystem::path& path) override {
+        if (path == failedLog_) return;
+        failedLog_ = path;
+        std::cerr << "orv-cli demo: cannot write the FEC log \"" << path.string() << "\"; its lines are lost\n";
+    }
+    // True once per block delivered by the FEC reconstruction.
+    bool TakeFecDelivered() { return std::exchange(fecDelivered_, false); }
+
+private:
+    bool fecDelivered_ = false;
+    std::filesystem::path failedLog_;
+};
+
 int RunDemo(std::vector<std::string> args, int argc, char** argv) {
     CliArgs a(std::move(args));
     long long limit = 0;
@@ -38,12 +61,18 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
         std::cerr << "orv-cli demo: --blocks needs a whole number of at least 1\n";
         return 2;
     }
-    if (!a.Rest().empty()) {
-        std::cerr << "usage: orv-cli demo [--blocks N]\n";
+    const auto modemText = a.TakeValue("--modem");
+    const auto modem = modemText ? DemoModemType(QString::fromStdString(*modemText)) : ModemType::Bytes514;
+    if (!modem) {
+        std::cerr << "orv-cli demo: --modem takes 512, 514 or ADC\n";
+        return 2;
+    }
+    if (!a.Error().empty() || !a.Rest().empty()) {
+        std::cerr << "usage: orv-cli demo " << kUsage << "\n";
         return 2;
     }
     QCoreApplication app(argc, argv);
-    DemoStation demo;
+    DemoStation demo(*modem);
     if (!demo.Error().isEmpty()) {
         std::cerr << "orv-cli demo: " << demo.Error().toStdString() << "\n";
         return 1;
@@ -52,6 +81,9 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
     StationRuntime runtime(demo.Store(), clock);
     runtime.LoadSettings();
     runtime.station().flags.selection = TextSelection::Raw;
+    AdcView adcView;
+    runtime.SetView(&adcView);
+    runtime.adc().SetHooks(&adcView);
     runtime.SetSerialOverride(demo.SerialDevice());
     QString reason;
     if (!runtime.OpenSerialPort(&reason) || !demo.Start()) {
@@ -59,10 +91,14 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
         return 1;
     }
     std::cerr << "Receiving simulated telemetry from " << demo.SerialDevice().toStdString()
-              << " (a block about every 10 s; Ctrl-C ends)\n";
+              << (*modem == ModemType::Adc ? " as ADC samples (a block every 10 to 13 s; Ctrl-C ends)\n"
+                                           : " (a block about every 10 s; Ctrl-C ends)\n");
     long long count = 0;
     QObject::connect(&runtime, &StationRuntime::BlockHandled, [&] {
         std::cout << BlockLine(runtime.station()) << std::endl;
+        // A block rebuilt from an FEC frame: the decoder's figures as the status line shows them.
+        if (adcView.TakeFecDelivered())
+            std::cout << "  FEC  " << FecStatusLine(runtime.adc().Status(), true) << std::endl;
         if (limit > 0 && ++count >= limit) QCoreApplication::quit();
     });
     QObject::connect(&runtime, &StationRuntime::SerialPortLost, [&](const QString& r) {
@@ -82,9 +118,9 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
 }  // namespace
 
 std::vector<CliCommand> DemoCommands() {
-    return {{"demo", "[--blocks N]",
+    return {{"demo", kUsage,
              "receive simulated telemetry through a pseudo-terminal and print each block's kind, CRCC verdict and "
-             "header line",
+             "header line (with --modem ADC also the FEC figures of each block rebuilt from an FEC frame)",
              RunDemo}};
 }
 
