@@ -1,5 +1,7 @@
 #include "app/demo_station.h"
 
+#include <QDir>
+
 namespace orv {
 namespace {
 
@@ -21,6 +23,9 @@ DemoStation::DemoStation(ModemType modem) {
         error_ = QStringLiteral("cannot create a temporary directory: %1").arg(dir_.errorString());
         return;
     }
+    // The data directory as the station lays it out (the FEC log goes to "telemetry").
+    QDir(dir_.path()).mkpath(QStringLiteral("telemetry"));
+    QDir(dir_.path()).mkpath(QStringLiteral("Dsp"));
     store_ = std::make_unique<QtSettingsStore>(dir_.filePath(QStringLiteral("orv-demo.ini")));
     store_->Write(kStartupKey, "Log on Start", "no");
     store_->Write(kStartupKey, "Com Port No.", "1");
