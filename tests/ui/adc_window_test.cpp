@@ -62,6 +62,23 @@ std::vector<std::uint8_t> Reversing(int n) {
     return v;
 }
 
+// The simulated ADC modem on a channel without errors.
+sim::SimOptions CleanAdcModem() {
+    sim::SimOptions o;
+    o.modem = ModemType::Adc;
+    o.baudRate = 9600;
+    o.startUtc = kStart;
+    o.ebNoDb = 30;
+    return o;
+}
+
+// A transmission and the idle samples after it, so that the station sees an FEC frame end.
+std::vector<std::uint8_t> WithClosing(std::vector<std::uint8_t> samples, sim::TelemetryGenerator& generator) {
+    const auto closing = generator.Closing();
+    samples.insert(samples.end(), closing.begin(), closing.end());
+    return samples;
+}
+
 SymbolHistogram TwoBins(int a, int b, int count) {
     SymbolHistogram h{};
     h[static_cast<std::size_t>(a)] += count;
@@ -211,20 +228,9 @@ private slots:
         AdcProgram p(tmp.path());
         p.orv1->station().settings.logFec = true;
         p.orv1->runtime().adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
-        sim::SimOptions o;
-        o.modem = ModemType::Adc;
-        o.baudRate = 9600;
-        o.startUtc = kStart;
-        o.ebNoDb = 20;
-        sim::TelemetryGenerator generator(o);
-        std::vector<std::uint8_t> samples;
-        for (int i = 0; i < 2; ++i) {
-            const auto w = generator.Next().wire;
-            samples.insert(samples.end(), w.begin(), w.end());
-        }
-        const auto closing = generator.Closing();
-        samples.insert(samples.end(), closing.begin(), closing.end());
-        p.Feed(samples);
+        sim::TelemetryGenerator generator(CleanAdcModem());
+        p.Feed(generator.Next().wire);
+        p.Feed(WithClosing(generator.Next().wire, generator));
         // Not inside the sample path: the box waits until the serial read is done.
         QVERIFY(p.messages.texts.isEmpty());
         QTRY_COMPARE(p.messages.texts.size(), 1);
@@ -238,20 +244,12 @@ private slots:
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
         p.orv1->station().flags.selection = TextSelection::Raw;
-        sim::SimOptions o;
-        o.modem = ModemType::Adc;
-        o.baudRate = 9600;
-        o.startUtc = kStart;
-        o.ebNoDb = 30;
-        sim::TelemetryGenerator generator(o);
+        sim::TelemetryGenerator generator(CleanAdcModem());
         const QRegularExpression fecLine(R"(^Sync Gain: \d+\.\d     Chan Errs: 0     RS Corrs: 0 0     Eb/No: >8\.3$)");
         const QRegularExpression syncOnly(R"(^Sync Gain: -?\d+\.\d$)");
         for (int i = 0; i < 4; ++i) {  // A, A, then K, A
             const sim::SimBlock sent = generator.Next();
-            std::vector<std::uint8_t> samples = sent.wire;
-            const auto after = generator.Closing();
-            samples.insert(samples.end(), after.begin(), after.end());
-            p.Feed(samples);
+            p.Feed(WithClosing(sent.wire, generator));
             QVERIFY(p.orv2->StatusLineVisible());
             const QString status = p.orv2->StatusText();
             if (sent.fecFrame) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "adc_feed.h"
+#include "memory_sink.h"
 #include "app/sim/pty_feeder.h"
 #include "app/sim/stream_pacer.h"
 #include "fec/fec_block.h"
@@ -92,14 +93,7 @@ private slots:
         QFETCH(int, secondsPerRead);
         const sim::SimOptions options = AdcOptions(ebNoDb, adcOffset);
         sim::TelemetryGenerator generator(options);
-        struct : sim::ByteSink {
-            std::vector<std::uint8_t> bytes;
-            bool Write(std::span<const std::uint8_t> b) override {
-                bytes.insert(bytes.end(), b.begin(), b.end());
-                return true;
-            }
-            std::string Error() const override { return {}; }
-        } file;
+        sim::test::MemorySink file;
         sim::StopSignal stop;
         std::vector<sim::SimBlock> sent;
         sim::WriteStream(generator, file, 9, stop, [&](const sim::SimBlock& b) { sent.push_back(b); });

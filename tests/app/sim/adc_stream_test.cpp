@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/sim/stream_pacer.h"
+#include "memory_sink.h"
 #include "reception/dates.h"
 
 namespace orv::sim {
@@ -67,26 +68,16 @@ TEST(SimAdcStream, TransmissionsFollowEachOtherAtTheSampleRate) {
     }
 }
 
-// Keeps what the stream writes.
-struct MemorySink : ByteSink {
-    std::vector<std::uint8_t> bytes;
-    bool Write(std::span<const std::uint8_t> b) override {
-        bytes.insert(bytes.end(), b.begin(), b.end());
-        return true;
-    }
-    std::string Error() const override { return {}; }
-};
-
 TEST(SimAdcStream, IdleSamplesFollowTheLastBlock) {
     // Without a sample after it, the station would never see the last FEC frame end.
     PacedStream stream(AdcOptions(), 1000);
-    MemorySink paced;
+    test::MemorySink paced;
     StopSignal stop;
     const StreamReport report = PaceStream(stream.Schedule(), paced, 2, stop);
     ASSERT_EQ(report.blocks, 2);
     EXPECT_EQ(report.Summary(), "2 blocks (A 2), 2 as FEC frames");
     TelemetryGenerator twin(AdcOptions());
-    MemorySink written;
+    test::MemorySink written;
     WriteStream(twin, written, 2, stop);
     EXPECT_EQ(paced.bytes.size(), 2u * 5200u + kAdcClosingSamples);
     EXPECT_EQ(paced.bytes, written.bytes);

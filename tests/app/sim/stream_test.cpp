@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/sim/stream_pacer.h"
+#include "memory_sink.h"
 #include "reception/receiver.h"
 
 namespace orv::sim {
@@ -75,21 +76,11 @@ std::string Label(const SimBlock& b, ModemType modem) {
     return modem == ModemType::Bytes512 ? "NA" : (b.intact ? "OK" : "FAIL");
 }
 
-// The sink of a file written with --out, kept in memory.
-struct MemorySink : ByteSink {
-    std::vector<std::uint8_t> bytes;
-    bool Write(std::span<const std::uint8_t> b) override {
-        bytes.insert(bytes.end(), b.begin(), b.end());
-        return true;
-    }
-    std::string Error() const override { return {}; }
-};
-
 TEST(SimStream, OutStreamThroughTheReceiverYieldsTheGeneratedBlocks) {
     for (ModemType modem : {ModemType::Bytes514, ModemType::Bytes512}) {
         const SimOptions o = Options(modem, 0.2);
         TelemetryGenerator gen(o);
-        MemorySink file;
+        test::MemorySink file;
         StopSignal stop;
         std::vector<SimBlock> sent;
         const StreamReport report = WriteStream(gen, file, 60, stop, [&](const SimBlock& b) { sent.push_back(b); });
