@@ -8,6 +8,11 @@
 #include "reception/qt_settings_store.h"
 #include "ui/forms.h"
 #include "ui/torv1.h"
+#include "ui/torv12.h"
+#include "ui/torv13.h"
+#include "ui/torv14.h"
+#include "ui/torv15.h"
+#include "ui/torv16.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 #include "ui/user_messages.h"
@@ -19,16 +24,39 @@ struct Program {
     explicit Program(orv::Forms& f)
         : orv1(*f.store, *f.clock, *f.messages),
           orv2(orv1.Scale()),
-          orv4(*f.store, orv1.station(), *f.clock, *f.messages) {
+          orv4(*f.store, orv1.station(), *f.clock, *f.messages),
+          orv12(Displays(f), orv1.Scale()),
+          orv13(Displays(f)),
+          orv14(Displays(f)),
+          orv16(Displays(f)),
+          orv15(Displays(f)) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
         f.orv4 = &orv4;
         orv1.AttachSetup(&orv4);
+        f.orv12 = &orv12;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Matrix, orv12);
+        f.orv13 = &orv13;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Temp, orv13);
+        f.orv14 = &orv14;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Power, orv14);
+        f.orv16 = &orv16;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Status, orv16);
+        orv16.AttachClock(orv1);
+        f.orv15 = &orv15;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Nav, orv15);
     }
+    orv::DisplayContext Displays(const orv::Forms& f) { return {*f.store, orv1.station(), *f.messages}; }
+
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
     orv::TOrv4 orv4;
+    orv::TOrv12 orv12;
+    orv::TOrv13 orv13;
+    orv::TOrv14 orv14;
+    orv::TOrv16 orv16;
+    orv::TOrv15 orv15;
 };
 
 }  // namespace
