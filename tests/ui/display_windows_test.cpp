@@ -16,6 +16,7 @@
 #include "displays/temperature_content.h"
 #include "reception/crcc.h"
 #include "recording_messages.h"
+#include "station_store.h"
 #include "ui/torv1.h"
 #include "ui/torv12.h"
 #include "ui/torv13.h"
@@ -26,13 +27,6 @@
 using namespace orv;
 
 namespace {
-
-void FillStore(MemoryStore& store, const QString& dir) {
-    store.Write(kStartupKey, "Log on Start", "no");
-    store.Write(kStartupKey, "Com Port No.", "1");
-    store.Write(kStartupKey, "Default Directory", dir.toStdString());
-    store.Write(kStartupKey, "Modem Type", "514");
-}
 
 void SetByte(Block514& b, int address, int value) { b[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(value); }
 
@@ -145,9 +139,12 @@ const FieldWindow kFieldWindows[] = {
 
 // A station with its display windows, fed through the receiver like a live one.
 class Fixture {
+    QTemporaryDir tmp_;
+    ManualClock clock_;
+
 public:
     Fixture() : clock_(1072793109) {
-        FillStore(store, tmp_.path());
+        test::FillStore(store, tmp_.path());
         program = std::make_unique<Program>(store, clock_, messages);
     }
     void Feed(const Block514& block) {
@@ -162,10 +159,6 @@ public:
     MemoryStore store;
     test::RecordingMessages messages;
     std::unique_ptr<Program> program;
-
-private:
-    QTemporaryDir tmp_;
-    ManualClock clock_;
 };
 
 }  // namespace

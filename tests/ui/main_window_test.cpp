@@ -11,6 +11,7 @@
 #include "../app/pty.h"
 #include "reception/crcc.h"
 #include "recording_messages.h"
+#include "station_store.h"
 #include "ui/torv1.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
@@ -18,14 +19,6 @@
 using namespace orv;
 
 namespace {
-
-// A store filled as after a normal Setup, with the data directory given.
-void FillStore(MemoryStore& store, const QString& dir) {
-    store.Write(kStartupKey, "Log on Start", "no");
-    store.Write(kStartupKey, "Com Port No.", "1");
-    store.Write(kStartupKey, "Default Directory", dir.toStdString());
-    store.Write(kStartupKey, "Modem Type", "514");
-}
 
 Block514 MakeBlock(char id, bool good) {
     Block514 b{};
@@ -59,7 +52,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = tmp.path() + "/station";
         MemoryStore store;
-        FillStore(store, dir);
+        test::FillStore(store, dir);
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -121,7 +114,7 @@ private slots:
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
         QTemporaryDir tmp;
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         store.Write(kStartupKey, "Baud Rate", "14400");
         store.Write(kStartupKey, "Auto Time", "false");
         store.Write(kStartupKey, "TimeOff", "-2.5");
@@ -148,7 +141,7 @@ private slots:
         test::PtyPair pty;
         QVERIFY(pty.Ok());
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -180,7 +173,7 @@ private slots:
     void DispatchGateHoldsBackFailedBlocks() {
         QTemporaryDir tmp;
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -229,7 +222,7 @@ private slots:
     void DroppedFilesAndClockLine() {
         QTemporaryDir tmp;
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         ManualClock clock(1072793109);  // 2003-12-30 14:05:09 UTC
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -255,7 +248,7 @@ private slots:
     void MenuItemsOfWindowsNotYetBuiltAreDisabledWithAHint() {
         QTemporaryDir tmp;
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         ManualClock clock(0);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -271,7 +264,7 @@ private slots:
     void WindowPositionIsSavedInTwipsOnClose() {
         QTemporaryDir tmp;
         MemoryStore store;
-        FillStore(store, tmp.path());
+        test::FillStore(store, tmp.path());
         ManualClock clock(0);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
