@@ -103,10 +103,10 @@ public:
     QLabel* CaptionLabel(std::string_view id) const;
 
 signals:
-    // A channel caption was clicked while the Replay window is shown. The files subsystem
-    // connects it to the channel graph's GraphChannel.
+    // A channel caption was clicked while the Replay window is shown: graph that channel.
     void GraphRequested(const orv::GraphRequest& request);
-    // The raw display flag was inverted; the Replay window redraws from its loaded file.
+    // The raw display flag was inverted: a Replay window holding a loaded file redraws all
+    // displays from its current block (ShowReplayBlock).
     void RawModeToggled();
 
 protected:

@@ -336,11 +336,16 @@ private slots:
         QVERIFY(!power.isVisible());
         QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1125"));
         QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Top"), std::string("225"));
+        // Still open when the program ends, it keeps its place too.
         powerBox->click();
+        power.move(90, 60);
+        QVERIFY(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit"));
+        QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1350"));
+        QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Top"), std::string("900"));
         power.move(300, 300);
         power.setWindowState(Qt::WindowMinimized);
         power.close();
-        QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1125"));
+        QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1350"));
 
         // Read back at creation: twips / 15; a value that is not a number gives the default.
         struct Case {
@@ -459,6 +464,7 @@ private slots:
         QTest::qWait(300);
         for (QWidget* w : windows) QVERIFY(w->grab().save(shots + "/" + w->objectName() + ".png"));
         f.program->orv14.ToggleRawMode();
+        QTest::qWait(100);
         QVERIFY(f.program->orv14.grab().save(shots + "/TOrv14-raw.png"));
         QVERIFY(f.program->orv1.grab().save(shots + "/TOrv1.png"));
     }
