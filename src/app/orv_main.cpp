@@ -13,8 +13,11 @@
 #include "ui/torv14.h"
 #include "ui/torv15.h"
 #include "ui/torv16.h"
+#include "ui/torv18.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
+#include "ui/torv8.h"
+#include "ui/torv9.h"
 #include "ui/user_messages.h"
 
 namespace {
@@ -25,16 +28,24 @@ struct Program {
         : orv1(*f.store, *f.clock, *f.messages),
           orv2(orv1.Scale()),
           orv4(*f.store, orv1.station(), *f.clock, *f.messages),
+          orv8(*f.store, orv1.station()),
+          orv9(*f.store, orv1.Scale()),
           orv12(Displays(f), orv1.Scale()),
           orv13(Displays(f)),
           orv14(Displays(f)),
           orv16(Displays(f)),
-          orv15(Displays(f)) {
+          orv15(Displays(f)),
+          orv18(orv1, *f.messages) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
         f.orv4 = &orv4;
         orv1.AttachSetup(&orv4);
+        f.orv8 = &orv8;
+        f.orv9 = &orv9;
+        orv8.AttachByteDump(&orv9);
+        orv1.AttachMenuWindow(orv::MenuWindow::Monitor, &orv8);
+        orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
         f.orv12 = &orv12;
         orv::AttachDisplayForm(orv1, orv::DisplayWindow::Matrix, orv12);
         f.orv13 = &orv13;
@@ -46,17 +57,22 @@ struct Program {
         orv16.AttachClock(orv1);
         f.orv15 = &orv15;
         orv::AttachDisplayForm(orv1, orv::DisplayWindow::Nav, orv15);
+        f.orv18 = &orv18;
+        orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
     }
     orv::DisplayContext Displays(const orv::Forms& f) { return {*f.store, orv1.station(), *f.messages}; }
 
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
     orv::TOrv4 orv4;
+    orv::TOrv8 orv8;
+    orv::TOrv9 orv9;
     orv::TOrv12 orv12;
     orv::TOrv13 orv13;
     orv::TOrv14 orv14;
     orv::TOrv16 orv16;
     orv::TOrv15 orv15;
+    orv::TOrv18 orv18;
 };
 
 }  // namespace

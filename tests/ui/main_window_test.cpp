@@ -17,6 +17,7 @@
 #include "ui/torv4.h"
 
 using namespace orv;
+using test::FillStore;
 
 namespace {
 
@@ -52,7 +53,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = tmp.path() + "/station";
         MemoryStore store;
-        test::FillStore(store, dir);
+        FillStore(store, dir);
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -114,7 +115,7 @@ private slots:
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
         QTemporaryDir tmp;
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         store.Write(kStartupKey, "Baud Rate", "14400");
         store.Write(kStartupKey, "Auto Time", "false");
         store.Write(kStartupKey, "TimeOff", "-2.5");
@@ -141,7 +142,7 @@ private slots:
         test::PtyPair pty;
         QVERIFY(pty.Ok());
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -173,7 +174,7 @@ private slots:
     void DispatchGateHoldsBackFailedBlocks() {
         QTemporaryDir tmp;
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -222,7 +223,7 @@ private slots:
     void DroppedFilesAndClockLine() {
         QTemporaryDir tmp;
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         ManualClock clock(1072793109);  // 2003-12-30 14:05:09 UTC
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -248,7 +249,7 @@ private slots:
     void MenuItemsOfWindowsNotYetBuiltAreDisabledWithAHint() {
         QTemporaryDir tmp;
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         ManualClock clock(0);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -264,7 +265,7 @@ private slots:
     void WindowPositionIsSavedInTwipsOnClose() {
         QTemporaryDir tmp;
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        FillStore(store, tmp.path());
         ManualClock clock(0);
         test::RecordingMessages messages;
         Program p(store, clock, messages);

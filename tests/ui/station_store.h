@@ -6,7 +6,7 @@
 
 namespace orv::test {
 
-// 514-byte modem on port 1, no logging at start, the data directory given.
+// "Log on Start" no, port 1, the 514-byte modem and the data directory given.
 inline void FillStore(MemoryStore& store, const QString& dir) {
     store.Write(kStartupKey, "Log on Start", "no");
     store.Write(kStartupKey, "Com Port No.", "1");
