@@ -2,6 +2,7 @@
 // functions compute, toggle raw mode, ask for graphs, keep their positions and draw the IF matrix.
 // With ORV_SCREENSHOT_DIR set, the windows are also saved there as PNG files for a look.
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -460,6 +461,16 @@ private slots:
         }
 
         if (shots.isEmpty()) return;
+        // ORV_SCREENSHOT_FEED: a stream of 514-byte blocks (orv-cli simulate --out) to show instead.
+        QFile feed(qEnvironmentVariable("ORV_SCREENSHOT_FEED"));
+        if (feed.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = feed.readAll();
+            for (qsizetype at = 0; at + 514 <= bytes.size(); at += 514) {
+                Block514 block;
+                std::memcpy(block.data(), bytes.constData() + at, block.size());
+                f.Feed(block);
+            }
+        }
         QDir().mkpath(shots);
         QTest::qWait(300);
         for (QWidget* w : windows) QVERIFY(w->grab().save(shots + "/" + w->objectName() + ".png"));
