@@ -1,6 +1,7 @@
 // orv: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <cstdio>
 #include <memory>
@@ -19,6 +20,16 @@
 #include "ui/user_messages.h"
 
 namespace {
+
+// Hints appear after 1500 ms.
+class OrvStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 1500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Creates every window once, in the program's order, and keeps them until exit.
 struct Program {
@@ -57,6 +68,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orv"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    QApplication::setStyle(new OrvStyle);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("AO-40 telemetry ground station"));
