@@ -1,8 +1,12 @@
 // orv: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QProxyStyle>
+#include <QRadioButton>
+#include <cstdio>
 #include <memory>
 
+#include "app/demo_station.h"
 #include "app/station/station_runtime.h"
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
@@ -21,6 +25,16 @@
 #include "ui/user_messages.h"
 
 namespace {
+
+// Hints appear after 1500 ms.
+class OrvStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 1500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Creates every window once, in the program's order, and keeps them until exit.
 struct Program {
@@ -82,6 +96,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orv"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    QApplication::setStyle(new OrvStyle);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("AO-40 telemetry ground station"));
@@ -93,22 +108,53 @@ int main(int argc, char** argv) {
     QCommandLineOption serialOption(QStringLiteral("serial"),
                                     QStringLiteral("Serial device to use, overriding the \"Com Port No.\" setting."),
                                     QStringLiteral("PATH"));
+    QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Run on a built-in simulated station, with a throw-away data directory and settings."));
+    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512 or 514."),
+                                   QStringLiteral("TYPE"), QStringLiteral("514"));
     parser.addOption(settingsOption);
     parser.addOption(serialOption);
+    parser.addOption(demoOption);
+    parser.addOption(modemOption);
     parser.process(app);
 
-    std::unique_ptr<orv::QtSettingsStore> store = parser.isSet(settingsOption)
-                                                      ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
-                                                      : std::make_unique<orv::QtSettingsStore>();
+    std::unique_ptr<orv::DemoStation> demo;
+    if (parser.isSet(demoOption)) {
+        const QString modem = parser.value(modemOption);
+        if (modem != QLatin1String("512") && modem != QLatin1String("514")) {
+            std::fprintf(stderr, "orv: --modem takes 512 or 514\n");
+            return 2;
+        }
+        demo = std::make_unique<orv::DemoStation>(modem == QLatin1String("512") ? orv::ModemType::Bytes512
+                                                                                : orv::ModemType::Bytes514);
+        if (!demo->Error().isEmpty()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
+    std::unique_ptr<orv::QtSettingsStore> store;
+    if (!demo)
+        store = parser.isSet(settingsOption) ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
+                                             : std::make_unique<orv::QtSettingsStore>();
     orv::SystemClock clock;
     orv::QtUserMessages messages;
     orv::Forms forms;
-    forms.store = store.get();
+    forms.store = demo ? &demo->Store() : store.get();
     forms.clock = &clock;
     forms.messages = &messages;
 
     Program program(forms);
     if (parser.isSet(serialOption)) forms.orv1->runtime().SetSerialOverride(parser.value(serialOption));
     forms.orv1->show();
+    if (demo) {
+        // The demo station receives through its real serial path, a pseudo-terminal.
+        forms.orv1->runtime().SetSerialOverride(demo->SerialDevice());
+        forms.orv1->TextButton(0)->click();
+        if (!demo->Start()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
     return QApplication::exec();
 }
