@@ -34,10 +34,10 @@ inline std::uint32_t BlockNumber(std::span<const std::uint8_t> b) {
 struct BlockCollector : NetworkBlockSink {
     std::vector<std::vector<std::uint8_t>> blocks;
     std::vector<std::size_t> callSizes;
-    int signals = 0;
+    int newBlocks = 0;
 
     void SignalNetworkNewBlock() override {
-        ++signals;
+        ++newBlocks;
         blocks.emplace_back();
     }
     void ReceiveBlockBytes(std::span<const std::uint8_t> bytes) override {

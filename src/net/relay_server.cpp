@@ -1,0 +1,143 @@
+#include "net/relay_server.h"
+
+#include <QTcpSocket>
+#include <algorithm>
+
+namespace orv {
+namespace {
+
+// "127.0.0.1:40312"; IPv4 peers of a dual-stack server shown in their plain form.
+QString PeerText(const QTcpSocket& socket) {
+    QHostAddress address = socket.peerAddress();
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4) address = QHostAddress(v4);
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QStringLiteral("[%1]").arg(address.toString())
+                             : address.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(socket.peerPort());
+}
+
+}  // namespace
+
+RelayServer::RelayServer(QObject* parent) : QObject(parent) {
+    connect(&server_, &QTcpServer::newConnection, this, &RelayServer::OnNewConnection);
+}
+
+RelayServer::~RelayServer() { Stop(); }
+
+bool RelayServer::Listen(std::uint16_t port, const QHostAddress& address) {
+    Stop();
+    if (!server_.listen(address, port)) {
+        errorText_ = server_.errorString();
+        emit StatusChanged(QStringLiteral("Cannot listen on port %1: %2").arg(port).arg(errorText_));
+        return false;
+    }
+    errorText_.clear();
+    emit StatusChanged(QStringLiteral("Listening..."));
+    return true;
+}
+
+void RelayServer::Stop() {
+    server_.close();
+    const auto clients = std::move(clients_);
+    clients_.clear();
+    dropped_.clear();
+    for (QTcpSocket* socket : clients) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+    shownCount_ = 0;
+}
+
+void RelayServer::OnNewConnection() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            socket->deleteLater();
+            continue;
+        }
+        // Real-time chunks are small: send them at once rather than waiting to fill a packet.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+        // Clients have nothing to say to the server; whatever they send is discarded.
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->skip(socket->bytesAvailable()); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnClientGone(socket); });
+        // Client socket errors are not shown; a broken connection ends in its removal.
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
+            if (socket->state() != QAbstractSocket::ConnectedState) OnClientGone(socket);
+        });
+        clients_.push_back(socket);
+    }
+    ShowCount();
+}
+
+void RelayServer::OnClientGone(QTcpSocket* socket) {
+    if (sending_) {
+        dropped_.push_back({socket, false});
+        return;
+    }
+    Remove(socket);
+    ShowCount();
+}
+
+void RelayServer::Remove(QTcpSocket* socket) {
+    const auto it = std::find(clients_.begin(), clients_.end(), socket);
+    if (it == clients_.end()) return;
+    clients_.erase(it);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void RelayServer::SendToClients(std::span<const std::uint8_t> bytes) {
+    if (clients_.empty() || bytes.empty()) return;
+    const auto* data = reinterpret_cast<const char*>(bytes.data());
+    const auto size = static_cast<qint64>(bytes.size());
+    sending_ = true;
+    for (QTcpSocket* socket : clients_) {
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            dropped_.push_back({socket, false});
+            continue;
+        }
+        // A failed write or a client that lets its unsent bytes pile up past the cap is dropped;
+        // the others still get these bytes.
+        const qint64 written = socket->write(data, size);
+        if (written != size)
+            dropped_.push_back({socket, false});
+        else if (socket->bytesToWrite() > unsentCap_)
+            dropped_.push_back({socket, true});
+    }
+    sending_ = false;
+    if (!dropped_.empty()) RemoveDropped();
+}
+
+void RelayServer::RemoveDropped() {
+    const auto dropped = std::move(dropped_);
+    dropped_.clear();
+    QStringList slow;
+    for (const Dropped& d : dropped) {
+        if (std::find(clients_.begin(), clients_.end(), d.socket) == clients_.end()) continue;
+        if (d.slow) slow << PeerText(*d.socket);
+        Remove(d.socket);
+    }
+    ShowCount();
+    for (const QString& peer : slow)
+        emit StatusChanged(QStringLiteral("Dropped site %1: more than %2 bytes unsent").arg(peer).arg(unsentCap_));
+}
+
+qint64 RelayServer::UnsentBytes() const {
+    qint64 total = 0;
+    for (const QTcpSocket* socket : clients_) total += socket->bytesToWrite();
+    return total;
+}
+
+void RelayServer::ShowCount() {
+    const int count = ClientCount();
+    if (count == shownCount_) return;
+    shownCount_ = count;
+    emit StatusChanged(count == 0 ? QStringLiteral("Listening....")
+                                  : QStringLiteral("Server Active: %1 site(s)").arg(count));
+}
+
+}  // namespace orv

@@ -1,0 +1,70 @@
+#pragma once
+// The TCP relay server: listens on the station's port and writes the relay's bytes to every
+// connected client. Event driven on the caller's thread; writes never block. Clients only
+// receive: what they send is read and thrown away. A client that stops reading is dropped once
+// its unsent bytes pass the cap, so it can neither grow the server's memory nor hold up the rest.
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class QTcpSocket;
+
+namespace orv {
+
+class RelayServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 kDefaultUnsentCap = 1024 * 1024;
+
+    explicit RelayServer(QObject* parent = nullptr);
+    ~RelayServer() override;
+
+    // Starts listening (port 0: any free port). Status "Listening..." on success; on failure the
+    // status and ErrorText() give the reason.
+    bool Listen(std::uint16_t port, const QHostAddress& address = QHostAddress::Any);
+    // Closes the listening socket and every client.
+    void Stop();
+    bool IsListening() const { return server_.isListening(); }
+    std::uint16_t Port() const { return server_.serverPort(); }
+    QString ErrorText() const { return errorText_; }
+
+    int ClientCount() const { return static_cast<int>(clients_.size()); }
+    bool HasClients() const { return !clients_.empty(); }
+
+    // Writes bytes to every client, in order.
+    void SendToClients(std::span<const std::uint8_t> bytes);
+
+    // Bytes written to clients but not yet handed to the network, over all clients.
+    qint64 UnsentBytes() const;
+    qint64 UnsentCap() const { return unsentCap_; }
+    void SetUnsentCap(qint64 bytes) { unsentCap_ = bytes; }
+
+signals:
+    // "Listening...", "Listening....", "Server Active: n site(s)", a dropped client, a failure.
+    void StatusChanged(const QString& text);
+
+private:
+    void OnNewConnection();
+    void OnClientGone(QTcpSocket* socket);
+    void Remove(QTcpSocket* socket);
+    void RemoveDropped();
+    void ShowCount();
+
+    QTcpServer server_;
+    std::vector<QTcpSocket*> clients_;
+    struct Dropped {
+        QTcpSocket* socket;
+        bool slow;  // over the cap (reported), not merely gone
+    };
+    std::vector<Dropped> dropped_;       // found during a send; removed after it
+    qint64 unsentCap_ = kDefaultUnsentCap;
+    int shownCount_ = 0;
+    bool sending_ = false;
+    QString errorText_;
+};
+
+}  // namespace orv
