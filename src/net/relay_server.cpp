@@ -21,6 +21,9 @@ QString PeerText(const QTcpSocket& socket) {
 }  // namespace
 
 RelayServer::RelayServer(QObject* parent) : QObject(parent) {
+    // Clients never speak first, so a connection the operating system could not queue for
+    // accepting would hang unnoticed; room for a whole network reconnecting at once.
+    server_.setListenBacklogSize(kListenBacklog);
     connect(&server_, &QTcpServer::newConnection, this, &RelayServer::OnNewConnection);
 }
 

@@ -19,6 +19,7 @@ class RelayServer : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kDefaultUnsentCap = 1024 * 1024;
+    static constexpr int kListenBacklog = 1024;
 
     explicit RelayServer(QObject* parent = nullptr);
     ~RelayServer() override;
