@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "reception/block.h"
 #include "reception/crcc.h"
@@ -20,6 +21,14 @@ TEST(Crcc, TableAndPublishedCheckValues) {
     EXPECT_EQ(t[255], 0x1EF0);
     EXPECT_EQ(CrccOf("123456789"), 0x29B1);
     EXPECT_EQ(CrccOf("abc"), 0x514A);
+}
+
+TEST(Crcc, EightBytesAtATimeEqualsBytewiseForEveryLength) {
+    std::vector<std::uint8_t> data(600);
+    std::uint32_t x = 12345;
+    for (auto& b : data) b = static_cast<std::uint8_t>((x = x * 1103515245 + 12345) >> 16);
+    for (std::size_t n = 0; n <= data.size(); ++n)
+        ASSERT_EQ(Crcc(std::span(data).first(n)), CrccBytewise(std::span(data).first(n))) << n;
 }
 
 TEST(Crcc, ZeroBlockPassesAndAnySingleBitFlipFails) {

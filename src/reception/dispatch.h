@@ -1,0 +1,25 @@
+#pragma once
+// The display dispatch's decisions: whether a block may be drawn, and whether the display
+// block is one the display windows decode.
+#include "reception/station.h"
+
+namespace orv {
+
+// Gate: CRCC status true, or 512-byte blocks, or CRCC-failed data shown, or the Replay window
+// has been opened in this run.
+inline bool DisplayGateOpen(const Station& s) {
+    return s.flags.crccStatus || s.receiver.blockLength == 512 || s.flags.showCrccFailedData || s.flags.replayOpened;
+}
+
+// The display block is an A block with Events mode off, or an E block with Events mode on.
+inline bool DisplayBlockDecodable(const Station& s) {
+    const char id = BlockId(s.stores.display);
+    return (id == 'A' && !s.flags.eventsMode) || (id == 'E' && s.flags.eventsMode);
+}
+
+// The display windows in the order the dispatch updates them.
+enum class DisplayWindow { Status, Matrix, Nav, Power, Temp };
+inline constexpr DisplayWindow kDisplayOrder[] = {DisplayWindow::Status, DisplayWindow::Matrix, DisplayWindow::Nav,
+                                                  DisplayWindow::Power, DisplayWindow::Temp};
+
+}  // namespace orv

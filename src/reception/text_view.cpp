@@ -1,0 +1,51 @@
+#include "reception/text_view.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace orv {
+
+std::array<TextCell, kTelemetryBytes> TextViewCells(std::span<const std::uint8_t, kTelemetryBytes> bytes) {
+    std::array<TextCell, kTelemetryBytes> cells{};
+    for (std::size_t i = 0; i < kTelemetryBytes; ++i) {
+        int c = bytes[i];
+        bool inverse = false;
+        if (c < 0x20) c = 0x20;
+        if (c > 0x7F) {
+            c -= 0x80;
+            if (c < 0x20) c = 0x20;
+            inverse = true;
+        }
+        cells[i] = {static_cast<char>(c), inverse};
+    }
+    return cells;
+}
+
+int TextViewGeometry::Width() const { return static_cast<int>(517 * s); }
+int TextViewGeometry::Height() const { return static_cast<int>(123 * s); }
+int TextViewGeometry::CellX(int column) const { return static_cast<int>(column * 8 * s + 2); }
+int TextViewGeometry::CellY(int row) const { return static_cast<int>(row * 15 * s + 3); }
+int TextViewGeometry::CellRight(int column) const { return static_cast<int>(CellX(column) + 8 * s); }
+int TextViewGeometry::CellBottom(int row) const { return static_cast<int>(CellY(row) + 11 * s); }
+int TextViewGeometry::FontPixelSize() const { return static_cast<int>(12 * s); }
+
+std::string OneDecimalText(double value) {
+    char buf[64];
+    // Round to three significant digits first, then print with one decimal.
+    std::snprintf(buf, sizeof buf, "%.3g", value);
+    const double rounded = std::strtod(buf, nullptr);
+    std::snprintf(buf, sizeof buf, "%.1f", rounded);
+    return buf;
+}
+
+std::string StatusLineText(const FecFigures& f, bool fecDelivered) {
+    std::string text = "Sync Gain: " + OneDecimalText(f.syncGain);
+    if (!fecDelivered) return text;
+    const std::string ebNo = f.ebNoDb == 20.0 ? ">8.3" : OneDecimalText(f.ebNoDb);
+    text += "     Chan Errs: " + std::to_string(f.channelErrors) + "     RS Corrs: " + std::to_string(f.rsCorrections[0]) +
+            " " + std::to_string(f.rsCorrections[1]) + "     Eb/No: " + ebNo;
+    return text;
+}
+
+}  // namespace orv

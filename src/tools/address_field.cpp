@@ -1,0 +1,70 @@
+#include "tools/address_field.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace orv {
+namespace {
+
+int DigitValue(char c, int base) {
+    int v = -1;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    return v < base ? v : -1;
+}
+
+// Digits in `base`, at least one; saturates at the largest long long.
+std::optional<long long> ParseDigits(std::string_view digits, int base) {
+    if (digits.empty()) return std::nullopt;
+    constexpr long long kMax = std::numeric_limits<long long>::max();
+    long long value = 0;
+    for (char c : digits) {
+        const int d = DigitValue(c, base);
+        if (d < 0) return std::nullopt;
+        value = value > (kMax - d) / base ? kMax : value * base + d;
+    }
+    return value;
+}
+
+// The shape an address field may hold while typing: leading spaces (the byte dump writes one),
+// then either decimal digits or "#" and hexadecimal digits, within the length limit.
+bool IsAddressFieldText(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(' ');
+    if (start == std::string_view::npos) return true;
+    const std::string_view body = text.substr(start);
+    if (body.front() == '#') {
+        for (char c : body.substr(1))
+            if (DigitValue(c, 16) < 0) return false;
+        return text.size() <= 4;
+    }
+    for (char c : body)
+        if (DigitValue(c, 10) < 0) return false;
+    return text.size() <= 3;
+}
+
+}  // namespace
+
+std::optional<long long> ParseAddressText(std::string_view text) {
+    if (!text.empty() && text.front() == '#') return ParseDigits(text.substr(1), 16);
+    if (!text.empty() && text.front() == '-') {
+        const auto magnitude = ParseDigits(text.substr(1), 10);
+        if (!magnitude) return std::nullopt;
+        return -*magnitude;
+    }
+    return ParseDigits(text, 10);
+}
+
+std::optional<char> FilterAddressKey(std::string_view text, char key, std::size_t cursor) {
+    if (key == kBackspaceKey) return key;
+    if (key >= 'a' && key <= 'f') key = static_cast<char>(key - 'a' + 'A');
+    const bool allowed = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || key == '#';
+    if (!allowed) return std::nullopt;
+    std::string candidate(text);
+    candidate.insert(std::min(cursor, candidate.size()), 1, key);
+    if (!IsAddressFieldText(candidate)) return std::nullopt;
+    return key;
+}
+
+}  // namespace orv

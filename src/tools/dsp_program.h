@@ -1,0 +1,31 @@
+#pragma once
+// DSP-93 program files: Intel HEX records of 16-bit words (high byte first) turned into the text
+// the modem's monitor takes: "H", the high bytes as byte-wide records, an end record, "L", the low
+// bytes likewise, "G".
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// Sent before the program: CR LF "R" CR LF.
+inline constexpr std::string_view kDspResetCommand = "\r\nR\r\n";
+
+struct DspProgram {
+    std::string text;   // what is sent after the reset command
+    std::string error;  // empty when converted; otherwise what is wrong, naming the line
+    bool Ok() const { return error.empty(); }
+};
+
+// Converts the text of a program file. Lines before the first line that starts with ":" are
+// skipped; from there on every non-blank line must be a record ":" LL AAAA TT data CC with
+// hexadecimal digits, as many data bytes as LL says and a correct checksum. The data are whole
+// words (LL even) at an even byte address, and the file ends with its end-of-file record
+// (":00000001FF"); nothing but blank lines may follow it. Each other record gives a high and a low
+// record with half the count, half the address, the same type, the even or the odd data bytes
+// (their digits copied as written) and a fresh checksum.
+DspProgram ConvertDspProgram(std::string_view input);
+
+// Reads the file at `path` and converts it; an unreadable or empty file gives an error.
+DspProgram ReadDspProgram(const std::string& path);
+
+}  // namespace orv

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tools/raw_save.h"
+
+namespace orv {
+namespace {
+
+Block514 Current(std::uint8_t first, std::uint8_t second) {
+    Block514 b{};
+    b[0] = first;
+    b[1] = second;
+    return b;
+}
+
+TEST(RawSave, KindChoice) {
+    using S = TextSelection;
+    struct Case {
+        S selection;
+        std::uint8_t first, second;
+        const char* label;
+        bool replay;
+        const char* kind;  // "" for nothing saved
+        bool fromCurrent;
+    };
+    const Case cases[] = {
+        {S::Raw, 'A', ' ', "OK", false, "A-blk", true},
+        {S::Raw, 'E', ' ', "NA", false, "E-blk", true},
+        {S::Raw, 'E', ' ', "FAIL", false, "", false},    // bad CRCC: no kind
+        {S::Raw, 'E', ' ', "---", false, "", false},
+        {S::Raw, 'A', 'x', "OK", false, "", false},      // not a standard block
+        {S::Raw, 'Z', ' ', "OK", false, "", false},
+        {S::Raw, 0xC1, ' ', "OK", false, "", false},     // failed mark: not "A"
+        {S::Raw, 'K', ' ', "OK", false, "K-blk", false}, // K..N from their stored copies
+        {S::Off, 'A', ' ', "OK", false, "", false},
+        {S::K, 'A', ' ', "OK", false, "K-blk", false},   // the view's letter wins
+        {S::N, 'Z', 'x', "FAIL", false, "N-blk", false},
+        {S::Off, 'L', 'x', "FAIL", true, "L-blk", true}, // after a replay: always the current block
+        {S::M, 'A', ' ', "OK", true, "M-blk", true},
+        {S::Off, 'Q', ' ', "OK", true, "", false},
+    };
+    for (const Case& c : cases) {
+        const Block514 current = Current(c.first, c.second);
+        const auto choice = ChooseRawSave(c.selection, current, c.label, c.replay);
+        const std::string where = std::string("byte 0 ") + std::to_string(c.first) + " label " + c.label;
+        if (std::string(c.kind).empty()) {
+            EXPECT_FALSE(choice) << where;
+            continue;
+        }
+        ASSERT_TRUE(choice) << where;
+        EXPECT_EQ(choice->kind, c.kind) << where;
+        EXPECT_EQ(choice->fromCurrentBlock, c.fromCurrent) << where;
+    }
+}
+
+TEST(RawSave, SourceBlock) {
+    BlockStores stores;
+    stores.current[5] = 1;
+    stores.TextCopy('L')[5] = 2;
+    RawSaveChoice fromCopy{"L-blk", false};
+    RawSaveChoice fromCurrent{"L-blk", true};
+    EXPECT_EQ(RawSaveSource(fromCopy, stores)[5], 2);
+    EXPECT_EQ(RawSaveSource(fromCurrent, stores)[5], 1);
+    EXPECT_EQ(RawSaveSource(fromCurrent, stores).size(), 512u);
+}
+
+TEST(RawSave, TextLines) {
+    Block512 low{};
+    for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<std::uint8_t>(i % 33);
+    std::string expected;
+    for (int line = 0; line < 8; ++line) expected += std::string(64, ' ') + "\r\n";
+    EXPECT_EQ(RawSaveText(low), expected);
+
+    Block512 mixed{};
+    mixed.fill('A');
+    mixed[0] = 32;
+    mixed[1] = 33;
+    mixed[2] = 0xFF;
+    mixed[64] = '\n';
+    const std::string text = RawSaveText(mixed);
+    ASSERT_EQ(text.size(), 8u * 66u);
+    EXPECT_EQ(text.substr(0, 4), " !\xFF" "A");
+    EXPECT_EQ(text.substr(64, 3), "\r\n ");
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+std::string FileContent(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(RawSave, WritesAndReplacesFiles) {
+    const auto dir = std::filesystem::temp_directory_path() / ("orv_raw_save_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    Block512 block{};
+    block.fill('x');
+    block[0] = 'A';
+    const RawSaveChoice choice{"A-blk", true};
+    { std::ofstream(dir / "A-blk.dat") << std::string(2000, 'z'); }  // an earlier, longer file
+
+    EXPECT_EQ(SaveRawBlock(dir.string(), choice, block, false), "");
+    EXPECT_EQ(FileContent(dir / "A-blk.dat"), std::string(block.begin(), block.end()));
+    EXPECT_EQ(SaveRawBlock(dir.string(), choice, block, true), "");
+    EXPECT_EQ(FileContent(dir / "A-blk.txt"), RawSaveText(block));
+
+    // A file that cannot be created is reported, not passed over.
+    EXPECT_NE(SaveRawBlock((dir / "missing").string(), choice, block, false), "");
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,74 @@
+// Renders the main window and the raw data window on a real X display (Xvfb) and checks that
+// the pictures are not blank. The pictures are kept in the build tree for a look.
+#include <QDir>
+#include <QImage>
+#include <QScreen>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "reception/crcc.h"
+#include "recording_messages.h"
+#include "ui/torv1.h"
+#include "ui/torv2.h"
+
+using namespace orv;
+
+namespace {
+
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+    return colours.size();
+}
+
+}  // namespace
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+private slots:
+    void MainAndRawWindowsRender() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        store.Write(kStartupKey, "Log on Start", "no");
+        store.Write(kStartupKey, "Com Port No.", "1");
+        store.Write(kStartupKey, "Default Directory", tmp.path().toStdString());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        TOrv1 orv1(store, clock, messages);
+        TOrv2 orv2(orv1.Scale());
+        orv1.AttachRawWindow(&orv2);
+        orv1.show();
+        orv2.show();
+
+        Block514 block{};
+        const char* header = "A  AO-40 telemetry  2003-12-30  14:05:09  CMD 1F2E  orbit 1234";
+        std::fill(block.begin(), block.end(), ' ');
+        std::copy(header, header + std::strlen(header), block.begin());
+        for (int i = 64; i < 512; ++i) block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+        block[1] = ' ';
+        const auto c = Crcc(std::span(block).first(512));
+        block[512] = static_cast<std::uint8_t>(c >> 8);
+        block[513] = static_cast<std::uint8_t>(c);
+        orv1.station().flags.selection = TextSelection::Raw;
+        orv1.runtime().receiver().ReceiveBlockBytes(block);
+        QVERIFY(QTest::qWaitForWindowExposed(&orv1));
+        QVERIFY(QTest::qWaitForWindowExposed(&orv2));
+        QTest::qWait(200);
+
+        const QString out = QDir(QCoreApplication::applicationDirPath()).filePath("screenshots");
+        QDir().mkpath(out);
+        const QImage main = orv1.grab().toImage();
+        const QImage raw = orv2.grab().toImage();
+        main.save(out + "/main-window.png");
+        raw.save(out + "/raw-data-window.png");
+        QVERIFY(main.width() > 100 && main.height() > 50);
+        QVERIFY2(DistinctColours(main) > 3, "the main window is blank");
+        QVERIFY2(DistinctColours(raw) > 3, "the raw data window is blank");
+        QCOMPARE(orv1.CrccLabel(), QString("OK"));
+    }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "screenshot_test.moc"
