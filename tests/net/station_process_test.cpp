@@ -2,9 +2,13 @@
 // this test process: a chain of three stations on loopback.
 #include <gtest/gtest.h>
 
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUdpSocket>
+
+#include "app/pty.h"
 
 #include "relay_fixture.h"
 
@@ -104,6 +108,38 @@ TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBloc
         EXPECT_EQ(station.Stop(), 0);
         EXPECT_TRUE(station.err.endsWith("orv-cli station: stopped\n")) << station.err.toStdString();
     }
+}
+
+TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
+    PtyPair demodulator;
+    ASSERT_TRUE(demodulator.Ok());
+    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
+    QUdpSocket datagrams;
+    ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
+    HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--baud", "9600", "--serve",
+                             "0", "--full-block", "--udp", QStringLiteral("127.0.0.1:%1").arg(datagrams.localPort())});
+    const std::uint16_t port = station.ServedPort();
+    ASSERT_NE(port, 0) << station.err.toStdString();
+    ASSERT_TRUE(station.Said("at 9600 baud, modem 514"));
+    WireClient downstream;
+    ASSERT_TRUE(downstream.Connect(port));
+    ASSERT_TRUE(station.Said("Server Active: 1 site(s)"));
+
+    const Block514 b = HeaderBlock(4);
+    for (std::size_t at = 0; at < b.size(); at += 100)
+        ASSERT_TRUE(demodulator.Write(b.data() + at, std::min<std::size_t>(100, b.size() - at)));
+    ASSERT_TRUE(WaitUntil([&] { return downstream.bytes.size() >= 522 && datagrams.hasPendingDatagrams(); }));
+    EXPECT_EQ(downstream.bytes, Framed(b));
+    const QByteArray d = datagrams.receiveDatagram().data();
+    EXPECT_EQ(Bytes(d.begin(), d.end()), Framed(b));
+    ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; }));
+    EXPECT_TRUE(station.Lines()[0].endsWith("Z A OK 2003-12-30 14:05:14")) << station.Lines()[0].toStdString();
+
+    // The demodulator goes away: the station says so and ends with an error.
+    demodulator.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(station.process.exitCode(), 1);
+    EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
 }
 
 TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
