@@ -20,6 +20,16 @@ QString PeerText(const QTcpSocket& socket) {
 
 }  // namespace
 
+void RelayListener::incomingConnection(qintptr socketDescriptor) {
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
+                                     QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        delete socket;
+        return;
+    }
+    addPendingConnection(socket);
+}
+
 RelayServer::RelayServer(QObject* parent) : QObject(parent) {
     // Clients never speak first, so a connection the operating system could not queue for
     // accepting would hang unnoticed; room for a whole network reconnecting at once.
@@ -46,6 +56,7 @@ void RelayServer::Stop() {
     const auto clients = std::move(clients_);
     clients_.clear();
     dropped_.clear();
+    outbox_.clear();
     for (QTcpSocket* socket : clients) {
         socket->disconnect(this);
         socket->abort();
@@ -55,6 +66,8 @@ void RelayServer::Stop() {
 }
 
 void RelayServer::OnNewConnection() {
+    // What was sent before a client came is not for it.
+    Flush();
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         if (socket->state() != QAbstractSocket::ConnectedState) {
             socket->deleteLater();
@@ -95,8 +108,19 @@ void RelayServer::Remove(QTcpSocket* socket) {
 
 void RelayServer::SendToClients(std::span<const std::uint8_t> bytes) {
     if (clients_.empty() || bytes.empty()) return;
-    const auto* data = reinterpret_cast<const char*>(bytes.data());
-    const auto size = static_cast<qint64>(bytes.size());
+    // Every client gets the same bytes, so they gather in one outbox and go out together when the
+    // event loop comes round: one write per client for a whole burst instead of one per call.
+    if (outbox_.empty()) QMetaObject::invokeMethod(this, &RelayServer::Flush, Qt::QueuedConnection);
+    outbox_.insert(outbox_.end(), bytes.begin(), bytes.end());
+    // A caller that does not return to the event loop still has its bytes sent, and the outbox
+    // stays small (large buffers cost more to fill than the writes they save).
+    if (outbox_.size() >= kOutboxBytes) Flush();
+}
+
+void RelayServer::Flush() {
+    if (outbox_.empty()) return;
+    const auto* data = reinterpret_cast<const char*>(outbox_.data());
+    const auto size = static_cast<qint64>(outbox_.size());
     sending_ = true;
     for (QTcpSocket* socket : clients_) {
         if (socket->state() != QAbstractSocket::ConnectedState) {
@@ -112,6 +136,7 @@ void RelayServer::SendToClients(std::span<const std::uint8_t> bytes) {
             dropped_.push_back({socket, true});
     }
     sending_ = false;
+    outbox_.clear();
     if (!dropped_.empty()) RemoveDropped();
 }
 
@@ -130,7 +155,7 @@ void RelayServer::RemoveDropped() {
 }
 
 qint64 RelayServer::UnsentBytes() const {
-    qint64 total = 0;
+    qint64 total = static_cast<qint64>(outbox_.size()) * ClientCount();
     for (const QTcpSocket* socket : clients_) total += socket->bytesToWrite();
     return total;
 }

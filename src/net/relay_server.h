@@ -15,11 +15,22 @@ class QTcpSocket;
 
 namespace orv {
 
+// The listening socket. Its client sockets are unbuffered: a write goes straight to the operating
+// system, and Qt keeps only what the system could not take yet.
+class RelayListener : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+};
+
 class RelayServer : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kDefaultUnsentCap = 1024 * 1024;
     static constexpr int kListenBacklog = 1024;
+    static constexpr std::size_t kOutboxBytes = 64 * 1024;  // sent at once when this much gathers
 
     explicit RelayServer(QObject* parent = nullptr);
     ~RelayServer() override;
@@ -36,10 +47,10 @@ public:
     int ClientCount() const { return static_cast<int>(clients_.size()); }
     bool HasClients() const { return !clients_.empty(); }
 
-    // Writes bytes to every client, in order.
+    // Writes bytes to every client, in order. They leave when the event loop next runs.
     void SendToClients(std::span<const std::uint8_t> bytes);
 
-    // Bytes written to clients but not yet handed to the network, over all clients.
+    // Bytes sent to clients but not yet handed to the network, over all clients.
     qint64 UnsentBytes() const;
     qint64 UnsentCap() const { return unsentCap_; }
     void SetUnsentCap(qint64 bytes) { unsentCap_ = bytes; }
@@ -50,13 +61,15 @@ signals:
 
 private:
     void OnNewConnection();
+    void Flush();
     void OnClientGone(QTcpSocket* socket);
     void Remove(QTcpSocket* socket);
     void RemoveDropped();
     void ShowCount();
 
-    QTcpServer server_;
+    RelayListener server_;
     std::vector<QTcpSocket*> clients_;
+    std::vector<std::uint8_t> outbox_;   // sent since the event loop last ran
     struct Dropped {
         QTcpSocket* socket;
         bool slow;  // over the cap (reported), not merely gone
