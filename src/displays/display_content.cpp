@@ -31,10 +31,6 @@ std::optional<Rgb> ColourRgb(FieldColour colour) {
     return std::nullopt;
 }
 
-bool WindowDrawsBlock(ConstBytes display, bool eventsMode) {
-    return !display.empty() && BlockId(display) == (eventsMode ? 'E' : 'A');
-}
-
 bool RawToggleRedraws(ConstBytes display, bool crccStatus, int blockLength) {
     return !display.empty() && display[0] == 'A' && (crccStatus || blockLength == static_cast<int>(kTelemetryBytes));
 }

@@ -9,6 +9,7 @@
 
 #include "displays/channel_conversion.h"
 #include "reception/block.h"
+#include "reception/dispatch.h"
 
 namespace orv {
 
@@ -77,9 +78,6 @@ struct WindowInfo {
     bool hasRawMode = false;
 };
 
-// True when a window draws the display block: kind "A" with Events mode off, "E" with it on,
-// the failed mark masked.
-bool WindowDrawsBlock(ConstBytes display, bool eventsMode);
 
 // True when a raw/converted toggle redraws the window at once: byte 0 is exactly "A" (no failed
 // mark) and the block passed its CRCC or came without one (512-byte blocks).

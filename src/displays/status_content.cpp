@@ -263,9 +263,4 @@ std::vector<DisplayField> StatusFields(const DisplayInput& input) {
     return out.Take();
 }
 
-std::string StatusClockLine(bool amsatDayForm, const DateTime& utc) {
-    if (amsatDayForm) return "Current Amsat Day#: " + std::to_string(DayNumber(utc.year, utc.month, utc.day) - kAmsatDayZero);
-    return ClockText(utc, true);
-}
-
 }  // namespace orv

@@ -20,8 +20,5 @@ const std::vector<GroupInfo>& StatusGroups();
 // "Orbit#", "MA#", "Cmd#", "Event#"), then the groups.
 std::vector<DisplayField> StatusFields(const DisplayInput& input);
 
-// The clock line under the header: "Current Amsat Day#: " and the Amsat Day of the UTC date, or
-// the UTC date and time.
-std::string StatusClockLine(bool amsatDayForm, const DateTime& utc);
 
 }  // namespace orv

@@ -49,6 +49,11 @@ std::string ClockText(const DateTime& t, bool utc) {
     return buf;
 }
 
+std::string ClockLine(bool amsatDayForm, const DateTime& utc) {
+    if (amsatDayForm) return "Current Amsat Day#: " + std::to_string(DayNumber(utc.year, utc.month, utc.day) - kAmsatDayZero);
+    return ClockText(utc, true);
+}
+
 DateTime BreakDownSeconds(std::int64_t seconds) {
     using namespace std::chrono;
     std::int64_t days = seconds / 86400;

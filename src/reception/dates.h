@@ -24,6 +24,10 @@ std::string DateText(int dayNumber);
 // "2003 Dec 30 [Tue]  14:05:09 (UTC)", or " (LOC)" when utc is false.
 std::string ClockText(const DateTime& t, bool utc);
 
+// The station clock line: "Current Amsat Day#: 9494" in the Amsat Day form, otherwise the
+// ClockText of the UTC time.
+std::string ClockLine(bool amsatDayForm, const DateTime& utc);
+
 // Broken-down form of seconds since 1970-01-01 00:00:00 (no time zone applied).
 DateTime BreakDownSeconds(std::int64_t seconds);
 

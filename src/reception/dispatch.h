@@ -11,11 +11,13 @@ inline bool DisplayGateOpen(const Station& s) {
     return s.flags.crccStatus || s.receiver.blockLength == 512 || s.flags.showCrccFailedData || s.flags.replayOpened;
 }
 
-// The display block is an A block with Events mode off, or an E block with Events mode on.
-inline bool DisplayBlockDecodable(const Station& s) {
-    const char id = BlockId(s.stores.display);
-    return (id == 'A' && !s.flags.eventsMode) || (id == 'E' && s.flags.eventsMode);
+// A block the display windows draw: kind "A" with Events mode off, "E" with it on (failed
+// mark masked).
+inline bool WindowDrawsBlock(ConstBytes display, bool eventsMode) {
+    return !display.empty() && BlockId(display) == (eventsMode ? 'E' : 'A');
 }
+
+inline bool DisplayBlockDecodable(const Station& s) { return WindowDrawsBlock(s.stores.display, s.flags.eventsMode); }
 
 // The display windows in the order the dispatch updates them.
 enum class DisplayWindow { Status, Matrix, Nav, Power, Temp };

@@ -33,13 +33,6 @@ constexpr const char* kNotYetAvailable = "Not yet available in this version of O
 constexpr int kAmsatDayInterval = 5000;
 constexpr int kDateTimeInterval = 1000;
 
-// The Amsat Day form of the clock line, or the date-and-time form.
-QString ClockLineText(const DateTime& utc, bool amsatDay) {
-    if (amsatDay)
-        return QStringLiteral("Current Amsat Day#: %1").arg(DayNumber(utc.year, utc.month, utc.day) - kAmsatDayZero);
-    return QString::fromStdString(ClockText(utc, true));
-}
-
 // A directory exists when the process can make it its current directory.
 bool DirectoryUsable(const QString& path) { return QDir::setCurrent(path); }
 
@@ -417,7 +410,7 @@ QString TOrv1::CrccLabel() const { return label6_->text(); }
 
 void TOrv1::Timer1Timer() {
     const DateTime utc = ReadClock(clock_, station().settings.utcRule, true);
-    clockLine_ = ClockLineText(utc, amsatDayForm_);
+    clockLine_ = QString::fromStdString(orv::ClockLine(amsatDayForm_, utc));
     timer1_->setInterval(amsatDayForm_ ? kAmsatDayInterval : kDateTimeInterval);
     if (clockSink_) clockSink_(clockLine_);
 }

@@ -243,8 +243,8 @@ TEST(StatusContentTest, ClockLine) {
     t.minute = 5;
     t.second = 9;
     t.weekday = 2;
-    EXPECT_EQ(StatusClockLine(true, t), "Current Amsat Day#: 9494");
-    EXPECT_EQ(StatusClockLine(false, t), "2003 Dec 30 [Tue]  14:05:09 (UTC)");
+    EXPECT_EQ(ClockLine(true, t), "Current Amsat Day#: 9494");
+    EXPECT_EQ(ClockLine(false, t), "2003 Dec 30 [Tue]  14:05:09 (UTC)");
 }
 
 TEST(DisplayBlockTest, WindowsDrawOnlyTheirKind) {

@@ -1,0 +1,45 @@
+#include "fec/adc_reception.h"
+
+#include "fec/fec_block.h"
+
+namespace orv {
+
+AdcReception::AdcReception(BlockReceiver& receiver, AdcReceptionHooks* hooks, AdcSamplePath::Correlators correlators)
+    : receiver_(receiver), hooks_(hooks), path_(status_, *this, correlators) {}
+
+std::filesystem::path AdcReception::FecLogDirectory() const {
+    if (!logDirectory_.empty()) return logDirectory_;
+    return std::filesystem::path(receiver_.station().workingDataDirectory) / "telemetry";
+}
+
+bool AdcReception::DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) {
+    FecData data{};
+    const bool decoded = orv::DecodeFecFrame(frame, status_, data);
+    if (decoded) {
+        KeepFecFrameFacts(data, logState_);
+        const Block514 block = ReconstructFecBlock(data);
+        receiver_.ReceiveFecBlock(block);
+    }
+    if (receiver_.station().settings.logFec) {
+        const std::filesystem::path directory = FecLogDirectory();
+        if (!AppendFecLogLine(directory, logState_, status_) && hooks_ != nullptr)
+            hooks_->FecLogFailed(directory / FecLogFileName(logState_.dayCount));
+    }
+    return decoded;
+}
+
+void AdcReception::RestartAtSync() { receiver_.RestartAtSync(); }
+
+void AdcReception::ReceiveByte(std::uint8_t byte) { receiver_.ReceiveBlockBytes(std::span<const std::uint8_t>(&byte, 1)); }
+
+void AdcReception::DecodeFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) { DecodeFecFrame(frame); }
+
+void AdcReception::RefreshStatistics() {
+    if (hooks_ != nullptr) hooks_->RefreshAdcStatistics();
+}
+
+void AdcReception::ShowMeanRawValue(float mean) {
+    if (hooks_ != nullptr) hooks_->ShowMeanRawValue(mean);
+}
+
+}  // namespace orv

@@ -1,0 +1,172 @@
+#include "fec/viterbi.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "fec/fec_tables.h"
+#include "fec/viterbi_kernels.h"
+
+namespace orv::viterbi {
+
+namespace {
+
+// Path metrics at the start: state 0 (the encoder's start) at 0, the others unreachable.
+std::array<std::int32_t, 64> StartMetrics() {
+    std::array<std::int32_t, 64> metric{};
+    metric.fill(-999999);
+    metric[0] = 0;
+    return metric;
+}
+
+// M[h] for the symbol pair s0, s1: the metric of the first symbol for bit h >> 1 plus that of the
+// second for bit h & 1.
+std::array<std::int32_t, 4> BranchMetrics(SoftSymbol s0, SoftSymbol s1) {
+    const auto& table = ViterbiMetricTable();
+    std::array<std::int32_t, 4> branch{};
+    for (std::size_t h = 0; h < 4; ++h) branch[h] = table[h >> 1][s0] + table[h & 1][s1];
+    return branch;
+}
+
+}  // namespace
+
+// Written for clarity, state by state; the vector kernels are checked against it.
+void AcsReference(const SoftSymbol* symbols, int steps, DecisionWord* decisions, std::int32_t* finalMetrics) {
+    std::array<std::int32_t, 64> metric = StartMetrics();
+    std::array<std::int32_t, 64> next{};
+    for (int k = 0; k < steps; ++k) {
+        const std::array<std::int32_t, 4> branch = BranchMetrics(symbols[2 * k], symbols[2 * k + 1]);
+        DecisionWord word = 0;
+        for (int n = 0; n < 64; ++n) {
+            const int p0 = n >> 1;
+            const int p1 = p0 + 32;
+            const auto r0 = static_cast<unsigned>((2 * p0 + (n & 1)) & 127);
+            const auto r1 = static_cast<unsigned>((2 * p1 + (n & 1)) & 127);
+            const std::int32_t c0 = metric[static_cast<std::size_t>(p0)] + branch[static_cast<std::size_t>(BranchLabel(r0))];
+            const std::int32_t c1 = metric[static_cast<std::size_t>(p1)] + branch[static_cast<std::size_t>(BranchLabel(r1))];
+            // A tie keeps the lower predecessor.
+            if (c1 > c0) {
+                next[static_cast<std::size_t>(n)] = c1;
+                word |= DecisionWord{1} << DecisionBit(n);
+            } else {
+                next[static_cast<std::size_t>(n)] = c0;
+            }
+        }
+        decisions[k] = word;
+        metric = next;
+    }
+    std::copy(metric.begin(), metric.end(), finalMetrics);
+}
+
+// Plain loops over the 32 butterflies.
+void AcsPortable(const SoftSymbol* symbols, int steps, DecisionWord* decisions, std::int32_t* finalMetrics) {
+    std::array<std::int32_t, 64> metric = StartMetrics();
+    std::array<std::int32_t, 64> next{};
+    for (int k = 0; k < steps; ++k) {
+        const std::array<std::int32_t, 4> branch = BranchMetrics(symbols[2 * k], symbols[2 * k + 1]);
+        std::uint32_t evenMask = 0;
+        std::uint32_t oddMask = 0;
+        for (std::size_t j = 0; j < 32; ++j) {
+            const std::int32_t lower = branch[kButterflyLabels[j]];
+            const std::int32_t upper = branch[kButterflyLabels[j] ^ 3U];
+            const std::int32_t evenFromLow = metric[j] + lower;
+            const std::int32_t evenFromHigh = metric[j + 32] + upper;
+            const std::int32_t oddFromLow = metric[j] + upper;
+            const std::int32_t oddFromHigh = metric[j + 32] + lower;
+            const bool evenHigh = evenFromHigh > evenFromLow;
+            const bool oddHigh = oddFromHigh > oddFromLow;
+            next[2 * j] = evenHigh ? evenFromHigh : evenFromLow;
+            next[2 * j + 1] = oddHigh ? oddFromHigh : oddFromLow;
+            evenMask |= static_cast<std::uint32_t>(evenHigh) << j;
+            oddMask |= static_cast<std::uint32_t>(oddHigh) << j;
+        }
+        decisions[k] = evenMask | (static_cast<DecisionWord>(oddMask) << 32);
+        metric = next;
+    }
+    std::copy(metric.begin(), metric.end(), finalMetrics);
+}
+
+void Traceback(std::span<const DecisionWord> decisions, std::span<std::uint8_t> out) {
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    const std::size_t bits = out.size() * 8;
+    unsigned state = 0;  // the encoder was flushed with zeros
+    for (std::size_t k = decisions.size(); k-- > 6;) {
+        const unsigned d = static_cast<unsigned>(decisions[k] >> DecisionBit(static_cast<int>(state))) & 1U;
+        const std::size_t bit = k - 6;
+        if (d != 0 && bit < bits) out[bit / 8] |= static_cast<std::uint8_t>(0x80U >> (bit % 8));
+        state = (state + 64 * d) >> 1;
+    }
+}
+
+bool KernelSupported(Kernel kernel) {
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+    switch (kernel) {
+        case Kernel::Reference:
+        case Kernel::Portable: return true;
+        case Kernel::Avx2: return __builtin_cpu_supports("avx2");
+        case Kernel::Avx512: return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+#else
+    return kernel == Kernel::Reference || kernel == Kernel::Portable;
+#endif
+}
+
+Kernel BestKernel() {
+    static const Kernel best = [] {
+        for (Kernel k : {Kernel::Avx512, Kernel::Avx2})
+            if (KernelSupported(k)) return k;
+        return Kernel::Portable;
+    }();
+    return best;
+}
+
+AcsFunction KernelFunction(Kernel kernel) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (kernel == Kernel::Avx2) return AcsAvx2;
+    if (kernel == Kernel::Avx512) return AcsAvx512;
+#endif
+    if (kernel == Kernel::Portable) return AcsPortable;
+    return AcsReference;
+}
+
+const char* KernelName(Kernel kernel) {
+    switch (kernel) {
+        case Kernel::Reference: return "reference";
+        case Kernel::Avx2: return "avx2";
+        case Kernel::Avx512: return "avx512";
+        case Kernel::Portable: return "portable";
+    }
+    return "?";
+}
+
+int ViterbiDecodeWith(Kernel kernel, std::span<const SoftSymbol> symbols, int steps, std::span<std::uint8_t> out) {
+    if (steps < 6 || steps > kMaxViterbiSteps) return -1;
+    const auto stepCount = static_cast<std::size_t>(steps);
+    const std::size_t bytes = (stepCount - 6) / 8;
+    if (symbols.size() < 2 * stepCount || out.size() < bytes) return -1;
+    if (!KernelSupported(kernel)) kernel = Kernel::Portable;
+
+    // The frame decoder's size fits on the stack; longer inputs get heap memory.
+    std::array<DecisionWord, kFecViterbiSteps> local;
+    std::vector<DecisionWord> heap;
+    DecisionWord* decisions = local.data();
+    if (steps > kFecViterbiSteps) {
+        heap.resize(stepCount);
+        decisions = heap.data();
+    }
+    std::array<std::int32_t, 64> finalMetrics{};
+    KernelFunction(kernel)(symbols.data(), steps, decisions, finalMetrics.data());
+    Traceback(std::span<const DecisionWord>(decisions, stepCount), out.first(bytes));
+    return static_cast<int>(bytes);
+}
+
+}  // namespace orv::viterbi
+
+namespace orv {
+
+int ViterbiDecode(std::span<const SoftSymbol> symbols, int steps, std::span<std::uint8_t> out) {
+    return viterbi::ViterbiDecodeWith(viterbi::BestKernel(), symbols, steps, out);
+}
+
+}  // namespace orv

@@ -1,0 +1,99 @@
+#include "files/telemetry_logger.h"
+
+#include <cstdio>
+
+#include "files/log_file.h"
+#include "reception/dates.h"
+
+namespace orv {
+
+std::string LogFileName(bool aOnly, bool useCrcc, int year, int month, int day) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%02d%02d%02d%s", aOnly ? "A" : "T", ((year % 100) + 100) % 100, month, day,
+                  useCrcc ? ".tlm" : ".raw");
+    return buf;
+}
+
+TelemetryLogger::TelemetryLogger(Station& station, const Clock& clock)
+    : station_(station), clock_(clock), grid_(station.settings.eventBufferSize) {}
+
+void TelemetryLogger::LogAllBlocks() {
+    station_.logging.aOnly = false;
+    UpdateLogFileName();
+}
+
+void TelemetryLogger::LogABlocksOnly() {
+    station_.logging.aOnly = true;
+    UpdateLogFileName();
+}
+
+void TelemetryLogger::IgnoreCrcc() {
+    station_.logging.useCrcc = false;
+    UpdateLogFileName();
+}
+
+void TelemetryLogger::UseCrcc() {
+    station_.logging.useCrcc = true;
+    UpdateLogFileName();
+}
+
+std::string TelemetryLogger::UpdateLogFileName() {
+    const DateTime utc = ReadClock(clock_, station_.settings.utcRule, true);
+    fileName_ = LogFileName(station_.logging.aOnly, station_.logging.useCrcc, utc.year, utc.month, utc.day);
+    logPath_ = std::filesystem::path(station_.workingDataDirectory) / "telemetry" / fileName_;
+    return fileName_;
+}
+
+void TelemetryLogger::StartLogging() {
+    UpdateLogFileName();
+    countText_ = "---";
+    lostBlocks_ = 0;
+    lastError_.clear();
+    station_.logging.logging = !fileName_.empty();
+}
+
+void TelemetryLogger::StopLogging() { station_.logging.logging = false; }
+
+LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
+    LogAppendResult result;
+    const AppendOutcome out = AppendRecordToFile(logPath_, record, sync_);
+    countText_ = std::to_string(BlockCountOfLength(out.fileLength));
+    result.countText = countText_;
+    result.written = out.written;
+    if (!out.written) {
+        ++lostBlocks_;
+        lastError_ = out.error;
+        result.error = out.error;
+        return result;
+    }
+    if (out.strayBytes != 0) {
+        lastError_ = "a partial record of " + std::to_string(out.strayBytes) + " bytes was cut from the end of " +
+                     fileName_;
+    }
+    // Only a block that is in the file marks its slot as captured.
+    if (IsStandard(record, 'E')) {
+        grid_.RecordEventBlock(station_.flags.crccStatus, station_.receiver.eventPointer,
+                               station_.receiver.eventNumber);
+        result.eventGridChanged = true;
+    }
+    return result;
+}
+
+std::string TelemetryLogger::FailureText() const {
+    if (lostBlocks_ == 0) return lastError_;
+    return std::to_string(lostBlocks_) + (lostBlocks_ == 1 ? " block" : " blocks") + " not logged: " + lastError_;
+}
+
+int TelemetryLogger::SetEventBufferSize(std::string_view answer, KeyValueStore& store) {
+    const int n = EventBufferSizeFromAnswer(answer);
+    grid_.SetBufferSize(n);
+    station_.settings.eventBufferSize = n;
+    store.Write(kStartupKey, "Event Buffer Size", std::to_string(n));
+    return n;
+}
+
+EventGridPicture TelemetryLogger::DrawEventGrid(double screenScale) const {
+    return orv::DrawEventGrid(grid_, station_.receiver.eventNumber, station_.receiver.eventPointer, screenScale);
+}
+
+}  // namespace orv

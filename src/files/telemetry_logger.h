@@ -1,0 +1,94 @@
+#pragma once
+// The telemetry logger: names the log file of the day, appends the blocks the receiver passes
+// (ReceiverHooks::AppendToLog) and keeps the Event Grid. The Logging window only sets the
+// rules and shows the results; logging goes on while the window is closed.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "files/event_grid.h"
+#include "files/telemetry_image.h"
+#include "reception/clock.h"
+#include "reception/settings_store.h"
+#include "reception/station.h"
+
+namespace orv {
+
+// What one append did, for the Logging window.
+struct LogAppendResult {
+    bool written = false;
+    std::string countText;          // "Count:": blocks in the whole file (length / 512)
+    bool eventGridChanged = false;  // an E block was logged: repaint the grid
+    std::string error;              // the failure, empty when written
+};
+
+class TelemetryLogger {
+public:
+    // `station` holds the rules (LoggingState), the receiver's event fields, the settings (UTC
+    // rule, event buffer size) and the data directory; `clock` gives the date of the name.
+    TelemetryLogger(Station& station, const Clock& clock);
+
+    // Menu "Block": " all" and "A"; menu "CRCC": "ignore" and "use". Each sets its rule and
+    // rebuilds the name.
+    void LogAllBlocks();
+    void LogABlocksOnly();
+    void IgnoreCrcc();
+    void UseCrcc();
+    // "use" is offered only when the modem delivers 514-byte blocks.
+    bool UseCrccAvailable() const { return station_.receiver.blockLength == 514; }
+
+    // Name prefix + yy mm dd of the UTC date under the station's rule + extension, and the log
+    // path in the "telemetry" folder of the data directory. Returns the name.
+    std::string UpdateLogFileName();
+    const std::string& FileName() const { return fileName_; }
+    // What the name field shows: " " + name.
+    std::string NameFieldText() const { return " " + fileName_; }
+    const std::filesystem::path& LogPath() const { return logPath_; }
+
+    // "Logging": rebuild the name, count "---", logging on. "Stop/Pause": logging off.
+    void StartLogging();
+    void StopLogging();
+    bool Logging() const { return station_.logging.logging; }
+
+    // Appends one record that passed the receiver's log decision (failed mark and stamp
+    // applied). A failure is returned, counted and kept for the window; it is never silent.
+    LogAppendResult AppendBlockToLog(Record record);
+
+    const std::string& CountText() const { return countText_; }
+    // Records that did not reach the file since logging was last started, and the last reason.
+    std::uint64_t LostBlocks() const { return lostBlocks_; }
+    const std::string& LastError() const { return lastError_; }
+    // The status line for the window: empty while all is well, else the red failure text.
+    std::string FailureText() const;
+
+    // "E-buffer size": the answer as the operator typed it. Stores N and writes it under
+    // "Startup"/"Event Buffer Size"; a changed N clears the marks. Returns the new N.
+    int SetEventBufferSize(std::string_view answer, KeyValueStore& store);
+
+    const EventGrid& Grid() const { return grid_; }
+    EventGrid& Grid() { return grid_; }
+    EventGridPicture DrawEventGrid(double screenScale) const;
+
+    // Whether each append is forced to the disk before it returns (on by default; a station
+    // loses nothing but the block being written at a power cut).
+    void SetSyncEachRecord(bool on) { sync_ = on; }
+
+private:
+    Station& station_;
+    const Clock& clock_;
+    EventGrid grid_;
+    std::string fileName_;
+    std::filesystem::path logPath_;
+    std::string countText_ = "---";
+    std::uint64_t lostBlocks_ = 0;
+    std::string lastError_;
+    bool sync_ = true;
+};
+
+// The log file name for a date: prefix ("T" all blocks, "A" A blocks only) + yy mm dd +
+// extension (".raw" CRCC ignored, ".tlm" CRCC used). LogFileName(false, false, 2003, 4, 15)
+// is "T030415.raw".
+std::string LogFileName(bool aOnly, bool useCrcc, int year, int month, int day);
+
+}  // namespace orv

@@ -1,0 +1,45 @@
+#pragma once
+// Frames and data for the FEC tests.
+#include <array>
+#include <cstdint>
+#include <random>
+
+#include "fec/fec_codec.h"
+
+namespace orv::test {
+
+inline FecData RandomData(std::uint32_t seed) {
+    std::mt19937 random(seed);
+    FecData data{};
+    for (auto& b : data) b = static_cast<std::uint8_t>(random());
+    return data;
+}
+
+// Hard symbols 0/1 as the surest soft symbols 0/255.
+inline FecFrame SoftFrame(const std::array<std::uint8_t, kFecFrameSymbols>& hard, SoftSymbol zero = 0, SoftSymbol one = 255) {
+    FecFrame soft{};
+    for (std::size_t i = 0; i < hard.size(); ++i) soft[i] = hard[i] != 0 ? one : zero;
+    return soft;
+}
+
+inline FecFrame EncodeSoft(const FecData& data) {
+    std::array<std::uint8_t, kFecFrameSymbols> hard{};
+    FecEncodeFrame(data, hard);
+    return SoftFrame(hard);
+}
+
+// The frame with Gaussian noise of deviation sigma around soft values 64 and 192.
+inline FecFrame NoisyFrame(const FecData& data, double sigma, std::uint32_t seed) {
+    std::array<std::uint8_t, kFecFrameSymbols> hard{};
+    FecEncodeFrame(data, hard);
+    std::mt19937 random(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    FecFrame soft{};
+    for (std::size_t i = 0; i < hard.size(); ++i) {
+        const double v = (hard[i] != 0 ? 192.0 : 64.0) + noise(random);
+        soft[i] = static_cast<SoftSymbol>(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+    return soft;
+}
+
+}  // namespace orv::test
