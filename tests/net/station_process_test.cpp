@@ -2,6 +2,8 @@
 // this test process: a chain of three stations on loopback.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,6 +11,7 @@
 #include <QUdpSocket>
 
 #include "app/pty.h"
+#include "fec/adc_synth.h"
 
 #include "relay_fixture.h"
 
@@ -116,8 +119,10 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
     ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
     QUdpSocket datagrams;
     ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
+    QTemporaryDir data;
     HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--baud", "9600", "--serve",
-                             "0", "--full-block", "--udp", QStringLiteral("127.0.0.1:%1").arg(datagrams.localPort())});
+                             "0", "--full-block", "--udp", QStringLiteral("127.0.0.1:%1").arg(datagrams.localPort()),
+                             "--data-dir", data.path(), "--log", "A", "--crcc", "use"});
     const std::uint16_t port = station.ServedPort();
     ASSERT_NE(port, 0) << station.err.toStdString();
     ASSERT_TRUE(station.Said("at 9600 baud, modem 514"));
@@ -135,11 +140,53 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
     ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; }));
     EXPECT_TRUE(station.Lines()[0].endsWith("Z A OK 2003-12-30 14:05:14")) << station.Lines()[0].toStdString();
 
+    // Logged as the Logging window does with Block "A" and CRCC "use".
+    const QStringList logs = QDir(data.filePath("telemetry")).entryList({"A??????.tlm"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1) << station.err.toStdString();
+    QFile log(data.filePath("telemetry/" + logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray record = log.readAll();
+    EXPECT_EQ(Bytes(record.begin(), record.end()), Bytes(b.begin(), b.begin() + 512));
+
     // The demodulator goes away: the station says so and ends with an error.
     demodulator.CloseMaster();
     ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
+}
+
+TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
+    PtyPair demodulator;
+    ASSERT_TRUE(demodulator.Ok());
+    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);
+    QTemporaryDir data;
+    HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--modem", "ADC",
+                             "--data-dir", data.path(), "--log-fec"});
+    ASSERT_TRUE(station.Said("modem ADC"));
+    AdcSynthOptions noiseless;
+    noiseless.ebNoDb = std::numeric_limits<double>::infinity();
+    AdcSynthesizer synth(noiseless);
+    std::array<std::uint8_t, kFecDataBytes> frameData{};
+    for (std::size_t i = 0; i < frameData.size(); ++i) frameData[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    std::vector<std::uint8_t> samples;
+    synth.AppendIdle(500, samples);
+    synth.AppendFecFrame(frameData, samples);
+    synth.AppendIdle(1, samples);
+    ASSERT_TRUE(demodulator.Write(samples.data(), samples.size()));
+
+    ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; })) << station.err.toStdString();
+    EXPECT_TRUE(QRegularExpression("Z A OK \\S+ \\S+$").match(station.Lines()[0]).hasMatch())
+        << station.Lines()[0].toStdString();
+    const QDir telemetry(data.filePath("telemetry"));
+    ASSERT_TRUE(WaitUntil([&] { return !telemetry.entryList({"*_FEC.txt"}, QDir::Files).isEmpty(); }));
+    const QStringList logs = telemetry.entryList({"T??????.raw"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(telemetry.filePath(logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray record = log.readAll();
+    ASSERT_EQ(record.size(), 512);
+    EXPECT_EQ(Bytes(record.begin() + 256, record.end()), Bytes(frameData.begin(), frameData.end()));
+    EXPECT_EQ(station.Stop(), 0);
 }
 
 TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
@@ -164,6 +211,8 @@ TEST_F(StationProcess, RefusesOptionsItCannotUse) {
         {"--serial", "/dev/null", "--modem", "600"},
         {"--connect", "127.0.0.1:1024", "--full-block"},
         {"--connect", "127.0.0.1:1024", "--log", "A"},
+        {"--connect", "127.0.0.1:1024", "--data-dir", "d", "--log-fec"},
+        {"--serial", "/dev/null", "--modem", "512", "--data-dir", "d", "--crcc", "use"},
         {"--connect", "127.0.0.1:1024", "--data-dir", "d", "--crcc", "sometimes"},
         {"--connect", "127.0.0.1:1024", "--serve", "70000"},
         {"--connect", "127.0.0.1:1024", "--udp", "nowhere"},

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -16,6 +17,8 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/station/station_runtime.h"
+#include "fec/adc_reception.h"
+#include "files/telemetry_logger.h"
 #include "net/block_line.h"
 #include "net/network_client.h"
 #include "net/relay.h"
@@ -131,6 +134,13 @@ bool ReadStationOptions(std::vector<std::string> args, StationOptions& o) {
     return true;
 }
 
+class StationAdcHooks final : public AdcReceptionHooks {
+public:
+    void FecLogFailed(const std::filesystem::path& path) override {
+        Complain("FEC log line lost: cannot write " + path.string());
+    }
+};
+
 volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void RequestStop(int) { stopRequested = 1; }
 
@@ -166,13 +176,45 @@ int RunStation(std::vector<std::string> args, int argc, char** argv) {
     if (!o.connectHost.empty()) station.SetModemType(ModemType::Bytes514);
     if (o.modem) station.SetModemType(*o.modem);
     if (o.baud) station.settings.baudRate = *o.baud;
-    if (station.AdcPath()) {
-        Complain("--modem ADC is not available in this build");
-        return 1;
+    if (o.logFec && !station.AdcPath()) {
+        Complain("--log-fec needs FEC frames: --modem ADC");
+        return 2;
     }
+    if (o.useCrcc && station.receiver.blockLength != 514) {
+        Complain("--crcc use needs 514-byte blocks");
+        return 2;
+    }
+    station.settings.logFec = o.logFec;
+
+    // Logging, as the Logging window does it, into DIR/telemetry.
+    std::unique_ptr<TelemetryLogger> logger;
     if (!o.dataDir.empty()) {
-        Complain("--data-dir is not available in this build");
-        return 1;
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(o.dataDir) / "telemetry", error);
+        if (error) {
+            Complain("cannot create " + (std::filesystem::path(o.dataDir) / "telemetry").string() + ": " +
+                     error.message());
+            return 1;
+        }
+        station.workingDataDirectory = o.dataDir;
+        logger = std::make_unique<TelemetryLogger>(station, clock);
+        if (o.logAOnly) logger->LogABlocksOnly();
+        if (o.useCrcc) logger->UseCrcc();
+        logger->StartLogging();
+        Complain("logging to " + logger->LogPath().string());
+        runtime.SetLogSink([&](std::span<const std::uint8_t, kTelemetryBytes> record) {
+            const LogAppendResult result = logger->AppendBlockToLog(record);
+            if (!result.written)
+                Complain("block not logged (" + std::to_string(logger->LostBlocks()) + " lost): " + result.error);
+        });
+    }
+
+    // "ADC": the serial bytes are samples; blocks come from sync detection and FEC decoding.
+    StationAdcHooks adcHooks;
+    std::unique_ptr<AdcReception> adc;
+    if (station.AdcPath()) {
+        adc = std::make_unique<AdcReception>(runtime.receiver(), &adcHooks);
+        runtime.SetAdcSink([&](std::span<const std::uint8_t> bytes) { adc->ProcessAdcBytes(bytes); });
     }
 
     // One line per completed block.
