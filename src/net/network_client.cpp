@@ -101,14 +101,15 @@ void NetworkClient::OnError(QAbstractSocket::SocketError) {
 }
 
 void NetworkClient::LinkDown(const QString& report, const QString& finalStatus) {
+    // The status first: whoever watches the state may act on it at once.
     if (reconnectSeconds_ > 0) {
-        SetState(LinkState::WaitingToReconnect);
-        reconnectTimer_.start(reconnectSeconds_ * 1000);
         emit StatusChanged(QStringLiteral("%1; reconnecting in %2 s").arg(report).arg(reconnectSeconds_));
+        reconnectTimer_.start(reconnectSeconds_ * 1000);
+        SetState(LinkState::WaitingToReconnect);
         return;
     }
-    SetState(LinkState::Off);
     emit StatusChanged(finalStatus);
+    SetState(LinkState::Off);
 }
 
 void NetworkClient::SetState(LinkState state) {

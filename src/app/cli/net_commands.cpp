@@ -153,133 +153,155 @@ void PrintStatus(const QString& text) {
     Complain(text.toStdString());
 }
 
-int RunStation(std::vector<std::string> args, int argc, char** argv) {
-    StationOptions o;
-    if (!ReadStationOptions(std::move(args), o)) return 2;
+// One headless station, put together from the options and run until a signal or a fatal loss.
+class HeadlessStation {
+public:
+    HeadlessStation(const StationOptions& options, KeyValueStore& store)
+        : o_(options), runtime_(store, clock_), station_(runtime_.station()) {}
 
+    // 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do
+    // not fit the station's settings.
+    int Run() {
+        runtime_.LoadSettings();
+        if (const int refused = ApplyOptions(); refused != 0) return refused;
+        if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
+        QObject::connect(&runtime_, &StationRuntime::BlockHandled, [this] { PrintBlock(); });
+
+        std::signal(SIGINT, RequestStop);
+        std::signal(SIGTERM, RequestStop);
+        QTimer stopWatch;
+        QObject::connect(&stopWatch, &QTimer::timeout, [] {
+            if (stopRequested) QCoreApplication::exit(0);
+        });
+        stopWatch.start(100);
+        const int code = QCoreApplication::exec();
+        stopRequested = 1;  // what follows is the station's own doing
+        if (client_) client_->Disconnect();
+        relay_.Server().Stop();
+        runtime_.CloseSerialPort();
+        Complain("stopped");
+        return code;
+    }
+
+private:
+    int ApplyOptions() {
+        // Blocks from the network always carry their CRCC bytes.
+        if (!o_.connectHost.empty()) station_.SetModemType(ModemType::Bytes514);
+        if (o_.modem) station_.SetModemType(*o_.modem);
+        if (o_.baud) station_.settings.baudRate = *o_.baud;
+        if (o_.logFec && !station_.AdcPath()) {
+            Complain("--log-fec needs FEC frames: --modem ADC");
+            return 2;
+        }
+        if (o_.useCrcc && station_.receiver.blockLength != 514) {
+            Complain("--crcc use needs 514-byte blocks");
+            return 2;
+        }
+        station_.settings.logFec = o_.logFec;
+        return 0;
+    }
+
+    // Logging as the Logging window does it, into DIR/telemetry.
+    bool StartLogging() {
+        if (o_.dataDir.empty()) return true;
+        const auto telemetry = std::filesystem::path(o_.dataDir) / "telemetry";
+        std::error_code error;
+        std::filesystem::create_directories(telemetry, error);
+        if (error) return Refuse("cannot create " + telemetry.string() + ": " + error.message());
+        station_.workingDataDirectory = o_.dataDir;
+        logger_ = std::make_unique<TelemetryLogger>(station_, clock_);
+        if (o_.logAOnly) logger_->LogABlocksOnly();
+        if (o_.useCrcc) logger_->UseCrcc();
+        logger_->StartLogging();
+        Complain("logging to " + logger_->LogPath().string());
+        runtime_.SetLogSink([this](std::span<const std::uint8_t, kTelemetryBytes> record) {
+            const LogAppendResult result = logger_->AppendBlockToLog(record);
+            if (!result.written)
+                Complain("block not logged (" + std::to_string(logger_->LostBlocks()) + " lost): " + result.error);
+        });
+        return true;
+    }
+
+    bool StartRelay() {
+        relay_.SetReceiverState(&station_.receiver);
+        relay_.SetRealTime(!o_.fullBlock);
+        runtime_.SetRelay(&relay_);
+        QObject::connect(&relay_, &Relay::StatusChanged, &PrintStatus);
+        if (o_.servePort) {
+            if (!relay_.Server().Listen(*o_.servePort)) return false;  // the status has said why
+            Complain("serving on port " + std::to_string(relay_.Server().Port()) +
+                     (o_.fullBlock ? " (Full block)" : " (Real time)"));
+        }
+        if (!o_.udpHost.empty()) {
+            relay_.SetUdpOn(true);
+            relay_.Udp().SetDestination(QString::fromStdString(o_.udpHost), o_.udpPort);
+        }
+        return true;
+    }
+
+    bool StartInput() {
+        if (!o_.connectHost.empty()) {
+            client_ = std::make_unique<NetworkClient>(station_, runtime_.receiver());
+            client_->SetReconnectSeconds(o_.reconnectSeconds);
+            QObject::connect(client_.get(), &NetworkClient::StatusChanged, &PrintStatus);
+            QObject::connect(client_.get(), &NetworkClient::StateChanged, [this](NetworkClient::LinkState state) {
+                // Without --reconnect a lost or refused link ends the station.
+                if (state == NetworkClient::LinkState::Off && !stopRequested)
+                    Fail("no link to " + o_.connectHost + ":" + std::to_string(o_.connectPort) +
+                         "; stopping (--reconnect SECONDS keeps trying)");
+            });
+            client_->ConnectTo(QString::fromStdString(o_.connectHost), o_.connectPort);
+            return true;
+        }
+        // "ADC": the serial bytes are samples; blocks come from sync detection and FEC decoding.
+        if (station_.AdcPath()) {
+            adc_ = std::make_unique<AdcReception>(runtime_.receiver(), &adcHooks_);
+            runtime_.SetAdcSink([this](std::span<const std::uint8_t> bytes) { adc_->ProcessAdcBytes(bytes); });
+        }
+        runtime_.SetSerialOverride(QString::fromStdString(o_.serialPath));
+        QString error;
+        if (!runtime_.OpenSerialPort(&error))
+            return Refuse("cannot open serial port " + o_.serialPath + ": " + error.toStdString());
+        QObject::connect(&runtime_, &StationRuntime::SerialPortLost,
+                         [this](const QString& reason) { Fail("serial port lost: " + reason.toStdString()); });
+        Complain("reading " + o_.serialPath + " at " + std::to_string(station_.settings.baudRate) + " baud, modem " +
+                 ModemTypeText(station_.settings.modemType));
+        return true;
+    }
+
+    void PrintBlock() {
+        const std::string line = BlockLine(station_.stores.current, station_.receiver.crccLabel, clock_.Now());
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
+    // Ends the station with status 1 once the event loop runs (also when it has not started yet).
+    void Fail(const std::string& message) {
+        Complain(message);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    }
+
+    const StationOptions& o_;
+    SystemClock clock_;
+    StationRuntime runtime_;
+    Station& station_;
+    std::unique_ptr<TelemetryLogger> logger_;
+    StationAdcHooks adcHooks_;
+    std::unique_ptr<AdcReception> adc_;
+    Relay relay_;
+    std::unique_ptr<NetworkClient> client_;
+};
+
+int RunStation(std::vector<std::string> args, int argc, char** argv) {
+    StationOptions options;
+    if (!ReadStationOptions(std::move(args), options)) return 2;
     QCoreApplication app(argc, argv);
     auto store = Globals().settingsFile.empty()
                      ? std::make_unique<QtSettingsStore>()
                      : std::make_unique<QtSettingsStore>(QString::fromStdString(Globals().settingsFile));
-    SystemClock clock;
-    StationRuntime runtime(*store, clock);
-    runtime.LoadSettings();
-    Station& station = runtime.station();
-    int exitCode = 0;
-    auto fail = [&](const std::string& message) {
-        Complain(message);
-        exitCode = 1;
-        app.exit(1);
-    };
-
-    // Blocks from the network always carry their CRCC bytes.
-    if (!o.connectHost.empty()) station.SetModemType(ModemType::Bytes514);
-    if (o.modem) station.SetModemType(*o.modem);
-    if (o.baud) station.settings.baudRate = *o.baud;
-    if (o.logFec && !station.AdcPath()) {
-        Complain("--log-fec needs FEC frames: --modem ADC");
-        return 2;
-    }
-    if (o.useCrcc && station.receiver.blockLength != 514) {
-        Complain("--crcc use needs 514-byte blocks");
-        return 2;
-    }
-    station.settings.logFec = o.logFec;
-
-    // Logging, as the Logging window does it, into DIR/telemetry.
-    std::unique_ptr<TelemetryLogger> logger;
-    if (!o.dataDir.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(std::filesystem::path(o.dataDir) / "telemetry", error);
-        if (error) {
-            Complain("cannot create " + (std::filesystem::path(o.dataDir) / "telemetry").string() + ": " +
-                     error.message());
-            return 1;
-        }
-        station.workingDataDirectory = o.dataDir;
-        logger = std::make_unique<TelemetryLogger>(station, clock);
-        if (o.logAOnly) logger->LogABlocksOnly();
-        if (o.useCrcc) logger->UseCrcc();
-        logger->StartLogging();
-        Complain("logging to " + logger->LogPath().string());
-        runtime.SetLogSink([&](std::span<const std::uint8_t, kTelemetryBytes> record) {
-            const LogAppendResult result = logger->AppendBlockToLog(record);
-            if (!result.written)
-                Complain("block not logged (" + std::to_string(logger->LostBlocks()) + " lost): " + result.error);
-        });
-    }
-
-    // "ADC": the serial bytes are samples; blocks come from sync detection and FEC decoding.
-    StationAdcHooks adcHooks;
-    std::unique_ptr<AdcReception> adc;
-    if (station.AdcPath()) {
-        adc = std::make_unique<AdcReception>(runtime.receiver(), &adcHooks);
-        runtime.SetAdcSink([&](std::span<const std::uint8_t> bytes) { adc->ProcessAdcBytes(bytes); });
-    }
-
-    // One line per completed block.
-    QObject::connect(&runtime, &StationRuntime::BlockHandled, [&] {
-        const std::string line = BlockLine(station.stores.current, station.receiver.crccLabel, clock.Now());
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    });
-
-    Relay relay;
-    relay.SetReceiverState(&station.receiver);
-    relay.SetRealTime(!o.fullBlock);
-    runtime.SetRelay(&relay);
-    QObject::connect(&relay, &Relay::StatusChanged, &PrintStatus);
-    if (o.servePort) {
-        if (!relay.Server().Listen(*o.servePort)) return 1;  // the status has said why
-        Complain("serving on port " + std::to_string(relay.Server().Port()) +
-                 (o.fullBlock ? " (Full block)" : " (Real time)"));
-    }
-    if (!o.udpHost.empty()) {
-        relay.SetUdpOn(true);
-        relay.Udp().SetDestination(QString::fromStdString(o.udpHost), o.udpPort);
-    }
-
-    std::unique_ptr<NetworkClient> client;
-    if (!o.connectHost.empty()) {
-        client = std::make_unique<NetworkClient>(station, runtime.receiver());
-        client->SetReconnectSeconds(o.reconnectSeconds);
-        QObject::connect(client.get(), &NetworkClient::StatusChanged, &PrintStatus);
-        QObject::connect(client.get(), &NetworkClient::StateChanged, [&](NetworkClient::LinkState state) {
-            // Without --reconnect a lost or refused link ends the station.
-            if (state == NetworkClient::LinkState::Off && !stopRequested)
-                fail("no link to " + o.connectHost + ":" + std::to_string(o.connectPort) +
-                     "; stopping (--reconnect SECONDS keeps trying)");
-        });
-        client->ConnectTo(QString::fromStdString(o.connectHost), o.connectPort);
-    } else {
-        runtime.SetSerialOverride(QString::fromStdString(o.serialPath));
-        QString error;
-        if (!runtime.OpenSerialPort(&error)) {
-            Complain("cannot open serial port " + o.serialPath + ": " + error.toStdString());
-            return 1;
-        }
-        QObject::connect(&runtime, &StationRuntime::SerialPortLost,
-                         [&](const QString& reason) { fail("serial port lost: " + reason.toStdString()); });
-        Complain("reading " + o.serialPath + " at " + std::to_string(station.settings.baudRate) + " baud, modem " +
-                 ModemTypeText(station.settings.modemType));
-    }
-
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-    QTimer stopWatch;
-    QObject::connect(&stopWatch, &QTimer::timeout, [&] {
-        if (stopRequested) app.exit(0);
-    });
-    stopWatch.start(100);
-
-    app.exec();
-    stopRequested = 1;  // what follows is the station's own doing
-    if (client) client->Disconnect();
-    relay.Server().Stop();
-    runtime.CloseSerialPort();
-    Complain("stopped");
-    return exitCode;
+    HeadlessStation station(options, *store);
+    return station.Run();
 }
 
 }  // namespace
