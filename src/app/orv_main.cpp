@@ -1,8 +1,11 @@
 // orv: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QRadioButton>
+#include <cstdio>
 #include <memory>
 
+#include "app/demo_station.h"
 #include "app/station/station_runtime.h"
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
@@ -10,6 +13,9 @@
 #include "ui/torv1.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
+#include "ui/torv8.h"
+#include "ui/torv9.h"
+#include "ui/torv18.h"
 #include "ui/user_messages.h"
 
 namespace {
@@ -19,16 +25,29 @@ struct Program {
     explicit Program(orv::Forms& f)
         : orv1(*f.store, *f.clock, *f.messages),
           orv2(orv1.Scale()),
-          orv4(*f.store, orv1.station(), *f.clock, *f.messages) {
+          orv4(*f.store, orv1.station(), *f.clock, *f.messages),
+          orv8(*f.store, orv1.station()),
+          orv9(*f.store, orv1.Scale()),
+          orv18(orv1, *f.messages) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
         f.orv4 = &orv4;
         orv1.AttachSetup(&orv4);
+        f.orv8 = &orv8;
+        f.orv9 = &orv9;
+        orv8.AttachByteDump(&orv9);
+        orv1.AttachMenuWindow(orv::MenuWindow::Monitor, &orv8);
+        orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
+        f.orv18 = &orv18;
+        orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
     }
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
     orv::TOrv4 orv4;
+    orv::TOrv8 orv8;
+    orv::TOrv9 orv9;
+    orv::TOrv18 orv18;
 };
 
 }  // namespace
@@ -49,22 +68,53 @@ int main(int argc, char** argv) {
     QCommandLineOption serialOption(QStringLiteral("serial"),
                                     QStringLiteral("Serial device to use, overriding the \"Com Port No.\" setting."),
                                     QStringLiteral("PATH"));
+    QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Run on a built-in simulated station, with a throw-away data directory and settings."));
+    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512 or 514."),
+                                   QStringLiteral("TYPE"), QStringLiteral("514"));
     parser.addOption(settingsOption);
     parser.addOption(serialOption);
+    parser.addOption(demoOption);
+    parser.addOption(modemOption);
     parser.process(app);
 
-    std::unique_ptr<orv::QtSettingsStore> store = parser.isSet(settingsOption)
-                                                      ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
-                                                      : std::make_unique<orv::QtSettingsStore>();
+    std::unique_ptr<orv::DemoStation> demo;
+    if (parser.isSet(demoOption)) {
+        const QString modem = parser.value(modemOption);
+        if (modem != QLatin1String("512") && modem != QLatin1String("514")) {
+            std::fprintf(stderr, "orv: --modem takes 512 or 514\n");
+            return 2;
+        }
+        demo = std::make_unique<orv::DemoStation>(modem == QLatin1String("512") ? orv::ModemType::Bytes512
+                                                                                : orv::ModemType::Bytes514);
+        if (!demo->Error().isEmpty()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
+    std::unique_ptr<orv::QtSettingsStore> store;
+    if (!demo)
+        store = parser.isSet(settingsOption) ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
+                                             : std::make_unique<orv::QtSettingsStore>();
     orv::SystemClock clock;
     orv::QtUserMessages messages;
     orv::Forms forms;
-    forms.store = store.get();
+    forms.store = demo ? &demo->Store() : store.get();
     forms.clock = &clock;
     forms.messages = &messages;
 
     Program program(forms);
     if (parser.isSet(serialOption)) forms.orv1->runtime().SetSerialOverride(parser.value(serialOption));
     forms.orv1->show();
+    if (demo) {
+        // The demo station receives through its real serial path, a pseudo-terminal.
+        forms.orv1->runtime().SetSerialOverride(demo->SerialDevice());
+        forms.orv1->TextButton(0)->click();
+        if (!demo->Start()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
     return QApplication::exec();
 }

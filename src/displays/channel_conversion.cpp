@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "displays/number_text.h"
+#include "reception/number_text.h"
 #include "reception/dates.h"
 #include "reception/settings_store.h"
 

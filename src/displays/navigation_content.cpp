@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "displays/number_text.h"
+#include "reception/number_text.h"
 
 namespace orv {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "displays/number_text.h"
+#include "reception/number_text.h"
 #include "files/telemetry_number.h"
 
 namespace orv {

@@ -1,10 +1,10 @@
 #include "reception/setup_choices.h"
 
-#include "reception/text_view.h"
+#include "reception/number_text.h"
 
 namespace orv {
 
-std::string OffsetFieldText(double hours) { return OneDecimalText(hours); }
+std::string OffsetFieldText(double hours) { return FixedText(hours, 3, 1); }
 
 SetupChoices FillSetupChoices(const Station& station, const Clock& clock, const SetupChoices& previous) {
     const auto& s = station.settings;

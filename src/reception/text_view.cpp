@@ -1,8 +1,5 @@
 #include "reception/text_view.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace orv {
 
@@ -29,23 +26,5 @@ int TextViewGeometry::CellY(int row) const { return static_cast<int>(row * 15 * 
 int TextViewGeometry::CellRight(int column) const { return static_cast<int>(CellX(column) + 8 * s); }
 int TextViewGeometry::CellBottom(int row) const { return static_cast<int>(CellY(row) + 11 * s); }
 int TextViewGeometry::FontPixelSize() const { return static_cast<int>(12 * s); }
-
-std::string OneDecimalText(double value) {
-    char buf[64];
-    // Round to three significant digits first, then print with one decimal.
-    std::snprintf(buf, sizeof buf, "%.3g", value);
-    const double rounded = std::strtod(buf, nullptr);
-    std::snprintf(buf, sizeof buf, "%.1f", rounded);
-    return buf;
-}
-
-std::string StatusLineText(const FecFigures& f, bool fecDelivered) {
-    std::string text = "Sync Gain: " + OneDecimalText(f.syncGain);
-    if (!fecDelivered) return text;
-    const std::string ebNo = f.ebNoDb == 20.0 ? ">8.3" : OneDecimalText(f.ebNoDb);
-    text += "     Chan Errs: " + std::to_string(f.channelErrors) + "     RS Corrs: " + std::to_string(f.rsCorrections[0]) +
-            " " + std::to_string(f.rsCorrections[1]) + "     Eb/No: " + ebNo;
-    return text;
-}
 
 }  // namespace orv

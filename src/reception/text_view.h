@@ -3,7 +3,6 @@
 // status line with the synchronisation and FEC figures in ADC reception.
 #include <array>
 #include <span>
-#include <string>
 
 #include "reception/block.h"
 
@@ -33,20 +32,5 @@ struct TextViewGeometry {
 
 inline constexpr int kRawWindowHeight = 181;            // without the status line
 inline constexpr int kRawWindowHeightWithStatus = 208;  // with it
-
-// The figures of the last FEC decode that the status line shows.
-struct FecFigures {
-    double syncGain = 0;
-    int channelErrors = 0;
-    int rsCorrections[2] = {0, 0};
-    double ebNoDb = 0;
-};
-
-// Fixed notation with one decimal after rounding to three significant digits (45.06 -> "45.1").
-std::string OneDecimalText(double value);
-
-// "Sync Gain: g", with the channel errors, RS corrections and Eb/No when the block being drawn
-// was delivered by the FEC reconstruction.
-std::string StatusLineText(const FecFigures& figures, bool fecDelivered);
 
 }  // namespace orv

@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "fec/fec_log.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
 #include "ui/torv2.h"
@@ -383,8 +384,7 @@ void TOrv1::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) 
     if (!orv2_) return;
     std::optional<QString> status;
     if (station().AdcPath() && !station().flags.networkInputActive) {
-        const FecFigures figures = fecFigures_ ? fecFigures_() : FecFigures{};
-        status = QString::fromStdString(StatusLineText(figures, station().receiver.fecDelivery));
+        status = QString::fromStdString(FecStatusLine(runtime_->adc().Status(), station().receiver.fecDelivery));
     }
     orv2_->ShowTextBlock(bytes, status);
 }

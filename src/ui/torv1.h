@@ -49,8 +49,6 @@ public:
     // The Monitor and the ADC analysis refresh with each dispatch while they are visible.
     void SetMonitorUpdate(std::function<void()> update) { monitorUpdate_ = std::move(update); }
     void SetAdcRefresh(std::function<void()> refresh) { adcRefresh_ = std::move(refresh); }
-    // The figures of the last FEC decode for the raw window's status line.
-    void SetFecFigures(std::function<FecFigures()> figures) { fecFigures_ = std::move(figures); }
     // Replay: load a dropped file; the TCP/IP window: switch off, active, boot as server.
     void SetReplayLoader(std::function<void(const QString&)> load) { replayLoad_ = std::move(load); }
     void SetTcpIpControl(std::function<bool()> active, std::function<void()> off, std::function<void()> bootServer);
@@ -154,7 +152,6 @@ private:
     std::array<std::function<void()>, 7> menuOpen_{};
     std::function<void()> monitorUpdate_;
     std::function<void()> adcRefresh_;
-    std::function<FecFigures()> fecFigures_;
     std::function<void(const QString&)> replayLoad_;
     std::function<bool()> tcpIpActive_;
     std::function<void()> tcpIpOff_;

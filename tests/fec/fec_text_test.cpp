@@ -10,7 +10,7 @@
 
 #include "fec/fec_block.h"
 #include "fec/fec_log.h"
-#include "fec/fixed_text.h"
+#include "reception/number_text.h"
 #include "reception/crcc.h"
 
 namespace orv {
@@ -49,7 +49,7 @@ TEST(FixedText, RoundsToSignificantDigitsThenDecimals) {
     } cases[] = {
         {45.06, 3, 1, "45.1"}, {7.24, 3, 1, "7.2"},    {6.75, 3, 1, "6.8"},    {-3.9, 3, 1, "-3.9"},
         {0.25, 3, 1, "0.3"},   {-0.04, 3, 1, "0.0"},   {9.96, 3, 1, "10.0"},   {99.96, 3, 1, "100.0"},
-        {127.56, 4, 1, "127.6"}, {-127.6, 3, 1, "-128.0"}, {1234.5, 3, 1, "1230.0"}, {0.0, 3, 1, "0.0"},
+        {127.56, 4, 1, "127.6"}, {-127.6, 3, 1, "-128.0"}, {1234.5, 3, 1, "1.23E+03"}, {0.0, 3, 1, "0.0"},
         {64.99, 3, 1, "65.0"}, {0.06, 3, 1, "0.1"},
     };
     for (const auto& c : cases) EXPECT_EQ(FixedText(c.value, c.precision, c.digits), c.text) << c.value;

@@ -11,21 +11,15 @@
 #include "../app/pty.h"
 #include "reception/crcc.h"
 #include "recording_messages.h"
+#include "station_store.h"
 #include "ui/torv1.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 
 using namespace orv;
+using test::FillStore;
 
 namespace {
-
-// A store filled as after a normal Setup, with the data directory given.
-void FillStore(MemoryStore& store, const QString& dir) {
-    store.Write(kStartupKey, "Log on Start", "no");
-    store.Write(kStartupKey, "Com Port No.", "1");
-    store.Write(kStartupKey, "Default Directory", dir.toStdString());
-    store.Write(kStartupKey, "Modem Type", "514");
-}
 
 Block514 MakeBlock(char id, bool good) {
     Block514 b{};

@@ -17,7 +17,6 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/station/station_runtime.h"
-#include "fec/adc_reception.h"
 #include "files/telemetry_logger.h"
 #include "net/block_line.h"
 #include "net/network_client.h"
@@ -134,13 +133,6 @@ bool ReadStationOptions(std::vector<std::string> args, StationOptions& o) {
     return true;
 }
 
-class StationAdcHooks final : public AdcReceptionHooks {
-public:
-    void FecLogFailed(const std::filesystem::path& path) override {
-        Complain("FEC log line lost: cannot write " + path.string());
-    }
-};
-
 volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void RequestStop(int) { stopRequested = 1; }
 
@@ -253,11 +245,6 @@ private:
             client_->ConnectTo(QString::fromStdString(o_.connectHost), o_.connectPort);
             return true;
         }
-        // "ADC": the serial bytes are samples; blocks come from sync detection and FEC decoding.
-        if (station_.AdcPath()) {
-            adc_ = std::make_unique<AdcReception>(runtime_.receiver(), &adcHooks_);
-            runtime_.SetAdcSink([this](std::span<const std::uint8_t> bytes) { adc_->ProcessAdcBytes(bytes); });
-        }
         runtime_.SetSerialOverride(QString::fromStdString(o_.serialPath));
         QString error;
         if (!runtime_.OpenSerialPort(&error))
@@ -287,8 +274,6 @@ private:
     StationRuntime runtime_;
     Station& station_;
     std::unique_ptr<TelemetryLogger> logger_;
-    StationAdcHooks adcHooks_;
-    std::unique_ptr<AdcReception> adc_;
     Relay relay_;
     std::unique_ptr<NetworkClient> client_;
 };

@@ -1,7 +1,242 @@
+// orv-cli commands of the simulator: simulate.
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/sim/byte_sink.h"
+#include "app/sim/pseudo_terminal.h"
+#include "app/sim/stream_pacer.h"
+#include "reception/dates.h"
+#include "reception/serial_port.h"
+#include "reception/settings_store.h"
 
 namespace orv::cli {
+namespace {
 
-std::vector<CliCommand> SimCommands() { return {}; }
+constexpr const char* kUsage =
+    "[--modem 512|514] [--blocks N] [--seed S] [--fail-share F] [--speed X] [--baud B] "
+    "[--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE)";
+
+std::atomic<bool>* stopFlag = nullptr;
+
+extern "C" void OnStopSignal(int) {
+    if (stopFlag != nullptr) stopFlag->store(true);
+}
+
+// SIGINT and SIGTERM end the stream cleanly while installed.
+class StopOnSignals {
+public:
+    explicit StopOnSignals(sim::StopSignal& stop) {
+        stopFlag = &stop.Flag();
+        previousInt_ = std::signal(SIGINT, OnStopSignal);
+        previousTerm_ = std::signal(SIGTERM, OnStopSignal);
+    }
+    ~StopOnSignals() {
+        std::signal(SIGINT, previousInt_);
+        std::signal(SIGTERM, previousTerm_);
+        stopFlag = nullptr;
+    }
+
+private:
+    void (*previousInt_)(int);
+    void (*previousTerm_)(int);
+};
+
+// The station's serial port as a sink; the simulated modem ignores handshake lines.
+class SerialSink final : public sim::ByteSink {
+public:
+    bool Open(const QString& device, int baudRate, std::string& error) {
+        QString reason;
+        if (port_.Open({device, baudRate, false}, &reason)) return true;
+        error = "cannot open \"" + device.toStdString() + "\": " + reason.toStdString();
+        return false;
+    }
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        if (port_.WriteAll(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))))
+            return true;
+        error_ = "cannot write to the serial port: " + port_.Port().errorString().toStdString();
+        return false;
+    }
+    std::string Error() const override { return error_; }
+
+private:
+    SerialPort port_;
+    std::string error_;
+};
+
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DDTHH:MM:SS" (UTC), years 1978..2099.
+bool ParseStartTime(const std::string& text, std::int64_t& utc) {
+    if (text.size() != 10 && text.size() != 19) return false;
+    if (text[4] != '-' || text[7] != '-') return false;
+    if (text.size() == 19 && ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':')) return false;
+    long long y, mo, d, h = 0, mi = 0, s = 0;
+    const auto field = [&](std::size_t at, std::size_t n, long long& v) { return CliArgs::ParseInt(text.substr(at, n), v); };
+    if (!field(0, 4, y) || !field(5, 2, mo) || !field(8, 2, d)) return false;
+    if (text.size() == 19 && (!field(11, 2, h) || !field(14, 2, mi) || !field(17, 2, s))) return false;
+    using namespace std::chrono;
+    const year_month_day date{year{static_cast<int>(y)}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
+    if (!date.ok() || y < 1978 || y > 2099 || h > 23 || mi > 59 || s > 59) return false;
+    utc = sys_days{date}.time_since_epoch().count() * 86400LL + h * 3600 + mi * 60 + s;
+    return true;
+}
+
+// One line per block sent: number, kind, simulated UTC, line state.
+void PrintBlock(std::int64_t number, const sim::SimBlock& block) {
+    const DateTime t = BreakDownSeconds(block.utc);
+    std::fprintf(stderr, "%6lld  %c  %04d-%02d-%02d %02d:%02d:%02d  %s\n", static_cast<long long>(number),
+                 block.Kind(), t.year, t.month, t.day, t.hour, t.minute, t.second, block.intact ? "intact" : "damaged");
+}
+
+struct SimulateRequest {
+    sim::SimOptions options;
+    std::int64_t blocks = 0;
+    double speed = 1.0;
+    bool verbose = false;
+    bool pty = false;
+    std::string serialPath;
+    std::string outPath;
+};
+
+// Reads the options; on a mistake sets `error` and returns false.
+bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string& error) {
+    CliArgs a(std::move(args));
+    r.pty = a.TakeFlag("--pty");
+    r.verbose = a.TakeFlag("--verbose");
+    r.serialPath = Globals().serialPath;
+    const auto modem = a.TakeValue("--modem");
+    const auto blocks = a.TakeValue("--blocks");
+    const auto seed = a.TakeValue("--seed");
+    const auto share = a.TakeValue("--fail-share");
+    const auto speed = a.TakeValue("--speed");
+    const auto baud = a.TakeValue("--baud");
+    const auto start = a.TakeValue("--start");
+    const auto out = a.TakeValue("--out");
+    const auto tcp = a.TakeValue("--tcp-serve");
+    if (!a.Error().empty()) return error = a.Error(), false;
+    if (!a.UnknownOption().empty()) return error = "unknown option " + a.UnknownOption(), false;
+    if (!a.Rest().empty()) return error = "unexpected argument \"" + a.Rest().front() + "\"", false;
+    if (tcp) return error = "--tcp-serve is not available yet", false;
+
+    if (modem) {
+        if (*modem == "512") r.options.modem = ModemType::Bytes512;
+        else if (*modem == "514") r.options.modem = ModemType::Bytes514;
+        else if (*modem == "ADC" || *modem == "adc") return error = "--modem ADC is not available yet", false;
+        else return error = "--modem takes 512 or 514, not \"" + *modem + "\"", false;
+    }
+    long long whole = 0;
+    if (blocks && (!CliArgs::ParseInt(*blocks, whole) || whole < 1))
+        return error = "--blocks takes a whole number of at least 1, not \"" + *blocks + "\"", false;
+    if (blocks) r.blocks = whole;
+    if (seed && (!CliArgs::ParseInt(*seed, whole) || whole < 0))
+        return error = "--seed takes a whole number of 0 or more, not \"" + *seed + "\"", false;
+    if (seed) r.options.seed = static_cast<std::uint64_t>(whole);
+    double number = 0;
+    if (share && (!ParseDecimalNumber(*share, number) || number < 0 || number > 1))
+        return error = "--fail-share takes a number from 0 to 1 (0.05 for 5 %), not \"" + *share + "\"", false;
+    if (share) r.options.failShare = number;
+    if (speed && (!ParseDecimalNumber(*speed, number) || !std::isfinite(number) || number < 1))
+        return error = "--speed takes a number of at least 1 (1 is real time), not \"" + *speed + "\"", false;
+    if (speed) r.speed = number;
+    if (baud && (!CliArgs::ParseInt(*baud, whole) || whole < sim::kMinBaudRate || whole > sim::kMaxBaudRate))
+        return error = "--baud takes a rate from " + std::to_string(sim::kMinBaudRate) + " to " +
+                       std::to_string(sim::kMaxBaudRate) + ", not \"" + *baud + "\"", false;
+    if (baud) r.options.baudRate = static_cast<int>(whole);
+    if (start && !ParseStartTime(*start, r.options.startUtc))
+        return error = "--start takes a UTC time \"YYYY-MM-DD HH:MM:SS\" (or a date) from 1978 to 2099, not \"" +
+                       *start + "\"", false;
+    if (out) r.outPath = *out;
+
+    const int outputs = (r.pty ? 1 : 0) + (r.serialPath.empty() ? 0 : 1) + (r.outPath.empty() ? 0 : 1);
+    if (outputs != 1) return error = "choose one output: --pty, --serial PATH or --out FILE", false;
+    if (!r.outPath.empty() && r.blocks == 0) return error = "--out writes without pauses and needs --blocks N", false;
+    return true;
+}
+
+const char* ModemText(ModemType m) { return m == ModemType::Bytes512 ? "512-byte" : "514-byte"; }
+
+int Finish(const sim::StreamReport& report, std::int64_t dropped) {
+    std::cerr << "orv-cli simulate: sent " << report.Summary();
+    if (dropped > 0) std::cerr << "; " << dropped << " bytes found no reader";
+    std::cerr << (report.stopped ? " (stopped)" : "") << "\n";
+    if (!report.error.empty()) {
+        std::cerr << "orv-cli simulate: " << report.error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
+    SimulateRequest r;
+    std::string error;
+    if (!ParseRequest(std::move(args), r, error)) {
+        std::cerr << "orv-cli simulate: " << error << "\nusage: orv-cli simulate " << kUsage << "\n";
+        return 2;
+    }
+    sim::StopSignal stop;
+    StopOnSignals stopOnSignals(stop);
+    std::int64_t number = 0;
+    const sim::BlockObserver observer = [&](const sim::SimBlock& b) {
+        ++number;
+        if (r.verbose) PrintBlock(number, b);
+    };
+    const char* pace = r.speed == 1.0 ? "real time" : "faster than real time";
+
+    if (!r.outPath.empty()) {
+        sim::FileSink file(r.outPath);
+        if (!file.IsOpen()) {
+            std::cerr << "orv-cli simulate: " << file.Error() << "\n";
+            return 1;
+        }
+        sim::TelemetryGenerator generator(r.options);
+        sim::StreamReport report = sim::WriteStream(generator, file, r.blocks, stop, observer);
+        if (!file.Close() && report.error.empty()) report.error = file.Error();
+        return Finish(report, 0);
+    }
+    sim::PacedStream stream(r.options, r.speed);
+    if (r.pty) {
+        sim::PseudoTerminal pty;
+        if (!pty.Open(error)) {
+            std::cerr << "orv-cli simulate: " << error << "\n";
+            return 1;
+        }
+        std::cout << pty.SlavePath() << std::endl;
+        std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks on " << pty.SlavePath() << ", "
+                  << pace << "; stop with Ctrl+C\n";
+        sim::PtyMasterSink sink(pty.MasterFd());
+        const sim::StreamReport report = sim::PaceStream(stream.Schedule(), sink, r.blocks, stop, observer);
+        // All blocks sent: give the reader a moment to take the last bytes before the device goes.
+        if (!report.stopped && report.error.empty()) pty.Drain(2000);
+        return Finish(report, sink.Dropped());
+    }
+    QCoreApplication app(argc, argv);
+    SerialSink serial;
+    if (!serial.Open(QString::fromStdString(r.serialPath), r.options.baudRate, error)) {
+        std::cerr << "orv-cli simulate: " << error << "\n";
+        return 1;
+    }
+    std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks on " << r.serialPath << " at "
+              << r.options.baudRate << " baud, " << pace << "; stop with Ctrl+C\n";
+    return Finish(sim::PaceStream(stream.Schedule(), serial, r.blocks, stop, observer), 0);
+}
+
+}  // namespace
+
+std::vector<CliCommand> SimCommands() {
+    return {
+        {"simulate", kUsage,
+         "send a simulated AO-40 telemetry stream to a new pseudo-terminal (its device path is printed), "
+         "a serial port or a file",
+         RunSimulate},
+    };
+}
 
 }  // namespace orv::cli

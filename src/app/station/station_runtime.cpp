@@ -5,7 +5,7 @@
 namespace orv {
 
 StationRuntime::StationRuntime(KeyValueStore& store, const Clock& clock, QObject* parent)
-    : QObject(parent), store_(store), clock_(clock), receiver_(station_, clock_, *this) {
+    : QObject(parent), store_(store), clock_(clock), receiver_(station_, clock_, *this), adc_(receiver_) {
     connect(&serial_, &SerialPort::DataAvailable, this, &StationRuntime::ZComm2TriggerAvail);
     connect(&serial_, &SerialPort::PortLost, this, &StationRuntime::SerialPortLost);
 }
@@ -45,7 +45,7 @@ void StationRuntime::ZComm2TriggerAvail(qint64 count) {
 void StationRuntime::SerialBytes(std::span<const std::uint8_t> bytes) {
     if (station_.flags.serialInputSuspended || bytes.empty()) return;
     if (station_.AdcPath()) {
-        if (adcSink_) adcSink_(bytes);
+        adc_.ProcessAdcBytes(bytes);
         return;
     }
     receiver_.ReceiveBlockBytes(bytes);

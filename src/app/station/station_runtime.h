@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 
+#include "fec/adc_reception.h"
 #include "reception/clock.h"
 #include "reception/receiver.h"
 #include "reception/serial_port.h"
@@ -43,8 +44,8 @@ public:
     void SetView(ReceiverHooks* view) { view_ = view; }
     void SetRelay(RelayPort* relay) { relay_ = relay; }
     void SetLogSink(std::function<void(std::span<const std::uint8_t, kTelemetryBytes>)> sink) { logSink_ = std::move(sink); }
-    // Where ADC samples go in modem type "ADC".
-    void SetAdcSink(std::function<void(std::span<const std::uint8_t>)> sink) { adcSink_ = std::move(sink); }
+    // ADC reception: the sample path, the FEC decoder's status and the FEC log.
+    AdcReception& adc() { return adc_; }
 
     // ZComm2's data-available event: reads the waiting bytes and routes them.
     void ZComm2TriggerAvail(qint64 count);
@@ -86,7 +87,7 @@ private:
     ReceiverHooks* view_ = nullptr;
     RelayPort* relay_ = nullptr;
     std::function<void(std::span<const std::uint8_t, kTelemetryBytes>)> logSink_;
-    std::function<void(std::span<const std::uint8_t>)> adcSink_;
+    AdcReception adc_;
 };
 
 }  // namespace orv

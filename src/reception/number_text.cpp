@@ -1,4 +1,4 @@
-#include "displays/number_text.h"
+#include "reception/number_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,6 +82,10 @@ std::string FixedText(long double value, int precision, int decimals) {
         for (int k = 0; k < decimals; ++k) out += DigitAt(d.digits, d.exponent + k);
     }
     return out;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
 }  // namespace orv

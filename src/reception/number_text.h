@@ -1,5 +1,6 @@
 #pragma once
 // Decimal text of measured values: fixed-point with a number of significant digits and decimals.
+#include <cstddef>
 #include <string>
 
 namespace orv {
@@ -11,5 +12,8 @@ namespace orv {
 // ("4.042E+07"). A result that rounds to zero carries no sign. Not-a-number and infinities are
 // written "NAN", "INF" and "-INF".
 std::string FixedText(long double value, int precision, int decimals);
+
+// `text` left-padded with spaces to `width` characters; a longer text is kept whole.
+std::string PadLeft(const std::string& text, std::size_t width);
 
 }  // namespace orv

@@ -1,0 +1,51 @@
+#pragma once
+// When each piece of the stream goes on the line, in wall-clock seconds from the start, at a
+// chosen speed: speed X shortens the pieces' pacing and the silence beyond the least pause X
+// times, never the least pause (see serial_line.h).
+#include <vector>
+
+#include "app/sim/serial_line.h"
+#include "app/sim/telemetry_generator.h"
+
+namespace orv::sim {
+
+struct TimedChunk {
+    std::size_t begin = 0;  // bytes [begin, end) of the block's wire bytes
+    std::size_t end = 0;
+    double wallTime = 0;    // seconds from the start of the stream
+};
+
+struct ScheduledBlock {
+    SimBlock block;
+    std::vector<TimedChunk> chunks;
+};
+
+class StreamSchedule {
+public:
+    // speed >= 1; 1 is real time.
+    StreamSchedule(TelemetryGenerator& generator, SerialLine& line, double speed)
+        : generator_(generator), line_(line), speed_(speed) {}
+
+    ScheduledBlock Next();
+
+private:
+    TelemetryGenerator& generator_;
+    SerialLine& line_;
+    double speed_;
+    double wallStart_ = 0;
+};
+
+// A generator, its serial line and their schedule, made from one set of options.
+class PacedStream {
+public:
+    PacedStream(const SimOptions& options, double speed)
+        : generator_(options), line_(options.baudRate, SubSeed(options.seed, 20)), schedule_(generator_, line_, speed) {}
+    StreamSchedule& Schedule() { return schedule_; }
+
+private:
+    TelemetryGenerator generator_;
+    SerialLine line_;
+    StreamSchedule schedule_;
+};
+
+}  // namespace orv::sim

@@ -1,0 +1,365 @@
+// The Monitor, the byte dump and the DSP-93 loader on the offscreen platform; the loader sends to
+// a pseudo-terminal standing in for the modem.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "../tools/hex_records.h"
+#include "../tools/pseudo_terminal.h"
+#include "recording_messages.h"
+#include "station_store.h"
+#include "tools/byte_dump.h"
+#include "tools/dsp_program.h"
+#include "ui/torv1.h"
+#include "ui/torv18.h"
+#include "ui/torv8.h"
+#include "ui/torv9.h"
+
+using namespace orv;
+
+namespace {
+
+// Settings as after a normal Setup, with the data directory and its subdirectories present.
+void FillStore(MemoryStore& store, const QString& dir) {
+    test::FillStore(store, dir);
+    QDir().mkpath(dir + "/telemetry");
+    QDir().mkpath(dir + "/Dsp");
+}
+
+// The windows wired as the desktop program wires them; the byte dump at scale 1 so that the
+// pixel positions below hold on any screen.
+struct Program {
+    Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
+        : orv1(store, clock, messages), orv8(store, orv1.station()), orv9(store, 1.0F), orv18(orv1, messages) {
+        orv8.AttachByteDump(&orv9);
+        orv1.AttachMenuWindow(MenuWindow::Monitor, &orv8);
+        orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
+        orv1.AttachMenuWindow(MenuWindow::DspLoad, &orv18);
+    }
+    Block514& Display() { return orv1.station().stores.display; }
+    TOrv1 orv1;
+    TOrv8 orv8;
+    TOrv9 orv9;
+    TOrv18 orv18;
+};
+
+// The centre of the byte dump cell of an address, in panel pixels (scale 1).
+QPoint CellCentre(int address) {
+    return {36 + static_cast<int>(31.7 * (address % 16)) + 15, 30 + 15 * (address / 16) + 7};
+}
+
+QString WriteFile(const QString& path, const std::string& content) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return {};
+    f.write(content.data(), static_cast<qint64>(content.size()));
+    return path;
+}
+
+}  // namespace
+
+class ToolsWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp_->isValid());
+        store_ = std::make_unique<MemoryStore>();
+        FillStore(*store_, Dir());
+        messages_ = std::make_unique<test::RecordingMessages>();
+    }
+
+    void MonitorShowsTheValueTextsOfTheDisplayBlockAtEachDispatch() {
+        Program p(*store_, clock_, *messages_);
+        p.orv1.MenuAction(MenuWindow::Monitor)->trigger();
+        QVERIFY(p.orv8.isVisible());
+        QCOMPARE(p.orv8.windowTitle(), QString(" Monitor"));
+        const char* addresses[] = {"#1A7", "423", "#200", "600", "511", "   ", "100"};
+        for (int i = 0; i < 7; ++i) p.orv8.AddressField(i)->setText(addresses[i]);
+        auto& d = p.Display();
+        d[0] = 0x05;
+        d[100] = 0xFF;
+        d[101] = 0xFF;
+        d[423] = 0xA5;
+        d[424] = 0x12;
+        d[511] = 0x34;
+        d[512] = 0x12;
+        p.orv1.station().flags.crccStatus = true;  // the dispatch gate is open
+
+        struct Case {
+            std::function<void(TOrv8&)> choose;
+            std::array<const char*, 7> shown;
+        };
+        const Case cases[] = {
+            {[](TOrv8&) {}, {"#A5", "#A5", " --- ", " --- ", "#34", "#05", "#FF"}},
+            {[](TOrv8& m) { m.WordButton()->click(); }, {"#12A5", "#12A5", " --- ", " --- ", "#1234", "#0005", "#FFFF"}},
+            {[](TOrv8& m) { m.BaseButton(MonitorBase::Dec)->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "65535"}},
+            {[](TOrv8& m) { m.SignedBox()->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "-1"}},
+            {[](TOrv8& m) { m.BaseButton(MonitorBase::Bin)->click(); },
+             {"10100101", "10100101", " --- ", " --- ", "00110100", "00000101", "11111111"}},
+        };
+        for (const Case& c : cases) {
+            c.choose(p.orv8);
+            p.orv1.DispatchBlock();
+            for (int i = 0; i < 7; ++i) {
+                QCOMPARE(p.orv8.ValueField(i)->text(), QString(c.shown[static_cast<std::size_t>(i)]));
+                QCOMPARE(p.orv8.ValueField(i)->text().toStdString(),
+                         MonitorValueText(addresses[i], p.orv8.Format(), d));
+            }
+        }
+        // The dispatch refreshes the Monitor only while it is visible; empty fields stay as they are.
+        p.orv8.ValueField(9)->setText("kept");
+        d[100] = 0x0F;
+        p.orv8.hide();
+        p.orv1.DispatchBlock();
+        QCOMPARE(p.orv8.ValueField(6)->text(), QString("11111111"));
+        p.orv8.show();
+        p.orv1.DispatchBlock();
+        QCOMPARE(p.orv8.ValueField(6)->text(), QString("00001111"));
+        QCOMPARE(p.orv8.ValueField(9)->text(), QString("kept"));
+        p.orv8.ClearButton()->click();
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(p.orv8.AddressField(i)->text().isEmpty());
+            QVERIFY(p.orv8.ValueField(i)->text().isEmpty());
+        }
+    }
+
+    void AddressFieldsTakeOnlyAddressKeys() {
+        Program p(*store_, clock_, *messages_);
+        p.orv8.show();
+        struct Case {
+            const char* typed;
+            const char* text;
+        };
+        const Case cases[] = {
+            {"#1a7g", "#1A7"},  // "a".."f" raised after "#"; "G" refused
+            {"1a2#34", "123"},  // no letters and no "#" in a decimal address; three digits at most
+            {"#12345", "#123"},
+            {"##1", "#1"},
+        };
+        QLineEdit* edit = p.orv8.AddressField(0);
+        for (const Case& c : cases) {
+            edit->clear();
+            QTest::keyClicks(edit, c.typed);
+            QCOMPARE(edit->text(), QString(c.text));
+        }
+        // Backspace always works, also where the rest would not be typed that way.
+        edit->setText("#1A");
+        edit->setCursorPosition(1);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString("1A"));
+        // Pasted text passes the same filter.
+        edit->clear();
+        edit->insert("12x");
+        QVERIFY(edit->text().isEmpty());
+        edit->insert("#1fe");
+        QCOMPARE(edit->text(), QString("#1FE"));
+    }
+
+    void FormatControlsEnableAsTheRulesSay() {
+        Program p(*store_, clock_, *messages_);
+        p.orv8.show();
+        TOrv8& m = p.orv8;
+        // At start: "Hex" and "Byte", "Signed" disabled.
+        QVERIFY(m.BaseButton(MonitorBase::Hex)->isChecked());
+        QVERIFY(m.ByteButton()->isChecked());
+        QVERIFY(!m.SignedBox()->isEnabled());
+        struct Case {
+            const char* name;
+            std::function<void()> click;
+            bool word, wordEnabled, signedEnabled, signedChecked;
+        };
+        const Case cases[] = {
+            {"Dec with Byte", [&] { m.BaseButton(MonitorBase::Dec)->click(); }, false, true, false, false},
+            {"Word under Dec", [&] { m.WordButton()->click(); }, true, true, true, false},
+            {"Signed", [&] { m.SignedBox()->click(); }, true, true, true, true},
+            {"Hex", [&] { m.BaseButton(MonitorBase::Hex)->click(); }, true, true, false, true},
+            {"Dec again", [&] { m.BaseButton(MonitorBase::Dec)->click(); }, true, true, true, true},
+            {"Bin falls back to Byte", [&] { m.BaseButton(MonitorBase::Bin)->click(); }, false, false, false, false},
+            {"Word refused under Bin", [&] { m.WordButton()->click(); }, false, false, false, false},
+            {"Hex", [&] { m.BaseButton(MonitorBase::Hex)->click(); }, false, true, false, false},
+            {"Word under Hex", [&] { m.WordButton()->click(); }, true, true, false, false},
+            {"Byte", [&] { m.ByteButton()->click(); }, false, true, false, false},
+        };
+        for (const Case& c : cases) {
+            c.click();
+            QVERIFY2(m.WordButton()->isChecked() == c.word, c.name);
+            QVERIFY2(m.ByteButton()->isChecked() == !c.word, c.name);
+            QVERIFY2(m.WordButton()->isEnabled() == c.wordEnabled, c.name);
+            QVERIFY2(m.SignedBox()->isEnabled() == c.signedEnabled, c.name);
+            QVERIFY2(m.SignedBox()->isChecked() == c.signedChecked, c.name);
+        }
+    }
+
+    void ByteDumpShowsTheBlockAndHandsAddressesToTheMonitor() {
+        Program p(*store_, clock_, *messages_);
+        for (int i = 0; i < 512; ++i) p.Display()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+        p.orv8.show();
+        p.orv8.DataWindowBox()->click();
+        QVERIFY(p.orv9.isVisible());
+        QCOMPARE(p.orv9.windowTitle(), QString("  Byte Dump                                           Orv"));
+        QCOMPARE(p.orv9.Text().toStdString(), ByteDumpText(p.Display(), false));
+        p.orv8.BaseButton(MonitorBase::Dec)->click();
+        QCOMPARE(p.orv9.Text().toStdString(), ByteDumpText(p.Display(), true));
+
+        // The readout follows the pointer; a click copies into the first empty field.
+        QWidget* panel = p.orv9.Panel();
+        p.orv8.AddressField(0)->setText("5");
+        QTest::mouseMove(panel, CellCentre(423));
+        QTRY_COMPARE(p.orv8.Readout()->text(), QString("423"));
+        QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(423));
+        QCOMPARE(p.orv8.AddressField(1)->text(), QString(" 423"));
+        QCOMPARE(p.orv8.ValueField(1)->text().toStdString(), MonitorValueText("423", p.orv8.Format(), p.Display()));
+        p.orv8.BaseButton(MonitorBase::Hex)->click();
+        QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(0x1F));
+        QCOMPARE(p.orv8.AddressField(2)->text(), QString(" #01F"));
+        // Beside the table: "---", and a click copies nothing.
+        QTest::mouseMove(panel, QPoint(20, 100));
+        QTRY_COMPARE(p.orv8.Readout()->text(), QString("---"));
+        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(20, 100));
+        QVERIFY(p.orv8.AddressField(3)->text().isEmpty());
+        // With every field taken, the first is overwritten.
+        for (int i = 0; i < 10; ++i) p.orv8.AddressField(i)->setText("1");
+        QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(511));
+        QCOMPARE(p.orv8.AddressField(0)->text(), QString(" #1FF"));
+
+        // Closing the byte dump unchecks "Data Window" and clears the readout.
+        p.orv9.close();
+        QVERIFY(!p.orv8.DataWindowBox()->isChecked());
+        QVERIFY(p.orv8.Readout()->text().isEmpty());
+    }
+
+    void MonitorKeepsAddressesAndPositionAcrossRuns() {
+        {
+            Program p(*store_, clock_, *messages_);
+            p.orv8.show();
+            p.orv8.move(30, 40);
+            p.orv8.AddressField(0)->setText("#1A7");
+            p.orv8.AddressField(9)->setText(" 423");
+            p.orv8.DataWindowBox()->click();
+            QVERIFY(p.orv9.isVisible());
+            p.orv8.close();
+            QVERIFY(!p.orv9.isVisible());
+            QVERIFY(!p.orv8.DataWindowBox()->isChecked());
+        }
+        QCOMPARE(store_->Read(kMonitorKey, "Address #1"), std::string("#1A7"));
+        QCOMPARE(store_->Read(kMonitorKey, "Address #2"), std::string());
+        QCOMPARE(store_->Read(kMonitorKey, "Address #10"), std::string(" 423"));
+        QCOMPARE(store_->Read(kFormPositionsKey, "Form8.Left"), std::string("450"));
+        QVERIFY(!store_->Read(kFormPositionsKey, "Form9.Left").empty());
+        Program again(*store_, clock_, *messages_);
+        QCOMPARE(again.orv8.AddressField(0)->text(), QString("#1A7"));
+        QCOMPARE(again.orv8.AddressField(9)->text(), QString(" 423"));
+        QCOMPARE(again.orv8.pos(), QPoint(30, 40));
+    }
+
+    void LoaderListsProgramFilesWhateverTheirCase() {
+        for (const char* name : {"b.OBJ", "a.obj", "c.Obj", "d.txt", "e.obj.bak"})
+            QVERIFY(!WriteFile(Dir() + "/Dsp/" + name, "x").isEmpty());
+        QDir().mkpath(Dir() + "/Dsp/f.obj");  // a directory, not a file
+        Program p(*store_, clock_, *messages_);
+        p.orv1.MenuAction(MenuWindow::DspLoad)->trigger();
+        QVERIFY(p.orv18.isVisible());
+        QCOMPARE(p.orv18.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj"}));
+        p.orv18.FileList()->item(1)->setSelected(true);
+        QCOMPARE(p.orv18.SelectedFile(), Dir() + "/Dsp/b.OBJ");
+
+        // The directory's name too is matched without regard to case.
+        p.orv18.hide();
+        QVERIFY(QDir(Dir()).rename("Dsp", "DSP"));
+        QVERIFY(!WriteFile(Dir() + "/DSP/g.obj", "x").isEmpty());
+        p.orv18.show();
+        QCOMPARE(p.orv18.DspDirectory(), Dir() + "/DSP");
+        QCOMPARE(p.orv18.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj", "g.obj"}));
+        QVERIFY(p.orv18.SelectedFile().isEmpty());
+    }
+
+    void LoaderSendsTheProgramWhileReceptionStandsAside() {
+        test::PseudoTerminal pty;
+        QVERIFY2(pty.Ok(), "no pseudo-terminal");
+        const std::string input = test::TestProgram(2);
+        const DspProgram program = ConvertDspProgram(input);
+        QVERIFY(program.Ok());
+        WriteFile(Dir() + "/Dsp/prog.obj", input);
+        Program p(*store_, clock_, *messages_);
+        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.orv1.TextButton(0)->click();  // "Raw": reception has the port
+        QVERIFY(p.orv1.runtime().serial().IsOpen());
+        pty.StartReading();
+        p.orv18.show();
+        p.orv18.FileList()->item(0)->setSelected(true);
+        QSignalSpy progress(p.orv18.ProgressBar(), &QProgressBar::valueChanged);
+
+        p.orv18.LoadButton()->click();
+        // Reception stands aside: input suspended, the main window "OFF", its selections locked.
+        QVERIFY(p.orv1.station().flags.serialInputSuspended);
+        QVERIFY(p.orv1.TextButton(5)->isChecked());
+        QVERIFY(!p.orv1.TextButton(0)->isEnabled());
+        QVERIFY(!p.orv18.LoadButton()->isEnabled());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!p.orv18.isVisible(), 120000);
+        QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
+        QCOMPARE(messages_->beeps, 1);
+        QVERIFY(!p.orv1.station().flags.serialInputSuspended);
+        // Back to "Raw": the port is the station's again.
+        QVERIFY(p.orv1.TextButton(0)->isChecked());
+        QVERIFY(p.orv1.TextButton(0)->isEnabled());
+        QVERIFY(p.orv1.runtime().serial().IsOpen());
+        QCOMPARE(p.orv18.ProgressBar()->value(), 0);
+        bool reached100 = false;
+        for (const auto& v : progress) reached100 = reached100 || v.at(0).toInt() == 100;
+        QVERIFY(reached100);
+
+        const std::string received = pty.StopReading();
+        QVERIFY(received == std::string(kDspResetCommand) + program.text);
+    }
+
+    void MalformedFileIsReportedAndNothingSent() {
+        test::PseudoTerminal pty;
+        QVERIFY2(pty.Ok(), "no pseudo-terminal");
+        WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
+        Program p(*store_, clock_, *messages_);
+        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.orv1.TextButton(0)->click();
+        pty.StartReading();
+        p.orv18.show();
+
+        p.orv18.LoadButton()->click();  // nothing chosen yet
+        QCOMPARE(messages_->texts.size(), 1);
+        QVERIFY2(messages_->texts.last().contains("no DSP file is selected"), qPrintable(messages_->texts.last()));
+
+        p.orv18.FileList()->item(0)->setSelected(true);
+        p.orv18.LoadButton()->click();
+        QCOMPARE(messages_->texts.size(), 2);
+        QVERIFY2(messages_->texts.last().contains("bad.obj\": line 2"), qPrintable(messages_->texts.last()));
+        QCOMPARE(messages_->beeps, 2);
+        // Reception was never disturbed, and the window stays for another choice.
+        QVERIFY(!p.orv1.station().flags.serialInputSuspended);
+        QVERIFY(p.orv1.TextButton(0)->isChecked());
+        QVERIFY(p.orv1.runtime().serial().IsOpen());
+        QVERIFY(p.orv18.isVisible());
+        QTest::qWait(200);
+        QVERIFY(pty.StopReading().empty());
+    }
+
+private:
+    QString Dir() const { return tmp_->path(); }
+
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::unique_ptr<MemoryStore> store_;
+    ManualClock clock_{1072793109};
+    std::unique_ptr<test::RecordingMessages> messages_;
+};
+
+QTEST_MAIN(ToolsWindowsTest)
+#include "tools_windows_test.moc"
