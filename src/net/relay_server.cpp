@@ -57,10 +57,10 @@ void RelayServer::Stop() {
     clients_.clear();
     dropped_.clear();
     outbox_.clear();
-    for (QTcpSocket* socket : clients) {
-        socket->disconnect(this);
-        socket->abort();
-        socket->deleteLater();
+    for (const Client& client : clients) {
+        client.socket->disconnect(this);
+        client.socket->abort();
+        client.socket->deleteLater();
     }
     shownCount_ = 0;
 }
@@ -78,12 +78,13 @@ void RelayServer::OnNewConnection() {
         socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         // Clients have nothing to say to the server; whatever they send is discarded.
         connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->skip(socket->bytesAvailable()); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { OnBytesWritten(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnClientGone(socket); });
         // Client socket errors are not shown; a broken connection ends in its removal.
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
             if (socket->state() != QAbstractSocket::ConnectedState) OnClientGone(socket);
         });
-        clients_.push_back(socket);
+        clients_.push_back({socket, {}, 0});
     }
     ShowCount();
 }
@@ -97,8 +98,13 @@ void RelayServer::OnClientGone(QTcpSocket* socket) {
     ShowCount();
 }
 
+RelayServer::Client* RelayServer::Find(QTcpSocket* socket) {
+    const auto it = std::find_if(clients_.begin(), clients_.end(), [socket](const Client& c) { return c.socket == socket; });
+    return it == clients_.end() ? nullptr : &*it;
+}
+
 void RelayServer::Remove(QTcpSocket* socket) {
-    const auto it = std::find(clients_.begin(), clients_.end(), socket);
+    const auto it = std::find_if(clients_.begin(), clients_.end(), [socket](const Client& c) { return c.socket == socket; });
     if (it == clients_.end()) return;
     clients_.erase(it);
     socket->disconnect(this);
@@ -119,33 +125,54 @@ void RelayServer::SendToClients(std::span<const std::uint8_t> bytes) {
 
 void RelayServer::Flush() {
     if (outbox_.empty()) return;
-    const auto* data = reinterpret_cast<const char*>(outbox_.data());
-    const auto size = static_cast<qint64>(outbox_.size());
+    const Chunk chunk = std::make_shared<const std::vector<std::uint8_t>>(std::move(outbox_));
+    outbox_.clear();
     sending_ = true;
-    for (QTcpSocket* socket : clients_) {
-        if (socket->state() != QAbstractSocket::ConnectedState) {
-            dropped_.push_back({socket, false});
+    for (Client& client : clients_) {
+        if (client.socket->state() != QAbstractSocket::ConnectedState) {
+            dropped_.push_back({client.socket, false});
             continue;
         }
+        client.waiting.push_back(chunk);
+        client.waitingBytes += static_cast<qint64>(chunk->size());
         // A failed write or a client that lets its unsent bytes pile up past the cap is dropped;
         // the others still get these bytes.
-        const qint64 written = socket->write(data, size);
-        if (written != size)
-            dropped_.push_back({socket, false});
-        else if (socket->bytesToWrite() > unsentCap_)
-            dropped_.push_back({socket, true});
+        if (!Drain(client))
+            dropped_.push_back({client.socket, false});
+        else if (client.Unsent() > unsentCap_)
+            dropped_.push_back({client.socket, true});
     }
     sending_ = false;
-    outbox_.clear();
     if (!dropped_.empty()) RemoveDropped();
 }
+
+bool RelayServer::Drain(Client& client) {
+    // The socket takes what the system accepts and keeps the rest of that one write itself; the
+    // next chunk waits until it has passed that on (bytesWritten).
+    while (!client.waiting.empty() && client.socket->bytesToWrite() == 0) {
+        const Chunk chunk = client.waiting.front();
+        client.waiting.pop_front();
+        const auto size = static_cast<qint64>(chunk->size());
+        client.waitingBytes -= size;
+        if (client.socket->write(reinterpret_cast<const char*>(chunk->data()), size) != size) return false;
+    }
+    return true;
+}
+
+void RelayServer::OnBytesWritten(QTcpSocket* socket) {
+    if (sending_) return;  // the send under way hands on the waiting chunks itself
+    Client* client = Find(socket);
+    if (client && !Drain(*client)) OnClientGone(socket);
+}
+
+qint64 RelayServer::Client::Unsent() const { return waitingBytes + socket->bytesToWrite(); }
 
 void RelayServer::RemoveDropped() {
     const auto dropped = std::move(dropped_);
     dropped_.clear();
     QStringList slow;
     for (const Dropped& d : dropped) {
-        if (std::find(clients_.begin(), clients_.end(), d.socket) == clients_.end()) continue;
+        if (!Find(d.socket)) continue;
         if (d.slow) slow << PeerText(*d.socket);
         Remove(d.socket);
     }
@@ -156,7 +183,7 @@ void RelayServer::RemoveDropped() {
 
 qint64 RelayServer::UnsentBytes() const {
     qint64 total = static_cast<qint64>(outbox_.size()) * ClientCount();
-    for (const QTcpSocket* socket : clients_) total += socket->bytesToWrite();
+    for (const Client& client : clients_) total += client.Unsent();
     return total;
 }
 

@@ -3,11 +3,15 @@
 // connected client. Event driven on the caller's thread; writes never block. Clients only
 // receive: what they send is read and thrown away. A client that stops reading is dropped once
 // its unsent bytes pass the cap, so it can neither grow the server's memory nor hold up the rest.
+// Bytes that a slow client cannot take yet wait as chunks shared by all such clients, not as a
+// copy per client.
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -60,20 +64,32 @@ signals:
     void StatusChanged(const QString& text);
 
 private:
+    using Chunk = std::shared_ptr<const std::vector<std::uint8_t>>;
+    struct Client {
+        QTcpSocket* socket = nullptr;
+        std::deque<Chunk> waiting;  // not yet handed to the socket, oldest first
+        qint64 waitingBytes = 0;
+        qint64 Unsent() const;
+    };
+    struct Dropped {
+        QTcpSocket* socket;
+        bool slow;  // over the cap (reported), not merely gone
+    };
+
     void OnNewConnection();
     void Flush();
+    // Hands waiting chunks to the socket while it takes them whole; false when a write fails.
+    static bool Drain(Client& client);
+    void OnBytesWritten(QTcpSocket* socket);
     void OnClientGone(QTcpSocket* socket);
+    Client* Find(QTcpSocket* socket);
     void Remove(QTcpSocket* socket);
     void RemoveDropped();
     void ShowCount();
 
     RelayListener server_;
-    std::vector<QTcpSocket*> clients_;
+    std::vector<Client> clients_;
     std::vector<std::uint8_t> outbox_;   // sent since the event loop last ran
-    struct Dropped {
-        QTcpSocket* socket;
-        bool slow;  // over the cap (reported), not merely gone
-    };
     std::vector<Dropped> dropped_;       // found during a send; removed after it
     qint64 unsentCap_ = kDefaultUnsentCap;
     int shownCount_ = 0;
