@@ -1,0 +1,78 @@
+#include "ui/telemetry_file_list.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "files/replay.h"
+
+namespace orv {
+
+TelemetryFileList::TelemetryFileList(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        const QString path = SelectedPath();
+        if (!path.isEmpty()) emit FileChosen(path);
+    });
+}
+
+void TelemetryFileList::SetDirectory(const QString& directory) {
+    directory_ = directory;
+    Refresh();
+}
+
+void TelemetryFileList::Refresh() {
+    const QString selected = currentItem() && currentItem()->isSelected() ? currentItem()->text() : QString();
+    QStringList names;
+    if (!directory_.isEmpty()) {
+        const QStringList masks = QString::fromLatin1(kTelemetryFileMasks.data(), kTelemetryFileMasks.size())
+                                      .split(QLatin1Char(';'));
+        // Name filters match regardless of case unless told otherwise.
+        names = QDir(directory_).entryList(masks, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    }
+    const QSignalBlocker blocker(this);
+    clear();
+    addItems(names);
+    if (!selected.isEmpty()) SelectFile(selected);
+}
+
+void TelemetryFileList::ShowOnly(const QString& path) {
+    const QFileInfo info(path);
+    directory_ = info.absolutePath();
+    const QSignalBlocker blocker(this);
+    clear();
+    addItem(info.fileName());
+    setCurrentRow(0);
+}
+
+void TelemetryFileList::SelectFile(const QString& fileName) {
+    const QSignalBlocker blocker(this);
+    const auto found = findItems(fileName, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        clearSelection();
+        return;
+    }
+    setCurrentItem(found.first());
+    scrollToItem(found.first());
+}
+
+QString TelemetryFileList::SelectedPath() const {
+    const auto items = selectedItems();
+    if (items.isEmpty() || directory_.isEmpty()) return {};
+    return QDir(directory_).filePath(items.first()->text());
+}
+
+QStringList TelemetryFileList::FileNames() const {
+    QStringList names;
+    for (int i = 0; i < count(); ++i) names << item(i)->text();
+    return names;
+}
+
+QString FirstDroppedFile(const QDropEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    return urls.isEmpty() ? QString() : urls.first().toLocalFile();
+}
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+#pragma once
+// The file list of the Replay and Filter windows: the telemetry files ("*.tlm;*.raw;*.tlr", any
+// case) of one directory, and the first file of a drop onto a window.
+#include <QListWidget>
+#include <QString>
+
+class QDropEvent;
+
+namespace orv {
+
+class TelemetryFileList final : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TelemetryFileList(QWidget* parent = nullptr);
+
+    // Points the list at `directory` (empty: no files) and reads it.
+    void SetDirectory(const QString& directory);
+    const QString& Directory() const { return directory_; }
+    // Reads the directory again; the selected file stays selected while it is there.
+    void Refresh();
+    // Shows `path` alone and selects it (a dropped file).
+    void ShowOnly(const QString& path);
+    // Selects the entry of `fileName` without reporting it as a choice.
+    void SelectFile(const QString& fileName);
+
+    // Full path of the selected entry; empty when none is selected.
+    QString SelectedPath() const;
+    QStringList FileNames() const;
+
+signals:
+    // The user chose an entry (mouse or keys).
+    void FileChosen(const QString& path);
+
+private:
+    QString directory_;
+};
+
+// The first file dropped (a local path), or empty.
+QString FirstDroppedFile(const QDropEvent* event);
+
+}  // namespace orv
