@@ -70,9 +70,42 @@ QStringList TelemetryFileList::FileNames() const {
     return names;
 }
 
-QString FirstDroppedFile(const QDropEvent* event) {
-    const auto urls = event->mimeData()->urls();
-    return urls.isEmpty() ? QString() : urls.first().toLocalFile();
+namespace {
+
+class DropTarget final : public QObject {
+public:
+    DropTarget(QWidget* window, std::function<void(const QString&)> dropped)
+        : QObject(window), dropped_(std::move(dropped)) {
+        window->setAcceptDrops(true);
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::DragEnter) {
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            if (enter->mimeData()->hasUrls()) enter->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const auto urls = drop->mimeData()->urls();
+            drop->acceptProposedAction();
+            const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
+            if (!path.isEmpty()) dropped_(path);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(const QString&)> dropped_;
+};
+
+}  // namespace
+
+void AcceptDroppedFiles(QWidget* window, std::function<void(const QString&)> dropped) {
+    new DropTarget(window, std::move(dropped));
 }
 
 }  // namespace orv

@@ -1,10 +1,9 @@
 #pragma once
 // The file list of the Replay and Filter windows: the telemetry files ("*.tlm;*.raw;*.tlr", any
-// case) of one directory, and the first file of a drop onto a window.
+// case) of one directory; and the files dropped onto a window.
 #include <QListWidget>
 #include <QString>
-
-class QDropEvent;
+#include <functional>
 
 namespace orv {
 
@@ -35,7 +34,8 @@ private:
     QString directory_;
 };
 
-// The first file dropped (a local path), or empty.
-QString FirstDroppedFile(const QDropEvent* event);
+// Makes `window` take dropped files: the first file of each drop (a local path) goes to `dropped`
+// once the drop is complete.
+void AcceptDroppedFiles(QWidget* window, std::function<void(const QString&)> dropped);
 
 }  // namespace orv

@@ -90,8 +90,12 @@ void TOrv5::BuildControls() {
     stop_->setChecked(true);
     radios->addWidget(logging_);
     radios->addWidget(stop_);
-    connect(logging_, &QRadioButton::clicked, this, &TOrv5::RadioGroup1Click);
-    connect(stop_, &QRadioButton::clicked, this, &TOrv5::RadioGroup1Click);
+    // The group reacts to a change of its item, not to a click on the item already chosen.
+    for (QRadioButton* b : {logging_, stop_}) {
+        connect(b, &QRadioButton::clicked, this, [this] {
+            if (logging_->isChecked() != loggingChosen_) RadioGroup1Click();
+        });
+    }
 
     const float s = orv1_.Scale();
     auto* holder = new QWidget(this);  // keeps the place of the grid while it is hidden
@@ -182,7 +186,8 @@ void TOrv5::EventBufferAnswered(const QString& answer) {
 }
 
 void TOrv5::RadioGroup1Click() {
-    if (logging_->isChecked()) {
+    loggingChosen_ = logging_->isChecked();
+    if (loggingChosen_) {
         logger_.StartLogging();
         edit1_->setText(QString::fromStdString(logger_.NameFieldText()));
         staticText1_->setText(QString::fromStdString(logger_.CountText()));

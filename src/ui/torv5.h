@@ -66,6 +66,7 @@ private:
     KeyValueStore& store_;
     TelemetryLogger logger_;
     QImage grid_;
+    bool loggingChosen_ = false;  // the item of the "Logging" group last acted on
 
     QLineEdit* edit1_ = nullptr;      // file name
     QLabel* staticText1_ = nullptr;   // count

@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -42,7 +39,7 @@ TOrv6::TOrv6(TOrv1& orv1, TOrv2& orv2, KeyValueStore& store, UserMessages& messa
       orv1_(orv1), orv2_(orv2), store_(store), messages_(messages) {
     setObjectName("Orv6");
     setWindowTitle(QStringLiteral(" Replay               Orv"));
-    setAcceptDrops(true);
+    AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
     if (!orv1_.FirstRun()) fileListBox1_->SetDirectory(orv1_.TelemetryDirectory());
@@ -242,16 +239,6 @@ void TOrv6::closeEvent(QCloseEvent* event) {
     orv2_.hide();
     if (orv10_) orv10_->close();
     QWidget::closeEvent(event);
-}
-
-void TOrv6::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void TOrv6::dropEvent(QDropEvent* event) {
-    const QString path = FirstDroppedFile(event);
-    event->acceptProposedAction();
-    if (!path.isEmpty()) DropFile(path);
 }
 
 }  // namespace orv

@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,7 +47,7 @@ TOrv7::TOrv7(TOrv1& orv1, KeyValueStore& store, UserMessages& messages, QWidget*
       orv1_(orv1), store_(store), messages_(messages), job_(new FileJob(this)) {
     setObjectName("Orv7");
     setWindowTitle(QStringLiteral(" Filter                Orv"));
-    setAcceptDrops(true);
+    AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
     if (!orv1_.FirstRun()) fileListBox1_->SetDirectory(orv1_.TelemetryDirectory());
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
@@ -239,16 +236,6 @@ void TOrv7::showEvent(QShowEvent* event) {
 void TOrv7::closeEvent(QCloseEvent* event) {
     SaveFormPosition(this, store_, kFormNumber);
     QWidget::closeEvent(event);
-}
-
-void TOrv7::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void TOrv7::dropEvent(QDropEvent* event) {
-    const QString path = FirstDroppedFile(event);
-    event->acceptProposedAction();
-    if (!path.isEmpty()) DropFile(path);
 }
 
 }  // namespace orv

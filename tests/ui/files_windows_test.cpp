@@ -6,14 +6,18 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 #include "../files/fixture.h"
+#include "app/sim/telemetry_generator.h"
 #include "files/channel_graph.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
@@ -371,9 +375,21 @@ private slots:
                                               With(a, {{40, '9'}}), MakeEBlock("0045"), a};
         const auto input = p.TelemetryPath("T030415.raw");
         WriteBytes(input, Concat(blocks));
+        WriteBytes(p.TelemetryPath("other.tlr"), Concat({a}));
         p.orv7.show();
-        QVERIFY(p.orv7.FileList()->FileNames().contains("T030415.raw"));
-        p.orv7.FileList()->setCurrentRow(p.orv7.FileList()->FileNames().indexOf("T030415.raw"));
+        QCOMPARE(p.orv7.FileList()->FileNames(), (QStringList{"other.tlr", "T030415.raw"}));
+        // Drops: ".tlm" and ".raw" are taken, other files are not.
+        auto drop = [&](const QString& name) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(p.Telemetry() + "/" + name)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&p.orv7, &enter);
+            QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&p.orv7, &event);
+        };
+        drop("other.tlr");
+        QVERIFY(p.orv7.InputPath().isEmpty());
+        drop("T030415.raw");
         QCOMPARE(p.orv7.InputCount(), QString("8"));
 
         const struct {
@@ -472,6 +488,65 @@ private slots:
         QCOMPARE(messages_->texts.size(), 1);
         QVERIFY(messages_->texts.first().contains("is not a number"));
         QVERIFY(p.orv17.isVisible());
+    }
+
+    // The road of a simulated pass: logged, filtered, replayed, graphed and exported. Each window
+    // must draw something; with ORV_SCREENSHOTS set to a folder the pictures are kept there.
+    void WindowsRenderASimulatedPass() {
+        Program& p = *p_;
+        p.orv5.Logger().SetSyncEachRecord(false);
+        p.orv5.show();
+        p.orv5.LoggingButton()->click();
+        p.orv1.station().flags.selection = TextSelection::Raw;
+        sim::SimOptions options;
+        options.startUtc = kDecember30;
+        sim::TelemetryGenerator generator(options);
+        for (int i = 0; i < 900; ++i) {
+            const sim::SimBlock block = generator.Next();
+            clock_->Set(std::max(block.utc, clock_->Now() + 3));
+            p.orv1.runtime().receiver().ReceiveBlockBytes(block.wire);
+        }
+        QVERIFY(p.orv5.CountText().toInt() > 800);
+
+        p.orv7.show();
+        p.orv7.FileList()->setCurrentRow(p.orv7.FileList()->FileNames().indexOf("T031230.raw"));
+        p.orv7.KindButton(FilterKind::A)->click();
+        p.orv7.Button1Click();
+        QTRY_VERIFY(!p.orv7.Running());
+        QVERIFY(p.orv7.FilteredCount().toInt() > 400);
+
+        p.orv1.ReplayClick();
+        p.orv6.FileList()->setCurrentRow(p.orv6.FileList()->FileNames().indexOf("A031230.tlm"));
+        p.orv6.Button5Click();
+        AnswerDialog(p.orv11, {}, "1", QString::number(p.orv6.Total()), false);
+        p.orv10.GraphChannel(GraphRequest{0x14C, "Temp. Solar Panel #1", "Deg.C"});
+        QVERIFY2(p.orv10.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
+        p.orv10.Image1MouseMove(QPoint(400, 200));
+        p.orv6.Export1Click();
+        p.orv17.AddressField(0)->setText("#14C");
+        p.orv17.AddressField(1)->setText("448");
+
+        const QString keep = qEnvironmentVariable("ORV_SCREENSHOTS");
+        const std::pair<QWidget*, const char*> windows[] = {
+            {&p.orv5, "logging"}, {&p.orv6, "replay"}, {&p.orv7, "filter"}, {&p.orv10, "graph"}, {&p.orv17, "export"},
+        };
+        for (const auto& [window, name] : windows) {
+            QVERIFY(window->isVisible());
+            const QImage picture = window->grab().toImage();
+            QSet<QRgb> colours;
+            for (int y = 0; y < picture.height(); y += 2)
+                for (int x = 0; x < picture.width(); x += 2) colours.insert(picture.pixel(x, y));
+            QVERIFY2(colours.size() > 3, name);
+            if (!keep.isEmpty()) picture.save(QDir(keep).filePath(QString("%1.png").arg(name)));
+        }
+        if (!keep.isEmpty()) {
+            // The dialog as the graph shows it, and the picture a save writes.
+            p.orv11.Prepare(true, {}, p.orv6.Range());
+            p.orv11.show();
+            p.orv11.grab().save(QDir(keep).filePath("graph-dialog.png"));
+            p.orv11.hide();
+            QVERIFY(p.orv10.SavePicture(QDir(keep).filePath("graph-saved.png")));
+        }
     }
 
 private:
