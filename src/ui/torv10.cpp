@@ -13,6 +13,7 @@
 
 #include "files/graph_image.h"
 #include "files/graph_picture.h"
+#include "ui/files_window_parts.h"
 #include "ui/form_position.h"
 #include "ui/torv11.h"
 #include "ui/torv6.h"
@@ -26,14 +27,6 @@ constexpr int kDefaultTopTwips = 50;
 constexpr int kDefaultLeftTwips = 400;
 // The plot sits at (8, 2) of the window's surface (and of the drawn image).
 constexpr QPoint kPlotOrigin(8, 2);
-
-QLabel* ReadOut(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(70);
-    return label;
-}
 
 }  // namespace
 
@@ -55,11 +48,11 @@ TOrv10::TOrv10(TOrv6& orv6, KeyValueStore& store, UserMessages& messages, float 
     readOut->setContentsMargins(8, 4, 8, 0);
     readOut->addStretch();
     readOut->addWidget(new QLabel(QStringLiteral("Block#:"), this));
-    label15_ = ReadOut(QStringLiteral("Label15"), this);
+    label15_ = SunkenPanel(QStringLiteral("Label15"), {}, 70, this);
     readOut->addWidget(label15_);
     readOut->addSpacing(12);
     readOut->addWidget(new QLabel(QStringLiteral("Value:"), this));
-    label17_ = ReadOut(QStringLiteral("Label17"), this);
+    label17_ = SunkenPanel(QStringLiteral("Label17"), {}, 70, this);
     readOut->addWidget(label17_);
     layout->addLayout(readOut);
 

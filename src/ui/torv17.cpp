@@ -141,7 +141,8 @@ ExportFields TOrv17::Fields() const {
 }
 
 QString TOrv17::OutputPath() const {
-    return QDir(orv1_.TelemetryDirectory()).filePath(QString::fromLatin1(kExportFileName.data(), kExportFileName.size()));
+    const QString name = QString::fromLatin1(kExportFileName.data(), static_cast<qsizetype>(kExportFileName.size()));
+    return QDir(orv1_.TelemetryDirectory()).filePath(name);
 }
 
 bool TOrv17::Running() const { return job_->Running(); }
@@ -199,7 +200,8 @@ void TOrv17::SetBusy(bool busy) {
 
 void TOrv17::SaveSettings() {
     SaveFormPosition(this, store_, kFormNumber);
-    for (std::size_t k = 0; k < kExportChannels; ++k) store_.Write(kExportKey, AddressName(k), addresses_[k]->text().toStdString());
+    for (std::size_t k = 0; k < kExportChannels; ++k)
+        store_.Write(kExportKey, AddressName(k), addresses_[k]->text().toStdString());
     store_.Write(kExportKey, kRawTransName, raw_->isChecked() ? "0" : "1");
 }
 

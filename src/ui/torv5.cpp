@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/files_window_parts.h"
 #include "ui/form_position.h"
 #include "ui/torv1.h"
 
@@ -39,7 +40,8 @@ void PaintEventGrid(QImage& image, const EventGridPicture& pic, const QColor& fa
             p.drawLine(QPoint(line[k - 1].x, line[k - 1].y), QPoint(line[k].x, line[k].y));
     }
     // Fills leave out the right and bottom edge; outlines lie within them.
-    for (const auto& f : pic.fills) p.fillRect(QRect(f.left, f.top, f.right - f.left, f.bottom - f.top), ColourOf(f.colour));
+    for (const auto& f : pic.fills)
+        p.fillRect(QRect(f.left, f.top, f.right - f.left, f.bottom - f.top), ColourOf(f.colour));
     p.setBrush(Qt::NoBrush);
     for (const auto& o : pic.outlines) {
         p.setPen(QPen(ColourOf(o.colour), 1));
@@ -125,11 +127,7 @@ void TOrv5::BuildControls() {
 
     auto* countRow = new QHBoxLayout;
     countRow->addWidget(new QLabel(QStringLiteral("Count:"), this));
-    staticText1_ = new QLabel(this);
-    staticText1_->setObjectName("StaticText1");
-    staticText1_->setToolTip(QStringLiteral(" # of saved blocks "));
-    staticText1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    staticText1_->setMinimumWidth(80);
+    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" # of saved blocks "), 80, this);
     countRow->addWidget(staticText1_);
     countRow->addStretch();
     layout->addLayout(countRow);

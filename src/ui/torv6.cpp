@@ -15,7 +15,7 @@
 #include "files/telemetry_number.h"
 #include "ui/form_position.h"
 #include "ui/key_filter_validator.h"
-#include "ui/telemetry_file_list.h"
+#include "ui/files_window_parts.h"
 #include "ui/torv1.h"
 #include "ui/torv10.h"
 #include "ui/torv17.h"
@@ -101,12 +101,8 @@ void TOrv6::BuildControls() {
     connect(button7, &QPushButton::clicked, this, &TOrv6::Button7Click);
     go->addWidget(button7);
     go->addStretch();
-    staticText1_ = new QLabel(this);
-    staticText1_->setObjectName("StaticText1");
-    staticText1_->setToolTip(QStringLiteral(" Current Blk# / Total Blk# "));
-    staticText1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" Current Blk# / Total Blk# "), 130, this);
     staticText1_->setAlignment(Qt::AlignCenter);
-    staticText1_->setMinimumWidth(130);
     go->addWidget(staticText1_);
     layout->addLayout(go);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -170,7 +166,8 @@ void TOrv6::Button6Click() {
 }
 
 void TOrv6::Button7Click() {
-    if (const auto corrected = session_.Go(edit1_->text().toStdString())) edit1_->setText(QString::fromStdString(*corrected));
+    if (const auto corrected = session_.Go(edit1_->text().toStdString()))
+        edit1_->setText(QString::fromStdString(*corrected));
     ShowReplayBlock();
 }
 

@@ -16,7 +16,7 @@
 
 #include "ui/file_job.h"
 #include "ui/form_position.h"
-#include "ui/telemetry_file_list.h"
+#include "ui/files_window_parts.h"
 #include "ui/torv1.h"
 #include "ui/user_messages.h"
 
@@ -27,15 +27,6 @@ namespace {
 constexpr int kFormNumber = 12;
 constexpr int kDefaultTopTwips = 50;
 constexpr int kDefaultLeftTwips = 300;
-
-QLabel* StaticText(const QString& name, const QString& hint, int width, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setToolTip(hint);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(width);
-    return label;
-}
 
 QString Qs(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -67,10 +58,10 @@ void TOrv7::BuildControls() {
     connect(fileListBox1_, &TelemetryFileList::FileChosen, this, &TOrv7::SelectFilterInput);
     left->addWidget(fileListBox1_);
     auto* counts = new QGridLayout;
-    staticText1_ = StaticText(QStringLiteral("StaticText1"), QStringLiteral(" Total #blks in input file. "), 90, this);
+    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" Total #blks in input file. "), 90, this);
     staticText2_ =
-        StaticText(QStringLiteral("StaticText2"), QStringLiteral(" Default output file, may be edited. "), 120, this);
-    staticText3_ = StaticText(QStringLiteral("StaticText3"), QStringLiteral(" Total # filtered blks "), 90, this);
+        SunkenPanel(QStringLiteral("StaticText2"), QStringLiteral(" Default output file, may be edited. "), 120, this);
+    staticText3_ = SunkenPanel(QStringLiteral("StaticText3"), QStringLiteral(" Total # filtered blks "), 90, this);
     counts->addWidget(new QLabel(QStringLiteral("Input blocks:"), this), 0, 0);
     counts->addWidget(staticText1_, 0, 1);
     counts->addWidget(new QLabel(QStringLiteral("Output file:"), this), 1, 0);
@@ -192,8 +183,8 @@ void TOrv7::Button1Click() {
     job_->Start(
         [result, in = inputPath_.toStdString(), outPath = output.toStdString(), kind = Kind(), mode = Mode(),
          overwrite](const ProgressFn& progress) {
-            *result = FilterFile(in, outPath, kind, mode, [overwrite](const std::filesystem::path&) { return overwrite; },
-                                 progress);
+            const OverwriteQuestion answer = [overwrite](const std::filesystem::path&) { return overwrite; };
+            *result = FilterFile(in, outPath, kind, mode, answer, progress);
         },
         [this, result] { Finished(*result); });
 }

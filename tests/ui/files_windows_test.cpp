@@ -24,7 +24,7 @@
 #include "reception/crcc.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/telemetry_file_list.h"
+#include "ui/files_window_parts.h"
 #include "ui/torv1.h"
 #include "ui/torv10.h"
 #include "ui/torv11.h"
@@ -210,8 +210,9 @@ private slots:
         Program& p = *p_;
         // A, A, E, A, D, K, A
         const std::vector<Block512> blocks = {
-            With(MakeABlock(), {{2, 1}}), With(MakeABlock(), {{2, 2}}), MakeEBlock("0005"), With(MakeABlock(), {{2, 4}}),
-            MakeBlock('D'),               MakeBlock('K'),               With(MakeABlock(), {{2, 7}}),
+            With(MakeABlock(), {{2, 1}}), With(MakeABlock(), {{2, 2}}), MakeEBlock("0005"),
+            With(MakeABlock(), {{2, 4}}), MakeBlock('D'),               MakeBlock('K'),
+            With(MakeABlock(), {{2, 7}}),
         };
         WriteBytes(p.TelemetryPath("T031230.tlm"), Concat(blocks));
         p.orv1.ReplayClick();
@@ -297,7 +298,8 @@ private slots:
         Program& p = *p_;
         std::vector<Block512> blocks;
         for (int i = 0; i < 9; ++i)
-            blocks.push_back(ChannelBlock(static_cast<std::uint8_t>(10 + 5 * i), static_cast<std::uint8_t>(i * 20), 300 + i));
+            blocks.push_back(
+                ChannelBlock(static_cast<std::uint8_t>(10 + 5 * i), static_cast<std::uint8_t>(i * 20), 300 + i));
         WriteBytes(p.TelemetryPath("A031230.tlm"), Concat(blocks));
         p.orv1.ReplayClick();
         p.orv6.FileList()->setCurrentRow(0);
@@ -307,7 +309,8 @@ private slots:
         p.orv6.Enterbyteaddress1Click();
         QVERIFY(p.orv10.isVisible());
         QVERIFY(p.orv10.Plot() != nullptr);
-        const GraphInput input{.fromChannel = false, .addressText = "#10", .startText = "1", .stopText = "9", .raw = true, .request = {}};
+        const GraphInput input{
+            .fromChannel = false, .addressText = "#10", .startText = "1", .stopText = "9", .raw = true, .request = {}};
         const GraphOutcome core = GraphChannel(p.orv6.Session().Image(), input, 1.0);
         QVERIFY(core.plot);
         const GraphPlot& plot = *p.orv10.Plot();
@@ -477,7 +480,8 @@ private slots:
         QVERIFY(ExportFile(p.orv6.Session().Image(), *check.plan, expected).written);
         const auto written = ReadBytes(p.TelemetryPath("export.txt"));
         QCOMPARE(written, ReadBytes(expected));
-        QVERIFY(std::string(written.begin(), written.end()).starts_with("Blk#, Amsat Day, Telem. addr. = #1A7, 448, 16\r\n"));
+        const std::string text(written.begin(), written.end());
+        QVERIFY(text.starts_with("Blk#, Amsat Day, Telem. addr. = #1A7, 448, 16\r\n"));
         QCOMPARE(store_->Read(kExportKey, "Addr. #1"), std::string("#1A7"));
         QCOMPARE(store_->Read(kExportKey, "Raw/Trans"), std::string("1"));
 

@@ -1,4 +1,4 @@
-#include "ui/telemetry_file_list.h"
+#include "ui/files_window_parts.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -106,6 +106,15 @@ private:
 
 void AcceptDroppedFiles(QWidget* window, std::function<void(const QString&)> dropped) {
     new DropTarget(window, std::move(dropped));
+}
+
+QLabel* SunkenPanel(const QString& name, const QString& hint, int minimumWidth, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setToolTip(hint);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(minimumWidth);
+    return label;
 }
 
 }  // namespace orv

@@ -1,6 +1,8 @@
 #pragma once
-// The file list of the Replay and Filter windows: the telemetry files ("*.tlm;*.raw;*.tlr", any
-// case) of one directory; and the files dropped onto a window.
+// Parts shared by the files windows: the file list of the Replay and Filter windows (the telemetry
+// files "*.tlm;*.raw;*.tlr", any case, of one directory), the files dropped onto a window, and the
+// sunken panels that show counts and read-outs.
+#include <QLabel>
 #include <QListWidget>
 #include <QString>
 #include <functional>
@@ -37,5 +39,8 @@ private:
 // Makes `window` take dropped files: the first file of each drop (a local path) goes to `dropped`
 // once the drop is complete.
 void AcceptDroppedFiles(QWidget* window, std::function<void(const QString&)> dropped);
+
+// A sunken text panel at least `minimumWidth` wide, with its hint.
+QLabel* SunkenPanel(const QString& name, const QString& hint, int minimumWidth, QWidget* parent);
 
 }  // namespace orv
