@@ -1,13 +1,26 @@
 // orv: the desktop program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QProxyStyle>
+#include <QRadioButton>
+#include <cstdio>
 #include <memory>
 
+#include "app/demo_station.h"
 #include "app/station/station_runtime.h"
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
 #include "ui/forms.h"
 #include "ui/torv1.h"
+#include "ui/torv10.h"
+#include "ui/torv11.h"
+#include "ui/torv12.h"
+#include "ui/torv13.h"
+#include "ui/torv14.h"
+#include "ui/torv15.h"
+#include "ui/torv16.h"
+#include "ui/torv17.h"
+#include "ui/torv18.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 #include "ui/torv5.h"
@@ -15,13 +28,19 @@
 #include "ui/torv7.h"
 #include "ui/torv8.h"
 #include "ui/torv9.h"
-#include "ui/torv10.h"
-#include "ui/torv11.h"
-#include "ui/torv17.h"
-#include "ui/torv18.h"
 #include "ui/user_messages.h"
 
 namespace {
+
+// Hints appear after 1500 ms.
+class OrvStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 1500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Creates every window once, in the program's order, and keeps them until exit.
 struct Program {
@@ -36,6 +55,11 @@ struct Program {
           orv9(*f.store, orv1.Scale()),
           orv10(orv6, *f.store, *f.messages, orv1.Scale()),
           orv11(*f.store),
+          orv12(Displays(f), orv1.Scale()),
+          orv13(Displays(f)),
+          orv14(Displays(f)),
+          orv16(Displays(f)),
+          orv15(Displays(f)),
           orv17(orv1, orv6, *f.store, *f.messages),
           orv18(orv1, *f.messages) {
         f.orv1 = &orv1;
@@ -61,11 +85,33 @@ struct Program {
         f.orv11 = &orv11;
         orv10.AttachDialog(&orv11);
         orv6.AttachGraph(&orv10);
+        f.orv12 = &orv12;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Matrix, orv12);
+        f.orv13 = &orv13;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Temp, orv13);
+        f.orv14 = &orv14;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Power, orv14);
+        f.orv16 = &orv16;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Status, orv16);
+        orv16.AttachClock(orv1);
+        f.orv15 = &orv15;
+        orv::AttachDisplayForm(orv1, orv::DisplayWindow::Nav, orv15);
+        // Caption clicks graph a channel of the replayed file; the raw/converted toggle redraws
+        // the replayed block.
+        for (orv::FieldForm* form : {static_cast<orv::FieldForm*>(&orv13), static_cast<orv::FieldForm*>(&orv14),
+                                     static_cast<orv::FieldForm*>(&orv16), static_cast<orv::FieldForm*>(&orv15)}) {
+            form->SetReplayWindow(&orv6);
+            QObject::connect(form, &orv::FieldForm::GraphRequested, &orv10,
+                             qOverload<const orv::GraphRequest&>(&orv::TOrv10::GraphChannel));
+            QObject::connect(form, &orv::FieldForm::RawModeToggled, &orv6, &orv::TOrv6::ShowReplayBlock);
+        }
         f.orv17 = &orv17;
         orv6.AttachExport(&orv17);
         f.orv18 = &orv18;
         orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
     }
+    orv::DisplayContext Displays(const orv::Forms& f) { return {*f.store, orv1.station(), *f.messages}; }
+
     orv::TOrv1 orv1;
     orv::TOrv2 orv2;
     orv::TOrv4 orv4;
@@ -76,6 +122,11 @@ struct Program {
     orv::TOrv9 orv9;
     orv::TOrv10 orv10;
     orv::TOrv11 orv11;
+    orv::TOrv12 orv12;
+    orv::TOrv13 orv13;
+    orv::TOrv14 orv14;
+    orv::TOrv16 orv16;
+    orv::TOrv15 orv15;
     orv::TOrv17 orv17;
     orv::TOrv18 orv18;
 };
@@ -87,6 +138,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orv"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    QApplication::setStyle(new OrvStyle);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("AO-40 telemetry ground station"));
@@ -98,22 +150,53 @@ int main(int argc, char** argv) {
     QCommandLineOption serialOption(QStringLiteral("serial"),
                                     QStringLiteral("Serial device to use, overriding the \"Com Port No.\" setting."),
                                     QStringLiteral("PATH"));
+    QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Run on a built-in simulated station, with a throw-away data directory and settings."));
+    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512 or 514."),
+                                   QStringLiteral("TYPE"), QStringLiteral("514"));
     parser.addOption(settingsOption);
     parser.addOption(serialOption);
+    parser.addOption(demoOption);
+    parser.addOption(modemOption);
     parser.process(app);
 
-    std::unique_ptr<orv::QtSettingsStore> store = parser.isSet(settingsOption)
-                                                      ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
-                                                      : std::make_unique<orv::QtSettingsStore>();
+    std::unique_ptr<orv::DemoStation> demo;
+    if (parser.isSet(demoOption)) {
+        const QString modem = parser.value(modemOption);
+        if (modem != QLatin1String("512") && modem != QLatin1String("514")) {
+            std::fprintf(stderr, "orv: --modem takes 512 or 514\n");
+            return 2;
+        }
+        demo = std::make_unique<orv::DemoStation>(modem == QLatin1String("512") ? orv::ModemType::Bytes512
+                                                                                : orv::ModemType::Bytes514);
+        if (!demo->Error().isEmpty()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
+    std::unique_ptr<orv::QtSettingsStore> store;
+    if (!demo)
+        store = parser.isSet(settingsOption) ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
+                                             : std::make_unique<orv::QtSettingsStore>();
     orv::SystemClock clock;
     orv::QtUserMessages messages;
     orv::Forms forms;
-    forms.store = store.get();
+    forms.store = demo ? &demo->Store() : store.get();
     forms.clock = &clock;
     forms.messages = &messages;
 
     Program program(forms);
     if (parser.isSet(serialOption)) forms.orv1->runtime().SetSerialOverride(parser.value(serialOption));
     forms.orv1->show();
+    if (demo) {
+        // The demo station receives through its real serial path, a pseudo-terminal.
+        forms.orv1->runtime().SetSerialOverride(demo->SerialDevice());
+        forms.orv1->TextButton(0)->click();
+        if (!demo->Start()) {
+            std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
+            return 1;
+        }
+    }
     return QApplication::exec();
 }

@@ -28,6 +28,7 @@
 #include "ui/torv1.h"
 #include "ui/torv10.h"
 #include "ui/torv11.h"
+#include "ui/torv13.h"
 #include "ui/torv17.h"
 #include "ui/torv2.h"
 #include "ui/torv5.h"
@@ -522,9 +523,15 @@ private slots:
         p.orv1.ReplayClick();
         p.orv6.FileList()->setCurrentRow(p.orv6.FileList()->FileNames().indexOf("A031230.tlm"));
         p.orv6.Button5Click();
+        // A caption click in the Temperature window, wired as the desktop program wires it.
+        TOrv13 orv13(DisplayContext{*store_, p.orv1.station(), *messages_});
+        orv13.SetReplayWindow(&p.orv6);
+        connect(&orv13, &FieldForm::GraphRequested, &p.orv10, qOverload<const GraphRequest&>(&TOrv10::GraphChannel));
         AnswerDialog(p.orv11, {}, "1", QString::number(p.orv6.Total()), false);
-        p.orv10.GraphChannel(GraphRequest{0x14C, "Temp. Solar Panel #1", "Deg.C"});
+        QTest::mouseClick(orv13.CaptionLabel("pnl1"), Qt::LeftButton);
         QVERIFY2(p.orv10.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
+        QCOMPARE(p.orv10.Plot()->label7, std::string("Temp. Solar Panel #1"));
+        QCOMPARE(p.orv10.Plot()->label13, std::string("Deg.C"));
         p.orv10.Image1MouseMove(QPoint(400, 200));
         p.orv6.Export1Click();
         p.orv17.AddressField(0)->setText("#14C");

@@ -23,6 +23,7 @@ std::vector<CliCommand> FileCommands();
 std::vector<CliCommand> NetCommands();
 std::vector<CliCommand> ToolCommands();
 std::vector<CliCommand> SimCommands();
+std::vector<CliCommand> DemoCommands();
 
 // All subcommands, in the order --help lists them.
 std::vector<CliCommand> AllCommands();
