@@ -38,8 +38,6 @@ std::optional<char> HexFieldKey(char key, std::string_view text, std::size_t lim
 
 }  // namespace
 
-std::optional<char> AddressKey(char key, std::string_view text) { return HexFieldKey(key, text, 3, 4); }
-
 std::optional<char> MaskKey(char key, std::string_view text) { return HexFieldKey(key, text, 3, 3); }
 
 std::optional<char> ExportRangeKey(char key) {
