@@ -50,8 +50,10 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
             r.newBlock = true;
         }
     } else if (r.networkNewBlock) {
+        // A station that passes on what it receives marks the block start for its own clients.
         r.position = 0;
         r.networkNewBlock = false;
+        r.newBlock = true;
     }
     // 2.
     if (r.position != 0) r.newBlock = false;
@@ -79,6 +81,7 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
         const auto* src = bytes.data();
         const auto len = static_cast<std::size_t>(count);
         std::memcpy(stores.current.data() + start, src, len);
+        std::memcpy(stores.relay.data() + start, src, len);
         switch (r.blockId) {
             case 'A':
                 std::memcpy(stores.lastA.data() + start, src, len);
@@ -170,11 +173,11 @@ void BlockReceiver::CompleteBlock() {
     if (dispatch) hooks_.DispatchBlock();
     // 10.8 Full-block relay.
     if (hooks_.RelayHasClients() && !hooks_.RelayRealTime()) {
-        hooks_.RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes>(cur));
+        hooks_.RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes>(stores.relay));
         RelaySent();
     }
     // 10.9 UDP relay.
-    if (hooks_.UdpRelayOn()) hooks_.RelayDatagram(std::span<const std::uint8_t>(cur.data(), static_cast<std::size_t>(L)));
+    if (hooks_.UdpRelayOn()) hooks_.RelayDatagram(std::span<const std::uint8_t>(stores.relay.data(), static_cast<std::size_t>(L)));
     // 10.10, 10.11 Byte counter.
     if (flags.networkInputActive && !hooks_.RelayRealTime()) hooks_.ShowByteCount("FB");
     if (r.fecDelivery) {

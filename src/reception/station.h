@@ -12,6 +12,7 @@ namespace orv {
 
 struct BlockStores {
     Block514 current{};                 // the block being received
+    Block514 relay{};                   // the same bytes as they came (no failed mark, no stamp): what is relayed
     Block514 display{};                 // what the display windows decode
     Block514 lastA{};                   // latest A block bytes, byte by byte as received
     Block514 lastE{};                   // latest E block bytes

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "net/network_block_reader.h"
+#include "net/wire.h"
+#include "reception/receiver.h"
+#include "test_blocks.h"
+
+namespace orv {
+namespace {
+
+using test::BlockCollector;
+using test::Concat;
+using test::NumberedBlock;
+using Bytes = std::vector<std::uint8_t>;
+
+const std::span<const std::uint8_t> kMarker(kNetworkSyncMarker);
+
+Bytes Framed(const Block514& b) { return Concat({kMarker, b}); }
+
+// Feeds a stream in reads of the given sizes (the last size repeats).
+void FeedInReads(NetworkBlockReader& reader, std::span<const std::uint8_t> stream, std::vector<std::size_t> sizes) {
+    std::size_t at = 0, k = 0;
+    while (at < stream.size()) {
+        const std::size_t n = std::min(sizes[std::min(k++, sizes.size() - 1)], stream.size() - at);
+        reader.Read(stream.subspan(at, n));
+        at += n;
+    }
+}
+
+TEST(NetworkBlockReader, MarkerSplitOverTwoReadsAtAnyPointIsFound) {
+    const Block514 block = NumberedBlock(1);
+    const Bytes stream = Concat({Bytes{0x11, 0x22, 0x2F}, Framed(block)});
+    for (std::size_t split = 0; split <= stream.size(); ++split) {
+        BlockCollector sink;
+        NetworkBlockReader reader(sink);
+        reader.Read(std::span(stream).first(split));
+        reader.Read(std::span(stream).subspan(split));
+        ASSERT_EQ(sink.blocks.size(), 1U) << "split " << split;
+        EXPECT_EQ(sink.blocks[0], Bytes(block.begin(), block.end())) << "split " << split;
+    }
+}
+
+TEST(NetworkBlockReader, BytesOutsideAMarkerFramedRunAreIgnored) {
+    const Block514 a = NumberedBlock(1), b = NumberedBlock(2);
+    const Bytes partialMarker(kNetworkSyncMarker.begin(), kNetworkSyncMarker.end() - 1);
+    const Bytes stream = Concat({
+        Bytes{0x00, 0x60, 0x75},    // noise before anything
+        partialMarker, Bytes{0x99}, // a marker cut short is not a marker
+        Framed(a),
+        Bytes(300, 0xAB),           // a server that sends more than a block: the rest is dropped
+        partialMarker,              // and a marker whose start overlaps the garbage
+        Framed(b),
+        Bytes{0x2F, 0x8F},          // trailing bytes
+    });
+    for (std::size_t readSize : {std::size_t{1}, std::size_t{7}, std::size_t{600}}) {
+        BlockCollector sink;
+        NetworkBlockReader reader(sink);
+        FeedInReads(reader, stream, {readSize});
+        ASSERT_EQ(sink.blocks.size(), 2U) << readSize;
+        EXPECT_EQ(sink.blocks[0], Bytes(a.begin(), a.end()));
+        EXPECT_EQ(sink.blocks[1], Bytes(b.begin(), b.end()));
+        EXPECT_FALSE(reader.Capturing());
+    }
+}
+
+TEST(NetworkBlockReader, MarkerBytesInsideABlockDoNotRestartIt) {
+    Block514 a = NumberedBlock(3);
+    std::copy(kNetworkSyncMarker.begin(), kNetworkSyncMarker.end(), a.begin() + 100);
+    std::copy(kNetworkSyncMarker.begin(), kNetworkSyncMarker.end(), a.begin() + 506);  // ends the block
+    const Block514 b = NumberedBlock(4);
+    const Bytes stream = Concat({Framed(a), Framed(b)});
+    BlockCollector sink;
+    NetworkBlockReader reader(sink);
+    FeedInReads(reader, stream, {50});
+    ASSERT_EQ(sink.blocks.size(), 2U);
+    EXPECT_EQ(sink.blocks[0], Bytes(a.begin(), a.end()));
+    EXPECT_EQ(sink.blocks[1], Bytes(b.begin(), b.end()));
+}
+
+TEST(NetworkBlockReader, HandsOnTheBlockBytesOfEachReadInOneCall) {
+    const Block514 a = NumberedBlock(5), b = NumberedBlock(6);
+    const Bytes stream = Concat({Framed(a), Framed(b)});  // 1044 bytes
+    BlockCollector sink;
+    NetworkBlockReader reader(sink);
+    FeedInReads(reader, stream, {600, 444});
+    // Read 1: marker + 514 bytes of a, then the marker of b and 70 bytes of b. Read 2: the rest of b.
+    EXPECT_EQ(sink.callSizes, (std::vector<std::size_t>{514, 70, 444}));
+}
+
+TEST(NetworkBlockReader, LearnsTheServersModeFromTheSizeOfTheReadThatBringsByte513) {
+    const Bytes stream = Framed(NumberedBlock(7));  // 522 bytes; byte 513 of the block is stream byte 520
+    struct Case {
+        const char* what;
+        std::vector<std::size_t> reads;
+        bool realTime;
+    };
+    const Case cases[] = {
+        {"one 522-byte read (Full block)", {522}, false},
+        {"small chunks (Real time)", {64}, true},
+        {"a 500-byte read", {20, 500}, true},
+        {"a 501-byte read", {20, 501}, false},
+        {"byte 513 in a long read, byte 514 after it", {521, 1}, false},
+        {"byte 513 in a short read after a long one", {520, 2}, true},
+    };
+    for (const Case& c : cases) {
+        for (bool before : {true, false}) {
+            BlockCollector sink;
+            NetworkBlockReader reader(sink);
+            // Start from the opposite mode by a first block, to see that each block sets the flag.
+            FeedInReads(reader, stream, {before ? std::size_t{64} : std::size_t{522}});
+            ASSERT_EQ(reader.ServerRealTime(), before);
+            FeedInReads(reader, stream, c.reads);
+            EXPECT_EQ(reader.ServerRealTime(), c.realTime) << c.what;
+            EXPECT_EQ(sink.blocks.size(), 2U) << c.what;
+        }
+    }
+}
+
+TEST(NetworkBlockReader, ResetForgetsAHalfReceivedBlockAndAHalfSeenMarker) {
+    const Block514 a = NumberedBlock(8), b = NumberedBlock(9);
+    BlockCollector sink;
+    NetworkBlockReader reader(sink);
+    const Bytes first = Framed(a);
+    reader.Read(std::span(first).first(200));
+    EXPECT_TRUE(reader.Capturing());
+    EXPECT_EQ(reader.CapturedBytes(), 192);
+    reader.Reset();
+    reader.Read(kMarker.first(4));
+    reader.Reset();
+    // The rest of the old block and the second half of the marker are bytes outside a run.
+    reader.Read(std::span(first).subspan(200));
+    reader.Read(kMarker.subspan(4));
+    EXPECT_EQ(sink.blocks.size(), 1U);
+    const Bytes second = Framed(b);
+    reader.Read(second);
+    ASSERT_EQ(sink.blocks.size(), 2U);
+    EXPECT_EQ(sink.blocks[1], Bytes(b.begin(), b.end()));
+}
+
+// The reader in front of a station's block receiver, as the TCP/IP client uses it.
+struct Relayed : ReceiverHooks {
+    std::vector<std::pair<Bytes, bool>> chunks;
+    std::vector<Bytes> fullBlocks, datagrams, logged;
+    std::vector<std::string> counts;
+    bool clients = true, realTime = true;
+    bool RelayHasClients() const override { return clients; }
+    bool RelayRealTime() const override { return realTime; }
+    bool UdpRelayOn() const override { return true; }
+    void RelayChunk(std::span<const std::uint8_t> b, bool marker) override { chunks.emplace_back(Bytes(b.begin(), b.end()), marker); }
+    void RelayFullBlock(std::span<const std::uint8_t, 514> b) override { fullBlocks.emplace_back(b.begin(), b.end()); }
+    void RelayDatagram(std::span<const std::uint8_t> b) override { datagrams.emplace_back(b.begin(), b.end()); }
+    void AppendToLog(std::span<const std::uint8_t, 512> r) override { logged.emplace_back(r.begin(), r.end()); }
+    void ShowByteCount(std::string_view t) override { counts.emplace_back(t); }
+};
+
+struct ClientStation : ::testing::Test {
+    Station station;
+    ManualClock clock{1000};
+    Relayed hooks;
+    BlockReceiver receiver{station, clock, hooks};
+    ReceiverSink sink{receiver};
+    NetworkBlockReader reader{sink};
+
+    ClientStation() { station.flags.networkInputActive = true; }
+};
+
+TEST_F(ClientStation, BlocksRestartOnlyAtTheMarkerWhateverTheClockDoes) {
+    const Block514 a = NumberedBlock(10), b = NumberedBlock(11);
+    const Bytes fa = Framed(a), fb = Framed(b);
+    // A block whose reads are many seconds apart is still one block.
+    reader.Read(std::span(fa).first(300));
+    clock.Advance(60);
+    reader.Read(std::span(fa).subspan(300));
+    EXPECT_EQ(station.receiver.crccLabel, "OK");
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 512, station.stores.lastComplete.begin()));
+    // A link lost in a block: after reconnecting, the next marker starts a block at once.
+    reader.Read(std::span(fa).first(100));
+    EXPECT_EQ(station.receiver.position, 92);
+    reader.Reset();
+    reader.Read(fb);
+    EXPECT_EQ(station.receiver.crccLabel, "OK");
+    EXPECT_TRUE(std::equal(b.begin(), b.begin() + 512, station.stores.lastComplete.begin()));
+    EXPECT_EQ(hooks.logged.size(), 0U);  // logging is off
+}
+
+TEST_F(ClientStation, PassesOnExactlyWhatItReceivedMarkedAtEachBlockStart) {
+    // A station fed by a server may serve its own clients and send datagrams.
+    Block514 bad = NumberedBlock(12);
+    bad[513] ^= 1;
+    const Block514 good = NumberedBlock(13);
+    station.logging.logging = true;  // the failed block is marked and stamped for the log only
+    const Bytes stream = Concat({Framed(bad), Bytes{1, 2, 3}, Framed(good)});
+    FeedInReads(reader, stream, {100});
+
+    // Real time: the block bytes of each read, the marker before the first chunk of each block.
+    Bytes rebuilt;
+    for (const auto& [bytes, marker] : hooks.chunks) {
+        if (marker) rebuilt.insert(rebuilt.end(), kNetworkSyncMarker.begin(), kNetworkSyncMarker.end());
+        rebuilt.insert(rebuilt.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(rebuilt, Concat({Framed(bad), Framed(good)}));
+    // Full block and UDP carry the block as it came, not the failed mark and stamp of the log.
+    hooks.realTime = false;
+    hooks.chunks.clear();
+    FeedInReads(reader, stream, {100});
+    ASSERT_EQ(hooks.fullBlocks.size(), 2U);
+    EXPECT_EQ(hooks.fullBlocks[0], Bytes(bad.begin(), bad.end()));
+    EXPECT_EQ(hooks.fullBlocks[1], Bytes(good.begin(), good.end()));
+    ASSERT_EQ(hooks.datagrams.size(), 4U);
+    EXPECT_EQ(hooks.datagrams[2], Bytes(bad.begin(), bad.end()));
+    ASSERT_EQ(hooks.logged.size(), 4U);
+    EXPECT_EQ(hooks.logged[2][0], 'A' | 0x80);
+    EXPECT_EQ(hooks.counts.back(), "FB");
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,91 @@
+#pragma once
+// Stations, clients and a server for the in-process socket tests, all on loopback.
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/station/station_runtime.h"
+#include "net/network_client.h"
+#include "net/relay.h"
+#include "net/wire.h"
+#include "qt_support.h"
+#include "reception/settings_store.h"
+#include "test_blocks.h"
+
+namespace orv::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes Framed(std::span<const std::uint8_t> block) {
+    return Concat({std::span<const std::uint8_t>(kNetworkSyncMarker), block});
+}
+
+// One station: its runtime, with every completed block recorded.
+struct TestStation {
+    MemoryStore store;
+    ManualClock clock{1'000'000};
+    StationRuntime runtime{store, clock};
+    std::vector<Bytes> blocks;  // the current block (514 bytes) at each completion
+    std::vector<std::string> verdicts;
+
+    TestStation() {
+        QObject::connect(&runtime, &StationRuntime::BlockHandled, [this] {
+            const auto& s = runtime.station();
+            blocks.emplace_back(s.stores.current.begin(), s.stores.current.end());
+            verdicts.push_back(s.receiver.crccLabel);
+        });
+    }
+    Station& station() { return runtime.station(); }
+
+    // A block from the serial port, in reads of `chunk` bytes, after a pause that starts it.
+    void Receive(std::span<const std::uint8_t> block, std::size_t chunk) {
+        clock.Advance(3);
+        for (std::size_t at = 0; at < block.size(); at += chunk)
+            runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
+    }
+};
+
+// A station that serves what it receives.
+struct ServingStation : TestStation {
+    Relay relay;
+    explicit ServingStation(bool realTime = true) {
+        relay.SetRealTime(realTime);
+        relay.SetReceiverState(&station().receiver);
+        runtime.SetRelay(&relay);
+        EXPECT_TRUE(relay.Server().Listen(0, QHostAddress::LocalHost));
+    }
+    std::uint16_t Port() { return relay.Server().Port(); }
+};
+
+// A station that takes its blocks from a server.
+struct ClientStation : TestStation {
+    NetworkClient client{station(), runtime.receiver()};
+    std::vector<QString> statuses;
+    ClientStation() {
+        QObject::connect(&client, &NetworkClient::StatusChanged, [this](const QString& s) { statuses.push_back(s); });
+    }
+    bool Connect(std::uint16_t port) {
+        client.ConnectTo(QStringLiteral("127.0.0.1"), port);
+        return WaitUntil([&] { return client.IsConnected(); });
+    }
+};
+
+// A plain socket that keeps every byte it receives.
+struct WireClient {
+    QTcpSocket socket;
+    Bytes bytes;
+    WireClient() {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
+            const QByteArray got = socket.readAll();
+            bytes.insert(bytes.end(), got.begin(), got.end());
+        });
+    }
+    bool Connect(std::uint16_t port) {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        return socket.waitForConnected(30000);
+    }
+};
+
+}  // namespace orv::test

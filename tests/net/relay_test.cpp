@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <QUdpSocket>
+#include <QNetworkDatagram>
+
+#include "relay_fixture.h"
+
+namespace orv {
+namespace {
+
+using namespace test;
+
+struct Relaying : ::testing::Test {
+    Relaying() { EnsureApp(); }
+};
+
+// Three blocks, the middle one with a wrong CRCC: it is relayed too, as it came.
+std::vector<Block514> SomeBlocks() {
+    std::vector<Block514> blocks{NumberedBlock(1), NumberedBlock(2, 'E'), NumberedBlock(3, 'K')};
+    blocks[1][513] ^= 0x5A;
+    return blocks;
+}
+
+TEST_F(Relaying, BlocksArriveByteExactBehindTheMarkerInBothModes) {
+    for (bool realTime : {true, false}) {
+        SCOPED_TRACE(realTime ? "Real time" : "Full block");
+        ServingStation server(realTime);
+        server.station().logging.logging = true;  // stamps the failed block for the log, not the wire
+        WireClient wire;
+        ClientStation client;
+        ASSERT_TRUE(wire.Connect(server.Port()));
+        ASSERT_TRUE(client.Connect(server.Port()));
+        ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 2; }));
+
+        Bytes expected;
+        const auto blocks = SomeBlocks();
+        for (const Block514& b : blocks) {
+            server.Receive(b, 100);
+            const Bytes framed = Framed(b);
+            expected.insert(expected.end(), framed.begin(), framed.end());
+        }
+        ASSERT_TRUE(WaitUntil([&] { return wire.bytes.size() >= expected.size() && client.blocks.size() == 3; }));
+        EXPECT_EQ(wire.bytes, expected);
+        EXPECT_EQ(client.verdicts, (std::vector<std::string>{"OK", "FAIL", "OK"}));
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            Bytes sent(blocks[i].begin(), blocks[i].end());
+            if (client.verdicts[i] == "FAIL") sent[0] |= kFailedMark;  // the client's own mark
+            EXPECT_EQ(client.blocks[i], sent) << i;
+        }
+        EXPECT_TRUE(client.station().flags.networkInputActive);
+    }
+}
+
+TEST_F(Relaying, ClientLearnsTheServersModeFromTheReadSize) {
+    for (bool realTime : {false, true, false}) {
+        ServingStation server(realTime);
+        ClientStation client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().HasClients(); }));
+        const Block514 b = NumberedBlock(5);
+        server.clock.Advance(3);
+        // Chunks of 64 bytes, each taken in by the client before the next goes out.
+        int position = 0;
+        for (std::size_t at = 0; at < b.size(); at += 64) {
+            const std::size_t n = std::min<std::size_t>(64, b.size() - at);
+            server.runtime.SerialBytes(std::span(b).subspan(at, n));
+            position += static_cast<int>(n);
+            if (realTime) {
+                ASSERT_TRUE(WaitUntil([&] { return client.station().receiver.position == position; }));
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return client.blocks.size() == 1; }));
+        EXPECT_EQ(client.client.ServerRealTime(), realTime);
+    }
+}
+
+TEST_F(Relaying, StatusTextsFollowTheSitesAndTheLink) {
+    ServingStation server;
+    std::vector<QString> serverStatus;
+    QObject::connect(&server.relay, &Relay::StatusChanged, [&](const QString& s) { serverStatus.push_back(s); });
+    {
+        ClientStation a, b;
+        ASSERT_TRUE(a.Connect(server.Port()));
+        ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 1; }));
+        ASSERT_TRUE(b.Connect(server.Port()));
+        ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 2; }));
+        EXPECT_EQ(a.statuses, (std::vector<QString>{"Connect to: 127.0.0.1"}));
+        b.client.Disconnect();
+        EXPECT_FALSE(b.station().flags.networkInputActive);
+        ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 1; }));
+        // The server goes away: the client's link ends and its status is cleared.
+        server.relay.Server().Stop();
+        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == NetworkClient::LinkState::Off; }));
+        EXPECT_EQ(a.statuses.back(), "");
+        EXPECT_FALSE(a.station().flags.networkInputActive);
+        // Nobody listens there any more.
+        a.client.ConnectTo("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == NetworkClient::LinkState::Off; }));
+        EXPECT_EQ(a.statuses.back(), "Error connecting to: 127.0.0.1");
+    }
+    EXPECT_EQ(serverStatus, (std::vector<QString>{"Server Active: 1 site(s)", "Server Active: 2 site(s)",
+                                                  "Server Active: 1 site(s)"}));
+    ASSERT_TRUE(server.relay.Server().Listen(0, QHostAddress::LocalHost));
+    ClientStation c;
+    ASSERT_TRUE(c.Connect(server.Port()));
+    ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().HasClients(); }));
+    c.client.Disconnect();
+    ASSERT_TRUE(WaitUntil([&] { return !server.relay.Server().HasClients(); }));
+    EXPECT_EQ(std::vector<QString>(serverStatus.end() - 3, serverStatus.end()),
+              (std::vector<QString>{"Listening...", "Server Active: 1 site(s)", "Listening...."}));
+}
+
+TEST_F(Relaying, WhatClientsSendIsDiscardedAndTheRelayGoesOn) {
+    ServingStation server(false);
+    WireClient talker, listener;
+    ASSERT_TRUE(talker.Connect(server.Port()));
+    ASSERT_TRUE(listener.Connect(server.Port()));
+    ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 2; }));
+    const QByteArray noise(200'000, '\x2F');
+    talker.socket.write(noise);
+    talker.socket.write(QByteArray(reinterpret_cast<const char*>(kNetworkSyncMarker.data()), 8));
+    ASSERT_TRUE(WaitUntil([&] { return talker.socket.bytesToWrite() == 0; }));
+    const Block514 b = NumberedBlock(9);
+    server.Receive(b, 514);
+    const Bytes framed = Framed(b);
+    ASSERT_TRUE(WaitUntil([&] { return talker.bytes.size() >= 522 && listener.bytes.size() >= 522; }));
+    EXPECT_EQ(talker.bytes, framed);
+    EXPECT_EQ(listener.bytes, framed);
+    EXPECT_EQ(server.relay.Server().ClientCount(), 2);
+}
+
+TEST_F(Relaying, UdpSendsOneDatagramOfBlockSizePlusEightPerBlock) {
+    QUdpSocket receiver;
+    ASSERT_TRUE(receiver.bind(QHostAddress::LocalHost, 0));
+    TestStation station;
+    Relay relay;
+    relay.SetReceiverState(&station.station().receiver);
+    std::vector<QString> statuses;
+    QObject::connect(&relay, &Relay::StatusChanged, [&](const QString& s) { statuses.push_back(s); });
+    station.runtime.SetRelay(&relay);
+    relay.SetUdpOn(true);
+    relay.Udp().SetDestination("127.0.0.1", receiver.localPort());
+    std::vector<Bytes> datagrams;
+    auto take = [&](std::size_t count) {
+        EXPECT_TRUE(WaitUntil([&] {
+            while (receiver.hasPendingDatagrams()) {
+                const QByteArray d = receiver.receiveDatagram().data();
+                datagrams.emplace_back(d.begin(), d.end());
+            }
+            return datagrams.size() >= count;
+        }));
+    };
+
+    const Block514 b = NumberedBlock(11);
+    station.Receive(b, 60);  // 514-byte modem
+    take(1);
+    EXPECT_EQ(datagrams[0], Framed(b));
+    EXPECT_EQ(datagrams[0].size(), 522U);
+    EXPECT_EQ(statuses.back(), "Telemetry sent!");
+
+    station.station().SetModemType(ModemType::Bytes512);
+    station.Receive(std::span(b).first(512), 512);
+    take(2);
+    EXPECT_EQ(datagrams[1].size(), 520U);
+    EXPECT_EQ(datagrams[1], Framed(std::span(b).first(512)));  // as received: no "NA" marks on the wire
+
+    station.station().SetModemType(ModemType::Bytes514);
+    station.clock.Advance(3);
+    station.runtime.receiver().ReceiveFecBlock(b);
+    take(3);
+    EXPECT_EQ(statuses.back(), "FEC blk sent!");
+
+    relay.Udp().SetDestination("", 2121);
+    station.Receive(b, 514);
+    EXPECT_EQ(statuses.back(), "Invalid Host!");
+}
+
+}  // namespace
+}  // namespace orv

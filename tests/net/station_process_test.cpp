@@ -1,0 +1,232 @@
+// The headless station as its own process (orv-cli station), between a server and a client in
+// this test process: a chain of three stations on loopback.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+
+#include "app/pty.h"
+#include "fec/adc_synth.h"
+
+#include "relay_fixture.h"
+
+namespace orv {
+namespace {
+
+using namespace test;
+
+// An A block with a text header carrying date and time, as the spacecraft sends it.
+Block514 HeaderBlock(int second, bool goodCrcc = true) {
+    Block514 b = NumberedBlock(static_cast<std::uint32_t>(second));
+    std::string header = "HI, THIS IS AMSAT-OSCAR 40";
+    header.resize(36, ' ');
+    header += "2003-12-30  14:05:" + std::to_string(10 + second);  // date at 36..45, time at 48..55
+    std::copy(header.begin(), header.end(), b.begin());
+    b[0] = 'A';
+    b[1] = ' ';
+    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
+    b[512] = static_cast<std::uint8_t>(c >> 8);
+    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (goodCrcc ? 0 : 1));
+    return b;
+}
+
+struct HeadlessStation {
+    QTemporaryDir dir;
+    QProcess process;
+    QString err, out;
+
+    explicit HeadlessStation(QStringList args) {
+        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
+        process.start(ORV_CLI, QStringList{"--settings", dir.filePath("orv.ini"), "station"} + args);
+    }
+    ~HeadlessStation() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(30000);
+        }
+    }
+    bool Said(const QString& text) {
+        return WaitUntil([&] { return err.contains(text) || process.state() == QProcess::NotRunning; }) &&
+               err.contains(text);
+    }
+    std::uint16_t ServedPort() {
+        if (!Said("serving on port ")) return 0;
+        return static_cast<std::uint16_t>(QRegularExpression("serving on port (\\d+)").match(err).captured(1).toUInt());
+    }
+    int Stop() {
+        process.terminate();  // SIGTERM
+        if (!WaitUntil([&] { return process.state() == QProcess::NotRunning; })) return -1;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    }
+    QStringList Lines() const { return out.split('\n', Qt::SkipEmptyParts); }
+};
+
+struct StationProcess : ::testing::Test {
+    StationProcess() { EnsureApp(); }
+};
+
+TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBlock) {
+    struct Case {
+        bool upstreamRealTime;
+        bool stationFullBlock;
+    };
+    for (const Case c : {Case{true, false}, Case{false, true}}) {
+        SCOPED_TRACE(c.stationFullBlock ? "Full block" : "Real time");
+        ServingStation upstream(c.upstreamRealTime);
+        QStringList args{"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream.Port()), "--serve", "0"};
+        if (c.stationFullBlock) args << "--full-block";
+        HeadlessStation station(args);
+        const std::uint16_t port = station.ServedPort();
+        ASSERT_NE(port, 0) << station.err.toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return upstream.relay.Server().HasClients(); }));
+        WireClient downstream;
+        ASSERT_TRUE(downstream.Connect(port));
+        ASSERT_TRUE(station.Said("Server Active: 1 site(s)"));
+
+        const std::vector<Block514> blocks{HeaderBlock(1), HeaderBlock(2, false), HeaderBlock(3)};
+        Bytes expected;
+        for (const Block514& b : blocks) {
+            upstream.Receive(b, 100);
+            const Bytes framed = Framed(b);
+            expected.insert(expected.end(), framed.begin(), framed.end());
+        }
+        ASSERT_TRUE(WaitUntil([&] { return downstream.bytes.size() >= expected.size() && station.Lines().size() >= 3; }));
+        EXPECT_EQ(downstream.bytes, expected);
+        const QRegularExpression line("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ A (OK|FAIL) 2003-12-30 14:05:1(\\d)$");
+        const QStringList lines = station.Lines();
+        ASSERT_EQ(lines.size(), 3);
+        const char* verdicts[] = {"OK", "FAIL", "OK"};
+        for (int i = 0; i < 3; ++i) {
+            const auto m = line.match(lines[i]);
+            ASSERT_TRUE(m.hasMatch()) << lines[i].toStdString();
+            EXPECT_EQ(m.captured(1), verdicts[i]);
+            EXPECT_EQ(m.captured(2).toInt(), i + 1);
+        }
+        EXPECT_EQ(station.Stop(), 0);
+        EXPECT_TRUE(station.err.endsWith("orv-cli station: stopped\n")) << station.err.toStdString();
+    }
+}
+
+TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
+    PtyPair demodulator;
+    ASSERT_TRUE(demodulator.Ok());
+    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
+    QUdpSocket datagrams;
+    ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
+    QTemporaryDir data;
+    HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--baud", "9600", "--serve",
+                             "0", "--full-block", "--udp", QStringLiteral("127.0.0.1:%1").arg(datagrams.localPort()),
+                             "--data-dir", data.path(), "--log", "A", "--crcc", "use"});
+    const std::uint16_t port = station.ServedPort();
+    ASSERT_NE(port, 0) << station.err.toStdString();
+    ASSERT_TRUE(station.Said("at 9600 baud, modem 514"));
+    WireClient downstream;
+    ASSERT_TRUE(downstream.Connect(port));
+    ASSERT_TRUE(station.Said("Server Active: 1 site(s)"));
+
+    const Block514 b = HeaderBlock(4);
+    for (std::size_t at = 0; at < b.size(); at += 100)
+        ASSERT_TRUE(demodulator.Write(b.data() + at, std::min<std::size_t>(100, b.size() - at)));
+    ASSERT_TRUE(WaitUntil([&] { return downstream.bytes.size() >= 522 && datagrams.hasPendingDatagrams(); }));
+    EXPECT_EQ(downstream.bytes, Framed(b));
+    const QByteArray d = datagrams.receiveDatagram().data();
+    EXPECT_EQ(Bytes(d.begin(), d.end()), Framed(b));
+    ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; }));
+    EXPECT_TRUE(station.Lines()[0].endsWith("Z A OK 2003-12-30 14:05:14")) << station.Lines()[0].toStdString();
+
+    // Logged as the Logging window does with Block "A" and CRCC "use".
+    const QStringList logs = QDir(data.filePath("telemetry")).entryList({"A??????.tlm"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1) << station.err.toStdString();
+    QFile log(data.filePath("telemetry/" + logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray record = log.readAll();
+    EXPECT_EQ(Bytes(record.begin(), record.end()), Bytes(b.begin(), b.begin() + 512));
+
+    // The demodulator goes away: the station says so and ends with an error.
+    demodulator.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(station.process.exitCode(), 1);
+    EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
+}
+
+TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
+    PtyPair demodulator;
+    ASSERT_TRUE(demodulator.Ok());
+    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);
+    QTemporaryDir data;
+    HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--modem", "ADC",
+                             "--data-dir", data.path(), "--log-fec"});
+    ASSERT_TRUE(station.Said("modem ADC"));
+    AdcSynthOptions noiseless;
+    noiseless.ebNoDb = std::numeric_limits<double>::infinity();
+    AdcSynthesizer synth(noiseless);
+    std::array<std::uint8_t, kFecDataBytes> frameData{};
+    for (std::size_t i = 0; i < frameData.size(); ++i) frameData[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    std::vector<std::uint8_t> samples;
+    synth.AppendIdle(500, samples);
+    synth.AppendFecFrame(frameData, samples);
+    synth.AppendIdle(1, samples);
+    ASSERT_TRUE(demodulator.Write(samples.data(), samples.size()));
+
+    ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; })) << station.err.toStdString();
+    EXPECT_TRUE(QRegularExpression("Z A OK \\S+ \\S+$").match(station.Lines()[0]).hasMatch())
+        << station.Lines()[0].toStdString();
+    const QDir telemetry(data.filePath("telemetry"));
+    ASSERT_TRUE(WaitUntil([&] { return !telemetry.entryList({"*_FEC.txt"}, QDir::Files).isEmpty(); }));
+    const QStringList logs = telemetry.entryList({"T??????.raw"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(telemetry.filePath(logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray record = log.readAll();
+    ASSERT_EQ(record.size(), 512);
+    EXPECT_EQ(Bytes(record.begin() + 256, record.end()), Bytes(frameData.begin(), frameData.end()));
+    EXPECT_EQ(station.Stop(), 0);
+}
+
+TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
+    auto upstream = std::make_unique<ServingStation>();
+    HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream->Port())});
+    ASSERT_TRUE(station.Said("Connect to: 127.0.0.1"));
+    upstream.reset();
+    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(station.process.exitCode(), 1);
+    EXPECT_TRUE(station.err.contains("no link to 127.0.0.1:")) << station.err.toStdString();
+}
+
+TEST_F(StationProcess, RefusesOptionsItCannotUse) {
+    const QStringList cases[] = {
+        {},
+        {"--connect", "127.0.0.1"},
+        {"--connect", "127.0.0.1:0"},
+        {"--connect", "127.0.0.1:1024", "--serial", "/dev/null"},
+        {"--connect", "127.0.0.1:1024", "--baud", "9600"},
+        {"--connect", "127.0.0.1:1024", "--reconnect", "soon"},
+        {"--serial", "/dev/null", "--reconnect", "5"},
+        {"--serial", "/dev/null", "--modem", "600"},
+        {"--connect", "127.0.0.1:1024", "--full-block"},
+        {"--connect", "127.0.0.1:1024", "--log", "A"},
+        {"--connect", "127.0.0.1:1024", "--data-dir", "d", "--log-fec"},
+        {"--serial", "/dev/null", "--modem", "512", "--data-dir", "d", "--crcc", "use"},
+        {"--connect", "127.0.0.1:1024", "--data-dir", "d", "--crcc", "sometimes"},
+        {"--connect", "127.0.0.1:1024", "--serve", "70000"},
+        {"--connect", "127.0.0.1:1024", "--udp", "nowhere"},
+        {"--connect", "127.0.0.1:1024", "--fast"},
+        {"--connect", "127.0.0.1:1024", "extra"},
+    };
+    for (const QStringList& args : cases) {
+        HeadlessStation station(args);
+        ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+        EXPECT_EQ(station.process.exitCode(), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(station.err.startsWith("orv-cli station: ")) << station.err.toStdString();
+        EXPECT_TRUE(station.out.isEmpty());
+    }
+}
+
+}  // namespace
+}  // namespace orv
