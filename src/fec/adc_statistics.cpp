@@ -9,8 +9,8 @@ namespace {
 
 constexpr int kRingMask = static_cast<int>(kSampleRingSize) - 1;
 
-// Count, mean and deviation over bins first..last, in 32-bit float sums as the window has always
-// computed them.
+// Count, mean and deviation over bins first..last. The sums are 32-bit floats, whose rounding the
+// shown figures follow (a variance that rounds below zero shows as a deviation of 0).
 HalfFigures Figures(const SymbolHistogram& h, int first, int last) {
     int n = 0;
     float s1 = 0.0F;
