@@ -18,6 +18,7 @@
 #include "ui/torv15.h"
 #include "ui/torv16.h"
 #include "ui/torv18.h"
+#include "ui/torv19.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 #include "ui/torv8.h"
@@ -49,7 +50,8 @@ struct Program {
           orv14(Displays(f)),
           orv16(Displays(f)),
           orv15(Displays(f)),
-          orv18(orv1, *f.messages) {
+          orv18(orv1, *f.messages),
+          orv19(orv1, *f.store) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
         orv1.AttachRawWindow(&orv2);
@@ -73,6 +75,8 @@ struct Program {
         orv::AttachDisplayForm(orv1, orv::DisplayWindow::Nav, orv15);
         f.orv18 = &orv18;
         orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
+        f.orv19 = &orv19;
+        orv::AttachTcpIpWindow(orv1, orv19);
     }
     orv::DisplayContext Displays(const orv::Forms& f) { return {*f.store, orv1.station(), *f.messages}; }
 
@@ -87,6 +91,7 @@ struct Program {
     orv::TOrv16 orv16;
     orv::TOrv15 orv15;
     orv::TOrv18 orv18;
+    orv::TOrv19 orv19;
 };
 
 }  // namespace
