@@ -110,6 +110,12 @@ void TOrv19::BuildControls() {
     connect(relayGroup_, &QButtonGroup::idClicked, this, &TOrv19::RadioGroup1Click);
     layout->addWidget(radioGroup1_, 3, 1, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The window keeps its size and layout while the address controls come and go with the mode.
+    for (QWidget* w : {static_cast<QWidget*>(label1_), static_cast<QWidget*>(edit1_), static_cast<QWidget*>(button1_)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
 
     status_ = new QLabel(this);
     status_->setObjectName("StatusBar1");

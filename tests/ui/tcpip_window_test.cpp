@@ -318,6 +318,7 @@ private slots:
             QCOMPARE(p.verdicts[i], QString(sent.intact ? "OK" : "FAIL"));
             QVERIFY2(p.kept[i] == Kept(sent.wire, sent.intact), qPrintable(QStringLiteral("block %1").arg(i)));
         }
+        QCOMPARE(w.RelayItem(0)->isChecked(), !fullBlock);
         QCOMPARE(w.RelayItem(1)->isChecked(), fullBlock);
         QCOMPARE(p.orv1.ByteLabel(), QString(fullBlock ? "FB" : "514"));
         // The server went away after its last block: the link is down, the status cleared.
