@@ -1,5 +1,7 @@
 #include "files/channel_graph.h"
 
+#include "reception/text_parse.h"
+
 #include <cmath>
 #include <string_view>
 
@@ -13,13 +15,6 @@ constexpr std::size_t kMaAddress = 421;
 constexpr std::size_t kOrbitLowAddress = 422;
 constexpr std::size_t kOrbitHighAddress = 423;
 constexpr std::uint8_t kPlainA = 0x41;
-
-std::string Trimmed(std::string_view t) {
-    const auto first = t.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    const auto last = t.find_last_not_of(" \t\r\n");
-    return std::string(t.substr(first, last - first + 1));
-}
 
 GraphOutcome Message(GraphOutcome out, std::string text) {
     out.message = std::move(text);
@@ -70,7 +65,7 @@ GraphOutcome GraphChannel(const TelemetryImage& image, const GraphInput& input, 
     bool raw = true;
     std::string addressText;
     if (!input.fromChannel) {
-        addressText = Trimmed(input.addressText);
+        addressText = std::string(TrimSpaces(input.addressText));
         out.typedAddressText = addressText;
         if (addressText.empty()) return out;
         const long long parsed = ParseTelemetryNumber(addressText);

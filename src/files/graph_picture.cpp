@@ -1,5 +1,7 @@
 #include "files/graph_picture.h"
 
+#include "files/graph_image.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -57,8 +59,7 @@ QPolygonF CurveOf(const std::vector<PicturePoint>& points) {
 
 }  // namespace
 
-bool WriteGraphPng(const GraphPlot& plot, const std::filesystem::path& path, std::string& error, double zoom) {
-    EnsureGuiApplication();
+QImage GraphImage(const GraphPlot& plot, double zoom) {
     const double kx = plot.factors.kx;
     const double ky = plot.factors.ky;
     // The picture sits in the window at (8, 2); the window's client area is 705 x 368 layout
@@ -126,7 +127,12 @@ bool WriteGraphPng(const GraphPlot& plot, const std::filesystem::path& path, std
     painter.drawText(QRectF(right - 250, 2, 250, 16), Qt::AlignRight | Qt::AlignVCenter,
                      QString("Blocks %1 to %2").arg(plot.start).arg(plot.stop));
     painter.end();
+    return image;
+}
 
+bool WriteGraphPng(const GraphPlot& plot, const std::filesystem::path& path, std::string& error, double zoom) {
+    EnsureGuiApplication();
+    const QImage image = GraphImage(plot, zoom);
     if (!image.save(QString::fromStdU32String(path.u32string()), "PNG")) {
         error = "cannot write the picture \"" + path.string() + "\"";
         return false;

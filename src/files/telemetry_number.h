@@ -22,10 +22,8 @@ inline constexpr char kBackspace = '\b';
 // "a".."f" become upper case where hexadecimal is allowed), or nothing when it is discarded.
 // `text` is the field's text before the key.
 
-// Address fields of the export and the channel graph: digits, "#", and "A".."F" once the text
-// holds "#"; at most 3 characters, 4 with "#".
-std::optional<char> AddressKey(char key, std::string_view text);
-// Mask fields of the export: the same characters, at most 3.
+// Mask fields of the export: digits, "#", and "A".."F" once the text holds "#"; at most 3
+// characters. (Address fields use FilterAddressKey of tools/address_field.h.)
 std::optional<char> MaskKey(char key, std::string_view text);
 // "Start:" and "Stop:" of the export: digits, backspace and "#".
 std::optional<char> ExportRangeKey(char key);

@@ -1,6 +1,7 @@
 #include "reception/block.h"
 
 #include "reception/crcc.h"
+#include "reception/text_parse.h"
 
 namespace orv {
 
@@ -11,12 +12,8 @@ bool CrccPasses(ConstBytes block514) {
 int EventNumber(ConstBytes block) {
     int value = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-        const char c = static_cast<char>(block[kEventNumberAddress + i]);
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else return 0;
+        const int digit = DigitValue(static_cast<char>(block[kEventNumberAddress + i]), 16);
+        if (digit < 0) return 0;
         value = value * 16 + digit;
     }
     return value;

@@ -1,5 +1,7 @@
 #include "reception/settings_store.h"
 
+#include "reception/text_parse.h"
+
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -21,12 +23,6 @@ bool MemoryStore::Has(std::string_view key, std::string_view name) const {
 
 namespace {
 
-std::string_view Trimmed(std::string_view t) {
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
-    return t;
-}
-
 std::string FormValueName(int formNumber, const char* which) {
     return "Form" + std::to_string(formNumber) + which;
 }
@@ -42,7 +38,7 @@ int PixelsFromTwips(const KeyValueStore& store, int formNumber, const char* whic
 }  // namespace
 
 bool ParseWholeNumber(std::string_view text, long long& value) {
-    text = Trimmed(text);
+    text = TrimSpaces(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -50,7 +46,7 @@ bool ParseWholeNumber(std::string_view text, long long& value) {
 }
 
 bool ParseDecimalNumber(std::string_view text, double& value) {
-    text = Trimmed(text);
+    text = TrimSpaces(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
     // Only digits, one ".", a leading "-" and an exponent are numbers here; "nan" and "inf" are not.

@@ -1,6 +1,7 @@
 #include "reception/setup_choices.h"
 
 #include "reception/number_text.h"
+#include "reception/text_parse.h"
 
 namespace orv {
 
@@ -23,16 +24,6 @@ SetupChoices FillSetupChoices(const Station& station, const Clock& clock, const 
     return c;
 }
 
-namespace {
-
-std::string Trim(const std::string& t) {
-    const auto b = t.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return t.substr(b, t.find_last_not_of(' ') - b + 1);
-}
-
-}  // namespace
-
 std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store, Station& station, const Clock& clock) {
     // The offset is checked before anything is written, so a bad offset leaves the store as it was.
     double offset = 0;
@@ -42,7 +33,7 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     auto& s = station.settings;
     auto write = [&](std::string_view name, const std::string& value) { store.Write(kStartupKey, name, value); };
 
-    s.dataDirectory = Trim(c.directoryField);
+    s.dataDirectory = std::string(TrimSpaces(c.directoryField));
     station.workingDataDirectory = s.dataDirectory;
     write("Default Directory", s.dataDirectory);
 

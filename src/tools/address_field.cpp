@@ -1,5 +1,7 @@
 #include "tools/address_field.h"
 
+#include "reception/text_parse.h"
+
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -7,25 +9,11 @@
 namespace orv {
 namespace {
 
-int DigitValue(char c, int base) {
-    int v = -1;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    return v < base ? v : -1;
-}
-
 // Digits in `base`, at least one; saturates at the largest long long.
 std::optional<long long> ParseDigits(std::string_view digits, int base) {
-    if (digits.empty()) return std::nullopt;
-    constexpr long long kMax = std::numeric_limits<long long>::max();
-    long long value = 0;
-    for (char c : digits) {
-        const int d = DigitValue(c, base);
-        if (d < 0) return std::nullopt;
-        value = value > (kMax - d) / base ? kMax : value * base + d;
-    }
-    return value;
+    const auto value = ReadDigits(digits, base, std::numeric_limits<long long>::max());
+    if (!value) return std::nullopt;
+    return static_cast<long long>(*value);
 }
 
 // The shape an address field may hold while typing: leading spaces (the byte dump writes one),

@@ -219,7 +219,7 @@ void FieldForm::ToggleRawMode() {
 void FieldForm::CaptionClicked(const GraphLink& link) {
     if (!replay_ || !replay_->isVisible()) return;
     Context().messages.Beep();
-    // Nothing is connected until the channel graph exists; then this runs GraphChannel.
+    // The channel graph (TOrv10) draws the request.
     emit GraphRequested(link.Request());
 }
 

@@ -1,0 +1,120 @@
+#include "ui/files_window_parts.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "files/replay.h"
+
+namespace orv {
+
+TelemetryFileList::TelemetryFileList(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        const QString path = SelectedPath();
+        if (!path.isEmpty()) emit FileChosen(path);
+    });
+}
+
+void TelemetryFileList::SetDirectory(const QString& directory) {
+    directory_ = directory;
+    Refresh();
+}
+
+void TelemetryFileList::Refresh() {
+    const QString selected = currentItem() && currentItem()->isSelected() ? currentItem()->text() : QString();
+    QStringList names;
+    if (!directory_.isEmpty()) {
+        const QStringList masks = QString::fromLatin1(kTelemetryFileMasks.data(), kTelemetryFileMasks.size())
+                                      .split(QLatin1Char(';'));
+        // Name filters match regardless of case unless told otherwise.
+        names = QDir(directory_).entryList(masks, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    }
+    const QSignalBlocker blocker(this);
+    clear();
+    addItems(names);
+    if (!selected.isEmpty()) SelectFile(selected);
+}
+
+void TelemetryFileList::ShowOnly(const QString& path) {
+    const QFileInfo info(path);
+    directory_ = info.absolutePath();
+    const QSignalBlocker blocker(this);
+    clear();
+    addItem(info.fileName());
+    setCurrentRow(0);
+}
+
+void TelemetryFileList::SelectFile(const QString& fileName) {
+    const QSignalBlocker blocker(this);
+    const auto found = findItems(fileName, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        clearSelection();
+        return;
+    }
+    setCurrentItem(found.first());
+    scrollToItem(found.first());
+}
+
+QString TelemetryFileList::SelectedPath() const {
+    const auto items = selectedItems();
+    if (items.isEmpty() || directory_.isEmpty()) return {};
+    return QDir(directory_).filePath(items.first()->text());
+}
+
+QStringList TelemetryFileList::FileNames() const {
+    QStringList names;
+    for (int i = 0; i < count(); ++i) names << item(i)->text();
+    return names;
+}
+
+namespace {
+
+class DropTarget final : public QObject {
+public:
+    DropTarget(QWidget* window, std::function<void(const QString&)> dropped)
+        : QObject(window), dropped_(std::move(dropped)) {
+        window->setAcceptDrops(true);
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::DragEnter) {
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            if (enter->mimeData()->hasUrls()) enter->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const auto urls = drop->mimeData()->urls();
+            drop->acceptProposedAction();
+            const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
+            if (!path.isEmpty()) dropped_(path);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(const QString&)> dropped_;
+};
+
+}  // namespace
+
+void AcceptDroppedFiles(QWidget* window, std::function<void(const QString&)> dropped) {
+    new DropTarget(window, std::move(dropped));
+}
+
+QLabel* SunkenPanel(const QString& name, const QString& hint, int minimumWidth, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setToolTip(hint);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(minimumWidth);
+    return label;
+}
+
+}  // namespace orv
