@@ -21,6 +21,7 @@
 #include "ui/torv16.h"
 #include "ui/torv17.h"
 #include "ui/torv18.h"
+#include "ui/torv19.h"
 #include "ui/torv2.h"
 #include "ui/torv4.h"
 #include "ui/torv5.h"
@@ -63,6 +64,7 @@ struct Program {
           orv15(Displays(f)),
           orv17(orv1, orv6, *f.store, *f.messages),
           orv18(orv1, *f.messages),
+          orv19(orv1, *f.store),
           orv20(*f.store, orv1.runtime().adc(), orv1.Scale(), *f.messages) {
         f.orv1 = &orv1;
         f.orv2 = &orv2;
@@ -111,6 +113,8 @@ struct Program {
         orv6.AttachExport(&orv17);
         f.orv18 = &orv18;
         orv1.AttachMenuWindow(orv::MenuWindow::DspLoad, &orv18);
+        f.orv19 = &orv19;
+        orv::AttachTcpIpWindow(orv1, orv19);
         f.orv20 = &orv20;
         orv1.AttachMenuWindow(orv::MenuWindow::AdcDisplay, &orv20);
         orv1.SetAdcRefresh([this] { orv20.RefreshAdcStatistics(); });
@@ -134,6 +138,7 @@ struct Program {
     orv::TOrv15 orv15;
     orv::TOrv17 orv17;
     orv::TOrv18 orv18;
+    orv::TOrv19 orv19;
     orv::TOrv20 orv20;
 };
 

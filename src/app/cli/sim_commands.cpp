@@ -1,7 +1,9 @@
 // orv-cli commands of the simulator: simulate.
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -9,12 +11,17 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/sim/byte_sink.h"
 #include "app/sim/pseudo_terminal.h"
 #include "app/sim/stream_pacer.h"
+#include "app/station/station_runtime.h"
+#include "net/relay.h"
+#include "reception/clock.h"
 #include "reception/dates.h"
 #include "reception/serial_port.h"
 #include "reception/settings_store.h"
@@ -24,7 +31,8 @@ namespace {
 
 constexpr const char* kUsage =
     "[--modem 512|514|ADC] [--blocks N] [--seed S] [--fail-share F] [--ebno DB] [--adc-offset N] [--speed X] "
-    "[--baud B] [--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE)";
+    "[--baud B] [--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE | --tcp-serve PORT "
+    "[--full-block])";
 
 // The line speed of the ADC modem when --baud is not given: room for its 400 samples a second.
 constexpr int kAdcDefaultBaudRate = 9600;
@@ -76,6 +84,28 @@ private:
     std::string error_;
 };
 
+// A station's serial port as a sink: the bytes of each write enter the runtime on its own thread
+// as one serial read, in order, and the runtime does with them what it does with a demodulator's.
+class RuntimeSink final : public sim::ByteSink {
+public:
+    explicit RuntimeSink(StationRuntime& runtime) : runtime_(runtime) {}
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        const QByteArray read(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        QMetaObject::invokeMethod(
+            &runtime_,
+            [this, read] {
+                runtime_.SerialBytes({reinterpret_cast<const std::uint8_t*>(read.constData()),
+                                      static_cast<std::size_t>(read.size())});
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
+    std::string Error() const override { return {}; }
+
+private:
+    StationRuntime& runtime_;
+};
+
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DDTHH:MM:SS" (UTC), years 1978..2099.
 bool ParseStartTime(const std::string& text, std::int64_t& utc) {
     if (text.size() != 10 && text.size() != 19) return false;
@@ -109,6 +139,8 @@ struct SimulateRequest {
     bool pty = false;
     std::string serialPath;
     std::string outPath;
+    std::optional<std::uint16_t> tcpPort;  // 0: any free port
+    bool fullBlock = false;
 };
 
 // Reads the options; on a mistake sets `error` and returns false.
@@ -128,10 +160,10 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
     const auto start = a.TakeValue("--start");
     const auto out = a.TakeValue("--out");
     const auto tcp = a.TakeValue("--tcp-serve");
+    r.fullBlock = a.TakeFlag("--full-block");
     if (!a.Error().empty()) return error = a.Error(), false;
     if (!a.UnknownOption().empty()) return error = "unknown option " + a.UnknownOption(), false;
     if (!a.Rest().empty()) return error = "unexpected argument \"" + a.Rest().front() + "\"", false;
-    if (tcp) return error = "--tcp-serve is not available yet", false;
 
     if (modem) {
         if (*modem == "512") r.options.modem = ModemType::Bytes512;
@@ -177,9 +209,14 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
         return error = "--start takes a UTC time \"YYYY-MM-DD HH:MM:SS\" (or a date) from 1978 to 2099, not \"" +
                        *start + "\"", false;
     if (out) r.outPath = *out;
+    if (tcp && (!CliArgs::ParseInt(*tcp, whole) || whole < 0 || whole > 65535))
+        return error = "--tcp-serve takes a TCP port from 0 to 65535 (0: any free port), not \"" + *tcp + "\"", false;
+    if (tcp) r.tcpPort = static_cast<std::uint16_t>(whole);
+    if (r.fullBlock && !tcp) return error = "--full-block belongs to --tcp-serve", false;
 
-    const int outputs = (r.pty ? 1 : 0) + (r.serialPath.empty() ? 0 : 1) + (r.outPath.empty() ? 0 : 1);
-    if (outputs != 1) return error = "choose one output: --pty, --serial PATH or --out FILE", false;
+    const int outputs =
+        (r.pty ? 1 : 0) + (r.serialPath.empty() ? 0 : 1) + (r.outPath.empty() ? 0 : 1) + (r.tcpPort ? 1 : 0);
+    if (outputs != 1) return error = "choose one output: --pty, --serial PATH, --out FILE or --tcp-serve PORT", false;
     if (!r.outPath.empty() && r.blocks == 0) return error = "--out writes without pauses and needs --blocks N", false;
     return true;
 }
@@ -204,6 +241,65 @@ int Finish(const sim::StreamReport& report, std::int64_t dropped) {
     return 0;
 }
 
+// The stream served to TCP clients in the relay's wire format, as a station serves what its
+// demodulator delivers: the bytes enter a station runtime as serial reads (paced on a thread of
+// their own, from the first client on) and the runtime's relay sends them on, "Real time" or
+// "Full block". The port is the only line on stdout.
+int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, const sim::BlockObserver& observer, const char* pace,
+                 int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    MemoryStore settings;
+    SystemClock clock;  // the receiver starts each block after the stream's pause between blocks
+    StationRuntime runtime(settings, clock);
+    runtime.LoadSettings();
+    runtime.station().SetModemType(r.options.modem);
+    Relay relay;
+    relay.SetRealTime(!r.fullBlock);
+    relay.SetReceiverState(&runtime.station().receiver);
+    runtime.SetRelay(&relay);
+    QObject::connect(&relay, &Relay::StatusChanged, [](const QString& text) {
+        if (!text.isEmpty()) std::cerr << "orv-cli simulate: " << text.toStdString() << "\n";
+    });
+    if (!relay.Server().Listen(*r.tcpPort)) return 1;  // the status has said why
+    std::cout << relay.Server().Port() << std::endl;
+    std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks served on TCP port "
+              << relay.Server().Port() << (r.fullBlock ? " (Full block), " : " (Real time), ")
+              << pace << "; the stream starts when the first client connects; stop with Ctrl+C\n";
+
+    RuntimeSink sink(runtime);
+    sim::StreamReport report;
+    report.stopped = true;  // unless the stream runs
+    std::thread feeder;
+    QObject::connect(&relay, &Relay::StatusChanged, [&] {
+        if (feeder.joinable() || !relay.HasClients()) return;
+        feeder = std::thread([&] {
+            sim::PacedStream stream(r.options, r.speed);
+            report = sim::PaceStream(stream.Schedule(), sink, r.blocks, stop, observer);
+            // Queued behind the last bytes, so the runtime has handled them when the loop ends.
+            QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        });
+    });
+    QTimer stopWatch;  // a signal handler only sets the flag
+    QObject::connect(&stopWatch, &QTimer::timeout, [&stop] {
+        if (stop.Requested()) QCoreApplication::exit(0);
+    });
+    stopWatch.start(100);
+    QCoreApplication::exec();
+    stop.Request();
+    if (feeder.joinable()) feeder.join();
+    // Up to 2 s for the last bytes to leave before the server closes.
+    QEventLoop drain;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (relay.Server().UnsentBytes() == 0) drain.quit();
+    });
+    check.start(20);
+    QTimer::singleShot(2000, &drain, &QEventLoop::quit);
+    drain.exec();
+    relay.Server().Stop();
+    return Finish(report, 0);
+}
+
 int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
     SimulateRequest r;
     std::string error;
@@ -219,6 +315,7 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
         if (r.verbose) PrintBlock(number, b, r.options.modem);
     };
     const char* pace = r.speed == 1.0 ? "real time" : "faster than real time";
+    if (r.tcpPort) return ServeOverTcp(r, stop, observer, pace, argc, argv);
 
     if (!r.outPath.empty()) {
         sim::FileSink file(r.outPath);
@@ -264,7 +361,8 @@ std::vector<CliCommand> SimCommands() {
     return {
         {"simulate", kUsage,
          "send a simulated AO-40 telemetry stream (with --modem ADC: the demodulator's raw samples, FEC frames "
-         "and uncoded blocks in noise) to a new pseudo-terminal (its device path is printed), a serial port or a file",
+         "and uncoded blocks in noise) to a new pseudo-terminal (its device path is printed), a serial port, a file, "
+         "or TCP clients in the relay's wire format (the port is printed)",
          RunSimulate},
     };
 }

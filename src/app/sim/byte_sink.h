@@ -1,5 +1,5 @@
 #pragma once
-// Where a simulated stream goes: a file, a pseudo-terminal, a serial port (and later a TCP server).
+// Where a simulated stream goes: a file, a pseudo-terminal, a serial port, or a station that serves it.
 #include <cstdint>
 #include <fstream>
 #include <span>

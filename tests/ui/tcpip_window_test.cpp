@@ -1,0 +1,400 @@
+// The TCP/IP window with the main window on the offscreen platform, over loopback sockets: the
+// server relays what the main window's station receives, the client takes the serial port's
+// place and gives it back, "Replay" and "Boot Server", and the simulator's relay server as a
+// separate process.
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include "../net/test_blocks.h"
+#include "app/sim/pseudo_terminal.h"
+#include "app/sim/telemetry_generator.h"
+#include "net/wire.h"
+#include "recording_messages.h"
+#include "station_store.h"
+#include "ui/torv1.h"
+#include "ui/torv19.h"
+#include "ui/torv2.h"
+
+using namespace orv;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A port that was free a moment ago.
+std::uint16_t FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A block from a station's serial port, in reads of `chunk` bytes, after a pause that starts it.
+void Feed(StationRuntime& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
+    clock.Advance(3);
+    for (std::size_t at = 0; at < block.size(); at += chunk)
+        runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
+}
+
+Block514 Damaged(Block514 block) {
+    block[100] ^= 0x10;
+    return block;
+}
+
+// What the main window keeps of a block: 512 bytes, the failed mark on byte 0 when the CRCC fails.
+Block512 Kept(std::span<const std::uint8_t> block, bool intact) {
+    Block512 kept;
+    std::copy_n(block.begin(), kept.size(), kept.begin());
+    if (!intact) kept[0] |= kFailedMark;
+    return kept;
+}
+
+// The windows wired as the desktop program wires them.
+struct Program {
+    Program(KeyValueStore& store, const Clock& clock, test::RecordingMessages& messages)
+        : orv1(store, clock, messages), orv2(orv1.Scale()), orv19(orv1, store) {
+        orv1.AttachRawWindow(&orv2);
+        AttachTcpIpWindow(orv1, orv19);
+        QObject::connect(&orv1.runtime(), &StationRuntime::BlockHandled, [this] {
+            kept.push_back(orv1.station().stores.lastComplete);
+            verdicts.push_back(orv1.CrccLabel());
+        });
+    }
+    void TypeInto(QLineEdit* field, const QString& text) {
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    bool SerialOpen() { return orv1.runtime().serial().IsOpen(); }
+
+    TOrv1 orv1;
+    TOrv2 orv2;
+    TOrv19 orv19;
+    std::vector<Block512> kept;
+    std::vector<QString> verdicts;
+};
+
+// Another station serving what its serial port delivers.
+struct ServingStation {
+    MemoryStore store;
+    ManualClock clock{1'000'000};
+    StationRuntime runtime{store, clock};
+    Relay relay;
+    explicit ServingStation(bool realTime) {
+        relay.SetRealTime(realTime);
+        relay.SetReceiverState(&runtime.station().receiver);
+        runtime.SetRelay(&relay);
+        relay.Server().Listen(0, QHostAddress::LocalHost);
+    }
+    std::uint16_t Port() { return relay.Server().Port(); }
+};
+
+void Append(Bytes& to, std::span<const std::uint8_t> bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+
+}  // namespace
+
+class TcpIpWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp_->isValid());
+        QDir(tmp_->path()).mkpath("telemetry");
+        QDir(tmp_->path()).mkpath("Dsp");
+        store_ = std::make_unique<MemoryStore>();
+        test::FillStore(*store_, tmp_->path());
+        messages_ = std::make_unique<test::RecordingMessages>();
+    }
+
+    void ServerRelaysWhatTheMainWindowReceivesByteExact() {
+        Program p(*store_, clock_, *messages_);
+        TOrv19& w = p.orv19;
+        p.orv1.MenuAction(MenuWindow::Internet)->trigger();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QString("TCP/IP          Orv"));
+        QCOMPARE(w.PortField()->text(), QString("1024"));
+        QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
+        QVERIFY(w.RelayItem(0)->isChecked());
+
+        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        w.ModeButton(NetMode::Server)->click();
+        QCOMPARE(w.StatusText(), QString("Listening..."));
+        QCOMPARE(QString::number(w.Control().relay().Server().Port()), w.PortField()->text());
+        QVERIFY(!w.AddressField()->isVisible() && !w.ConnectButton()->isVisible());
+        QVERIFY(!w.PortField()->isEnabled() && !w.SavePortAction()->isEnabled());
+        QVERIFY(w.RelayGroup()->isEnabled());
+
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
+
+        // Blocks as the main window's serial port delivers them, relayed in the mode chosen:
+        // "Real time" passes each read on as it came, "Full block" the whole block; damaged
+        // blocks go out as received, without the failed mark this station gives them.
+        struct Case {
+            int item;
+            std::size_t chunk;
+            Block514 block;
+            bool intact;
+        };
+        const Case cases[] = {
+            {0, 64, test::NumberedBlock(1), true},
+            {0, 514, Damaged(test::NumberedBlock(2, 'E')), false},
+            {1, 37, test::NumberedBlock(3), true},
+            {1, 514, Damaged(test::NumberedBlock(4, 'K')), false},
+            {0, 1, test::NumberedBlock(5), true},
+        };
+        Bytes expected;
+        for (const Case& c : cases) {
+            w.RelayItem(c.item)->click();
+            Feed(p.orv1.runtime(), clock_, c.block, c.chunk);
+            if (c.item == 1) {
+                Append(expected, kNetworkSyncMarker);
+                Append(expected, c.block);
+            } else {
+                for (std::size_t at = 0; at < c.block.size(); at += c.chunk) {
+                    if (at == 0) Append(expected, kNetworkSyncMarker);
+                    Append(expected, std::span(c.block).subspan(at, std::min(c.chunk, c.block.size() - at)));
+                }
+            }
+            QCOMPARE(p.orv1.CrccLabel(), QString(c.intact ? "OK" : "FAIL"));
+        }
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT((got += client.readAll()).size() >= static_cast<qsizetype>(expected.size()), 30000);
+        QVERIFY(Bytes(got.begin(), got.end()) == expected);
+
+        client.disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Listening...."), 30000);
+
+        // A site that stops reading is dropped, and the status line says so.
+        QTcpSocket sleeper;
+        sleeper.setReadBufferSize(1);
+        sleeper.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
+        w.Control().relay().Server().SetUnsentCap(64 * 1024);
+        const Bytes load(64 * 1024, 0x55);
+        // The operating system buffers a few megabytes first; 26 MB is far more than that.
+        for (int round = 0; round < 400 && w.Control().relay().Server().HasClients(); ++round) {
+            w.Control().relay().SendChunk(load, false);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(w.StatusText(),
+                 QStringLiteral("Dropped site 127.0.0.1:%1: more than 65536 bytes unsent").arg(sleeper.localPort()));
+        QVERIFY(messages_->texts.isEmpty());
+    }
+
+    void ClientTakesTheSerialPortsPlaceAndGivesItBack() {
+        sim::PseudoTerminal pty;
+        std::string error;
+        QVERIFY2(pty.Open(error), error.c_str());
+        Program p(*store_, clock_, *messages_);
+        TOrv19& w = p.orv19;
+        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.orv1.TextButton(0)->click();
+        QVERIFY(p.SerialOpen());
+        p.orv1.MenuAction(MenuWindow::Internet)->trigger();
+
+        w.ModeButton(NetMode::Client)->click();
+        QVERIFY(!p.SerialOpen());
+        QCOMPARE(w.AddressLabel()->text(), QString("Host TCP/IP Address:"));
+        QVERIFY(w.AddressField()->isVisible() && w.ConnectButton()->isVisible());
+        QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
+        QVERIFY(!w.RelayGroup()->isEnabled());
+        QVERIFY(w.SaveServerSiteAction()->isEnabled() && w.PortField()->isEnabled());
+
+        // Nobody listens: the status says so and the button stays "Connect".
+        p.TypeInto(w.AddressField(), " 127.0.0.1 ");
+        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        w.ConnectButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Error connecting to: 127.0.0.1"), 30000);
+        QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
+        QVERIFY(w.PortField()->isEnabled());
+
+        ServingStation server(false);  // "Full block"
+        p.TypeInto(w.PortField(), QString::number(server.Port()));
+        p.orv1.TextButton(5)->click();  // "OFF": the view follows "Raw" once connected
+        w.ConnectButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Connect to: 127.0.0.1"), 30000);
+        QCOMPARE(w.ConnectButton()->text(), QString("Disconnect"));
+        QVERIFY(!w.PortField()->isEnabled());
+        QVERIFY(p.orv1.station().flags.networkInputActive);
+        QVERIFY(p.orv1.TextButton(0)->isChecked());
+        QVERIFY(p.orv2.isVisible());
+        QVERIFY(!p.SerialOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(server.relay.Server().HasClients(), 30000);
+
+        // One block at a time, as the spacecraft sends them: the client reads each whole.
+        const Block514 blocks[] = {test::NumberedBlock(1), Damaged(test::NumberedBlock(2)), test::NumberedBlock(3)};
+        for (std::size_t i = 0; i < std::size(blocks); ++i) {
+            Feed(server.runtime, server.clock, blocks[i], 64);
+            QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), i + 1, 30000);
+        }
+        for (std::size_t i = 0; i < std::size(blocks); ++i) {
+            const bool intact = i != 1;
+            QCOMPARE(p.verdicts[i], QString(intact ? "OK" : "FAIL"));
+            QVERIFY2(p.kept[i] == Kept(blocks[i], intact), qPrintable(QStringLiteral("block %1").arg(i)));
+        }
+        // The client learned the server's mode; the byte counter says "FB".
+        QVERIFY(w.RelayItem(1)->isChecked());
+        QCOMPARE(p.orv1.ByteLabel(), QString("FB"));
+
+        w.ConnectButton()->click();
+        QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
+        QCOMPARE(w.StatusText(), QString());
+        QVERIFY(!p.orv1.station().flags.networkInputActive);
+        QVERIFY(!p.SerialOpen());  // still a client, not connected
+        w.ModeButton(NetMode::Off)->click();
+        QVERIFY(p.SerialOpen());  // given back
+        QVERIFY(messages_->texts.isEmpty());
+    }
+
+    // The simulator's relay server as a separate process, in both modes.
+    void ClientTakesTheSimulatorsServedBlocks_data() {
+        QTest::addColumn<bool>("fullBlock");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("blocks");
+        // The client tells the server's mode from its read sizes: a real-time stream paced near
+        // the line's speed comes in small reads however busy this machine is.
+        QTest::newRow("Real time") << false << QString("2") << 2;
+        QTest::newRow("Full block") << true << QString("1000") << 3;
+    }
+    void ClientTakesTheSimulatorsServedBlocks() {
+        QFETCH(bool, fullBlock);
+        QFETCH(QString, speed);
+        QFETCH(int, blocks);
+        QProcess sim;
+        QStringList args{"simulate", "--tcp-serve", "0", "--speed", speed, "--blocks", QString::number(blocks),
+                         "--seed", "7", "--fail-share", "0.5", "--start", "2026-12-10 14:00:00"};
+        if (fullBlock) args << "--full-block";
+        sim.start(QStringLiteral(ORV_CLI), args);
+        QVERIFY(sim.waitForStarted(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 30000);
+        bool ok = false;
+        const int port = QString::fromLatin1(sim.readLine()).trimmed().toInt(&ok);
+        QVERIFY(ok && port > 0);
+
+        SystemClock clock;
+        Program p(*store_, clock, *messages_);
+        TOrv19& w = p.orv19;
+        w.show();
+        w.ModeButton(NetMode::Client)->click();
+        p.TypeInto(w.AddressField(), "127.0.0.1");
+        p.TypeInto(w.PortField(), QString::number(port));
+        w.ConnectButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), std::size_t(blocks), 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.state(), QProcess::NotRunning, 30000);
+        const QString said = QString::fromLatin1(sim.readAllStandardError());
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY2(said.contains(QStringLiteral("sent %1 blocks").arg(blocks)), qPrintable(said));
+
+        sim::SimOptions options;
+        options.seed = 7;
+        options.failShare = 0.5;
+        options.startUtc = 1796911200;
+        sim::TelemetryGenerator twin(options);
+        for (std::size_t i = 0; i < std::size_t(blocks); ++i) {
+            const sim::SimBlock sent = twin.Next();
+            QCOMPARE(p.verdicts[i], QString(sent.intact ? "OK" : "FAIL"));
+            QVERIFY2(p.kept[i] == Kept(sent.wire, sent.intact), qPrintable(QStringLiteral("block %1").arg(i)));
+        }
+        QCOMPARE(w.RelayItem(0)->isChecked(), !fullBlock);
+        QCOMPARE(w.RelayItem(1)->isChecked(), fullBlock);
+        QCOMPARE(p.orv1.ByteLabel(), QString(fullBlock ? "FB" : "514"));
+        // The server went away after its last block: the link is down, the status cleared.
+        QTRY_COMPARE_WITH_TIMEOUT(w.ConnectButton()->text(), QString("Connect"), 30000);
+        QVERIFY(!p.orv1.station().flags.networkInputActive);
+    }
+
+    void ReplaySwitchesAClientOrAServerOff() {
+        ServingStation server(true);
+        struct Case {
+            NetMode mode;
+            bool switchedOff;
+        };
+        for (const Case c : {Case{NetMode::Server, true}, Case{NetMode::Client, true}, Case{NetMode::Udp, false}}) {
+            Program p(*store_, clock_, *messages_);
+            TOrv19& w = p.orv19;
+            p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : FreePort()));
+            w.ModeButton(c.mode)->click();
+            if (c.mode == NetMode::Client) {
+                p.TypeInto(w.AddressField(), "127.0.0.1");
+                w.ConnectButton()->click();
+                QTRY_VERIFY_WITH_TIMEOUT(p.orv1.station().flags.networkInputActive, 30000);
+            }
+            if (c.mode == NetMode::Server) QVERIFY(w.Control().relay().Server().IsListening());
+            p.orv1.ReplayClick();
+            QVERIFY(p.orv1.station().flags.replayOpened);
+            QCOMPARE(w.ModeButton(NetMode::Off)->isChecked(), c.switchedOff);
+            QCOMPARE(w.ModeButton(c.mode)->isChecked(), !c.switchedOff);
+            QVERIFY(!w.Control().relay().Server().IsListening());
+            QVERIFY(!p.orv1.station().flags.networkInputActive);
+            QCOMPARE(w.Control().relay().UdpOn(), !c.switchedOff);
+        }
+    }
+
+    void BootServerMakesTheWindowAServerAtStartUp() {
+        const std::uint16_t port = FreePort();
+        store_->Write(kStartupKey, "Boot Server", "1");
+        store_->Write(kStartupKey, "TCP/IP Port", std::to_string(port));
+        store_->Write(kStartupKey, "Server Site", "ground.example.org");
+        Program p(*store_, clock_, *messages_);
+        TOrv19& w = p.orv19;
+        QVERIFY(!w.isVisible());
+        p.orv1.show();
+        QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 30000);
+        QVERIFY(w.ModeButton(NetMode::Server)->isChecked());
+        QVERIFY(w.Control().relay().Server().IsListening());
+        QCOMPARE(w.Control().relay().Server().Port(), port);
+        QCOMPARE(w.StatusText(), QString("Listening..."));
+        QCOMPARE(w.AddressField()->text(), QString("ground.example.org"));
+    }
+
+    void ClosingEndsTheLinkAndKeepsSettingsAndPlace() {
+        {
+            Program p(*store_, clock_, *messages_);
+            TOrv19& w = p.orv19;
+            w.show();
+            w.ModeButton(NetMode::Client)->click();
+            p.TypeInto(w.AddressField(), "ground.example.org");
+            p.TypeInto(w.PortField(), "5000");
+            w.SaveServerSiteAction()->trigger();
+            w.SavePortAction()->trigger();
+            QCOMPARE(store_->Read(kStartupKey, "Server Site"), std::string("ground.example.org"));
+            QCOMPARE(store_->Read(kStartupKey, "TCP/IP Port"), std::string("5000"));
+
+            p.TypeInto(w.PortField(), QString::number(FreePort()));
+            w.ModeButton(NetMode::Server)->click();
+            QVERIFY(w.Control().relay().Server().IsListening());
+            w.move(210, 140);
+            w.close();
+            QVERIFY(!w.Control().relay().Server().IsListening());
+            QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
+            QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Left"), std::to_string(w.x() * 15));
+            QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Top"), std::to_string(w.y() * 15));
+        }
+        Program again(*store_, clock_, *messages_);
+        QCOMPARE(again.orv19.AddressField()->text(), QString("ground.example.org"));
+        QCOMPARE(again.orv19.PortField()->text(), QString("5000"));
+        const FormPosition saved = ReadFormPosition(*store_, 19, 0, 0);
+        QCOMPARE(again.orv19.pos(), QPoint(saved.left, saved.top));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::unique_ptr<MemoryStore> store_;
+    std::unique_ptr<test::RecordingMessages> messages_;
+    ManualClock clock_{1'000'000};
+};
+
+QTEST_MAIN(TcpIpWindowTest)
+#include "tcpip_window_test.moc"
