@@ -20,7 +20,10 @@ void NetworkBlockReader::Read(std::span<const std::uint8_t> bytes) {
         ring_[ringIndex_] = bytes[i];
         if (capturing_) {
             ++count_;
-            if (count_ == kCaptureBytes - 1) serverRealTime_ = realTimeRead;
+            if (count_ == kCaptureBytes - 1 && serverRealTime_ != realTimeRead) {
+                serverRealTime_ = realTimeRead;
+                sink_.ServerModeLearned(serverRealTime_);
+            }
             if (count_ == kCaptureBytes) {
                 capturing_ = false;
                 sink_.ReceiveBlockBytes(bytes.subspan(runStart, i + 1 - runStart));

@@ -20,10 +20,13 @@ public:
     virtual void SignalNetworkNewBlock() = 0;
     // Block bytes that followed the marker, as gathered from one read.
     virtual void ReceiveBlockBytes(std::span<const std::uint8_t> bytes) = 0;
+    // The server's relay mode changed, learnt at a block's 513th byte: before the block's last
+    // byte reaches the receiver, so the block that taught it is already handled in that mode.
+    virtual void ServerModeLearned(bool realTime) {}
 };
 
 // The sink that is the station's block receiver.
-class ReceiverSink final : public NetworkBlockSink {
+class ReceiverSink : public NetworkBlockSink {
 public:
     explicit ReceiverSink(BlockReceiver& receiver) : receiver_(receiver) {}
     void SignalNetworkNewBlock() override { receiver_.SignalNetworkNewBlock(); }

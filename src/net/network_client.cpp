@@ -5,7 +5,7 @@
 namespace orv {
 
 NetworkClient::NetworkClient(Station& station, BlockReceiver& receiver, QObject* parent)
-    : QObject(parent), station_(station), sink_(receiver), reader_(sink_) {
+    : QObject(parent), station_(station), sink_(receiver, *this), reader_(sink_) {
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this, &NetworkClient::Attempt);
     connect(&socket_, &QTcpSocket::connected, this, &NetworkClient::OnConnected);
@@ -62,7 +62,6 @@ void NetworkClient::OnConnected() {
 
 void NetworkClient::OnReadyRead() {
     if (state_ != LinkState::Connected) return;
-    const bool before = reader_.ServerRealTime();
     std::array<std::uint8_t, NetworkBlockReader::kReadSize> buffer;
     // One read is at most 600 bytes, as the server's mode is learned from the read sizes.
     for (;;) {
@@ -70,7 +69,6 @@ void NetworkClient::OnReadyRead() {
         if (n <= 0 || state_ != LinkState::Connected) break;
         reader_.Read(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
     }
-    if (reader_.ServerRealTime() != before) emit ServerModeLearned(reader_.ServerRealTime());
 }
 
 void NetworkClient::OnDisconnected() {

@@ -56,7 +56,16 @@ private:
     void Attempt();
 
     Station& station_;
-    ReceiverSink sink_;
+    // The receiver, and the mode the reader learns passed on at once.
+    class ClientSink final : public ReceiverSink {
+    public:
+        ClientSink(BlockReceiver& receiver, NetworkClient& client) : ReceiverSink(receiver), client_(client) {}
+        void ServerModeLearned(bool realTime) override { emit client_.ServerModeLearned(realTime); }
+
+    private:
+        NetworkClient& client_;
+    };
+    ClientSink sink_;
     NetworkBlockReader reader_;
     QTcpSocket socket_;
     QTimer reconnectTimer_;

@@ -119,6 +119,25 @@ TEST(NetworkBlockReader, LearnsTheServersModeFromTheSizeOfTheReadThatBringsByte5
     }
 }
 
+TEST(NetworkBlockReader, ReportsTheLearntModeBeforeTheBlocksLastByte) {
+    // A full-block read teaches "Full block" while that very block is still being delivered, so
+    // the receiver already completes it in the new mode.
+    struct Order : NetworkBlockSink {
+        std::vector<std::string> calls;
+        int bytes = 0;
+        void SignalNetworkNewBlock() override { calls.push_back("marker"); }
+        void ReceiveBlockBytes(std::span<const std::uint8_t> b) override {
+            bytes += static_cast<int>(b.size());
+            calls.push_back("bytes:" + std::to_string(bytes));
+        }
+        void ServerModeLearned(bool realTime) override { calls.push_back(realTime ? "mode:rt" : "mode:fb"); }
+    } sink;
+    NetworkBlockReader reader(sink);
+    const Bytes frame = Framed(NumberedBlock(3));
+    reader.Read(frame);
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{"marker", "mode:fb", "bytes:514"}));
+}
+
 TEST(NetworkBlockReader, ResetForgetsAHalfReceivedBlockAndAHalfSeenMarker) {
     const Block514 a = NumberedBlock(8), b = NumberedBlock(9);
     BlockCollector sink;
