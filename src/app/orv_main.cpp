@@ -187,8 +187,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<orv::QtSettingsStore> store;
     if (!demo)
-        store = parser.isSet(settingsOption) ? std::make_unique<orv::QtSettingsStore>(parser.value(settingsOption))
-                                             : std::make_unique<orv::QtSettingsStore>();
+        store = orv::OpenSettingsStore(parser.value(settingsOption));
     orv::SystemClock clock;
     orv::QtUserMessages messages;
     orv::Forms forms;

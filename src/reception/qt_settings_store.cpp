@@ -30,6 +30,10 @@ void QtSettingsStore::Write(std::string_view key, std::string_view name, std::st
     settings_->sync();
 }
 
+std::unique_ptr<QtSettingsStore> OpenSettingsStore(const QString& iniFile) {
+    return iniFile.isEmpty() ? std::make_unique<QtSettingsStore>() : std::make_unique<QtSettingsStore>(iniFile);
+}
+
 QString QtSettingsStore::Location() const { return settings_->fileName(); }
 
 bool QtSettingsStore::HasError() const { return settings_->status() != QSettings::NoError; }

@@ -29,4 +29,7 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
+// The user's own store, or the INI file `iniFile` when it is not empty (--settings FILE).
+std::unique_ptr<QtSettingsStore> OpenSettingsStore(const QString& iniFile);
+
 }  // namespace orv

@@ -282,9 +282,7 @@ int RunStation(std::vector<std::string> args, int argc, char** argv) {
     StationOptions options;
     if (!ReadStationOptions(std::move(args), options)) return 2;
     QCoreApplication app(argc, argv);
-    auto store = Globals().settingsFile.empty()
-                     ? std::make_unique<QtSettingsStore>()
-                     : std::make_unique<QtSettingsStore>(QString::fromStdString(Globals().settingsFile));
+    auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
     HeadlessStation station(options, *store);
     return station.Run();
 }

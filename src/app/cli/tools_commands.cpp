@@ -43,9 +43,7 @@ int RunDspConvert(std::vector<std::string> args, int, char**) {
 // The device from --serial, else from the settings ("Serial Device", else "Com Port No.").
 QString LoaderDevice(std::string& error) {
     if (!Globals().serialPath.empty()) return QString::fromStdString(Globals().serialPath);
-    const auto store = Globals().settingsFile.empty()
-                           ? std::make_unique<QtSettingsStore>()
-                           : std::make_unique<QtSettingsStore>(QString::fromStdString(Globals().settingsFile));
+    const auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
     const StartupSettings settings = ReadStartupSettings(*store);
     if (settings.comPort <= 0 && settings.serialDevice.empty()) {
         error = "no serial port is configured; give --serial PATH";
