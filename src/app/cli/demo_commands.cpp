@@ -10,6 +10,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stop_on_signals.h"
 #include "app/demo_station.h"
 #include "app/station/station_runtime.h"
 #include "fec/fec_log.h"
@@ -19,9 +20,6 @@ namespace orv::cli {
 namespace {
 
 constexpr const char* kUsage = "[--modem 512|514|ADC] [--blocks N]";
-
-volatile std::sig_atomic_t gStop = 0;
-void OnSignal(int) { gStop = 1; }
 
 // "A OK  A  HI, THIS IS AMSAT OSCAR-40 ... 2003-12-30  14:05:09": kind, verdict, header line.
 std::string BlockLine(const Station& s) {
@@ -105,13 +103,9 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
         std::cerr << "orv-cli demo: serial port lost: " << r.toStdString() << "\n";
         QCoreApplication::exit(1);
     });
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    QTimer stopCheck;
-    QObject::connect(&stopCheck, &QTimer::timeout, [] {
-        if (gStop) QCoreApplication::quit();
-    });
-    stopCheck.start(200);
+    sim::StopSignal stop;
+    StopOnSignals onSignals(stop);
+    onSignals.ExitEventLoopWhenStopped();
     return QCoreApplication::exec();
 }
 

@@ -16,6 +16,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stop_on_signals.h"
 #include "app/station/station_runtime.h"
 #include "files/telemetry_logger.h"
 #include "net/block_line.h"
@@ -133,9 +134,6 @@ bool ReadStationOptions(std::vector<std::string> args, StationOptions& o) {
     return true;
 }
 
-volatile std::sig_atomic_t stopRequested = 0;
-extern "C" void RequestStop(int) { stopRequested = 1; }
-
 // Status texts on stderr, each once: a link that keeps failing or a run of sent datagrams does not
 // fill the log with the same line.
 void PrintStatus(const QString& text) {
@@ -159,15 +157,10 @@ public:
         if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
         QObject::connect(&runtime_, &StationRuntime::BlockHandled, [this] { PrintBlock(); });
 
-        std::signal(SIGINT, RequestStop);
-        std::signal(SIGTERM, RequestStop);
-        QTimer stopWatch;
-        QObject::connect(&stopWatch, &QTimer::timeout, [] {
-            if (stopRequested) QCoreApplication::exit(0);
-        });
-        stopWatch.start(100);
+        StopOnSignals onSignals(stop_);
+        onSignals.ExitEventLoopWhenStopped();
         const int code = QCoreApplication::exec();
-        stopRequested = 1;  // what follows is the station's own doing
+        stop_.Request();  // what follows is the station's own doing
         if (client_) client_->Disconnect();
         relay_.Server().Stop();
         runtime_.CloseSerialPort();
@@ -238,7 +231,7 @@ private:
             QObject::connect(client_.get(), &NetworkClient::StatusChanged, &PrintStatus);
             QObject::connect(client_.get(), &NetworkClient::StateChanged, [this](NetworkClient::LinkState state) {
                 // Without --reconnect a lost or refused link ends the station.
-                if (state == NetworkClient::LinkState::Off && !stopRequested)
+                if (state == NetworkClient::LinkState::Off && !stop_.Requested())
                     Fail("no link to " + o_.connectHost + ":" + std::to_string(o_.connectPort) +
                          "; stopping (--reconnect SECONDS keeps trying)");
             });
@@ -271,6 +264,7 @@ private:
 
     const StationOptions& o_;
     SystemClock clock_;
+    sim::StopSignal stop_;
     StationRuntime runtime_;
     Station& station_;
     std::unique_ptr<TelemetryLogger> logger_;

@@ -16,6 +16,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stop_on_signals.h"
 #include "app/sim/byte_sink.h"
 #include "app/sim/pseudo_terminal.h"
 #include "app/sim/stream_pacer.h"
@@ -37,30 +38,6 @@ constexpr const char* kUsage =
 // The line speed of the ADC modem when --baud is not given: room for its 400 samples a second.
 constexpr int kAdcDefaultBaudRate = 9600;
 
-std::atomic<bool>* stopFlag = nullptr;
-
-extern "C" void OnStopSignal(int) {
-    if (stopFlag != nullptr) stopFlag->store(true);
-}
-
-// SIGINT and SIGTERM end the stream cleanly while installed.
-class StopOnSignals {
-public:
-    explicit StopOnSignals(sim::StopSignal& stop) {
-        stopFlag = &stop.Flag();
-        previousInt_ = std::signal(SIGINT, OnStopSignal);
-        previousTerm_ = std::signal(SIGTERM, OnStopSignal);
-    }
-    ~StopOnSignals() {
-        std::signal(SIGINT, previousInt_);
-        std::signal(SIGTERM, previousTerm_);
-        stopFlag = nullptr;
-    }
-
-private:
-    void (*previousInt_)(int);
-    void (*previousTerm_)(int);
-};
 
 // The station's serial port as a sink; the simulated modem ignores handshake lines.
 class SerialSink final : public sim::ByteSink {
@@ -245,8 +222,8 @@ int Finish(const sim::StreamReport& report, std::int64_t dropped) {
 // demodulator delivers: the bytes enter a station runtime as serial reads (paced on a thread of
 // their own, from the first client on) and the runtime's relay sends them on, "Real time" or
 // "Full block". The port is the only line on stdout.
-int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, const sim::BlockObserver& observer, const char* pace,
-                 int argc, char** argv) {
+int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals& onSignals,
+                 const sim::BlockObserver& observer, const char* pace, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     MemoryStore settings;
     SystemClock clock;  // the receiver starts each block after the stream's pause between blocks
@@ -279,11 +256,7 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, const sim::Blo
             QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         });
     });
-    QTimer stopWatch;  // a signal handler only sets the flag
-    QObject::connect(&stopWatch, &QTimer::timeout, [&stop] {
-        if (stop.Requested()) QCoreApplication::exit(0);
-    });
-    stopWatch.start(100);
+    onSignals.ExitEventLoopWhenStopped();
     QCoreApplication::exec();
     stop.Request();
     if (feeder.joinable()) feeder.join();
@@ -308,14 +281,14 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
         return 2;
     }
     sim::StopSignal stop;
-    StopOnSignals stopOnSignals(stop);
+    StopOnSignals onSignals(stop);
     std::int64_t number = 0;
     const sim::BlockObserver observer = [&](const sim::SimBlock& b) {
         ++number;
         if (r.verbose) PrintBlock(number, b, r.options.modem);
     };
     const char* pace = r.speed == 1.0 ? "real time" : "faster than real time";
-    if (r.tcpPort) return ServeOverTcp(r, stop, observer, pace, argc, argv);
+    if (r.tcpPort) return ServeOverTcp(r, stop, onSignals, observer, pace, argc, argv);
 
     if (!r.outPath.empty()) {
         sim::FileSink file(r.outPath);
