@@ -1,16 +1,18 @@
-// The frame decoder's Viterbi and Reed-Solomon stages beside Debian's libfec (viterbi27,
-// decode_rs_8) in the same run, on the same frame, with the time ratios at the end.
+// The frame decoder and its Viterbi and Reed-Solomon stages beside Debian's libfec (viterbi27,
+// decode_rs_8) in the same run, on the same varied frames, with the time ratios at the end.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 extern "C" {
 #include <fec.h>
 }
 
 #include "fec/fec_codec.h"
+#include "fec/fec_tables.h"
 #include "fec/reed_solomon.h"
 #include "fec/viterbi.h"
 #include "fec/viterbi_kernels.h"
@@ -22,12 +24,29 @@ using namespace orv;
 
 constexpr int kDataBits = 8 * static_cast<int>(kFecCodedBytes);
 
-// The coded symbols of a frame received with about 1.6 % symbol errors, de-interleaved.
-const std::array<SoftSymbol, kFecCodedSymbols>& CodedSymbols() {
+// Varied noisy frames (about 1.6 % symbol errors, each its own data and noise), so that neither
+// decoder's branches learn one frame.
+const std::vector<FecFrame>& Frames() {
+    static const std::vector<FecFrame> frames = [] {
+        std::vector<FecFrame> f;
+        for (std::uint32_t seed = 1; seed <= test::kVariedFrames; ++seed)
+            f.push_back(test::NoisyFrame(test::RandomData(seed), 30.0, 1000 + seed));
+        return f;
+    }();
+    return frames;
+}
+
+// The coded symbols of a frame, de-interleaved.
+std::array<SoftSymbol, kFecCodedSymbols> Deinterleave(const FecFrame& frame) {
+    std::array<SoftSymbol, kFecCodedSymbols> coded{};
+    for (std::size_t n = 0; n < kFecCodedSymbols; ++n) coded[n] = frame[kFecColumns * (n % kFecRows) + 1 + n / kFecRows];
+    return coded;
+}
+
+const std::vector<std::array<SoftSymbol, kFecCodedSymbols>>& CodedSymbols() {
     static const auto symbols = [] {
-        const FecFrame frame = test::NoisyFrame(test::RandomData(1), 30.0, 2);
-        std::array<SoftSymbol, kFecCodedSymbols> coded{};
-        for (std::size_t n = 0; n < kFecCodedSymbols; ++n) coded[n] = frame[kFecColumns * (n % kFecRows) + 1 + n / kFecRows];
+        std::vector<std::array<SoftSymbol, kFecCodedSymbols>> coded;
+        for (const FecFrame& frame : Frames()) coded.push_back(Deinterleave(frame));
         return coded;
     }();
     return symbols;
@@ -40,9 +59,9 @@ void* CreateLibfecViterbi() {
     return create_viterbi27(kDataBits);
 }
 
-std::array<std::uint8_t, kFecCodedBytes> LibfecViterbi(void* vp) {
+std::array<std::uint8_t, kFecCodedBytes> LibfecViterbi(void* vp, const std::array<SoftSymbol, kFecCodedSymbols>& coded) {
     std::array<std::uint8_t, kFecCodedBytes> out{};
-    auto symbols = CodedSymbols();
+    auto symbols = coded;  // libfec takes a non-const pointer
     init_viterbi27(vp, 0);
     update_viterbi27_blk(vp, symbols.data(), kFecViterbiSteps);
     chainback_viterbi27(vp, out.data(), kDataBits, 0);
@@ -56,8 +75,10 @@ void BM_Viterbi_Orv(benchmark::State& state) {
         return;
     }
     std::array<std::uint8_t, kFecCodedBytes> out{};
+    std::size_t next = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(viterbi::ViterbiDecodeWith(kernel, CodedSymbols(), kFecViterbiSteps, out));
+        benchmark::DoNotOptimize(viterbi::ViterbiDecodeWith(kernel, CodedSymbols()[next], kFecViterbiSteps, out));
+        next = (next + 1) % CodedSymbols().size();
         benchmark::ClobberMemory();
     }
     state.SetLabel(viterbi::KernelName(kernel));
@@ -71,10 +92,57 @@ BENCHMARK(BM_Viterbi_Orv)
 
 void BM_Viterbi_Libfec(benchmark::State& state) {
     void* vp = CreateLibfecViterbi();
-    for (auto _ : state) benchmark::DoNotOptimize(LibfecViterbi(vp));
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LibfecViterbi(vp, CodedSymbols()[next]));
+        next = (next + 1) % CodedSymbols().size();
+    }
     delete_viterbi27(vp);
 }
 BENCHMARK(BM_Viterbi_Libfec)->Unit(benchmark::kMicrosecond);
+
+// A whole frame with libfec: de-interleave, viterbi27, descramble into the two codewords, two
+// decode_rs_8. Returns false when a codeword does not decode.
+bool LibfecFrame(void* vp, const FecFrame& frame, FecData& data) {
+    const auto bytes = LibfecViterbi(vp, Deinterleave(frame));
+    std::array<std::array<std::uint8_t, kRsLength>, 2> cw{};
+    const auto& scrambler = ScramblerTable();
+    for (std::size_t t = 0; t < kFecCodedBytes; ++t) cw[t % 2][kRsPadding + t / 2] = bytes[t] ^ scrambler[t];
+    bool ok = true;
+    for (auto& c : cw) ok &= decode_rs_8(c.data() + kRsPadding, nullptr, 0, static_cast<int>(kRsPadding)) >= 0;
+    for (std::size_t t = 0; t < kFecDataBytes; ++t) data[t] = cw[t % 2][kRsPadding + t / 2];
+    return ok;
+}
+
+void BM_Frame_Orv(benchmark::State& state) {
+    FecStatus status;
+    FecData data{};
+    std::size_t next = 0;
+    bool allDecoded = true;
+    for (auto _ : state) {
+        allDecoded &= DecodeFecFrame(Frames()[next], status, data);
+        next = (next + 1) % Frames().size();
+        benchmark::ClobberMemory();
+    }
+    if (!allDecoded) state.SkipWithError("a frame did not decode");
+    state.SetLabel("incl. re-encoding and Eb/No");
+}
+BENCHMARK(BM_Frame_Orv)->Unit(benchmark::kMicrosecond);
+
+void BM_Frame_Libfec(benchmark::State& state) {
+    void* vp = CreateLibfecViterbi();
+    FecData data{};
+    std::size_t next = 0;
+    bool allDecoded = true;
+    for (auto _ : state) {
+        allDecoded &= LibfecFrame(vp, Frames()[next], data);
+        next = (next + 1) % Frames().size();
+        benchmark::ClobberMemory();
+    }
+    delete_viterbi27(vp);
+    if (!allDecoded) state.SkipWithError("a frame did not decode");
+}
+BENCHMARK(BM_Frame_Libfec)->Unit(benchmark::kMicrosecond);
 
 // Codeword 0 of the frame with `errors` wrong bytes: 160 bytes after the 95-byte padding.
 std::array<std::uint8_t, kRsLength> Codeword(int errors) {
@@ -128,18 +196,29 @@ void PrintRatio(const CollectingReporter& rep, const char* what, const std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The same frame through both decoders must give the same bytes.
+    // Every frame through both decoders must give the same bytes.
     void* vp = CreateLibfecViterbi();
-    const auto theirs = LibfecViterbi(vp);
+    int viterbiSame = 0;
+    int framesSame = 0;
+    for (std::size_t i = 0; i < Frames().size(); ++i) {
+        std::array<std::uint8_t, kFecCodedBytes> ours{};
+        ViterbiDecode(CodedSymbols()[i], kFecViterbiSteps, ours);
+        viterbiSame += LibfecViterbi(vp, CodedSymbols()[i]) == ours ? 1 : 0;
+        FecStatus status;
+        FecData dataOurs{};
+        FecData dataTheirs{};
+        const bool okOurs = DecodeFecFrame(Frames()[i], status, dataOurs);
+        const bool okTheirs = LibfecFrame(vp, Frames()[i], dataTheirs);
+        framesSame += okOurs && okTheirs && dataOurs == dataTheirs && dataOurs == test::RandomData(static_cast<std::uint32_t>(i + 1)) ? 1 : 0;
+    }
     delete_viterbi27(vp);
-    std::array<std::uint8_t, kFecCodedBytes> ours{};
-    ViterbiDecode(CodedSymbols(), kFecViterbiSteps, ours);
     auto cwOurs = Codeword(16);
     auto cwTheirs = cwOurs;
     const int rsOurs = RsDecode(cwOurs);
     const int rsTheirs = decode_rs_8(cwTheirs.data() + kRsPadding, nullptr, 0, static_cast<int>(kRsPadding));
-    std::printf("Viterbi output %s libfec's; RS with 16 errors: Orv %d, libfec %d, codewords %s\n",
-                theirs == ours ? "equals" : "DIFFERS FROM", rsOurs, rsTheirs, cwOurs == cwTheirs ? "equal" : "DIFFER");
+    std::printf("%zu varied frames: Viterbi output equal to libfec's in %d, both decode the sent data in %d\n",
+                Frames().size(), viterbiSame, framesSame);
+    std::printf("RS with 16 errors: Orv %d, libfec %d, codewords %s\n", rsOurs, rsTheirs, cwOurs == cwTheirs ? "equal" : "DIFFER");
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -152,6 +231,7 @@ int main(int argc, char** argv) {
     PrintRatio(reporter, "Viterbi, 2566 steps (best kernel)", "BM_Viterbi_Libfec/", "BM_Viterbi_Orv/" + best);
     PrintRatio(reporter, "Viterbi, 2566 steps (portable kernel)", "BM_Viterbi_Libfec/",
                "BM_Viterbi_Orv/kernel:" + std::to_string(static_cast<int>(viterbi::Kernel::Portable)));
+    PrintRatio(reporter, "Whole frame (Viterbi + 2 RS)", "BM_Frame_Libfec/", "BM_Frame_Orv/");
     PrintRatio(reporter, "Reed-Solomon codeword, 0 errors", "BM_RsDecode_Libfec/errors:0", "BM_RsDecode_Orv/errors:0");
     PrintRatio(reporter, "Reed-Solomon codeword, 16 errors", "BM_RsDecode_Libfec/errors:16", "BM_RsDecode_Orv/errors:16");
     return 0;

@@ -86,15 +86,26 @@ void AcsPortable(const SoftSymbol* symbols, int steps, DecisionWord* decisions, 
     std::copy(metric.begin(), metric.end(), finalMetrics);
 }
 
+// Branch-free: the decision bit is shifted into the byte being built and into the state, so the
+// loop costs the same whatever the decisions are (a branch on them mispredicts on noisy frames).
 void Traceback(std::span<const DecisionWord> decisions, std::span<std::uint8_t> out) {
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
-    const std::size_t bits = out.size() * 8;
+    const std::size_t total = decisions.size() > 6 ? decisions.size() - 6 : 0;  // decoded bits
+    const std::size_t bytes = std::min(out.size(), (total + 7) / 8);
+    const std::size_t written = std::min(total, 8 * bytes);
     unsigned state = 0;  // the encoder was flushed with zeros
-    for (std::size_t k = decisions.size(); k-- > 6;) {
-        const unsigned d = static_cast<unsigned>(decisions[k] >> DecisionBit(static_cast<int>(state))) & 1U;
-        const std::size_t bit = k - 6;
-        if (d != 0 && bit < bits) out[bit / 8] |= static_cast<std::uint8_t>(0x80U >> (bit % 8));
-        state = (state + 64 * d) >> 1;
+    auto step = [&](std::size_t k) {
+        const auto d = static_cast<unsigned>(decisions[k] >> DecisionBit(static_cast<int>(state))) & 1U;
+        state = (state >> 1) | (d << 5);
+        return d;
+    };
+    // Steps past the last output bit only move the state.
+    for (std::size_t k = decisions.size(); k-- > 6 + written;) step(k);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(bytes), out.end(), std::uint8_t{0});
+    for (std::size_t byte = bytes; byte-- > 0;) {
+        const std::size_t used = std::min<std::size_t>(8, written - 8 * byte);
+        unsigned value = 0;
+        for (std::size_t b = used; b-- > 0;) value |= step(6 + 8 * byte + b) << (7 - b);
+        out[byte] = static_cast<std::uint8_t>(value);
     }
 }
 

@@ -8,6 +8,9 @@
 
 namespace orv::test {
 
+// How many different frames the benchmarks cycle through.
+inline constexpr std::uint32_t kVariedFrames = 64;
+
 inline FecData RandomData(std::uint32_t seed) {
     std::mt19937 random(seed);
     FecData data{};

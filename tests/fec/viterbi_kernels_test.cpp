@@ -1,7 +1,9 @@
 // The vector kernels of the Viterbi decoder against the portable reference, decision for decision.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "fec/fec_tables.h"
@@ -72,6 +74,41 @@ TEST(Viterbi, TiesKeepTheLowerPredecessor) {
         for (int n = 0; n < 64; ++n) {
             const bool expected = n >= 2 && BranchLabel(static_cast<unsigned>(n)) == 2;
             EXPECT_EQ(((r.decisions[0] >> DecisionBit(n)) & 1U) != 0, expected) << KernelName(kernel) << " state " << n;
+        }
+    }
+}
+
+// The traceback as first written, one branch per decided bit: the branch-free one must match it.
+void TracebackByBranches(std::span<const DecisionWord> decisions, std::span<std::uint8_t> out) {
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    const std::size_t bits = out.size() * 8;
+    unsigned state = 0;
+    for (std::size_t k = decisions.size(); k-- > 6;) {
+        const unsigned d = static_cast<unsigned>(decisions[k] >> DecisionBit(static_cast<int>(state))) & 1U;
+        const std::size_t bit = k - 6;
+        if (d != 0 && bit < bits) out[bit / 8] |= static_cast<std::uint8_t>(0x80U >> (bit % 8));
+        state = (state + 64 * d) >> 1;
+    }
+}
+
+TEST(Viterbi, TracebackMatchesTheBranchingOneOnAnyDecisionsAndLengths) {
+    std::mt19937_64 random(14);
+    std::vector<std::vector<DecisionWord>> inputs;
+    for (const auto& symbols : Inputs()) inputs.push_back(RunKernel(Kernel::Reference, symbols).decisions);
+    for (std::size_t steps : {0, 5, 6, 7, 13, 14, 15, 64, 1000, 2566}) {
+        std::vector<DecisionWord> words(steps);
+        for (auto& w : words) w = random();
+        inputs.push_back(words);
+    }
+    for (const auto& words : inputs) {
+        // Outputs shorter than, equal to and longer than the decoded bits.
+        const std::size_t exact = words.size() > 6 ? (words.size() - 6) / 8 : 0;
+        for (std::size_t size : {std::size_t{0}, std::size_t{1}, exact / 2, exact, exact + 1, exact + 3}) {
+            std::vector<std::uint8_t> expected(size, 0xA5);
+            std::vector<std::uint8_t> actual(size, 0x5A);
+            TracebackByBranches(words, expected);
+            Traceback(words, actual);
+            ASSERT_EQ(actual, expected) << words.size() << " steps into " << size << " bytes";
         }
     }
 }
