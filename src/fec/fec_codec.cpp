@@ -50,19 +50,20 @@ constexpr std::array<std::uint8_t, 128> kEncoderOutput = [] {
 
 }  // namespace
 
-void FecFrameFromBytes(std::span<const std::uint8_t, kFecCodedBytes> bytes, std::span<std::uint8_t, kFecFrameSymbols> frame) {
-    std::fill(frame.begin(), frame.end(), std::uint8_t{0});
-    const auto& sync = SyncVector();
-    for (std::size_t i = 0; i < kFecRows; ++i) frame[kFecColumns * i] = sync[i];
+namespace {
 
-    const auto& position = CodedPositions();
+// The hard symbols (0 or 1) of the scrambled, convolutionally encoded bytes in coded order
+// (before interleaving): kFecCodedSymbols symbols, the six flush bits included.
+using CodedHardSymbols = std::array<std::uint8_t, kFecCodedSymbols>;
+
+void EncodeCodedSymbols(std::span<const std::uint8_t, kFecCodedBytes> bytes, CodedHardSymbols& coded) {
     std::size_t n = 0;
     unsigned reg = 0;
     auto encodeBit = [&](unsigned bit) {
         reg = ((reg << 1) | bit) & 0x7F;  // the register's bit 7 takes part in neither symbol
         const unsigned pair = kEncoderOutput[reg];
-        frame[position[n++]] = static_cast<std::uint8_t>(pair >> 1);
-        frame[position[n++]] = static_cast<std::uint8_t>(pair & 1U);
+        coded[n++] = static_cast<std::uint8_t>(pair >> 1);
+        coded[n++] = static_cast<std::uint8_t>(pair & 1U);
     };
     const auto& scrambler = ScramblerTable();
     for (std::size_t t = 0; t < kFecCodedBytes; ++t) {
@@ -70,6 +71,18 @@ void FecFrameFromBytes(std::span<const std::uint8_t, kFecCodedBytes> bytes, std:
         for (int b = 7; b >= 0; --b) encodeBit((byte >> b) & 1U);
     }
     for (int b = 0; b < 6; ++b) encodeBit(0);
+}
+
+}  // namespace
+
+void FecFrameFromBytes(std::span<const std::uint8_t, kFecCodedBytes> bytes, std::span<std::uint8_t, kFecFrameSymbols> frame) {
+    std::fill(frame.begin(), frame.end(), std::uint8_t{0});
+    const auto& sync = SyncVector();
+    for (std::size_t i = 0; i < kFecRows; ++i) frame[kFecColumns * i] = sync[i];
+    CodedHardSymbols coded;
+    EncodeCodedSymbols(bytes, coded);
+    const auto& position = CodedPositions();
+    for (std::size_t n = 0; n < kFecCodedSymbols; ++n) frame[position[n]] = coded[n];
 }
 
 void FecEncodeFrame(std::span<const std::uint8_t, kFecDataBytes> data, std::span<std::uint8_t, kFecFrameSymbols> frame) {
@@ -96,10 +109,16 @@ bool DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame, FecStat
 
     for (std::size_t t = 0; t < kFecDataBytes; ++t) data[t] = codewords[CodewordOf(t)][PositionOf(t)];
 
-    std::array<std::uint8_t, kFecFrameSymbols> reencoded;
-    FecEncodeFrame(data, reencoded);
+    // Channel errors: the frame's hard decisions against the frame that was sent, compared in
+    // coded order (no interleaving needed): the coded symbols, the sync column and the spare
+    // slots, which are sent as 0.
+    CodedHardSymbols reencoded;
+    EncodeCodedSymbols(FecTransmittedBytes(data), reencoded);
     int errors = 0;
-    for (std::size_t i = 0; i < kFecFrameSymbols; ++i) errors += (reencoded[i] != (HardBit(frame[i]) ? 1 : 0)) ? 1 : 0;
+    for (std::size_t n = 0; n < kFecCodedSymbols; ++n) errors += (reencoded[n] != (HardBit(coded[n]) ? 1 : 0)) ? 1 : 0;
+    for (std::size_t n = kFecCodedSymbols; n < coded.size(); ++n) errors += HardBit(coded[n]) ? 1 : 0;
+    const auto& sync = SyncVector();
+    for (std::size_t k = 0; k < kFecRows; ++k) errors += (sync[k] != (HardBit(frame[kFecColumns * k]) ? 1 : 0)) ? 1 : 0;
     status.channelErrors = errors;
     status.ebNoDb = EbNoFromChannelErrors(errors);
     return true;

@@ -92,10 +92,13 @@ void Traceback(std::span<const DecisionWord> decisions, std::span<std::uint8_t> 
     const std::size_t total = decisions.size() > 6 ? decisions.size() - 6 : 0;  // decoded bits
     const std::size_t bytes = std::min(out.size(), (total + 7) / 8);
     const std::size_t written = std::min(total, 8 * bytes);
-    unsigned state = 0;  // the encoder was flushed with zeros
+    // The loop follows the decision bit of the state, t = DecisionBit(state), rather than the
+    // state: with state = s5..s0 and t = s0 s5..s1, the predecessor (d s5..s1) has t = s1 d s5..s2.
+    // Only the shift, mask and insertion of d then wait for the previous step.
+    unsigned t = 0;  // the encoder was flushed with zeros: state 0, bit 0
     auto step = [&](std::size_t k) {
-        const auto d = static_cast<unsigned>(decisions[k] >> DecisionBit(static_cast<int>(state))) & 1U;
-        state = (state >> 1) | (d << 5);
+        const auto d = static_cast<unsigned>(decisions[k] >> t) & 1U;
+        t = ((t & 1U) << 5) | ((t >> 1) & 15U) | (d << 4);
         return d;
     };
     // Steps past the last output bit only move the state.

@@ -57,6 +57,24 @@ TEST(FecDecoder, ViterbiCorrectsScatteredSymbolFlipsAndCountsThem) {
     EXPECT_EQ(status.channelErrors, static_cast<int>(flips.size()));
 }
 
+TEST(FecDecoder, ChannelErrorsAreTheFramePositionsThatDifferFromTheSentFrame) {
+    // Noisy frames with errors everywhere, counted position by position against the sent frame.
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        const FecData data = RandomData(seed);
+        std::array<std::uint8_t, kFecFrameSymbols> sent{};
+        FecEncodeFrame(data, sent);
+        const FecFrame frame = test::NoisyFrame(data, 25.0 + 2.0 * seed, 500 + seed);
+        int expected = 0;
+        for (std::size_t i = 0; i < kFecFrameSymbols; ++i) expected += (HardBit(frame[i]) ? 1 : 0) != sent[i] ? 1 : 0;
+        FecStatus status;
+        FecData out{};
+        ASSERT_TRUE(DecodeFecFrame(frame, status, out)) << "seed " << seed;
+        EXPECT_EQ(out, data);
+        EXPECT_GT(expected, 0);
+        EXPECT_EQ(status.channelErrors, expected) << "seed " << seed;
+    }
+}
+
 TEST(FecDecoder, HardDecisionIsTheTopBit) {
     const FecData data = RandomData(6);
     std::array<std::uint8_t, kFecFrameSymbols> hard{};
