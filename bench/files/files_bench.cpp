@@ -1,11 +1,14 @@
 // Telemetry files on big logs held in the page cache, one core:
-//   filter throughput against `cat FILE > /dev/null` on the same file in the same run,
+//   filter throughput against `cat FILE > /dev/null` on the same file in the same run, and on a
+//   log of one million records in every block kind and CRCC mode,
 //   export of eight channels, a graph over one million blocks, opening a 1 GB file in Replay.
 // The files are made in a temporary folder at the first benchmark and removed at exit.
 // Run: build/bench/files/orv_files_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kLogBlocks = 2 * 1024 * 1024;  // 1 GiB
 constexpr std::uint32_t kRangeBlocks = 1000000;
+constexpr std::uint64_t kShortLogBlocks = 1000000;  // the log of one million records
 
 // A station's raw log: A blocks every few seconds with their time text and changing channels,
 // and among them E, D, K..N blocks, a repeat now and then and some blocks that failed the CRCC.
@@ -76,7 +80,9 @@ struct BigFiles {
     fs::path dir;
     fs::path log;      // the raw log, 1 GiB
     fs::path aBlocks;  // its A blocks with a correct CRCC (the filter's A-blk output)
+    fs::path shortLog;  // its first million records
     double catBytesPerSecond = 0;
+    double shortCatBytesPerSecond = 0;
 
     BigFiles() {
         dir = fs::temp_directory_path() / ("orv_files_bench_" + std::to_string(std::random_device{}()));
@@ -85,6 +91,16 @@ struct BigFiles {
         aBlocks = dir / "A030415.tlm";
         WriteLog(log);
         orv::FilterFile(log, aBlocks, orv::FilterKind::A, orv::CrccMode::Filter, {});
+        shortLog = dir / "T030416.raw";
+        std::ifstream in(log, std::ios::binary);
+        std::ofstream out(shortLog, std::ios::binary | std::ios::trunc);
+        std::vector<char> chunk(1 << 20);
+        for (std::uint64_t left = kShortLogBlocks * 512; left > 0;) {
+            const auto n = static_cast<std::streamsize>(std::min<std::uint64_t>(left, chunk.size()));
+            in.read(chunk.data(), n);
+            out.write(chunk.data(), n);
+            left -= static_cast<std::uint64_t>(n);
+        }
     }
     ~BigFiles() {
         std::error_code ec;
@@ -115,21 +131,39 @@ double TimeEach(benchmark::State& state, Work work) {
     return total;
 }
 
-// The reference: cat reading the same file from the page cache.
-void BM_CatToDevNull(benchmark::State& state) {
-    const auto& f = Files();
-    const std::string command = "cat '" + f.log.string() + "' > /dev/null";
+// The reference: cat reading the same file from the page cache. Returns bytes per second.
+double CatRate(benchmark::State& state, const fs::path& file) {
+    const std::string command = "cat '" + file.string() + "' > /dev/null";
     if (std::system(command.c_str()) != 0) state.SkipWithError("cat failed");  // warm the cache
     const double total = TimeEach(state, [&] {
         if (std::system(command.c_str()) != 0) state.SkipWithError("cat failed");
     });
-    const auto bytes = static_cast<double>(fs::file_size(f.log));
-    Files().catBytesPerSecond = bytes * static_cast<double>(state.iterations()) / total;
+    const double bytes = static_cast<double>(fs::file_size(file));
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    return bytes * static_cast<double>(state.iterations()) / total;
 }
+
+void BM_CatToDevNull(benchmark::State& state) { Files().catBytesPerSecond = CatRate(state, Files().log); }
 BENCHMARK(BM_CatToDevNull)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 bool Yes(const fs::path&) { return true; }
+
+// A line "Key:   N kB" of /proc/self/status in megabytes, 0 when absent.
+double StatusMegabytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::strtod(line.c_str() + std::strlen(key), nullptr) / 1024.0;
+    return 0;
+}
+
+double PeakResidentMegabytes() { return StatusMegabytes("VmHWM:"); }
+
+// Sets the peak resident size back to the current one; returns it.
+double ResetPeakResidentMegabytes() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return StatusMegabytes("VmRSS:");
+}
 
 void ReportAgainstCat(benchmark::State& state, double seconds, double bytes) {
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
@@ -186,6 +220,35 @@ void BM_FilterAllIgnore(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterAllIgnore)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+void BM_CatOneMillionRecords(benchmark::State& state) { Files().shortCatBytesPerSecond = CatRate(state, Files().shortLog); }
+BENCHMARK(BM_CatOneMillionRecords)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Every block kind in both CRCC modes on the log of one million records, output to /dev/null
+// (output:0) or to a file (output:1), against cat of the same log.
+void BM_FilterModes(benchmark::State& state) {
+    const auto& f = Files();
+    const auto kind = static_cast<orv::FilterKind>(state.range(0));
+    const auto mode = static_cast<orv::CrccMode>(state.range(1));
+    const fs::path out = state.range(2) != 0 ? f.dir / "modes_out.tlm" : fs::path("/dev/null");
+    std::uint64_t written = 0;
+    const double total = TimeEach(state, [&] { written = orv::FilterFile(f.shortLog, out, kind, mode, Yes).writtenBlocks; });
+    if (state.range(2) != 0) fs::remove(out);
+    const double bytes = static_cast<double>(fs::file_size(f.shortLog));
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    if (f.shortCatBytesPerSecond > 0)
+        state.counters["ratio_to_cat"] = bytes * static_cast<double>(state.iterations()) / total / f.shortCatBytesPerSecond;
+    state.counters["written_blocks"] = static_cast<double>(written);
+    std::string label(1, orv::FilterPrefix(kind));
+    label += mode == orv::CrccMode::Filter ? " .tlm" : " .tlr";
+    state.SetLabel(label);
+}
+BENCHMARK(BM_FilterModes)
+    ->ArgNames({"kind", "crcc", "output"})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}, {0, 1}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
 // Export of eight channels (raw, masked and translated) over one million A blocks.
 void BM_ExportEightChannels(benchmark::State& state) {
     const auto& f = Files();
@@ -222,15 +285,21 @@ void BM_GraphOneMillionBlocks(benchmark::State& state) {
     input.request = orv::GraphRequest{0x140, "Temp", "Deg.C"};
     input.startText = "1";
     input.stopText = std::to_string(kRangeBlocks);
+    double peakGrowth = 0;
     for (auto _ : state) {
+        const double before = ResetPeakResidentMegabytes();
         orv::TelemetryImage image;
         std::string error;
         image.Open(f.aBlocks, error);
         const orv::GraphOutcome out = orv::GraphChannel(image, input, 1.0);
         if (!out.plot) state.SkipWithError(out.message.c_str());
         benchmark::DoNotOptimize(out.plot->points.data());
+        peakGrowth = std::max(peakGrowth, PeakResidentMegabytes() - before);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(kRangeBlocks) * state.iterations());
+    // How much the peak resident memory rose during the graph: the plot itself (a float and two
+    // ints per block, 12 MB) and whatever of the file stayed mapped.
+    state.counters["peak_RSS_growth_MB"] = peakGrowth;
 }
 BENCHMARK(BM_GraphOneMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -36,6 +36,22 @@ void StretchScale(float& maximum, float& minimum) {
     minimum = static_cast<float>(lo);
 }
 
+// The channel's values in records first..last (inclusive), read in one sequential pass. False
+// at the first record that is not a plain A block.
+bool ReadChannelValues(const TelemetryImage& image, std::uint64_t first, std::uint64_t last, int address, bool raw,
+                       std::vector<float>& values) {
+    const auto p = static_cast<std::size_t>(address);
+    values.resize(static_cast<std::size_t>(last - first + 1));
+    SequentialPass pass(image, first, last + 1);
+    for (std::uint64_t i = first; i <= last; ++i) {
+        pass.Reach(i);
+        const Record rec = image.RecordAt(i);
+        if (rec[0] != kPlainA) return false;
+        values[static_cast<std::size_t>(i - first)] = ChannelConversion(rec[p], image.NextByte(i, p), address, raw);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string GraphValueText(double value) { return FixedText(value, 4, 1); }
@@ -97,16 +113,11 @@ GraphOutcome GraphChannel(const TelemetryImage& image, const GraphInput& input, 
     plot.stop = static_cast<std::uint32_t>(*stop);
     const std::uint64_t first = plot.start - 1;
     const std::uint64_t last = plot.stop - 1;
-    const auto p = static_cast<std::size_t>(address);
 
+    if (!ReadChannelValues(image, first, last, address, raw, plot.values)) return Message(std::move(out), kNonABlocksText);
     float maximum = -100.0F;
     float minimum = 255.0F;
-    plot.values.resize(static_cast<std::size_t>(last - first + 1));
-    for (std::uint64_t i = first; i <= last; ++i) {
-        const Record rec = image.RecordAt(i);
-        if (rec[0] != kPlainA) return Message(std::move(out), kNonABlocksText);
-        const float v = ChannelConversion(rec[p], image.NextByte(i, p), address, raw);
-        plot.values[static_cast<std::size_t>(i - first)] = v;
+    for (const float v : plot.values) {
         if (v > maximum) maximum = v;
         if (v < minimum) minimum = v;
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 #include <system_error>
 
@@ -240,13 +241,13 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
     const std::uint64_t first = plan.start - 1;
     const std::uint64_t last = std::min<std::uint64_t>(plan.stop, total);  // one past the last index
     const std::uint64_t count = last > first ? last - first : 0;
-    std::uint64_t released = first;
+    std::optional<SequentialPass> pass;
+    if (count != 0) pass.emplace(image, first, last);
     bool stopped = false;
     bool writing = true;
     for (std::uint64_t i = first; i < last && writing; ++i) {
+        pass->Reach(i);
         if (i != first && (i - first) % kProgressRecords == 0) {
-            image.ReleaseRecords(released, i - 1 - released);
-            released = i - 1;
             if (progress && !progress(i - first, count)) {
                 stopped = true;
                 break;
@@ -264,7 +265,7 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
         }
     }
     out.Write(buffer.data(), buffer.size());
-    if (count != 0 && last > released) image.ReleaseRecords(released, last - released);
+    pass.reset();
     if (stopped) {
         out.Discard();
         result.message = "Export stopped; the incomplete file was removed.";

@@ -106,21 +106,22 @@ FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMod
     std::array<bool, 64> slotSeen{};
     std::array<std::uint8_t, kRecordBytes> marked{};
     RunWriter runs(write);
-    std::uint64_t released = 0;
+    SequentialPass pass(input, 0, total);
 
     for (std::uint64_t i = 0; i < total; ++i) {
         if (i != 0 && i % kProgressRecords == 0) {
+            // Runs point into the image: written out here, before the pass gives their pages back.
+            static_assert(kProgressRecords % SequentialPass::kPassWindowRecords == 0);
             if (!runs.Flush()) {
                 counts.writeFailed = true;
                 return counts;
             }
-            input.ReleaseRecords(released, i - 1 - released);
-            released = i - 1;  // the previous record stays in use
             if (progress && !progress(i, total)) {
                 counts.stopped = true;
                 return counts;
             }
         }
+        pass.Reach(i);
         const std::uint8_t* r = input.RecordAt(i).data();
         KindText kindText{r[0], r[1]};
         if (ignore && kindText.first > 128) kindText.first -= 128;
@@ -171,7 +172,6 @@ FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMod
         counts.writeFailed = true;
         return counts;
     }
-    input.ReleaseRecords(released, total - released);
     if (progress) progress(total, total);
     return counts;
 }

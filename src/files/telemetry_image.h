@@ -71,6 +71,10 @@ public:
     // memory that does not grow with the file.
     void ReleaseRecords(std::uint64_t first, std::uint64_t count) const;
 
+    // Tells the system that records [first, first + count) are read next. A mapped file has
+    // them read in and mapped in one call, so the pass does not stop at each page to fault it in.
+    void ReadAheadRecords(std::uint64_t first, std::uint64_t count) const;
+
 private:
     void Reset() noexcept;
 
@@ -82,6 +86,33 @@ private:
 #ifdef _WIN32
     void* mapping_ = nullptr;             // the file mapping object
 #endif
+};
+
+// A pass over records [first, last) in order, in windows of kPassWindowRecords: each window is
+// read ahead when the pass reaches it and the pages behind the previous record are given back,
+// so the pass neither stalls on each page nor grows resident memory with the file. The record
+// before the current one and the one after a window stay readable (a repeat check, NextByte).
+class SequentialPass {
+public:
+    static constexpr std::uint64_t kPassWindowRecords = 16384;  // 8 MiB
+
+    SequentialPass(const TelemetryImage& image, std::uint64_t first, std::uint64_t last);
+    ~SequentialPass();  // gives back the rest
+    SequentialPass(const SequentialPass&) = delete;
+    SequentialPass& operator=(const SequentialPass&) = delete;
+
+    // Call before reading record i; i never decreases.
+    void Reach(std::uint64_t i) {
+        if (i >= windowEnd_) NextWindow(i);
+    }
+
+private:
+    void NextWindow(std::uint64_t i);
+
+    const TelemetryImage& image_;
+    std::uint64_t last_;
+    std::uint64_t released_;   // records before this one were given back
+    std::uint64_t windowEnd_;  // the window read ahead ends here
 };
 
 }  // namespace orv
