@@ -63,18 +63,33 @@ void NetworkClient::OnConnected() {
 void NetworkClient::OnReadyRead() {
     if (state_ != LinkState::Connected) return;
     std::array<std::uint8_t, NetworkBlockReader::kReadSize> buffer;
-    // One read is at most 600 bytes, as the server's mode is learned from the read sizes.
-    for (;;) {
+    // One read is at most 600 bytes, as the server's mode is learned from the read sizes. At most
+    // kBytesPerEvent per turn of the event loop: a fast server would otherwise keep this loop
+    // going while nothing the station relays leaves its own clients' sockets.
+    qint64 taken = 0;
+    while (taken < kBytesPerEvent) {
         const qint64 n = socket_.read(reinterpret_cast<char*>(buffer.data()), static_cast<qint64>(buffer.size()));
-        if (n <= 0 || state_ != LinkState::Connected) break;
+        if (n <= 0 || state_ != LinkState::Connected) return;
+        taken += n;
         reader_.Read(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+    }
+    // More may be waiting; readyRead does not come again for bytes already buffered.
+    if (!readMorePending_ && state_ == LinkState::Connected) {
+        readMorePending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                readMorePending_ = false;
+                OnReadyRead();
+            },
+            Qt::QueuedConnection);
     }
 }
 
 void NetworkClient::OnDisconnected() {
     if (state_ != LinkState::Connected) return;
-    // What arrived before the server closed still counts.
-    OnReadyRead();
+    // What arrived before the server closed still counts, all of it.
+    while (state_ == LinkState::Connected && socket_.bytesAvailable() > 0) OnReadyRead();
     if (state_ != LinkState::Connected) return;
     QString report;
     if (reader_.Capturing())

@@ -31,6 +31,9 @@ public:
     // After a lost link or a failed attempt, try again after this many seconds; 0: give up.
     void SetReconnectSeconds(int seconds) { reconnectSeconds_ = seconds; }
 
+    // Bytes read from the server in one turn of the event loop before it gets back to the rest.
+    static constexpr qint64 kBytesPerEvent = 64 * 1024;
+
     LinkState State() const { return state_; }
     bool IsConnected() const { return state_ == LinkState::Connected; }
     QString Host() const { return host_; }
@@ -73,6 +76,7 @@ private:
     std::uint16_t port_ = 0;
     int reconnectSeconds_ = 0;
     LinkState state_ = LinkState::Off;
+    bool readMorePending_ = false;  // a queued call to OnReadyRead is on its way
 };
 
 }  // namespace orv

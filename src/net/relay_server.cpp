@@ -1,5 +1,6 @@
 #include "net/relay_server.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <algorithm>
 
@@ -35,6 +36,31 @@ RelayServer::RelayServer(QObject* parent) : QObject(parent) {
     // accepting would hang unnoticed; room for a whole network reconnecting at once.
     server_.setListenBacklogSize(kListenBacklog);
     connect(&server_, &QTcpServer::newConnection, this, &RelayServer::OnNewConnection);
+    connect(&server_, &QTcpServer::acceptError, this, &RelayServer::OnAcceptError);
+    acceptRetry_.setSingleShot(true);
+    acceptRetry_.setInterval(kAcceptRetryMilliseconds);
+    connect(&acceptRetry_, &QTimer::timeout, this, &RelayServer::ResumeAccepting);
+    clock_ = [timer = std::make_shared<QElapsedTimer>()] {
+        if (!timer->isValid()) timer->start();
+        return static_cast<std::int64_t>(timer->elapsed());
+    };
+}
+
+void RelayServer::OnAcceptError(QAbstractSocket::SocketError) {
+    // Out of descriptors (EMFILE, ENFILE) the waiting connection stays in the listen queue and the
+    // listening socket stays readable: accepting again at once would spin, and not accepting
+    // again would leave the server deaf. Pause until a client leaves or the retry timer fires;
+    // the connections wait in the queue meanwhile. Other accept errors get the same short pause.
+    server_.pauseAccepting();
+    acceptPaused_ = true;
+    acceptRetry_.start();
+}
+
+void RelayServer::ResumeAccepting() {
+    if (!acceptPaused_) return;
+    acceptPaused_ = false;
+    acceptRetry_.stop();
+    if (server_.isListening()) server_.resumeAccepting();
 }
 
 RelayServer::~RelayServer() { Stop(); }
@@ -53,6 +79,8 @@ bool RelayServer::Listen(std::uint16_t port, const QHostAddress& address) {
 
 void RelayServer::Stop() {
     server_.close();
+    acceptRetry_.stop();
+    acceptPaused_ = false;
     const auto clients = std::move(clients_);
     clients_.clear();
     dropped_.clear();
@@ -84,7 +112,7 @@ void RelayServer::OnNewConnection() {
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
             if (socket->state() != QAbstractSocket::ConnectedState) OnClientGone(socket);
         });
-        clients_.push_back({socket, {}, 0});
+        clients_.push_back({socket, {}, 0, -1});
     }
     ShowCount();
 }
@@ -110,6 +138,8 @@ void RelayServer::Remove(QTcpSocket* socket) {
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+    // Its descriptor is free once the socket is deleted: let a waiting connection in then.
+    if (acceptPaused_) QMetaObject::invokeMethod(this, &RelayServer::ResumeAccepting, Qt::QueuedConnection);
 }
 
 void RelayServer::SendToClients(std::span<const std::uint8_t> bytes) {
@@ -135,11 +165,11 @@ void RelayServer::Flush() {
         }
         client.waiting.push_back(chunk);
         client.waitingBytes += static_cast<qint64>(chunk->size());
-        // A failed write or a client that lets its unsent bytes pile up past the cap is dropped;
-        // the others still get these bytes.
+        // A failed write or a client that has fallen behind is dropped; the others still get
+        // these bytes.
         if (!Drain(client))
             dropped_.push_back({client.socket, false});
-        else if (client.Unsent() > unsentCap_)
+        else if (FallenBehind(client))
             dropped_.push_back({client.socket, true});
     }
     sending_ = false;
@@ -159,10 +189,27 @@ bool RelayServer::Drain(Client& client) {
     return true;
 }
 
+bool RelayServer::FallenBehind(Client& client) {
+    const qint64 unsent = client.Unsent();
+    if (unsent <= unsentCap_) {
+        client.behindSince = -1;
+        return false;
+    }
+    if (unsent > unsentCap_ * kHardCapFactor) return true;
+    const std::int64_t now = clock_();
+    if (client.behindSince < 0) client.behindSince = now;
+    return now - client.behindSince > kBehindMilliseconds;
+}
+
 void RelayServer::OnBytesWritten(QTcpSocket* socket) {
     if (sending_) return;  // the send under way hands on the waiting chunks itself
     Client* client = Find(socket);
-    if (client && !Drain(*client)) OnClientGone(socket);
+    if (!client) return;
+    if (!Drain(*client)) {
+        OnClientGone(socket);
+        return;
+    }
+    if (client->Unsent() <= unsentCap_) client->behindSince = -1;  // caught up
 }
 
 qint64 RelayServer::Client::Unsent() const { return waitingBytes + socket->bytesToWrite(); }

@@ -2,15 +2,19 @@
 // The TCP relay server: listens on the station's port and writes the relay's bytes to every
 // connected client. Event driven on the caller's thread; writes never block. Clients only
 // receive: what they send is read and thrown away. A client that stops reading is dropped once
-// its unsent bytes pass the cap, so it can neither grow the server's memory nor hold up the rest.
+// its unsent bytes have stayed above the cap for kBehindMilliseconds, or at once past the hard
+// cap, so it can neither grow the server's memory nor hold up the rest; a scheduling hiccup that
+// lets the bytes pile up for a moment drops nobody.
 // Bytes that a slow client cannot take yet wait as chunks shared by all such clients, not as a
 // copy per client.
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -33,6 +37,15 @@ class RelayServer : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kDefaultUnsentCap = 1024 * 1024;
+    // A client above the cap this long (ms) without coming back under it is dropped.
+    static constexpr std::int64_t kBehindMilliseconds = 5000;
+    // A client with more than this many times the cap unsent is dropped at once.
+    static constexpr qint64 kHardCapFactor = 32;
+    // With no descriptor free for a new connection, accepting waits this long (ms) before it
+    // tries again, or until a client leaves.
+    static constexpr int kAcceptRetryMilliseconds = 250;
+    // Milliseconds from any fixed origin.
+    using MillisecondClock = std::function<std::int64_t()>;
     static constexpr int kListenBacklog = 1024;
     static constexpr std::size_t kOutboxBytes = 64 * 1024;  // sent at once when this much gathers
 
@@ -58,6 +71,10 @@ public:
     qint64 UnsentBytes() const;
     qint64 UnsentCap() const { return unsentCap_; }
     void SetUnsentCap(qint64 bytes) { unsentCap_ = bytes; }
+    // The clock that times how long a client stays behind (default: a monotonic clock).
+    void SetClock(MillisecondClock clock) { clock_ = std::move(clock); }
+    // True while no connection is accepted because the process has no descriptor free.
+    bool AcceptPaused() const { return acceptPaused_; }
 
 signals:
     // "Listening...", "Listening....", "Server Active: n site(s)", a dropped client, a failure.
@@ -69,6 +86,7 @@ private:
         QTcpSocket* socket = nullptr;
         std::deque<Chunk> waiting;  // not yet handed to the socket, oldest first
         qint64 waitingBytes = 0;
+        std::int64_t behindSince = -1;  // clock time it went above the cap; -1: not above it
         qint64 Unsent() const;
     };
     struct Dropped {
@@ -77,6 +95,10 @@ private:
     };
 
     void OnNewConnection();
+    void OnAcceptError(QAbstractSocket::SocketError error);
+    void ResumeAccepting();
+    // Whether a client with bytes just queued has fallen behind for good; keeps its timing.
+    bool FallenBehind(Client& client);
     void Flush();
     // Hands waiting chunks to the socket while it takes them whole; false when a write fails.
     static bool Drain(Client& client);
@@ -92,6 +114,9 @@ private:
     std::vector<std::uint8_t> outbox_;   // sent since the event loop last ran
     std::vector<Dropped> dropped_;       // found during a send; removed after it
     qint64 unsentCap_ = kDefaultUnsentCap;
+    MillisecondClock clock_;
+    QTimer acceptRetry_;
+    bool acceptPaused_ = false;
     int shownCount_ = 0;
     bool sending_ = false;
     QString errorText_;
