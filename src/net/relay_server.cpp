@@ -1,5 +1,12 @@
 #include "net/relay_server.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -17,6 +24,21 @@ QString PeerText(const QTcpSocket& socket) {
                              ? QStringLiteral("[%1]").arg(address.toString())
                              : address.toString();
     return QStringLiteral("%1:%2").arg(host).arg(socket.peerPort());
+}
+
+// Whether the process can open one more descriptor. Qt reports a failed accept once per
+// listening socket and then takes later failures for temporary ones, so the server looks for
+// itself before it lets the next connection come.
+bool DescriptorFree(qintptr listening) {
+#ifdef _WIN32
+    Q_UNUSED(listening);
+    return true;
+#else
+    const int probe = ::fcntl(static_cast<int>(listening), F_DUPFD_CLOEXEC, 0);
+    if (probe < 0) return errno != EMFILE && errno != ENFILE;
+    ::close(probe);
+    return true;
+#endif
 }
 
 }  // namespace
@@ -46,21 +68,27 @@ RelayServer::RelayServer(QObject* parent) : QObject(parent) {
     };
 }
 
-void RelayServer::OnAcceptError(QAbstractSocket::SocketError) {
-    // Out of descriptors (EMFILE, ENFILE) the waiting connection stays in the listen queue and the
+void RelayServer::OnAcceptError(QAbstractSocket::SocketError) { PauseAccepting(); }
+
+void RelayServer::PauseAccepting() {
+    // Out of descriptors (EMFILE, ENFILE) a waiting connection stays in the listen queue and the
     // listening socket stays readable: accepting again at once would spin, and not accepting
     // again would leave the server deaf. Pause until a client leaves or the retry timer fires;
     // the connections wait in the queue meanwhile. Other accept errors get the same short pause.
-    server_.pauseAccepting();
+    if (!acceptPaused_) server_.pauseAccepting();
     acceptPaused_ = true;
     acceptRetry_.start();
 }
 
 void RelayServer::ResumeAccepting() {
-    if (!acceptPaused_) return;
+    if (!acceptPaused_ || !server_.isListening()) return;
+    if (!DescriptorFree(server_.socketDescriptor())) {
+        acceptRetry_.start();
+        return;
+    }
     acceptPaused_ = false;
     acceptRetry_.stop();
-    if (server_.isListening()) server_.resumeAccepting();
+    server_.resumeAccepting();
 }
 
 RelayServer::~RelayServer() { Stop(); }
@@ -115,6 +143,7 @@ void RelayServer::OnNewConnection() {
         clients_.push_back({socket, {}, 0, -1});
     }
     ShowCount();
+    if (!DescriptorFree(server_.socketDescriptor())) PauseAccepting();
 }
 
 void RelayServer::OnClientGone(QTcpSocket* socket) {

@@ -96,6 +96,7 @@ private:
 
     void OnNewConnection();
     void OnAcceptError(QAbstractSocket::SocketError error);
+    void PauseAccepting();
     void ResumeAccepting();
     // Whether a client with bytes just queued has fallen behind for good; keeps its timing.
     bool FallenBehind(Client& client);

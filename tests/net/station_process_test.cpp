@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "app/pty.h"
 #include "fec/adc_synth.h"
 
@@ -40,10 +43,27 @@ struct HeadlessStation {
     QProcess process;
     QString err, out;
 
-    explicit HeadlessStation(QStringList args) {
+    // fileLimit: the process's descriptor limit (RLIMIT_NOFILE); 0 keeps the inherited one.
+    explicit HeadlessStation(QStringList args, rlim_t fileLimit = 0) {
         QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
         QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
+        if (fileLimit != 0) {
+            process.setChildProcessModifier([fileLimit] {
+                const rlimit limit{fileLimit, fileLimit};
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            });
+        }
         process.start(ORV_CLI, QStringList{"--settings", dir.filePath("orv.ini"), "station"} + args);
+    }
+    // User and system CPU time the process has used so far, in seconds; -1 when unknown.
+    double CpuSeconds() const {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process.processId()));
+        if (!stat.open(QIODevice::ReadOnly)) return -1;
+        const QString text = QString::fromLatin1(stat.readAll());
+        // Fields after the command name in parentheses; utime and stime are fields 14 and 15.
+        const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13) return -1;
+        return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
     }
     ~HeadlessStation() {
         if (process.state() != QProcess::NotRunning) {
@@ -111,6 +131,52 @@ TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBloc
         EXPECT_EQ(station.Stop(), 0);
         EXPECT_TRUE(station.err.endsWith("orv-cli station: stopped\n")) << station.err.toStdString();
     }
+}
+
+TEST_F(StationProcess, OutOfDescriptorsTheServerWaitsWithoutSpinningAndLetsClientsInWhenOnesLeave) {
+    ServingStation upstream;
+    HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream.Port()), "--serve", "0"}, 40);
+    const std::uint16_t port = station.ServedPort();
+    ASSERT_NE(port, 0) << station.err.toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return upstream.relay.Server().HasClients(); }));
+    // Far more connections than the station has descriptors for: the kernel completes them all,
+    // the station can accept only some, the others wait in its listen queue.
+    std::vector<std::unique_ptr<WireClient>> clients;
+    for (int i = 0; i < 60; ++i) {
+        clients.push_back(std::make_unique<WireClient>());
+        ASSERT_TRUE(clients.back()->Connect(port));
+    }
+    // The count the station showed last.
+    auto shownSites = [&] {
+        int count = 0;
+        for (auto it = QRegularExpression("Server Active: (\\d+) site").globalMatch(station.err); it.hasNext();)
+            count = it.next().captured(1).toInt();
+        return count;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return shownSites() > 0; }));
+    RunFor(1000);  // until it has taken all it can
+    const int accepted = shownSites();
+    ASSERT_GT(accepted, 0);
+    ASSERT_LT(accepted, 60);
+
+    // Waiting for a free descriptor costs next to nothing (it spun at half a core).
+    const double before = station.CpuSeconds();
+    RunFor(2000);
+    const double used = station.CpuSeconds() - before;
+    ASSERT_GE(before, 0);
+    EXPECT_LT(used, 0.3) << "CPU seconds used in 2 s while out of descriptors";
+
+    // The first clients leave: the waiting ones come in and get the blocks that follow.
+    for (int i = 0; i < 40; ++i) clients[static_cast<std::size_t>(i)]->socket.abort();
+    const Block514 block = HeaderBlock(1);
+    const Bytes framed = Framed(block);
+    const bool allServed = WaitUntil([&] {
+        upstream.Receive(block, 514);
+        RunFor(50);
+        return std::all_of(clients.begin() + 40, clients.end(), [&](const auto& c) { return c->bytes.size() >= framed.size(); });
+    });
+    EXPECT_TRUE(allServed) << station.err.toStdString();
+    EXPECT_EQ(station.Stop(), 0);
 }
 
 TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
