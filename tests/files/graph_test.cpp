@@ -2,6 +2,11 @@
 // mouse read-out and every message.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
 #include "files/channel_graph.h"
 #include "fixture.h"
 
@@ -216,6 +221,44 @@ TEST(GraphChannel, Address511ReadsTheNextRecordOrTheZeroAfterTheFile) {
     ASSERT_TRUE(out.plot);
     EXPECT_EQ(out.plot->values, (std::vector<float>{7, 7, 7}));
 }
+
+#ifdef __linux__
+// The process's resident memory in megabytes: "VmRSS" now, or "VmHWM" its peak.
+double ResidentMegabytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::strtod(line.c_str() + std::strlen(key), nullptr) / 1024.0;
+    return -1;
+}
+
+TEST(GraphChannel, AGraphOverABigFileKeepsItsResidentMemoryFlat) {
+    // 96 MiB of A blocks, the whole file graphed from a mapped image: resident memory may grow by
+    // the plot (12 bytes a block, 2.3 MB) and a window of the file, not by the file.
+    test::TempDir dir;
+    const auto path = dir / "big.tlm";
+    constexpr std::size_t kBlocks = 196608;
+    {
+        std::ofstream out(path, std::ios::binary);
+        Block512 b = MakeABlock();
+        for (std::size_t n = 0; n < kBlocks; ++n) {
+            b[300] = static_cast<std::uint8_t>(n);
+            out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+        }
+    }
+    TelemetryImage image;
+    std::string error;
+    ASSERT_TRUE(image.Open(path, error)) << error;
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const double before = ResidentMegabytes("VmRSS:");
+    const auto out = GraphChannel(image, Typed("300", "1", std::to_string(kBlocks)), 1.0);
+    ASSERT_TRUE(out.plot);
+    EXPECT_EQ(out.plot->values[kBlocks - 1], 255.0F);
+    const double growth = ResidentMegabytes("VmHWM:") - before;
+    ASSERT_GE(before, 0);
+    EXPECT_LT(growth, 40.0) << "peak resident memory grew by " << growth << " MB for a 96 MiB file";
+}
+#endif
 
 TEST(GraphRangeDefaults, StartAndStopPreset) {
     EXPECT_EQ(GraphRangeDefaults({0, 0}, 250).start, 1U);
