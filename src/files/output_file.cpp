@@ -5,7 +5,7 @@
 
 namespace orv {
 namespace {
-constexpr std::size_t kBufferBytes = 128 << 10;
+constexpr std::size_t kBufferBytes = 4 << 20;
 }  // namespace
 
 void RemoveRegularFile(const std::filesystem::path& path) {

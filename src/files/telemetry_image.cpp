@@ -102,13 +102,7 @@ void TelemetryImage::Close() {
     Reset();
 }
 
-void TelemetryImage::ReadAheadRecords(std::uint64_t first, std::uint64_t count) const {
-    if (!mapped_ || count == 0 || first * kRecordBytes >= length_) return;
-    const std::uint64_t end = std::min(length_, (first + count) * kRecordBytes);
-    WIN32_MEMORY_RANGE_ENTRY range{const_cast<std::uint8_t*>(data_) + first * kRecordBytes,
-                                   static_cast<SIZE_T>(end - first * kRecordBytes)};
-    PrefetchVirtualMemory(GetCurrentProcess(), 1, &range, 0);
-}
+void TelemetryImage::AdviseSequential(std::uint64_t, std::uint64_t) const {}
 
 void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
     if (!mapped_ || count == 0) return;
@@ -172,20 +166,21 @@ void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) co
     ::madvise(const_cast<std::uint8_t*>(data_) + begin, static_cast<std::size_t>(end - begin), MADV_DONTNEED);
 }
 
-void TelemetryImage::ReadAheadRecords(std::uint64_t first, std::uint64_t count) const {
+void TelemetryImage::AdviseSequential(std::uint64_t first, std::uint64_t count) const {
     if (!mapped_ || count == 0 || first * kRecordBytes >= length_) return;
     const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     const std::uint64_t begin = first * kRecordBytes / page * page;
     const std::uint64_t end = std::min(length_, (first + count) * kRecordBytes);
-    auto* start = const_cast<std::uint8_t*>(data_) + begin;
-    const auto size = static_cast<std::size_t>(end - begin);
-    ::madvise(start, size, MADV_WILLNEED);
+    // Advice only: a pass reads correctly without it.
+    ::madvise(const_cast<std::uint8_t*>(data_) + begin, static_cast<std::size_t>(end - begin), MADV_SEQUENTIAL);
 }
 
 #endif
 
 SequentialPass::SequentialPass(const TelemetryImage& image, std::uint64_t first, std::uint64_t last)
-    : image_(image), last_(last), released_(first), windowEnd_(first) {}
+    : image_(image), last_(last), released_(first), windowEnd_(first + kPassWindowRecords) {
+    if (last > first) image_.AdviseSequential(first, last - first);
+}
 
 SequentialPass::~SequentialPass() {
     if (last_ > released_) image_.ReleaseRecords(released_, last_ - released_);
@@ -196,9 +191,7 @@ void SequentialPass::NextWindow(std::uint64_t i) {
         image_.ReleaseRecords(released_, i - 1 - released_);
         released_ = i - 1;  // the previous record stays in use
     }
-    windowEnd_ = std::min(last_, i + kPassWindowRecords);
-    // One record more: a two-byte channel at the last address reads the next record's first byte.
-    image_.ReadAheadRecords(i, windowEnd_ - i + 1);
+    windowEnd_ = i + kPassWindowRecords;
 }
 
 }  // namespace orv

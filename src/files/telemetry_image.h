@@ -71,9 +71,9 @@ public:
     // memory that does not grow with the file.
     void ReleaseRecords(std::uint64_t first, std::uint64_t count) const;
 
-    // Tells the system that records [first, first + count) are read next. A mapped file has
-    // them read in and mapped in one call, so the pass does not stop at each page to fault it in.
-    void ReadAheadRecords(std::uint64_t first, std::uint64_t count) const;
+    // Tells the system that records [first, first + count) are read once, in order: for a mapped
+    // file it reads further ahead of the pass and may drop pages behind it sooner.
+    void AdviseSequential(std::uint64_t first, std::uint64_t count) const;
 
 private:
     void Reset() noexcept;
@@ -88,10 +88,10 @@ private:
 #endif
 };
 
-// A pass over records [first, last) in order, in windows of kPassWindowRecords: each window is
-// read ahead when the pass reaches it and the pages behind the previous record are given back,
-// so the pass neither stalls on each page nor grows resident memory with the file. The record
-// before the current one and the one after a window stay readable (a repeat check, NextByte).
+// A pass over records [first, last) in order: the system is told to read ahead of it, and at
+// every kPassWindowRecords the pages behind the previous record are given back, so resident
+// memory does not grow with the file. The record before the current one stays in use (a repeat
+// check); records given back stay readable.
 class SequentialPass {
 public:
     static constexpr std::uint64_t kPassWindowRecords = 16384;  // 8 MiB
