@@ -4,7 +4,7 @@
 
 namespace orv {
 
-TcpIpControl::TcpIpControl(Station& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent)
+TcpIpControl::TcpIpControl(StationState& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent)
     : QObject(parent), station_(station), mainWindow_(mainWindow), client_(station, receiver) {
     relay_.SetReceiverState(&station_.receiver);
     connect(&relay_, &Relay::StatusChanged, this, &TcpIpControl::ShowStatus);

@@ -10,7 +10,7 @@
 #include "net/relay.h"
 #include "reception/receiver.h"
 #include "reception/settings_store.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -49,7 +49,7 @@ public:
     static constexpr std::string_view kServerSiteName = "Server Site";
     static constexpr std::string_view kPortName = "TCP/IP Port";
 
-    TcpIpControl(Station& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent = nullptr);
+    TcpIpControl(StationState& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent = nullptr);
 
     Relay& relay() { return relay_; }
     NetworkClient& client() { return client_; }
@@ -86,7 +86,7 @@ private:
     void ShowStatus(const QString& text);
     void OnClientState(NetworkClient::LinkState state);
 
-    Station& station_;
+    StationState& station_;
     MainWindowLink* mainWindow_;
     Relay relay_;
     NetworkClient client_;

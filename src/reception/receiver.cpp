@@ -6,7 +6,7 @@
 
 namespace orv {
 
-bool BlockQualifiesForLog(const Station& station, std::span<const std::uint8_t> block) {
+bool BlockQualifiesForLog(const StationState& station, std::span<const std::uint8_t> block) {
     const auto& r = station.receiver;
     const bool crccAccepted = r.crccLabel == "OK" || !station.logging.useCrcc || r.blockLength == 512;
     const bool kindAccepted = IsStandard(block, 'A') || !station.logging.aOnly;

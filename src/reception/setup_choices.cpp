@@ -7,7 +7,7 @@ namespace orv {
 
 std::string OffsetFieldText(double hours) { return FixedText(hours, 3, 1); }
 
-SetupChoices FillSetupChoices(const Station& station, const Clock& clock, const SetupChoices& previous) {
+SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous) {
     const auto& s = station.settings;
     SetupChoices c = previous;
     c.portItem = s.comPort - 1;
@@ -24,7 +24,7 @@ SetupChoices FillSetupChoices(const Station& station, const Clock& clock, const 
     return c;
 }
 
-std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store, Station& station, const Clock& clock) {
+std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store, StationState& station, const Clock& clock) {
     // The offset is checked before anything is written, so a bad offset leaves the store as it was.
     double offset = 0;
     if (!c.autoTime && !ParseDecimalNumber(c.offsetText, offset))

@@ -5,7 +5,7 @@
 
 #include "reception/clock.h"
 #include "reception/settings_store.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -31,12 +31,12 @@ std::string OffsetFieldText(double hours);
 
 // Fills the choices from the station's settings, as "Setup" does; `previous` keeps the baud
 // selection when the baud rate is not in the list.
-SetupChoices FillSetupChoices(const Station& station, const Clock& clock, const SetupChoices& previous);
+SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous);
 
 // "Save": checks the UTC offset first and, when it is not a number, returns the conversion
 // message and writes nothing. Otherwise writes every value in its order to "Startup", applies
 // them to the station (modem type at once) and returns nothing.
-std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, Station& station,
+std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
                                             const Clock& clock);
 
 }  // namespace orv

@@ -21,18 +21,18 @@ class QGridLayout;
 class QGroupBox;
 class QVBoxLayout;
 
-Q_DECLARE_METATYPE(orv::GraphRequest)
+#include "ui/meta_types.h"
 
 namespace orv {
 
-class TOrv1;
+class MainWindow;
 class UserMessages;
 
 // What every display window works with: the settings store (positions), the station (display
 // block, last A block, flags) and the beeps.
 struct DisplayContext {
     KeyValueStore& store;
-    const Station& station;
+    const StationState& station;
     UserMessages& messages;
 };
 
@@ -144,6 +144,6 @@ void SetFieldColour(QLabel* label, FieldColour colour);
 
 // Hands a display window to the main window: the dispatch updates it while its box is checked,
 // and closing the window unchecks the box.
-void AttachDisplayForm(TOrv1& orv1, DisplayWindow which, DisplayForm& form);
+void AttachDisplayForm(MainWindow& mainWindow, DisplayWindow which, DisplayForm& form);
 
 }  // namespace orv

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station/station_runtime.h"
+#include "station/station_runtime.h"
 #include "net/network_client.h"
 #include "net/relay.h"
 #include "net/wire.h"
@@ -37,7 +37,7 @@ struct TestStation {
             verdicts.push_back(s.receiver.crccLabel);
         });
     }
-    Station& station() { return runtime.station(); }
+    StationState& station() { return runtime.station(); }
 
     // A block from the serial port, in reads of `chunk` bytes, after a pause that starts it.
     void Receive(std::span<const std::uint8_t> block, std::size_t chunk) {

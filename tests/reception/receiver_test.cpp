@@ -61,7 +61,7 @@ Block514 MakeBlock(char id, bool goodCrcc = true, std::uint8_t fill = 0x41) {
 }
 
 struct Fixture : ::testing::Test {
-    Station station;
+    StationState station;
     ManualClock clock{1000};
     Recorder hooks;
     BlockReceiver rx{station, clock, hooks};

@@ -11,8 +11,8 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
-#include "app/demo_station.h"
-#include "app/station/station_runtime.h"
+#include "station/demo_station.h"
+#include "station/station_runtime.h"
 #include "fec/fec_log.h"
 #include "reception/block.h"
 
@@ -22,7 +22,7 @@ namespace {
 constexpr const char* kUsage = "[--modem 512|514|ADC] [--blocks N]";
 
 // "A OK  A  HI, THIS IS AMSAT OSCAR-40 ... 2003-12-30  14:05:09": kind, verdict, header line.
-std::string BlockLine(const Station& s) {
+std::string BlockLine(const StationState& s) {
     const auto& b = s.stores.lastComplete;
     std::string header;
     for (std::size_t i = 0; i < 64; ++i) {

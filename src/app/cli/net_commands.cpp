@@ -17,7 +17,7 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
-#include "app/station/station_runtime.h"
+#include "station/station_runtime.h"
 #include "files/telemetry_logger.h"
 #include "net/block_line.h"
 #include "net/network_client.h"
@@ -266,7 +266,7 @@ private:
     SystemClock clock_;
     sim::StopSignal stop_;
     StationRuntime runtime_;
-    Station& station_;
+    StationState& station_;
     std::unique_ptr<TelemetryLogger> logger_;
     Relay relay_;
     std::unique_ptr<NetworkClient> client_;
