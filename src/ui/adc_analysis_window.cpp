@@ -53,46 +53,46 @@ AdcAnalysisWindow::~AdcAnalysisWindow() { adc_.SetHooks(nullptr); }
 
 void AdcAnalysisWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
-    image1_ = new QLabel(this);
-    image1_->setObjectName("Image1");
-    image1_->setFixedSize(static_cast<int>(266 * scale_), static_cast<int>(300 * scale_));
-    layout->addWidget(image1_);
+    histogramLabel_ = new QLabel(this);
+    histogramLabel_->setObjectName("Histogram");
+    histogramLabel_->setFixedSize(static_cast<int>(266 * scale_), static_cast<int>(300 * scale_));
+    layout->addWidget(histogramLabel_);
 
-    checkBox1_ = new QCheckBox(QStringLiteral("Calibrate ADC "), this);
-    checkBox1_->setObjectName("CheckBox1");
-    layout->addWidget(checkBox1_);
-    connect(checkBox1_, &QCheckBox::clicked, this, &AdcAnalysisWindow::CheckBox1Click);
+    calibrateBox_ = new QCheckBox(QStringLiteral("Calibrate ADC "), this);
+    calibrateBox_->setObjectName("CalibrateBox");
+    layout->addWidget(calibrateBox_);
+    connect(calibrateBox_, &QCheckBox::clicked, this, &AdcAnalysisWindow::ChooseCalibration);
 
-    groupBox1_ = new QGroupBox(QStringLiteral("ADC Calibration (noise input):"), this);
-    groupBox1_->setObjectName("GroupBox1");
-    auto* inner = new QVBoxLayout(groupBox1_);
+    calibrationGroup_ = new QGroupBox(QStringLiteral("ADC Calibration (noise input):"), this);
+    calibrationGroup_->setObjectName("CalibrationGroup");
+    auto* inner = new QVBoxLayout(calibrationGroup_);
     auto* meanRow = new QHBoxLayout;
-    auto* label1 = new QLabel(QStringLiteral("Mean Raw Value:"), groupBox1_);
-    label1->setObjectName("Label1");
-    label2_ = new QLabel(groupBox1_);
-    label2_->setObjectName("Label2");
-    label2_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label2_->setAlignment(Qt::AlignCenter);
-    label2_->setMinimumWidth(60);
-    meanRow->addWidget(label1);
-    meanRow->addWidget(label2_);
+    auto* meanCaption = new QLabel(QStringLiteral("Mean Raw Value:"), calibrationGroup_);
+    meanCaption->setObjectName("MeanRawValueCaption");
+    meanRawValue_ = new QLabel(calibrationGroup_);
+    meanRawValue_->setObjectName("MeanRawValue");
+    meanRawValue_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    meanRawValue_->setAlignment(Qt::AlignCenter);
+    meanRawValue_->setMinimumWidth(60);
+    meanRow->addWidget(meanCaption);
+    meanRow->addWidget(meanRawValue_);
     meanRow->addStretch();
     inner->addLayout(meanRow);
-    auto* radioGroup1 = new QGroupBox(QStringLiteral("Time Constant"), groupBox1_);
-    radioGroup1->setObjectName("RadioGroup1");
-    auto* items = new QHBoxLayout(radioGroup1);
+    auto* timeConstantGroup = new QGroupBox(QStringLiteral("Time Constant"), calibrationGroup_);
+    timeConstantGroup->setObjectName("TimeConstantGroup");
+    auto* items = new QHBoxLayout(timeConstantGroup);
     const char* captions[] = {"1 sec", "10 sec", "100 sec"};
     for (std::size_t i = 0; i < timeConstants_.size(); ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(captions[i]), radioGroup1);
+        auto* b = new QRadioButton(QString::fromLatin1(captions[i]), timeConstantGroup);
         items->addWidget(b);
-        connect(b, &QRadioButton::clicked, this, &AdcAnalysisWindow::RadioGroup1Click);
+        connect(b, &QRadioButton::clicked, this, &AdcAnalysisWindow::ChooseTimeConstant);
         timeConstants_[i] = b;
     }
     timeConstants_[0]->setChecked(true);
-    inner->addWidget(radioGroup1);
-    layout->addWidget(groupBox1_);
+    inner->addWidget(timeConstantGroup);
+    layout->addWidget(calibrationGroup_);
     // The calibration box shows only while calibrating (the window's taller form).
-    groupBox1_->setVisible(false);
+    calibrationGroup_->setVisible(false);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -141,12 +141,12 @@ void AdcAnalysisWindow::Redraw() {
         figureLines_ << QString::fromStdString(upper[i]);
     }
     p.end();
-    image1_->setPixmap(QPixmap::fromImage(picture_));
+    histogramLabel_->setPixmap(QPixmap::fromImage(picture_));
 }
 
-void AdcAnalysisWindow::ShowMeanRawValue(float mean) { label2_->setText(QString::fromStdString(MeanRawValueText(mean))); }
+void AdcAnalysisWindow::ShowMeanRawValue(float mean) { meanRawValue_->setText(QString::fromStdString(MeanRawValueText(mean))); }
 
-QString AdcAnalysisWindow::MeanRawValue() const { return label2_->text(); }
+QString AdcAnalysisWindow::MeanRawValue() const { return meanRawValue_->text(); }
 
 void AdcAnalysisWindow::FecLogFailed(const std::filesystem::path& path) {
     const QString file = QString::fromStdString(path.string());
@@ -160,8 +160,8 @@ void AdcAnalysisWindow::FecLogFailed(const std::filesystem::path& path) {
     });
 }
 
-void AdcAnalysisWindow::CheckBox1Click() {
-    const bool on = checkBox1_->isChecked();
+void AdcAnalysisWindow::ChooseCalibration() {
+    const bool on = calibrateBox_->isChecked();
     adc_.Path().SetCalibrating(on);
     // The window grows by the calibration box; in the lower half of the screen it grows upwards,
     // and shrinking moves it back.
@@ -170,14 +170,14 @@ void AdcAnalysisWindow::CheckBox1Click() {
     const QScreen* screen = this->screen();
     const int middle = screen ? screen->geometry().height() / 2 : 0;
     const int before = height();
-    groupBox1_->setVisible(on);
+    calibrationGroup_->setVisible(on);
     layout()->activate();
     const int grown = height() - before;
     if (on && centre > middle) move(x(), y() - grown);
     if (!on && centre >= middle) move(x(), y() - grown);
 }
 
-void AdcAnalysisWindow::RadioGroup1Click() {
+void AdcAnalysisWindow::ChooseTimeConstant() {
     for (std::size_t i = 0; i < timeConstants_.size(); ++i)
         if (timeConstants_[i]->isChecked()) adc_.Path().SetCalibrationDivisor(kDivisors[i]);
 }

@@ -38,17 +38,18 @@ public:
     // Tells the operator once per file that FEC log lines are being lost.
     void FecLogFailed(const std::filesystem::path& path) override;
 
-    // Handlers under the names of the window layout.
-    void CheckBox1Click();    // "Calibrate ADC "
-    void RadioGroup1Click();  // "Time Constant"
+    // "Calibrate ADC ": starts or stops the calibration mean and shows or hides its box.
+    void ChooseCalibration();
+    // "Time Constant": the calibration mean's averaging time (1, 10 or 100 s).
+    void ChooseTimeConstant();
 
     // State for tests.
     const QImage& Picture() const { return picture_; }
     // The figures under the histogram: lower half "Tot:", "Mean:", "S.D.:", then the upper half.
     QStringList FigureLines() const { return figureLines_; }
     QString MeanRawValue() const;
-    QCheckBox* CalibrateBox() const { return checkBox1_; }
-    QGroupBox* CalibrationGroup() const { return groupBox1_; }
+    QCheckBox* CalibrateBox() const { return calibrateBox_; }
+    QGroupBox* CalibrationGroup() const { return calibrationGroup_; }
     QRadioButton* TimeConstantButton(int item) const { return timeConstants_[static_cast<std::size_t>(item)]; }
 
 protected:
@@ -66,10 +67,10 @@ private:
     QStringList figureLines_;
     QSet<QString> failedLogs_;
 
-    QLabel* image1_ = nullptr;
-    QCheckBox* checkBox1_ = nullptr;
-    QGroupBox* groupBox1_ = nullptr;  // "ADC Calibration (noise input):"
-    QLabel* label2_ = nullptr;        // the mean raw value
+    QLabel* histogramLabel_ = nullptr;
+    QCheckBox* calibrateBox_ = nullptr;
+    QGroupBox* calibrationGroup_ = nullptr;  // "ADC Calibration (noise input):"
+    QLabel* meanRawValue_ = nullptr;
     std::array<QRadioButton*, 3> timeConstants_{};
 };
 

@@ -49,11 +49,11 @@ struct DumpGeometry {
 
 }  // namespace
 
-// StaticText1: the table text drawn character by character on the readout's grid.
+// The dump panel: the table text drawn character by character on the readout's grid.
 class ByteDumpPanel final : public QFrame {
 public:
     ByteDumpPanel(double scale, QWidget* parent) : QFrame(parent), geometry_(scale) {
-        setObjectName("StaticText1");
+        setObjectName("DumpPanel");
         setFrameStyle(QFrame::Panel | QFrame::Sunken);
         setLineWidth(2);
         QPalette p = palette();
@@ -123,17 +123,17 @@ ByteDumpWindow::ByteDumpWindow(KeyValueStore& store, float scale, QWidget* paren
       store_(store), scale_(scale) {
     setObjectName("ByteDumpWindow");
     setWindowTitle(QStringLiteral("  Byte Dump                                           Orv"));
-    staticText1_ = new ByteDumpPanel(scale_, this);
+    panel_ = new ByteDumpPanel(scale_, this);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(staticText1_);
+    layout->addWidget(panel_);
     if (scale_ != 1.0F) {
-        const QSize panel = staticText1_->size();
+        const QSize panel = panel_->size();
         setFixedSize(std::max(725, panel.width() + 25), std::max(735, panel.height() + 50));
     } else {
         layout->setSizeConstraint(QLayout::SetFixedSize);
     }
-    staticText1_->onMove = [this](QPoint p) { emit AddressPointed(AddressText(AddressAt(p))); };
-    staticText1_->onClick = [this](QPoint p) {
+    panel_->onMove = [this](QPoint p) { emit AddressPointed(AddressText(AddressAt(p))); };
+    panel_->onClick = [this](QPoint p) {
         if (const auto address = AddressAt(p)) emit AddressClicked(AddressText(address));
     };
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
@@ -145,11 +145,11 @@ ByteDumpWindow::ByteDumpWindow(KeyValueStore& store, float scale, QWidget* paren
 
 void ByteDumpWindow::ShowBlock(ConstBytes block, bool decimal) {
     decimal_ = decimal;
-    staticText1_->SetText(QString::fromLatin1(ByteDumpText(block, decimal)));
+    panel_->SetText(QString::fromLatin1(ByteDumpText(block, decimal)));
 }
 
-QString ByteDumpWindow::Text() const { return staticText1_->Text(); }
-QWidget* ByteDumpWindow::Panel() const { return staticText1_; }
+QString ByteDumpWindow::Text() const { return panel_->Text(); }
+QWidget* ByteDumpWindow::Panel() const { return panel_; }
 
 std::optional<int> ByteDumpWindow::AddressAt(QPoint position) const {
     return ByteDumpAddressAt(position.x(), position.y(), scale_);

@@ -20,7 +20,7 @@ public:
     // Rebuilds the table from the block, in decimal or hexadecimal mode.
     void ShowBlock(ConstBytes block, bool decimal);
     QString Text() const;
-    // StaticText1, the panel whose pixels the address readout works in.
+    // The dump panel, whose pixels the address readout works in.
     QWidget* Panel() const;
 
 signals:
@@ -42,7 +42,7 @@ private:
     KeyValueStore& store_;
     float scale_;
     bool decimal_ = false;
-    ByteDumpPanel* staticText1_;
+    ByteDumpPanel* panel_;
 };
 
 }  // namespace orv

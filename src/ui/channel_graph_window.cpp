@@ -48,23 +48,23 @@ ChannelGraphWindow::ChannelGraphWindow(ReplayWindow& replayWindow, KeyValueStore
     readOut->setContentsMargins(8, 4, 8, 0);
     readOut->addStretch();
     readOut->addWidget(new QLabel(QStringLiteral("Block#:"), this));
-    label15_ = SunkenPanel(QStringLiteral("Label15"), {}, 70, this);
-    readOut->addWidget(label15_);
+    blockReadOut_ = SunkenPanel(QStringLiteral("BlockReadOut"), {}, 70, this);
+    readOut->addWidget(blockReadOut_);
     readOut->addSpacing(12);
     readOut->addWidget(new QLabel(QStringLiteral("Value:"), this));
-    label17_ = SunkenPanel(QStringLiteral("Label17"), {}, 70, this);
-    readOut->addWidget(label17_);
+    valueReadOut_ = SunkenPanel(QStringLiteral("ValueReadOut"), {}, 70, this);
+    readOut->addWidget(valueReadOut_);
     layout->addLayout(readOut);
 
-    image1_ = new QLabel(this);
-    image1_->setObjectName("Image1");
-    image1_->setToolTip(QStringLiteral("Click to change start/stop block #'s or channel #"));
-    image1_->setMouseTracking(true);
-    image1_->setContextMenuPolicy(Qt::PreventContextMenu);
-    image1_->installEventFilter(this);
-    image1_->setFixedSize(static_cast<int>(kGraphPictureWidth * scale_) + kPlotOrigin.x(),
+    pictureLabel_ = new QLabel(this);
+    pictureLabel_->setObjectName("Picture");
+    pictureLabel_->setToolTip(QStringLiteral("Click to change start/stop block #'s or channel #"));
+    pictureLabel_->setMouseTracking(true);
+    pictureLabel_->setContextMenuPolicy(Qt::PreventContextMenu);
+    pictureLabel_->installEventFilter(this);
+    pictureLabel_->setFixedSize(static_cast<int>(kGraphPictureWidth * scale_) + kPlotOrigin.x(),
                           static_cast<int>(kGraphPictureHeight * scale_) + kPlotOrigin.y());
-    layout->addWidget(image1_);
+    layout->addWidget(pictureLabel_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
@@ -117,22 +117,22 @@ void ChannelGraphWindow::ShowPlot() {
     const double dpr = devicePixelRatioF();
     QImage picture = GraphImage(*plot_, dpr);
     picture.setDevicePixelRatio(dpr);
-    image1_->setPixmap(QPixmap::fromImage(picture));
-    label15_->clear();
-    label17_->clear();
+    pictureLabel_->setPixmap(QPixmap::fromImage(picture));
+    blockReadOut_->clear();
+    valueReadOut_->clear();
     show();
     raise();
 }
 
-void ChannelGraphWindow::Image1MouseMove(QPoint position) {
+void ChannelGraphWindow::ShowReadOutAt(QPoint position) {
     const QPoint p = position - kPlotOrigin;
     const auto readOut = plot_ ? GraphMouseReadOut(*plot_, p.x(), p.y()) : std::nullopt;
-    label15_->setText(readOut ? QString::fromStdString(readOut->block) : QString());
-    label17_->setText(readOut ? QString::fromStdString(readOut->value) : QString());
+    blockReadOut_->setText(readOut ? QString::fromStdString(readOut->block) : QString());
+    valueReadOut_->setText(readOut ? QString::fromStdString(readOut->value) : QString());
 }
 
-QString ChannelGraphWindow::BlockReadOut() const { return label15_->text(); }
-QString ChannelGraphWindow::ValueReadOut() const { return label17_->text(); }
+QString ChannelGraphWindow::BlockReadOut() const { return blockReadOut_->text(); }
+QString ChannelGraphWindow::ValueReadOut() const { return valueReadOut_->text(); }
 
 bool ChannelGraphWindow::SavePicture(const QString& path) {
     if (!plot_) return false;
@@ -160,9 +160,9 @@ void ChannelGraphWindow::SavePictureAs() {
 }
 
 bool ChannelGraphWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == image1_) {
+    if (watched == pictureLabel_) {
         if (event->type() == QEvent::MouseMove) {
-            Image1MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+            ShowReadOutAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         } else if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) {
@@ -176,8 +176,8 @@ bool ChannelGraphWindow::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         } else if (event->type() == QEvent::Leave) {
-            label15_->clear();
-            label17_->clear();
+            blockReadOut_->clear();
+            valueReadOut_->clear();
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -33,8 +33,9 @@ public:
     void GraphTypedAddress();
     void GraphSelectedChannel();
 
-    // The mouse read-out at a point of the picture (Image1MouseMove).
-    void Image1MouseMove(QPoint position);
+    // Shows the block number and value under `position` (pixels of the picture label) in the
+    // read-out panels; clears them where no plotted block is.
+    void ShowReadOutAt(QPoint position);
     // Writes the picture as PNG, the same drawing as "orv-cli graph --png". False with a message.
     bool SavePicture(const QString& path);
     void SavePictureAs();
@@ -44,7 +45,7 @@ public:
     bool FromChannel() const { return fromChannel_; }
     QString BlockReadOut() const;
     QString ValueReadOut() const;
-    QLabel* Image() const { return image1_; }
+    QLabel* PictureLabel() const { return pictureLabel_; }
 
 public slots:
     // A display window's caption click (while the Replay window is shown): graph that channel.
@@ -67,9 +68,9 @@ private:
     GraphRequest request_;
     std::optional<GraphPlot> plot_;
 
-    QLabel* image1_ = nullptr;
-    QLabel* label15_ = nullptr;  // block under the mouse
-    QLabel* label17_ = nullptr;  // value under the mouse
+    QLabel* pictureLabel_ = nullptr;
+    QLabel* blockReadOut_ = nullptr;  // block number under the mouse
+    QLabel* valueReadOut_ = nullptr;  // value under the mouse
 };
 
 }  // namespace orv

@@ -71,7 +71,7 @@ DisplayInput DisplayForm::Input(bool raw) const {
 void DisplayForm::SavePosition() { SaveFormPosition(this, context_.store, info_.formNumber); }
 
 void DisplayForm::closeEvent(QCloseEvent* event) {
-    if (checkBox_) checkBox_->setChecked(false);
+    if (mainWindowBox_) mainWindowBox_->setChecked(false);
     QWidget::closeEvent(event);
 }
 

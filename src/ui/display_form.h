@@ -55,7 +55,7 @@ public:
     // The update operation the display dispatch calls.
     virtual void Update() = 0;
     // The main window's check box that shows this window; closing the window unchecks it.
-    void SetCheckBox(QCheckBox* box) { checkBox_ = box; }
+    void SetCheckBox(QCheckBox* box) { mainWindowBox_ = box; }
     const WindowInfo& Info() const { return info_; }
 
 protected:
@@ -72,7 +72,7 @@ private:
 
     const WindowInfo& info_;
     DisplayContext context_;
-    QPointer<QCheckBox> checkBox_;
+    QPointer<QCheckBox> mainWindowBox_;
 };
 
 // Where a group box stands in a field window's grid, and how many caption/value pairs it puts

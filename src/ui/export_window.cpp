@@ -57,7 +57,7 @@ ExportWindow::ExportWindow(MainWindow& mainWindow, ReplayWindow& replayWindow, K
     long long rawTrans = 0;
     if (!ParseWholeNumber(store_.Read(kExportKey, kRawTransName), rawTrans)) rawTrans = 0;
     (rawTrans == 1 ? trans_ : raw_)->setChecked(true);
-    connect(job_, &FileJob::Progress, progressBar1_, &QProgressBar::setValue);
+    connect(job_, &FileJob::Progress, progressBar_, &QProgressBar::setValue);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (isVisible()) SaveSettings();
     });
@@ -68,14 +68,13 @@ void ExportWindow::BuildControls() {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Address"), this), 0, 1, Qt::AlignHCenter);
     grid->addWidget(new QLabel(QStringLiteral("Mask"), this), 0, 2, Qt::AlignHCenter);
-    const int addressEdits[] = {1, 2, 3, 4, 5, 6, 9, 10};
     for (std::size_t k = 0; k < kExportChannels; ++k) {
         const int row = static_cast<int>(k) + 1;
         grid->addWidget(new QLabel(QStringLiteral("#%1").arg(k + 1), this), row, 0);
-        addresses_[k] = Field(QStringLiteral("Edit%1").arg(addressEdits[k]),
+        addresses_[k] = Field(QStringLiteral("Address%1").arg(k + 1),
                               QStringLiteral(" Enter telemetry address as decimal  (nnn) or hex (#nnn) "), 60, this);
         new AddressFieldValidator(addresses_[k]);
-        masks_[k] = Field(QStringLiteral("Edit%1").arg(11 + k),
+        masks_[k] = Field(QStringLiteral("Mask%1").arg(k + 1),
                           QStringLiteral(" Enter Hex (#hh) or Dec (ddd) mask to apply to raw telem.  #FF or 255 "
                                          "gives full value. "),
                           50, this);
@@ -87,7 +86,7 @@ void ExportWindow::BuildControls() {
     layout->addLayout(grid);
 
     auto* group = new QGroupBox(this);
-    group->setObjectName("RadioGroup1");
+    group->setObjectName("RawTransGroup");
     group->setToolTip(QStringLiteral("Raw or translated data.  If mask other than #FF, data is always raw value. "));
     auto* groupLayout = new QHBoxLayout(group);
     raw_ = new QRadioButton(QStringLiteral("Raw"), group);
@@ -97,33 +96,33 @@ void ExportWindow::BuildControls() {
     layout->addWidget(group);
 
     auto* range = new QGridLayout;
-    edit7_ = Field(QStringLiteral("Edit7"), QStringLiteral(" Enter start blk# for export. "), 90, this);
-    edit8_ = Field(QStringLiteral("Edit8"), QStringLiteral(" Enter stop blk# for export. "), 90, this);
-    for (QLineEdit* e : {edit7_, edit8_})
+    startField_ = Field(QStringLiteral("StartField"), QStringLiteral(" Enter start blk# for export. "), 90, this);
+    stopField_ = Field(QStringLiteral("StopField"), QStringLiteral(" Enter stop blk# for export. "), 90, this);
+    for (QLineEdit* e : {startField_, stopField_})
         new KeyFilterValidator(e, [](char key, std::string_view) { return ExportRangeKey(key); });
     range->addWidget(new QLabel(QStringLiteral("Start:"), this), 0, 0);
-    range->addWidget(edit7_, 0, 1);
+    range->addWidget(startField_, 0, 1);
     range->addWidget(new QLabel(QStringLiteral("Stop:"), this), 1, 0);
-    range->addWidget(edit8_, 1, 1);
+    range->addWidget(stopField_, 1, 1);
     layout->addLayout(range);
 
-    button1_ = new QPushButton(QStringLiteral("Export"), this);
-    button1_->setObjectName("Button1");
-    button1_->setToolTip(QStringLiteral(" Create \"Orvc\\telemetry\\export.txt\" "));
-    connect(button1_, &QPushButton::clicked, this, &ExportWindow::Button1Click);
-    layout->addWidget(button1_);
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName("ProgressBar1");
-    progressBar1_->setRange(0, 100);
-    progressBar1_->setValue(0);
-    layout->addWidget(progressBar1_);
+    exportButton_ = new QPushButton(QStringLiteral("Export"), this);
+    exportButton_->setObjectName("ExportButton");
+    exportButton_->setToolTip(QStringLiteral(" Create \"Orvc\\telemetry\\export.txt\" "));
+    connect(exportButton_, &QPushButton::clicked, this, &ExportWindow::StartExport);
+    layout->addWidget(exportButton_);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName("ProgressBar");
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    layout->addWidget(progressBar_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void ExportWindow::Open() {
     const BlockRange range = GraphRangeDefaults(replayWindow_.Range(), replayWindow_.Total());
-    edit7_->setText(QString::number(range.start));
-    edit8_->setText(QString::number(range.stop));
+    startField_->setText(QString::number(range.start));
+    stopField_->setText(QString::number(range.stop));
     show();
     raise();
 }
@@ -134,8 +133,8 @@ ExportFields ExportWindow::Fields() const {
         fields.addresses[k] = addresses_[k]->text().toStdString();
         fields.masks[k] = masks_[k]->text().toStdString();
     }
-    fields.startText = edit7_->text().toStdString();
-    fields.stopText = edit8_->text().toStdString();
+    fields.startText = startField_->text().toStdString();
+    fields.stopText = stopField_->text().toStdString();
     fields.raw = raw_->isChecked();
     return fields;
 }
@@ -147,7 +146,7 @@ QString ExportWindow::OutputPath() const {
 
 bool ExportWindow::Running() const { return job_->Running(); }
 
-void ExportWindow::Button1Click() {
+void ExportWindow::StartExport() {
     if (job_->Running()) return;
     if (!replayWindow_.HasFile()) {
         messages_.Inform(QStringLiteral("No file is loaded in the Replay window."));
@@ -195,7 +194,7 @@ void ExportWindow::Finished(const ExportResult& result) {
 void ExportWindow::SetBusy(bool busy) {
     if (busy) setCursor(Qt::BusyCursor);
     else unsetCursor();
-    button1_->setEnabled(!busy);
+    exportButton_->setEnabled(!busy);
 }
 
 void ExportWindow::SaveSettings() {

@@ -30,7 +30,7 @@ public:
     // The Replay window's "Export": shows the window with the shared block range.
     void Open();
     // "Export": checks the fields, writes the file, then hides the window.
-    void Button1Click();
+    void StartExport();
 
     ExportFields Fields() const;
     QString OutputPath() const;
@@ -38,11 +38,11 @@ public:
 
     QLineEdit* AddressField(int k) const { return addresses_[static_cast<std::size_t>(k)]; }  // k = 0..7
     QLineEdit* MaskField(int k) const { return masks_[static_cast<std::size_t>(k)]; }
-    QLineEdit* StartField() const { return edit7_; }
-    QLineEdit* StopField() const { return edit8_; }
+    QLineEdit* StartField() const { return startField_; }
+    QLineEdit* StopField() const { return stopField_; }
     QRadioButton* RawButton() const { return raw_; }
     QRadioButton* TransButton() const { return trans_; }
-    QProgressBar* ProgressBar() const { return progressBar1_; }
+    QProgressBar* ProgressBar() const { return progressBar_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,14 +59,14 @@ private:
     UserMessages& messages_;
     FileJob* job_ = nullptr;
 
-    std::array<QLineEdit*, kExportChannels> addresses_{};  // Edit1..Edit6, Edit9, Edit10
-    std::array<QLineEdit*, kExportChannels> masks_{};      // Edit11..Edit18
-    QLineEdit* edit7_ = nullptr;  // "Start:"
-    QLineEdit* edit8_ = nullptr;  // "Stop:"
+    std::array<QLineEdit*, kExportChannels> addresses_{};
+    std::array<QLineEdit*, kExportChannels> masks_{};
+    QLineEdit* startField_ = nullptr;
+    QLineEdit* stopField_ = nullptr;
     QRadioButton* raw_ = nullptr;
     QRadioButton* trans_ = nullptr;
-    QPushButton* button1_ = nullptr;
-    QProgressBar* progressBar1_ = nullptr;
+    QPushButton* exportButton_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
 };
 
 }  // namespace orv

@@ -40,9 +40,9 @@ FilterWindow::FilterWindow(MainWindow& mainWindow, KeyValueStore& store, UserMes
     setWindowTitle(QStringLiteral(" Filter                Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
-    if (!mainWindow_.FirstRun()) fileListBox1_->SetDirectory(mainWindow_.TelemetryDirectory());
+    if (!mainWindow_.FirstRun()) inputList_->SetDirectory(mainWindow_.TelemetryDirectory());
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    connect(job_, &FileJob::Progress, progressBar1_, &QProgressBar::setValue);
+    connect(job_, &FileJob::Progress, progressBar_, &QProgressBar::setValue);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
     });
@@ -51,29 +51,29 @@ FilterWindow::FilterWindow(MainWindow& mainWindow, KeyValueStore& store, UserMes
 void FilterWindow::BuildControls() {
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
-    fileListBox1_ = new TelemetryFileList(this);
-    fileListBox1_->setObjectName("FileListBox1");
-    fileListBox1_->setToolTip(QStringLiteral(" Input file name "));
-    fileListBox1_->setMinimumSize(200, 180);
-    connect(fileListBox1_, &TelemetryFileList::FileChosen, this, &FilterWindow::SelectFilterInput);
-    left->addWidget(fileListBox1_);
+    inputList_ = new TelemetryFileList(this);
+    inputList_->setObjectName("InputFileList");
+    inputList_->setToolTip(QStringLiteral(" Input file name "));
+    inputList_->setMinimumSize(200, 180);
+    connect(inputList_, &TelemetryFileList::FileChosen, this, &FilterWindow::SelectFilterInput);
+    left->addWidget(inputList_);
     auto* counts = new QGridLayout;
-    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" Total #blks in input file. "), 90, this);
-    staticText2_ =
-        SunkenPanel(QStringLiteral("StaticText2"), QStringLiteral(" Default output file, may be edited. "), 120, this);
-    staticText3_ = SunkenPanel(QStringLiteral("StaticText3"), QStringLiteral(" Total # filtered blks "), 90, this);
+    inputCount_ = SunkenPanel(QStringLiteral("InputCount"), QStringLiteral(" Total #blks in input file. "), 90, this);
+    outputName_ =
+        SunkenPanel(QStringLiteral("OutputName"), QStringLiteral(" Default output file, may be edited. "), 120, this);
+    filteredCount_ = SunkenPanel(QStringLiteral("FilteredCount"), QStringLiteral(" Total # filtered blks "), 90, this);
     counts->addWidget(new QLabel(QStringLiteral("Input blocks:"), this), 0, 0);
-    counts->addWidget(staticText1_, 0, 1);
+    counts->addWidget(inputCount_, 0, 1);
     counts->addWidget(new QLabel(QStringLiteral("Output file:"), this), 1, 0);
-    counts->addWidget(staticText2_, 1, 1);
+    counts->addWidget(outputName_, 1, 1);
     counts->addWidget(new QLabel(QStringLiteral("Filtered blocks:"), this), 2, 0);
-    counts->addWidget(staticText3_, 2, 1);
+    counts->addWidget(filteredCount_, 2, 1);
     left->addLayout(counts);
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName("ProgressBar1");
-    progressBar1_->setRange(0, 100);
-    progressBar1_->setValue(0);
-    left->addWidget(progressBar1_);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName("ProgressBar");
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    left->addWidget(progressBar_);
     columns->addLayout(left);
 
     auto* right = new QVBoxLayout;
@@ -81,17 +81,18 @@ void FilterWindow::BuildControls() {
     auto* kindLayout = new QVBoxLayout(blockType);
     const struct {
         const char* caption;
+        const char* name;
         const char* hint;
     } kinds[] = {
-        {"All", " Filter all \"CRCC OK\" blocks. "},
-        {"A-blk", " Filter only \"CRCC OK\" data blocks. "},
-        {"D-blk", ""},
-        {"Events", " Filter one each \"CRCC OK\" event blocks. "},
-        {"Text", " Filter all \"CRCC OK\" K,L,M,N blocks. "},
+        {"All", "AllBlocksButton", " Filter all \"CRCC OK\" blocks. "},
+        {"A-blk", "ABlocksButton", " Filter only \"CRCC OK\" data blocks. "},
+        {"D-blk", "DBlocksButton", ""},
+        {"Events", "EventBlocksButton", " Filter one each \"CRCC OK\" event blocks. "},
+        {"Text", "TextBlocksButton", " Filter all \"CRCC OK\" K,L,M,N blocks. "},
     };
     for (std::size_t i = 0; i < kinds_.size(); ++i) {
         auto* b = new QRadioButton(QString::fromLatin1(kinds[i].caption), blockType);
-        b->setObjectName(QStringLiteral("RadioButton%1").arg(i + 1));
+        b->setObjectName(QString::fromLatin1(kinds[i].name));
         b->setToolTip(QString::fromLatin1(kinds[i].hint));
         kindLayout->addWidget(b);
         connect(b, &QRadioButton::clicked, this, &FilterWindow::SelectFilterInput);
@@ -100,21 +101,21 @@ void FilterWindow::BuildControls() {
     kinds_[0]->setChecked(true);
     right->addWidget(blockType);
     auto* crcc = new QGroupBox(QStringLiteral("CRCC"), this);
-    crcc->setObjectName("RadioGroup1");
+    crcc->setObjectName("CrccGroup");
     auto* crccLayout = new QVBoxLayout(crcc);
-    filter_ = new QRadioButton(QStringLiteral("Filter"), crcc);
-    ignore_ = new QRadioButton(QStringLiteral("Ignore"), crcc);
-    filter_->setChecked(true);
-    crccLayout->addWidget(filter_);
-    crccLayout->addWidget(ignore_);
-    connect(filter_, &QRadioButton::clicked, this, &FilterWindow::SelectFilterInput);
-    connect(ignore_, &QRadioButton::clicked, this, &FilterWindow::SelectFilterInput);
+    crccFilter_ = new QRadioButton(QStringLiteral("Filter"), crcc);
+    crccIgnore_ = new QRadioButton(QStringLiteral("Ignore"), crcc);
+    crccFilter_->setChecked(true);
+    crccLayout->addWidget(crccFilter_);
+    crccLayout->addWidget(crccIgnore_);
+    connect(crccFilter_, &QRadioButton::clicked, this, &FilterWindow::SelectFilterInput);
+    connect(crccIgnore_, &QRadioButton::clicked, this, &FilterWindow::SelectFilterInput);
     right->addWidget(crcc);
-    button1_ = new QPushButton(QStringLiteral("Start"), this);
-    button1_->setObjectName("Button1");
-    button1_->setToolTip(QStringLiteral(" Begin file filtering. "));
-    connect(button1_, &QPushButton::clicked, this, &FilterWindow::Button1Click);
-    right->addWidget(button1_);
+    startButton_ = new QPushButton(QStringLiteral("Start"), this);
+    startButton_->setObjectName("StartButton");
+    startButton_->setToolTip(QStringLiteral(" Begin file filtering. "));
+    connect(startButton_, &QPushButton::clicked, this, &FilterWindow::StartFiltering);
+    right->addWidget(startButton_);
     right->addStretch();
     columns->addLayout(right);
     columns->setSizeConstraint(QLayout::SetFixedSize);
@@ -126,41 +127,41 @@ FilterKind FilterWindow::Kind() const {
     return FilterKind::All;
 }
 
-CrccMode FilterWindow::Mode() const { return ignore_->isChecked() ? CrccMode::Ignore : CrccMode::Filter; }
-QString FilterWindow::OutputName() const { return staticText2_->text(); }
-QString FilterWindow::InputCount() const { return staticText1_->text(); }
-QString FilterWindow::FilteredCount() const { return staticText3_->text(); }
+CrccMode FilterWindow::Mode() const { return crccIgnore_->isChecked() ? CrccMode::Ignore : CrccMode::Filter; }
+QString FilterWindow::OutputName() const { return outputName_->text(); }
+QString FilterWindow::InputCount() const { return inputCount_->text(); }
+QString FilterWindow::FilteredCount() const { return filteredCount_->text(); }
 bool FilterWindow::Running() const { return job_->Running(); }
 
 void FilterWindow::SelectFilterInput() {
-    inputPath_ = fileListBox1_->SelectedPath().trimmed();
+    inputPath_ = inputList_->SelectedPath().trimmed();
     if (inputPath_.isEmpty()) {
-        staticText2_->clear();
-        staticText1_->clear();
+        outputName_->clear();
+        inputCount_->clear();
         return;
     }
     const QFileInfo input(inputPath_);
     const FilterName out = FilterOutputName(input.fileName().toStdString(), Kind(), Mode());
-    staticText2_->setText(QString::fromStdString(out.name));
+    outputName_->setText(QString::fromStdString(out.name));
     if (out.sameName) messages_.Inform(Qs(kSameNameText));
     const auto length = static_cast<std::uint64_t>(input.size());
     if (!IsWholeLength(length)) {
         messages_.Inform(Qs(kFileErrorText));
-        staticText1_->clear();
+        inputCount_->clear();
     } else {
-        staticText1_->setText(QString::number(BlockCountOfLength(length)));
+        inputCount_->setText(QString::number(BlockCountOfLength(length)));
     }
-    fileListBox1_->SelectFile(input.fileName());
-    fileListBox1_->setFocus();
+    inputList_->SelectFile(input.fileName());
+    inputList_->setFocus();
 }
 
-void FilterWindow::Button1Click() {
+void FilterWindow::StartFiltering() {
     if (job_->Running()) return;
     if (inputPath_.isEmpty()) {
         messages_.Inform(QStringLiteral("First select the input file in the list."));
         return;
     }
-    staticText3_->setText(QStringLiteral("---"));
+    filteredCount_->setText(QStringLiteral("---"));
     const QFileInfo input(inputPath_);
     if (!IsWholeLength(static_cast<std::uint64_t>(input.size()))) {
         messages_.Inform(Qs(kFileErrorText));
@@ -173,11 +174,11 @@ void FilterWindow::Button1Click() {
     if (out.exists() && out.canonicalFilePath() != input.canonicalFilePath()) {
         overwrite = messages_.AskYesNo(Qs(kOverwriteQuestion));
         if (!overwrite) {
-            fileListBox1_->SelectFile(input.fileName());
+            inputList_->SelectFile(input.fileName());
             return;
         }
     }
-    staticText3_->setText(QStringLiteral("0"));
+    filteredCount_->setText(QStringLiteral("0"));
     SetBusy(true);
     auto result = std::make_shared<FilterResult>();
     job_->Start(
@@ -191,37 +192,37 @@ void FilterWindow::Button1Click() {
 
 void FilterWindow::Finished(const FilterResult& result) {
     SetBusy(false);
-    staticText3_->setText(result.ran ? QString::number(result.writtenBlocks) : QStringLiteral("---"));
-    fileListBox1_->Refresh();
-    fileListBox1_->SelectFile(QFileInfo(inputPath_).fileName());
-    fileListBox1_->setFocus();
+    filteredCount_->setText(result.ran ? QString::number(result.writtenBlocks) : QStringLiteral("---"));
+    inputList_->Refresh();
+    inputList_->SelectFile(QFileInfo(inputPath_).fileName());
+    inputList_->setFocus();
     if (!result.message.empty()) messages_.Inform(QString::fromStdString(result.message));
 }
 
 void FilterWindow::SetBusy(bool busy) {
     if (busy) setCursor(Qt::BusyCursor);
     else unsetCursor();
-    button1_->setEnabled(!busy);
-    fileListBox1_->setEnabled(!busy);
+    startButton_->setEnabled(!busy);
+    inputList_->setEnabled(!busy);
     for (auto* b : kinds_) b->setEnabled(!busy);
-    filter_->setEnabled(!busy);
-    ignore_->setEnabled(!busy);
+    crccFilter_->setEnabled(!busy);
+    crccIgnore_->setEnabled(!busy);
 }
 
 void FilterWindow::DropFile(const QString& path) {
     if (job_->Running() || !AcceptsDroppedFilterFile(path.toStdString())) return;
     const QFileInfo info(path);
-    if (fileListBox1_->Directory() != info.absolutePath()) fileListBox1_->SetDirectory(info.absolutePath());
-    fileListBox1_->SelectFile(info.fileName());
+    if (inputList_->Directory() != info.absolutePath()) inputList_->SetDirectory(info.absolutePath());
+    inputList_->SelectFile(info.fileName());
     SelectFilterInput();
 }
 
 void FilterWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous() || job_->Running()) return;
-    if (fileListBox1_->Directory().isEmpty() && !mainWindow_.FirstRun())
-        fileListBox1_->SetDirectory(mainWindow_.TelemetryDirectory());
-    else fileListBox1_->Refresh();
+    if (inputList_->Directory().isEmpty() && !mainWindow_.FirstRun())
+        inputList_->SetDirectory(mainWindow_.TelemetryDirectory());
+    else inputList_->Refresh();
 }
 
 void FilterWindow::closeEvent(QCloseEvent* event) {

@@ -30,7 +30,7 @@ public:
     // the list, each "Block Type" button and the "CRCC" group).
     void SelectFilterInput();
     // "Start": asks before replacing an existing output, then filters.
-    void Button1Click();
+    void StartFiltering();
     // A dropped ".tlm" or ".raw" file becomes the selected input.
     void DropFile(const QString& path);
 
@@ -42,10 +42,10 @@ public:
     QString FilteredCount() const;
     bool Running() const;
 
-    TelemetryFileList* FileList() const { return fileListBox1_; }
+    TelemetryFileList* FileList() const { return inputList_; }
     QRadioButton* KindButton(FilterKind kind) const { return kinds_[static_cast<std::size_t>(kind)]; }
-    QRadioButton* CrccButton(CrccMode mode) const { return mode == CrccMode::Filter ? filter_ : ignore_; }
-    QProgressBar* ProgressBar() const { return progressBar1_; }
+    QRadioButton* CrccButton(CrccMode mode) const { return mode == CrccMode::Filter ? crccFilter_ : crccIgnore_; }
+    QProgressBar* ProgressBar() const { return progressBar_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,15 +62,15 @@ private:
     FileJob* job_ = nullptr;
     QString inputPath_;
 
-    TelemetryFileList* fileListBox1_ = nullptr;
+    TelemetryFileList* inputList_ = nullptr;
     std::array<QRadioButton*, 5> kinds_{};
-    QRadioButton* filter_ = nullptr;
-    QRadioButton* ignore_ = nullptr;
-    QLabel* staticText1_ = nullptr;  // input count
-    QLabel* staticText2_ = nullptr;  // output name
-    QLabel* staticText3_ = nullptr;  // filtered count
-    QPushButton* button1_ = nullptr;
-    QProgressBar* progressBar1_ = nullptr;
+    QRadioButton* crccFilter_ = nullptr;
+    QRadioButton* crccIgnore_ = nullptr;
+    QLabel* inputCount_ = nullptr;
+    QLabel* outputName_ = nullptr;
+    QLabel* filteredCount_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
 };
 
 }  // namespace orv

@@ -38,33 +38,33 @@ GraphAddressDialog::GraphAddressDialog(KeyValueStore& store, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* address = new QHBoxLayout;
     addressLabel_ = new QLabel(QStringLiteral("Hex (#nnn) or Dec (nnn) Address:"), this);
-    edit4_ = new QLineEdit(this);
-    edit4_->setObjectName("Edit4");
-    edit4_->setFixedWidth(60);
-    new AddressFieldValidator(edit4_);
+    addressField_ = new QLineEdit(this);
+    addressField_->setObjectName("AddressField");
+    addressField_->setFixedWidth(60);
+    new AddressFieldValidator(addressField_);
     address->addWidget(addressLabel_);
-    address->addWidget(edit4_);
+    address->addWidget(addressField_);
     address->addStretch();
     layout->addLayout(address);
 
     auto* range = new QGridLayout;
-    edit2_ = BlockField(QStringLiteral("Edit2"), this);
-    edit3_ = BlockField(QStringLiteral("Edit3"), this);
+    startField_ = BlockField(QStringLiteral("StartField"), this);
+    stopField_ = BlockField(QStringLiteral("StopField"), this);
     range->addWidget(new QLabel(QStringLiteral("Start Blk#:"), this), 0, 0);
-    range->addWidget(edit2_, 0, 1);
+    range->addWidget(startField_, 0, 1);
     range->addWidget(new QLabel(QStringLiteral("Stop Blk#:"), this), 1, 0);
-    range->addWidget(edit3_, 1, 1);
+    range->addWidget(stopField_, 1, 1);
     raw_ = new QRadioButton(QStringLiteral("Raw"), this);
-    raw_->setObjectName("RadioButton1");
+    raw_->setObjectName("RawButton");
     translated_ = new QRadioButton(QStringLiteral("Tranlated"), this);
-    translated_->setObjectName("RadioButton2");
+    translated_->setObjectName("TranslatedButton");
     translated_->setChecked(true);
     range->addWidget(raw_, 0, 2);
     range->addWidget(translated_, 1, 2);
     layout->addLayout(range);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("Button1");
+    ok->setObjectName("OkButton");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
@@ -76,16 +76,16 @@ void GraphAddressDialog::Prepare(bool fromChannel, const QString& addressText, B
     raw_->setVisible(fromChannel);
     translated_->setVisible(fromChannel);
     addressLabel_->setVisible(!fromChannel);
-    edit4_->setVisible(!fromChannel);
-    if (!fromChannel) edit4_->setText(addressText);
-    edit2_->setText(QString::number(range.start));
-    edit3_->setText(QString::number(range.stop));
-    (fromChannel ? edit2_ : edit4_)->setFocus();
+    addressField_->setVisible(!fromChannel);
+    if (!fromChannel) addressField_->setText(addressText);
+    startField_->setText(QString::number(range.start));
+    stopField_->setText(QString::number(range.stop));
+    (fromChannel ? startField_ : addressField_)->setFocus();
 }
 
-QString GraphAddressDialog::AddressText() const { return edit4_->text(); }
-QString GraphAddressDialog::StartText() const { return edit2_->text(); }
-QString GraphAddressDialog::StopText() const { return edit3_->text(); }
+QString GraphAddressDialog::AddressText() const { return addressField_->text(); }
+QString GraphAddressDialog::StartText() const { return startField_->text(); }
+QString GraphAddressDialog::StopText() const { return stopField_->text(); }
 bool GraphAddressDialog::RawChecked() const { return raw_->isChecked(); }
 
 void GraphAddressDialog::done(int result) {

@@ -26,9 +26,9 @@ public:
     QString StopText() const;
     bool RawChecked() const;
 
-    QLineEdit* AddressField() const { return edit4_; }
-    QLineEdit* StartField() const { return edit2_; }
-    QLineEdit* StopField() const { return edit3_; }
+    QLineEdit* AddressField() const { return addressField_; }
+    QLineEdit* StartField() const { return startField_; }
+    QLineEdit* StopField() const { return stopField_; }
     QRadioButton* RawButton() const { return raw_; }
     QRadioButton* TranslatedButton() const { return translated_; }
 
@@ -37,9 +37,9 @@ public:
 private:
     KeyValueStore& store_;
     QLabel* addressLabel_ = nullptr;
-    QLineEdit* edit4_ = nullptr;  // address
-    QLineEdit* edit2_ = nullptr;  // start
-    QLineEdit* edit3_ = nullptr;  // stop
+    QLineEdit* addressField_ = nullptr;
+    QLineEdit* startField_ = nullptr;
+    QLineEdit* stopField_ = nullptr;
     QRadioButton* raw_ = nullptr;
     QRadioButton* translated_ = nullptr;
 };

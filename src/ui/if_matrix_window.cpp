@@ -68,9 +68,9 @@ IfMatrixWindow::IfMatrixWindow(const DisplayContext& context, float scale) : Dis
 
     const MatrixPicture empty = DrawMatrix(MatrixPlaceholder(), scale_);
     const int left = Scaled(kMatrixAreaLeft), top = Scaled(kMatrixAreaTop);
-    image1_ = new QLabel(this);
-    image1_->setObjectName("Image1");
-    image1_->setGeometry(left, top, empty.width, empty.height);
+    pictureLabel_ = new QLabel(this);
+    pictureLabel_->setObjectName("MatrixPicture");
+    pictureLabel_->setGeometry(left, top, empty.width, empty.height);
 
     const long double u = MatrixDrawingFactor(scale_);
     const int h = Scaled(kCaptionHeight);
@@ -116,7 +116,7 @@ void IfMatrixWindow::Update() {
     for (std::size_t i = 0; i < outputs_.size() && i < content.outputs.size(); ++i)
         SetFieldColour(outputs_[i], content.outputs[i].colour);
     picture_ = RenderMatrixPicture(DrawMatrix(content, scale_));
-    image1_->setPixmap(QPixmap::fromImage(picture_));
+    pictureLabel_->setPixmap(QPixmap::fromImage(picture_));
 }
 
 }  // namespace orv

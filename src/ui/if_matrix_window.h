@@ -29,7 +29,7 @@ private:
 
     float scale_;
     QImage picture_;
-    QLabel* image1_ = nullptr;
+    QLabel* pictureLabel_ = nullptr;
     std::vector<QLabel*> inputs_;
     std::vector<QLabel*> outputs_;
 };

@@ -29,28 +29,31 @@ public:
     // Refreshes the value fields from the display block, then the byte dump if it is shown.
     void MonitorUpdate();
 
-    // Handlers under the names of the window layout.
-    void RadioButton1Click();  // "Dec"
-    void RadioButton2Click();  // "Hex"
-    void RadioButton3Click();  // "Bin"
-    void RadioButton4Click();  // "Word"
-    void RadioButton5Click();  // "Byte"
-    void CheckBox1Click();     // "Signed"
-    void CheckBox2Click();     // "Data Window"
-    void Button1Click();       // "Clear"
+    // What the format buttons do: set the format, then the controls and the values from it.
+    void ChooseDecimal();  // "Dec"
+    void ChooseHex();      // "Hex"
+    void ChooseBinary();   // "Bin"
+    void ChooseWord();     // "Word"
+    void ChooseByte();     // "Byte"
+    // Signed or unsigned decimal as the "Signed" box says.
+    void ChooseSigned();
+    // Shows the byte dump while "Data Window" is checked, hides it otherwise.
+    void ShowOrHideByteDump();
+    // "Clear": empties all address and value fields.
+    void ClearFields();
 
     const MonitorFormat& Format() const { return format_; }
     MonitorFields Addresses() const;
     MonitorFields Values() const;
-    QLineEdit* AddressField(int i) const { return edits_[static_cast<std::size_t>(i)]; }
-    QLabel* ValueField(int i) const { return values_[static_cast<std::size_t>(i)]; }
-    QLabel* Readout() const { return staticText11_; }
+    QLineEdit* AddressField(int i) const { return addressFields_[static_cast<std::size_t>(i)]; }
+    QLabel* ValueField(int i) const { return valueFields_[static_cast<std::size_t>(i)]; }
+    QLabel* Readout() const { return addressReadout_; }
     QRadioButton* BaseButton(MonitorBase base) const;
-    QRadioButton* WordButton() const { return radioButton4_; }
-    QRadioButton* ByteButton() const { return radioButton5_; }
-    QCheckBox* SignedBox() const { return checkBox1_; }
-    QCheckBox* DataWindowBox() const { return checkBox2_; }
-    QPushButton* ClearButton() const { return button1_; }
+    QRadioButton* WordButton() const { return wordButton_; }
+    QRadioButton* ByteButton() const { return byteButton_; }
+    QCheckBox* SignedBox() const { return signedBox_; }
+    QCheckBox* DataWindowBox() const { return dataWindowBox_; }
+    QPushButton* ClearButton() const { return clearButton_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -68,17 +71,17 @@ private:
     MonitorFormat format_;
     ByteDumpWindow* byteDumpWindow_ = nullptr;
 
-    std::array<QLineEdit*, kMonitorFields> edits_{};
-    std::array<QLabel*, kMonitorFields> values_{};
-    QLabel* staticText11_ = nullptr;
-    QRadioButton* radioButton1_ = nullptr;  // Dec
-    QRadioButton* radioButton2_ = nullptr;  // Hex
-    QRadioButton* radioButton3_ = nullptr;  // Bin
-    QRadioButton* radioButton4_ = nullptr;  // Word
-    QRadioButton* radioButton5_ = nullptr;  // Byte
-    QCheckBox* checkBox1_ = nullptr;        // Signed
-    QCheckBox* checkBox2_ = nullptr;        // Data Window
-    QPushButton* button1_ = nullptr;        // Clear
+    std::array<QLineEdit*, kMonitorFields> addressFields_{};
+    std::array<QLabel*, kMonitorFields> valueFields_{};
+    QLabel* addressReadout_ = nullptr;
+    QRadioButton* decButton_ = nullptr;
+    QRadioButton* hexButton_ = nullptr;
+    QRadioButton* binButton_ = nullptr;
+    QRadioButton* wordButton_ = nullptr;
+    QRadioButton* byteButton_ = nullptr;
+    QCheckBox* signedBox_ = nullptr;
+    QCheckBox* dataWindowBox_ = nullptr;  // "Data Window"
+    QPushButton* clearButton_ = nullptr;
 };
 
 }  // namespace orv

@@ -16,26 +16,26 @@ RawDataWindow::RawDataWindow(float scale, QWidget* parent) : QWidget(parent, Qt:
     setWindowTitle(QStringLiteral("  Telemetry                                          Orv"));
     const TextViewGeometry g(scale_);
     groupBox_ = new QGroupBox(QStringLiteral("Raw Data"), this);
-    image1_ = new QLabel(groupBox_);
-    image1_->setObjectName("Image1");
-    image1_->setFixedSize(g.Width(), g.Height());
-    image1_->setToolTip(QStringLiteral(" L-click to save as data. R-click to save as text. "));
+    textView_ = new QLabel(groupBox_);
+    textView_->setObjectName("TextView");
+    textView_->setFixedSize(g.Width(), g.Height());
+    textView_->setToolTip(QStringLiteral(" L-click to save as data. R-click to save as text. "));
     auto* inner = new QVBoxLayout(groupBox_);
     inner->setContentsMargins(6, 4, 6, 6);
-    inner->addWidget(image1_);
-    label2_ = new QLabel(this);
-    label2_->setObjectName("Label2");
-    label2_->setAlignment(Qt::AlignCenter);
+    inner->addWidget(textView_);
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName("StatusLine");
+    statusLine_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(groupBox_);
-    layout->addWidget(label2_);
+    layout->addWidget(statusLine_);
     layout->addStretch();
     picture_ = QImage(g.Width(), g.Height(), QImage::Format_RGB32);
     picture_.fill(palette().color(QPalette::Button));
-    image1_->setPixmap(QPixmap::fromImage(picture_));
+    textView_->setPixmap(QPixmap::fromImage(picture_));
     // The status line shows only in ADC reception (the window's taller form).
-    label2_->setVisible(false);
+    statusLine_->setVisible(false);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -60,18 +60,18 @@ void RawDataWindow::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes>
                    QString(QChar(c.c)));
     }
     p.end();
-    image1_->setPixmap(QPixmap::fromImage(picture_));
-    if (status) label2_->setText(*status);
-    label2_->setVisible(status.has_value());
+    textView_->setPixmap(QPixmap::fromImage(picture_));
+    if (status) statusLine_->setText(*status);
+    statusLine_->setVisible(status.has_value());
 }
 
 void RawDataWindow::SetGroupCaption(const QString& caption) { groupBox_->setTitle(caption); }
 QString RawDataWindow::GroupCaption() const { return groupBox_->title(); }
-QString RawDataWindow::StatusText() const { return label2_->text(); }
-bool RawDataWindow::StatusLineVisible() const { return !label2_->isHidden(); }
+QString RawDataWindow::StatusText() const { return statusLine_->text(); }
+bool RawDataWindow::StatusLineVisible() const { return !statusLine_->isHidden(); }
 
 void RawDataWindow::mousePressEvent(QMouseEvent* event) {
-    if (image1_->geometry().translated(groupBox_->pos()).contains(event->position().toPoint())) {
+    if (textView_->geometry().translated(groupBox_->pos()).contains(event->position().toPoint())) {
         if (event->button() == Qt::LeftButton) emit SaveRequested(true);
         if (event->button() == Qt::RightButton) emit SaveRequested(false);
     }

@@ -37,8 +37,8 @@ private:
     float scale_;
     QImage picture_;
     QGroupBox* groupBox_;
-    QLabel* image1_;
-    QLabel* label2_;
+    QLabel* textView_;
+    QLabel* statusLine_;
 };
 
 }  // namespace orv

@@ -326,10 +326,10 @@ private slots:
         // The read-out over block 5 (x 59 + 310 in layout units, scaled by kx, plus the image offset).
         const int x = static_cast<int>((59 + 310) * plot.factors.kx) + 8;
         const int y = static_cast<int>(150 * plot.factors.ky) + 2;
-        p.graphWindow.Image1MouseMove(QPoint(x, y));
+        p.graphWindow.ShowReadOutAt(QPoint(x, y));
         QCOMPARE(p.graphWindow.BlockReadOut(), QString("5"));
         QVERIFY(!p.graphWindow.ValueReadOut().isEmpty());
-        p.graphWindow.Image1MouseMove(QPoint(2, 2));
+        p.graphWindow.ShowReadOutAt(QPoint(2, 2));
         QVERIFY(p.graphWindow.BlockReadOut().isEmpty());
 
         // The picture: drawn, and saved as PNG at twice its size.
@@ -409,7 +409,7 @@ private slots:
             p.filterWindow.KindButton(run.kind)->click();
             p.filterWindow.CrccButton(run.mode)->click();
             QCOMPARE(p.filterWindow.OutputName(), QString(run.output));
-            p.filterWindow.Button1Click();
+            p.filterWindow.StartFiltering();
             QTRY_VERIFY(!p.filterWindow.Running());
             const auto expected = p.TelemetryPath(QString("core-") + run.output);
             const FilterResult core = FilterFile(input, expected, run.kind, run.mode, {});
@@ -423,18 +423,18 @@ private slots:
         p.filterWindow.CrccButton(CrccMode::Filter)->click();
         WriteBytes(p.TelemetryPath("A030415.tlm"), {1, 2, 3});
         messages_->answer = false;
-        p.filterWindow.Button1Click();
+        p.filterWindow.StartFiltering();
         QCOMPARE(messages_->texts, QStringList{QString("Output file already exists! \nDo you want to overwrite?")});
         QVERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), (std::vector<std::uint8_t>{1, 2, 3}));
         messages_->answer = true;
-        p.filterWindow.Button1Click();
+        p.filterWindow.StartFiltering();
         QTRY_VERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), ReadBytes(p.TelemetryPath("core-A030415.tlm")));
 
         // Nothing selected: the empty output is deleted.
         p.filterWindow.KindButton(FilterKind::D)->click();
-        p.filterWindow.Button1Click();
+        p.filterWindow.StartFiltering();
         QTRY_VERIFY(!p.filterWindow.Running());
         QCOMPARE(p.filterWindow.FilteredCount(), QString("0"));
         QVERIFY(!QFile::exists(p.Telemetry() + "/D030415.tlm"));
@@ -471,7 +471,7 @@ private slots:
         p.exportWindow.TransButton()->setChecked(true);
 
         const ExportFields fields = p.exportWindow.Fields();
-        p.exportWindow.Button1Click();
+        p.exportWindow.StartExport();
         QTRY_VERIFY(!p.exportWindow.Running());
         QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
         QVERIFY(!p.exportWindow.isVisible());
@@ -489,7 +489,7 @@ private slots:
         // A lone "#" is refused: the header and the columns would not agree.
         p.replayWindow.Export1Click();
         p.exportWindow.AddressField(3)->setText("#");
-        p.exportWindow.Button1Click();
+        p.exportWindow.StartExport();
         QCOMPARE(messages_->texts.size(), 1);
         QVERIFY(messages_->texts.first().contains("is not a number"));
         QVERIFY(p.exportWindow.isVisible());
@@ -516,7 +516,7 @@ private slots:
         p.filterWindow.show();
         p.filterWindow.FileList()->setCurrentRow(p.filterWindow.FileList()->FileNames().indexOf("T031230.raw"));
         p.filterWindow.KindButton(FilterKind::A)->click();
-        p.filterWindow.Button1Click();
+        p.filterWindow.StartFiltering();
         QTRY_VERIFY(!p.filterWindow.Running());
         QVERIFY(p.filterWindow.FilteredCount().toInt() > 400);
 
@@ -532,7 +532,7 @@ private slots:
         QVERIFY2(p.graphWindow.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
         QCOMPARE(p.graphWindow.Plot()->label7, std::string("Temp. Solar Panel #1"));
         QCOMPARE(p.graphWindow.Plot()->label13, std::string("Deg.C"));
-        p.graphWindow.Image1MouseMove(QPoint(400, 200));
+        p.graphWindow.ShowReadOutAt(QPoint(400, 200));
         p.replayWindow.Export1Click();
         p.exportWindow.AddressField(0)->setText("#14C");
         p.exportWindow.AddressField(1)->setText("448");
