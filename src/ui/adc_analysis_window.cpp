@@ -91,7 +91,7 @@ void AdcAnalysisWindow::BuildControls() {
     timeConstants_[0]->setChecked(true);
     inner->addWidget(timeConstantGroup);
     layout->addWidget(calibrationGroup_);
-    // The calibration box shows only while calibrating (the window's taller form).
+    // The calibration box shows only while calibrating; the window grows to hold it.
     calibrationGroup_->setVisible(false);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -118,7 +118,7 @@ void AdcAnalysisWindow::Redraw() {
     for (int t = 0; t <= 256; t += 64) p.drawLine(scaled(t + 5), baseline, scaled(t + 5), 2);
     p.drawLine(scaled(5), baseline, scaled(261), baseline);
 
-    // The curve and the texts keep their design coordinates.
+    // The curve and the texts stay unscaled.
     p.setPen(Qt::black);
     QPolygon curve;
     for (int b = 0; b < 256; ++b) curve << QPoint(b + 5, 220 - 2 * h[static_cast<std::size_t>(b)]);

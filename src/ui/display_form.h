@@ -139,7 +139,7 @@ private:
     bool raw_ = false;
 };
 
-// Shows the field's colour on a label; Form restores the window's text colour.
+// Shows the field's colour on a label; FieldColour::Form restores the window's text colour.
 void SetFieldColour(QLabel* label, FieldColour colour);
 
 // Hands a display window to the main window: the dispatch updates it while its box is checked,

@@ -34,7 +34,7 @@ RawDataWindow::RawDataWindow(float scale, QWidget* parent) : QWidget(parent, Qt:
     picture_ = QImage(g.Width(), g.Height(), QImage::Format_RGB32);
     picture_.fill(palette().color(QPalette::Button));
     textView_->setPixmap(QPixmap::fromImage(picture_));
-    // The status line shows only in ADC reception (the window's taller form).
+    // The status line shows only in ADC reception (the window then grows by one line).
     statusLine_->setVisible(false);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
