@@ -10,12 +10,19 @@
 
 namespace orv {
 
+// A store that has held no block yet: byte 0 is #FF, which is no block ID.
+inline Block514 EmptyBlockStore() {
+    Block514 b{};
+    b[0] = 0xFF;
+    return b;
+}
+
 struct BlockStores {
     Block514 current{};                 // the block being received
     Block514 relay{};                   // the same bytes as they came (no failed mark, no stamp): what is relayed
-    Block514 display{};                 // what the display windows decode
-    Block514 lastA{};                   // latest A block bytes, byte by byte as received
-    Block514 lastE{};                   // latest E block bytes
+    Block514 display = EmptyBlockStore();  // what the display windows decode
+    Block514 lastA = EmptyBlockStore();    // latest A block bytes, byte by byte as received
+    Block514 lastE = EmptyBlockStore();    // latest E block bytes
     std::array<Block512, 4> text{};     // text copies K, L, M, N
     Block512 lastComplete{};            // copy of each complete block, stamp included
 

@@ -1,6 +1,6 @@
 #include "station/demo_station.h"
 
-#include <QDir>
+#include "reception/data_directory.h"
 
 namespace orv {
 namespace {
@@ -24,8 +24,11 @@ DemoStation::DemoStation(ModemType modem) {
         return;
     }
     // The data directory as the station lays it out (the FEC log goes to "telemetry").
-    QDir(dir_.path()).mkpath(QStringLiteral("telemetry"));
-    QDir(dir_.path()).mkpath(QStringLiteral("Dsp"));
+    std::string problem;
+    if (!PrepareDataDirectory(dir_.path().toStdString(), [&problem](const std::string& message) { problem = message; })) {
+        error_ = QString::fromStdString(problem);
+        return;
+    }
     store_ = std::make_unique<QtSettingsStore>(dir_.filePath(QStringLiteral("orv-demo.ini")));
     store_->Write(kStartupKey, "Log on Start", "no");
     store_->Write(kStartupKey, "Com Port No.", "1");

@@ -10,64 +10,52 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/main_window.h"
+#include "station/station.h"
 #include "ui/user_messages.h"
 
 namespace orv {
-namespace {
 
-constexpr int kTelemetryTextButtons = 5;  // "Raw", "K".."N"
-
-}  // namespace
-
-DspLoaderWindow::DspLoaderWindow(MainWindow& mainWindow, UserMessages& messages, QWidget* parent)
+DspLoaderWindow::DspLoaderWindow(Station& station, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), messages_(messages) {
+      station_(station), messages_(messages) {
     setObjectName("DspLoaderWindow");
     setWindowTitle(QStringLiteral("DSP-93 Loader              OrvCC"));
-    label1_ = new QLabel(QStringLiteral("DSP file to be loaded: "), this);
-    fileListBox1_ = new QListWidget(this);
-    fileListBox1_->setObjectName("FileListBox1");
-    fileListBox1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    fileListBox1_->setMinimumSize(240, 160);
-    button1_ = new QPushButton(QStringLiteral("Load"), this);
-    button1_->setObjectName("Button1");
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName("ProgressBar1");
-    progressBar1_->setRange(0, 100);
-    progressBar1_->setValue(0);
+    fileCaption_ = new QLabel(QStringLiteral("DSP file to be loaded: "), this);
+    fileList_ = new QListWidget(this);
+    fileList_->setObjectName("FileList");
+    fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList_->setMinimumSize(240, 160);
+    loadButton_ = new QPushButton(QStringLiteral("Load"), this);
+    loadButton_->setObjectName("LoadButton");
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName("ProgressBar");
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label1_);
-    layout->addWidget(fileListBox1_);
+    layout->addWidget(fileCaption_);
+    layout->addWidget(fileList_);
     auto* row = new QHBoxLayout;
-    row->addWidget(button1_);
-    row->addWidget(progressBar1_, 1);
+    row->addWidget(loadButton_);
+    row->addWidget(progressBar_, 1);
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(fileListBox1_, &QListWidget::itemSelectionChanged, this, [this] {
-        const auto items = fileListBox1_->selectedItems();
-        if (!items.isEmpty()) FileListBox1Click(items.first()->text());
+    connect(fileList_, &QListWidget::itemSelectionChanged, this, [this] {
+        const auto items = fileList_->selectedItems();
+        if (!items.isEmpty()) FileClicked(items.first()->text());
     });
-    connect(button1_, &QPushButton::clicked, this, &DspLoaderWindow::Button1Click);
+    connect(loadButton_, &QPushButton::clicked, this, &DspLoaderWindow::LoadClick);
     connect(&load_, &DSPLoad::Started, this, &DspLoaderWindow::LoadStarted);
-    connect(&load_, &DSPLoad::Progress, progressBar1_, &QProgressBar::setValue);
+    connect(&load_, &DSPLoad::Progress, progressBar_, &QProgressBar::setValue);
     connect(&load_, &DSPLoad::Finished, this, &DspLoaderWindow::LoadFinished);
     RefreshFileList();
 }
 
 QString DspLoaderWindow::DspDirectory() const {
-    if (mainWindow_.FirstRun()) return {};
-    const QString data = QString::fromStdString(mainWindow_.station().workingDataDirectory);
-    if (data.isEmpty()) return {};
-    const QDir dir(data);
-    if (!dir.exists(QStringLiteral("Dsp"))) {
-        for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            if (name.compare(QStringLiteral("dsp"), Qt::CaseInsensitive) == 0) return dir.filePath(name);
-    }
-    return dir.filePath(QStringLiteral("Dsp"));
+    if (station_.state().settings.firstRun) return {};
+    return QString::fromStdString(station_.DspDirectory().string());
 }
 
 void DspLoaderWindow::RefreshFileList() {
@@ -77,15 +65,15 @@ void DspLoaderWindow::RefreshFileList() {
         names = QDir(dsp).entryList({QStringLiteral("*.obj")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     const QString selectedName = QFileInfo(selectedFile_).fileName();
     {
-        const QSignalBlocker blocker(fileListBox1_);
-        fileListBox1_->clear();
-        fileListBox1_->addItems(names);
+        const QSignalBlocker blocker(fileList_);
+        fileList_->clear();
+        fileList_->addItems(names);
     }
     // The chosen file stays chosen while it is still there.
     const int row = static_cast<int>(names.indexOf(selectedName));
     if (!selectedFile_.isEmpty() && row >= 0 && selectedFile_ == QDir(dsp).filePath(selectedName)) {
-        const QSignalBlocker blocker(fileListBox1_);
-        fileListBox1_->setCurrentRow(row);
+        const QSignalBlocker blocker(fileList_);
+        fileList_->setCurrentRow(row);
     } else {
         selectedFile_.clear();
     }
@@ -93,22 +81,22 @@ void DspLoaderWindow::RefreshFileList() {
 
 QStringList DspLoaderWindow::FileNames() const {
     QStringList names;
-    for (int i = 0; i < fileListBox1_->count(); ++i) names << fileListBox1_->item(i)->text();
+    for (int i = 0; i < fileList_->count(); ++i) names << fileList_->item(i)->text();
     return names;
 }
 
-void DspLoaderWindow::FileListBox1Click(const QString& fileName) { selectedFile_ = QDir(DspDirectory()).filePath(fileName); }
+void DspLoaderWindow::FileClicked(const QString& fileName) { selectedFile_ = QDir(DspDirectory()).filePath(fileName); }
 
 void DspLoaderWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!load_.IsRunning()) RefreshFileList();
 }
 
-void DspLoaderWindow::Button1Click() {
+void DspLoaderWindow::LoadClick() {
     if (load_.IsRunning()) return;
     QString error;
     // A sound program emits Started (LoadStarted) before the transfer opens the port.
-    if (!load_.Start(selectedFile_, mainWindow_.runtime().SerialDevice(), &error)) {
+    if (!load_.Start(selectedFile_, station_.SerialDevice(), &error)) {
         messages_.Beep();
         messages_.Inform(QStringLiteral("The DSP program was not loaded:\n%1").arg(error));
     }
@@ -116,32 +104,24 @@ void DspLoaderWindow::Button1Click() {
 
 void DspLoaderWindow::LoadStarted() {
     SetBusy(true);
-    progressBar1_->setValue(0);
-    mainWindow_.station().flags.serialInputSuspended = true;
-    portWasOpen_ = mainWindow_.runtime().serial().IsOpen();
-    if (portWasOpen_) mainWindow_.RadioButton4Click();
+    progressBar_->setValue(0);
+    station_.BeginDspLoad();
 }
 
 void DspLoaderWindow::LoadFinished(bool ok, const QString& message) {
     SetBusy(false);
-    if (portWasOpen_) {
-        mainWindow_.TextButton(0)->setChecked(true);
-        mainWindow_.RadioButton1Click();
-    }
     messages_.Beep();
     hide();
-    mainWindow_.station().flags.serialInputSuspended = false;
-    progressBar1_->setValue(0);
+    station_.EndDspLoad();
+    progressBar_->setValue(0);
     if (!ok) messages_.Inform(QStringLiteral("Loading the DSP program failed:\n%1").arg(message));
 }
 
 void DspLoaderWindow::SetBusy(bool busy) {
     if (busy) setCursor(Qt::WaitCursor);
     else unsetCursor();
-    fileListBox1_->setEnabled(!busy);
-    button1_->setEnabled(!busy);
-    // While the loader owns the port, the telemetry selections would take it back.
-    for (int i = 0; i < kTelemetryTextButtons; ++i) mainWindow_.TextButton(i)->setEnabled(!busy);
+    fileList_->setEnabled(!busy);
+    loadButton_->setEnabled(!busy);
 }
 
 }  // namespace orv

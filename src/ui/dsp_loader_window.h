@@ -14,13 +14,13 @@ class QPushButton;
 
 namespace orv {
 
-class MainWindow;
+class Station;
 class UserMessages;
 
 class DspLoaderWindow : public QWidget {
     Q_OBJECT
 public:
-    DspLoaderWindow(MainWindow& mainWindow, UserMessages& messages, QWidget* parent = nullptr);
+    DspLoaderWindow(Station& station, UserMessages& messages, QWidget* parent = nullptr);
 
     // The "Dsp" directory of the data directory, whatever the case of its name; empty when no
     // data directory is set.
@@ -28,14 +28,14 @@ public:
     // Re-reads the file list (also done whenever the window is shown).
     void RefreshFileList();
 
-    void FileListBox1Click(const QString& fileName);
-    void Button1Click();  // "Load"
+    void FileClicked(const QString& fileName);
+    void LoadClick();  // "Load"
 
     const QString& SelectedFile() const { return selectedFile_; }
     QStringList FileNames() const;
-    QListWidget* FileList() const { return fileListBox1_; }
-    QPushButton* LoadButton() const { return button1_; }
-    QProgressBar* ProgressBar() const { return progressBar1_; }
+    QListWidget* FileList() const { return fileList_; }
+    QPushButton* LoadButton() const { return loadButton_; }
+    QProgressBar* ProgressBar() const { return progressBar_; }
     DSPLoad& Loader() { return load_; }
 
 protected:
@@ -46,16 +46,15 @@ private:
     void LoadFinished(bool ok, const QString& message);
     void SetBusy(bool busy);
 
-    MainWindow& mainWindow_;
+    Station& station_;
     UserMessages& messages_;
     DSPLoad load_;
     QString selectedFile_;
-    bool portWasOpen_ = false;
 
-    QLabel* label1_;
-    QListWidget* fileListBox1_;
-    QPushButton* button1_;
-    QProgressBar* progressBar1_;
+    QLabel* fileCaption_;
+    QListWidget* fileList_;
+    QPushButton* loadButton_;
+    QProgressBar* progressBar_;
 };
 
 }  // namespace orv

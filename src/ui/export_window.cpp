@@ -19,7 +19,8 @@
 #include "ui/file_job.h"
 #include "ui/form_position.h"
 #include "ui/key_filter_validator.h"
-#include "ui/main_window.h"
+#include "station/station.h"
+#include "ui/files_window_parts.h"
 #include "ui/replay_window.h"
 #include "ui/user_messages.h"
 
@@ -43,10 +44,10 @@ QLineEdit* Field(const QString& name, const QString& hint, int width, QWidget* p
 
 }  // namespace
 
-ExportWindow::ExportWindow(MainWindow& mainWindow, ReplayWindow& replayWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent)
+ExportWindow::ExportWindow(const Station& station, ReplayWindow& replayWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), replayWindow_(replayWindow), store_(store), messages_(messages), job_(new FileJob(this)) {
+      station_(station), replayWindow_(replayWindow), store_(store), messages_(messages), job_(new FileJob(this)) {
     setObjectName("ExportWindow");
     setWindowTitle(QStringLiteral("Export "));
     setToolTip(QStringLiteral(" Export raw data values for other programs. "));
@@ -141,7 +142,7 @@ ExportFields ExportWindow::Fields() const {
 
 QString ExportWindow::OutputPath() const {
     const QString name = QString::fromLatin1(kExportFileName.data(), static_cast<qsizetype>(kExportFileName.size()));
-    return QDir(mainWindow_.TelemetryDirectory()).filePath(name);
+    return QDir(TelemetryDirectoryText(station_)).filePath(name);
 }
 
 bool ExportWindow::Running() const { return job_->Running(); }

@@ -17,7 +17,7 @@ class QRadioButton;
 namespace orv {
 
 class FileJob;
-class MainWindow;
+class Station;
 class ReplayWindow;
 class UserMessages;
 
@@ -25,7 +25,7 @@ class ExportWindow : public QWidget {
     Q_OBJECT
 public:
     // Reads the position, the eight address texts and the Raw/Trans. choice.
-    ExportWindow(MainWindow& mainWindow, ReplayWindow& replayWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent = nullptr);
+    ExportWindow(const Station& station, ReplayWindow& replayWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent = nullptr);
 
     // The Replay window's "Export": shows the window with the shared block range.
     void Open();
@@ -53,7 +53,7 @@ private:
     void SetBusy(bool busy);
     void SaveSettings();
 
-    MainWindow& mainWindow_;
+    const Station& station_;
     ReplayWindow& replayWindow_;
     KeyValueStore& store_;
     UserMessages& messages_;

@@ -17,7 +17,7 @@
 #include "ui/file_job.h"
 #include "ui/form_position.h"
 #include "ui/files_window_parts.h"
-#include "ui/main_window.h"
+#include "station/station.h"
 #include "ui/user_messages.h"
 
 namespace orv {
@@ -32,15 +32,14 @@ QString Qs(std::string_view text) { return QString::fromLatin1(text.data(), stat
 
 }  // namespace
 
-FilterWindow::FilterWindow(MainWindow& mainWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent)
+FilterWindow::FilterWindow(const Station& station, KeyValueStore& store, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), store_(store), messages_(messages), job_(new FileJob(this)) {
+      station_(station), store_(store), messages_(messages), job_(new FileJob(this)) {
     setObjectName("FilterWindow");
     setWindowTitle(QStringLiteral(" Filter                Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
-    if (!mainWindow_.FirstRun()) inputList_->SetDirectory(mainWindow_.TelemetryDirectory());
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
     connect(job_, &FileJob::Progress, progressBar_, &QProgressBar::setValue);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
@@ -167,7 +166,7 @@ void FilterWindow::StartFiltering() {
         messages_.Inform(Qs(kFileErrorText));
         return;
     }
-    const QString output = QDir(mainWindow_.TelemetryDirectory()).filePath(OutputName());
+    const QString output = QDir(TelemetryDirectoryText(station_)).filePath(OutputName());
     const QFileInfo out(output);
     // The output being the input itself is refused by the filter, not offered for overwriting.
     bool overwrite = false;
@@ -220,9 +219,8 @@ void FilterWindow::DropFile(const QString& path) {
 void FilterWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous() || job_->Running()) return;
-    if (inputList_->Directory().isEmpty() && !mainWindow_.FirstRun())
-        inputList_->SetDirectory(mainWindow_.TelemetryDirectory());
-    else inputList_->Refresh();
+    // The list follows the data directory as Setup last saved it.
+    inputList_->SetDirectory(TelemetryDirectoryText(station_));
 }
 
 void FilterWindow::closeEvent(QCloseEvent* event) {

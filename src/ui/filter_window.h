@@ -17,14 +17,14 @@ class QRadioButton;
 namespace orv {
 
 class FileJob;
-class MainWindow;
+class Station;
 class TelemetryFileList;
 class UserMessages;
 
 class FilterWindow : public QWidget {
     Q_OBJECT
 public:
-    FilterWindow(MainWindow& mainWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent = nullptr);
+    FilterWindow(const Station& station, KeyValueStore& store, UserMessages& messages, QWidget* parent = nullptr);
 
     // The output name, the input length check and the input count for the selected file (run by
     // the list, each "Block Type" button and the "CRCC" group).
@@ -56,7 +56,7 @@ private:
     void Finished(const FilterResult& result);
     void SetBusy(bool busy);
 
-    MainWindow& mainWindow_;
+    const Station& station_;
     KeyValueStore& store_;
     UserMessages& messages_;
     FileJob* job_ = nullptr;

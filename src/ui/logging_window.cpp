@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "ui/files_window_parts.h"
+#include "station/station.h"
 #include "ui/form_position.h"
-#include "ui/main_window.h"
 
 namespace orv {
 namespace {
@@ -53,82 +53,79 @@ void PaintEventGrid(QImage& image, const EventGridPicture& pic, const QColor& fa
 
 }  // namespace
 
-LoggingWindow::LoggingWindow(MainWindow& mainWindow, KeyValueStore& store, const Clock& clock, QWidget* parent)
+LoggingWindow::LoggingWindow(Station& station, float scale, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), store_(store), logger_(mainWindow.station(), clock) {
+      station_(station), store_(station.store()), logger_(station.logger()), scale_(scale) {
     setObjectName("LoggingWindow");
     setWindowTitle(QStringLiteral("  Logging"));
     BuildControls();
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    mainWindow_.runtime().SetLogSink(
-        [this](std::span<const std::uint8_t, kTelemetryBytes> record) { AppendBlockToLog(record); });
+    connect(&station_, &Station::BlockLogged, this, &LoggingWindow::ShowLoggedBlock);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
     });
 }
-
-LoggingWindow::~LoggingWindow() { mainWindow_.runtime().SetLogSink({}); }
 
 void LoggingWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
     auto* menu = menuBar->addMenu(QStringLiteral("Menu"));
     auto* block = menu->addMenu(QStringLiteral("Block"));
-    block->addAction(QStringLiteral(" all"), this, &LoggingWindow::All1Click);
-    block->addAction(QStringLiteral("A"), this, &LoggingWindow::UQ1Click);
+    block->addAction(QStringLiteral(" all"), this, &LoggingWindow::LogAllBlocksClick);
+    block->addAction(QStringLiteral("A"), this, &LoggingWindow::LogABlocksClick);
     auto* crcc = menu->addMenu(QStringLiteral("CRCC"));
-    crcc->addAction(QStringLiteral("ignore"), this, &LoggingWindow::Ignore1Click);
-    use1_ = crcc->addAction(QStringLiteral("use"), this, &LoggingWindow::Use1Click);
-    menu->addAction(QStringLiteral("E-buffer size"), this, &LoggingWindow::EventBuff1Click);
+    crcc->addAction(QStringLiteral("ignore"), this, &LoggingWindow::IgnoreCrccClick);
+    useCrccAction_ = crcc->addAction(QStringLiteral("use"), this, &LoggingWindow::UseCrccClick);
+    menu->addAction(QStringLiteral("E-buffer size"), this, &LoggingWindow::EventBufferClick);
     layout->setMenuBar(menuBar);
 
-    auto* radioGroup1 = new QGroupBox(this);
-    radioGroup1->setObjectName("RadioGroup1");
-    radioGroup1->setToolTip(QStringLiteral(" Begin/stop logging "));
-    auto* radios = new QVBoxLayout(radioGroup1);
-    logging_ = new QRadioButton(QStringLiteral("Logging"), radioGroup1);
-    stop_ = new QRadioButton(QStringLiteral("Stop/Pause"), radioGroup1);
+    auto* loggingGroup = new QGroupBox(this);
+    loggingGroup->setObjectName("LoggingGroup");
+    loggingGroup->setToolTip(QStringLiteral(" Begin/stop logging "));
+    auto* radios = new QVBoxLayout(loggingGroup);
+    logging_ = new QRadioButton(QStringLiteral("Logging"), loggingGroup);
+    stop_ = new QRadioButton(QStringLiteral("Stop/Pause"), loggingGroup);
     stop_->setChecked(true);
     radios->addWidget(logging_);
     radios->addWidget(stop_);
     // The group reacts to a change of its item, not to a click on the item already chosen.
     for (QRadioButton* b : {logging_, stop_}) {
         connect(b, &QRadioButton::clicked, this, [this] {
-            if (logging_->isChecked() != loggingChosen_) RadioGroup1Click();
+            if (logging_->isChecked() != loggingChosen_) LoggingChoiceClick();
         });
     }
 
-    const float s = mainWindow_.Scale();
+    const float s = scale_;
     auto* holder = new QWidget(this);  // keeps the place of the grid while it is hidden
     holder->setFixedSize(static_cast<int>(kImageWidth * s), static_cast<int>(kImageHeight * s));
-    image1_ = new QLabel(holder);
-    image1_->setObjectName("Image1");
-    image1_->setFixedSize(holder->size());
+    eventGridLabel_ = new QLabel(holder);
+    eventGridLabel_->setObjectName("EventGrid");
+    eventGridLabel_->setFixedSize(holder->size());
     grid_ = QImage(holder->size(), QImage::Format_RGB32);
     grid_.fill(palette().color(QPalette::Window));
-    image1_->setPixmap(QPixmap::fromImage(grid_));
-    image1_->setToolTip(QStringLiteral(" Event buffer: navy captured, grey captured with bad CRCC, "
+    eventGridLabel_->setPixmap(QPixmap::fromImage(grid_));
+    eventGridLabel_->setToolTip(QStringLiteral(" Event buffer: navy captured, grey captured with bad CRCC, "
                                        "yellow last event, red event pointer "));
 
     auto* top = new QHBoxLayout;
-    top->addWidget(radioGroup1);
+    top->addWidget(loggingGroup);
     auto* gridColumn = new QVBoxLayout;
     gridColumn->addWidget(new QLabel(QStringLiteral("Event Grid"), this));
     gridColumn->addWidget(holder);
     top->addLayout(gridColumn);
     layout->addLayout(top);
 
-    edit1_ = new QLineEdit(this);
-    edit1_->setObjectName("Edit1");
-    edit1_->setReadOnly(true);
-    edit1_->setToolTip(QStringLiteral(" Default file name, may be edited. "));
-    layout->addWidget(edit1_);
+    fileNameField_ = new QLineEdit(this);
+    fileNameField_->setObjectName("FileName");
+    fileNameField_->setReadOnly(true);
+    fileNameField_->setToolTip(QStringLiteral(" Default file name, may be edited. "));
+    layout->addWidget(fileNameField_);
 
     auto* countRow = new QHBoxLayout;
     countRow->addWidget(new QLabel(QStringLiteral("Count:"), this));
-    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" # of saved blocks "), 80, this);
-    countRow->addWidget(staticText1_);
+    countLabel_ = SunkenPanel(QStringLiteral("Count"), QStringLiteral(" # of saved blocks "), 80, this);
+    countRow->addWidget(countLabel_);
     countRow->addStretch();
     layout->addLayout(countRow);
 
@@ -146,30 +143,30 @@ void LoggingWindow::BuildControls() {
 
 void LoggingWindow::UpdateLogFileName() {
     logger_.UpdateLogFileName();
-    edit1_->setText(QString::fromStdString(logger_.NameFieldText()));
+    fileNameField_->setText(QString::fromStdString(logger_.NameFieldText()));
 }
 
-void LoggingWindow::All1Click() {
+void LoggingWindow::LogAllBlocksClick() {
     logger_.LogAllBlocks();
     UpdateLogFileName();
 }
 
-void LoggingWindow::UQ1Click() {
+void LoggingWindow::LogABlocksClick() {
     logger_.LogABlocksOnly();
     UpdateLogFileName();
 }
 
-void LoggingWindow::Ignore1Click() {
+void LoggingWindow::IgnoreCrccClick() {
     logger_.IgnoreCrcc();
     UpdateLogFileName();
 }
 
-void LoggingWindow::Use1Click() {
+void LoggingWindow::UseCrccClick() {
     logger_.UseCrcc();
     UpdateLogFileName();
 }
 
-void LoggingWindow::EventBuff1Click() {
+void LoggingWindow::EventBufferClick() {
     bool ok = false;
     const QString answer = QInputDialog::getText(this, QStringLiteral("Event Buffer Size"),
                                                  QStringLiteral("Enter No. blocks in event buffer [8,16,24,32]:"),
@@ -183,14 +180,14 @@ void LoggingWindow::EventBufferAnswered(const QString& answer) {
     if (EventGridVisible()) DrawEventGrid();
 }
 
-void LoggingWindow::RadioGroup1Click() {
+void LoggingWindow::LoggingChoiceClick() {
     loggingChosen_ = logging_->isChecked();
     if (loggingChosen_) {
-        logger_.StartLogging();
-        edit1_->setText(QString::fromStdString(logger_.NameFieldText()));
-        staticText1_->setText(QString::fromStdString(logger_.CountText()));
+        station_.StartLogging();
+        fileNameField_->setText(QString::fromStdString(logger_.NameFieldText()));
+        countLabel_->setText(QString::fromStdString(logger_.CountText()));
     } else {
-        logger_.StopLogging();
+        station_.StopLogging();
     }
     ShowFailure();
 }
@@ -198,12 +195,11 @@ void LoggingWindow::RadioGroup1Click() {
 void LoggingWindow::LogOnStart() {
     show();
     logging_->setChecked(true);
-    RadioGroup1Click();
+    LoggingChoiceClick();
 }
 
-void LoggingWindow::AppendBlockToLog(std::span<const std::uint8_t, kTelemetryBytes> record) {
-    const LogAppendResult result = logger_.AppendBlockToLog(Record(record.data(), kRecordBytes));
-    staticText1_->setText(QString::fromStdString(result.countText));
+void LoggingWindow::ShowLoggedBlock(const LogAppendResult& result) {
+    countLabel_->setText(QString::fromStdString(result.countText));
     if (result.eventGridChanged) DrawEventGrid();
     ShowFailure();
 }
@@ -215,24 +211,24 @@ void LoggingWindow::ShowFailure() {
 }
 
 void LoggingWindow::DrawEventGrid() {
-    PaintEventGrid(grid_, logger_.DrawEventGrid(mainWindow_.Scale()), palette().color(QPalette::Window));
-    image1_->setPixmap(QPixmap::fromImage(grid_));
-    image1_->setVisible(true);
+    PaintEventGrid(grid_, logger_.DrawEventGrid(scale_), palette().color(QPalette::Window));
+    eventGridLabel_->setPixmap(QPixmap::fromImage(grid_));
+    eventGridLabel_->setVisible(true);
 }
 
-QString LoggingWindow::NameField() const { return edit1_->text(); }
-QString LoggingWindow::CountText() const { return staticText1_->text(); }
+QString LoggingWindow::NameField() const { return fileNameField_->text(); }
+QString LoggingWindow::CountText() const { return countLabel_->text(); }
 QString LoggingWindow::FailureText() const { return failure_->isHidden() ? QString() : failure_->text(); }
-bool LoggingWindow::EventGridVisible() const { return !image1_->isHidden(); }
+bool LoggingWindow::EventGridVisible() const { return !eventGridLabel_->isHidden(); }
 
 void LoggingWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) use1_->setEnabled(logger_.UseCrccAvailable());
+    if (!event->spontaneous()) useCrccAction_->setEnabled(logger_.UseCrccAvailable());
 }
 
 void LoggingWindow::closeEvent(QCloseEvent* event) {
     SaveFormPosition(this, store_, kFormNumber);
-    image1_->setVisible(false);
+    eventGridLabel_->setVisible(false);
     logger_.Grid().ClearCapturedOk();
     QWidget::closeEvent(event);
 }

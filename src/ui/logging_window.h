@@ -17,30 +17,29 @@ class QRadioButton;
 
 namespace orv {
 
-class MainWindow;
+class Station;
 
 class LoggingWindow : public QWidget {
     Q_OBJECT
 public:
-    // Restores the position and takes over the receiver's log call-out.
-    LoggingWindow(MainWindow& mainWindow, KeyValueStore& store, const Clock& clock, QWidget* parent = nullptr);
-    ~LoggingWindow() override;
+    // Shows the station's telemetry logger; restores the position. `scale` is the screen scale.
+    LoggingWindow(Station& station, float scale, QWidget* parent = nullptr);
 
     // "Log on Start": show the window, select "Logging" and start.
     void LogOnStart();
 
-    // Handlers under the names of the window layout.
-    void All1Click();        // Block / " all"
-    void UQ1Click();         // Block / "A"
-    void Ignore1Click();     // CRCC / "ignore"
-    void Use1Click();        // CRCC / "use"
-    void EventBuff1Click();  // "E-buffer size": asks for the size
-    void RadioGroup1Click(); // "Logging" / "Stop/Pause"
+    // The operator's choices: the "Block" and "CRCC" rules, "E-buffer size", "Logging"/"Stop/Pause".
+    void LogAllBlocksClick();        // Block / " all"
+    void LogABlocksClick();         // Block / "A"
+    void IgnoreCrccClick();     // CRCC / "ignore"
+    void UseCrccClick();        // CRCC / "use"
+    void EventBufferClick();  // "E-buffer size": asks for the size
+    void LoggingChoiceClick(); // "Logging" / "Stop/Pause"
     // The answer to the "Event Buffer Size" box.
     void EventBufferAnswered(const QString& answer);
 
-    // One block that passed the receiver's log decision.
-    void AppendBlockToLog(std::span<const std::uint8_t, kTelemetryBytes> record);
+    // One block went to the logger: the count, the Event Grid and any failure.
+    void ShowLoggedBlock(const LogAppendResult& result);
     void DrawEventGrid();
     void UpdateLogFileName();
 
@@ -52,7 +51,7 @@ public:
     const QImage& EventGridImage() const { return grid_; }
     QRadioButton* LoggingButton() const { return logging_; }
     QRadioButton* StopButton() const { return stop_; }
-    QAction* UseAction() const { return use1_; }
+    QAction* UseAction() const { return useCrccAction_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,19 +61,20 @@ private:
     void BuildControls();
     void ShowFailure();
 
-    MainWindow& mainWindow_;
+    Station& station_;
     KeyValueStore& store_;
-    TelemetryLogger logger_;
+    TelemetryLogger& logger_;
+    float scale_;
     QImage grid_;
     bool loggingChosen_ = false;  // the item of the "Logging" group last acted on
 
-    QLineEdit* edit1_ = nullptr;      // file name
-    QLabel* staticText1_ = nullptr;   // count
+    QLineEdit* fileNameField_ = nullptr;      // file name
+    QLabel* countLabel_ = nullptr;   // count
     QLabel* failure_ = nullptr;       // write failures, in red
-    QLabel* image1_ = nullptr;        // Event Grid
+    QLabel* eventGridLabel_ = nullptr;        // Event Grid
     QRadioButton* logging_ = nullptr;
     QRadioButton* stop_ = nullptr;
-    QAction* use1_ = nullptr;
+    QAction* useCrccAction_ = nullptr;
 };
 
 }  // namespace orv

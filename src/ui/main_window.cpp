@@ -20,7 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "fec/fec_log.h"
+#include "files/replay.h"
+#include "reception/data_directory.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
 #include "ui/raw_data_window.h"
@@ -30,69 +31,47 @@
 namespace orv {
 namespace {
 
-constexpr const char* kNotYetAvailable = "Not yet available in this version of Orv.";
+constexpr int kMainFormNumber = 1;
+constexpr int kRawDataFormNumber = 2;
 constexpr int kAmsatDayInterval = 5000;
 constexpr int kDateTimeInterval = 1000;
 
-// A directory exists when the process can make it its current directory.
-bool DirectoryUsable(const QString& path) { return QDir::setCurrent(path); }
-
 }  // namespace
 
-MainWindow::MainWindow(KeyValueStore& store, const Clock& clock, UserMessages& messages, QWidget* parent)
+MainWindow::MainWindow(Station& station, UserMessages& messages, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      store_(store), clock_(clock), messages_(messages),
-      runtime_(std::make_unique<StationRuntime>(store, clock)) {
+      station_(station), messages_(messages) {
     setObjectName("MainWindow");
     setWindowTitle(QStringLiteral("Orv"));
     setToolTip(QStringLiteral("Ctrl-R-Click on form edge to show / not show CRCC failed data."));
-    runtime_->SetView(this);
-    connect(runtime_.get(), &StationRuntime::SerialPortLost, this, &MainWindow::OnSerialPortLost);
-    timer1_ = new QTimer(this);
-    timer1_->setInterval(kAmsatDayInterval);
-    connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    station_.SetView(this);
+    connect(&station_, &Station::SelectionChanged, this, &MainWindow::ShowSelection);
+    connect(&station_, &Station::InputsChanged, this, &MainWindow::ShowInputsEnabled);
+    connect(&station_, &Station::PortOpenFailed, this, &MainWindow::OnPortOpenFailed);
+    connect(&station_, &Station::SerialPortLost, this, &MainWindow::OnSerialPortLost);
+    clockTimer_ = new QTimer(this);
+    clockTimer_->setInterval(kAmsatDayInterval);
+    connect(clockTimer_, &QTimer::timeout, this, &MainWindow::ClockTick);
     BuildControls();
     BuildMenu();
-    CreateHandler();
+    StartUp();
 }
 
-MainWindow::~MainWindow() { runtime_->SetView(nullptr); }
+MainWindow::~MainWindow() { station_.SetView(nullptr); }
 
-void MainWindow::CreateHandler() {
+void MainWindow::StartUp() {
     // Numbers are always converted with "." as the decimal separator.
     QLocale::setDefault(QLocale::c());
     setAcceptDrops(true);
-    timer1_->stop();
-    runtime_->LoadSettings();
-    CheckDataDirectories();
-    RestoreFormPosition(this, store_, 1, 50, 50);
+    clockTimer_->stop();
+    station_.LoadSettings();
+    station_.PrepareDataDirectory([this](const std::string& message) { messages_.Inform(QString::fromStdString(message)); });
+    RestoreFormPosition(this, station_.store(), kMainFormNumber, 50, 50);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double ppi = screen ? screen->logicalDotsPerInch() : 96.0;
     scale_ = (static_cast<int>(ppi) == 96) ? 1.0F : static_cast<float>((static_cast<int>(ppi) + 1) / 96.0);
-    timer1_->start();
-}
-
-void MainWindow::CheckDataDirectories() {
-    const QString dir = QString::fromStdString(station().settings.dataDirectory);
-    if (!dir.isEmpty()) {
-        const struct {
-            QString path;
-            const char* message;
-        } checks[] = {
-            {dir, "Indicated Orv main directory does not exist. \n   It will be created."},
-            {dir + "/telemetry", "Orv\\telemetry subdirectory does not exist. \n   It will be created."},
-            {dir + "/Dsp", "Orv\\DSP subdirectory does not exist. \n   It will be created."},
-        };
-        for (const auto& c : checks) {
-            if (DirectoryUsable(c.path)) continue;
-            messages_.Inform(QString::fromLatin1(c.message));
-            if (!QDir().mkpath(c.path))
-                messages_.Inform(QStringLiteral("Cannot create the directory\n%1").arg(QDir::toNativeSeparators(c.path)));
-        }
-    }
-    station().workingDataDirectory = station().settings.dataDirectory;
-    telemetryDir_ = QString::fromStdString(station().workingDataDirectory) + "/telemetry";
+    clockTimer_->start();
 }
 
 void MainWindow::BuildControls() {
@@ -119,13 +98,13 @@ void MainWindow::BuildControls() {
         input->addWidget(value, row, 1);
         if (captionLabel) *captionLabel = c;
     };
-    addRow(0, "Block", " Blk ID (first byte) ", label4_, nullptr);
-    addRow(1, "Byte", " Download byte count ", label5_, &label2_);
-    addRow(2, "CRCC", " CRCC check status ", label6_, nullptr);
-    label4_->setObjectName("Label4");
-    label5_->setObjectName("Label5");
-    label6_->setObjectName("Label6");
-    label6_->setText(QStringLiteral("---"));
+    addRow(0, "Block", " Blk ID (first byte) ", blockIdLabel_, nullptr);
+    addRow(1, "Byte", " Download byte count ", byteCountLabel_, &byteCaption_);
+    addRow(2, "CRCC", " CRCC check status ", crccLabel_, nullptr);
+    blockIdLabel_->setObjectName("BlockId");
+    byteCountLabel_->setObjectName("ByteCount");
+    crccLabel_->setObjectName("CrccStatus");
+    crccLabel_->setText(QStringLiteral("---"));
     SetByteCounterActive(false);
     layout->addWidget(groupBox1);
 
@@ -136,11 +115,11 @@ void MainWindow::BuildControls() {
                            " Display only M block ", " Display only N block ", " Disconnect serial port "};
     for (int i = 0; i < 6; ++i) {
         auto* b = new QRadioButton(QString::fromLatin1(captions[i]), radioGroup1);
-        b->setObjectName(QStringLiteral("RadioButton%1").arg(i + 1));
+        b->setObjectName(QStringLiteral("Text%1").arg(QString::fromLatin1(captions[i])));
         b->setToolTip(QString::fromLatin1(hints[i]));
         textLayout->addWidget(b, i % 3, i / 3);
         textButtons_[static_cast<std::size_t>(i)] = b;
-        connect(b, &QRadioButton::clicked, this, [this, i] { SelectText(i); });
+        connect(b, &QRadioButton::clicked, this, [this, i] { SelectTextClick(static_cast<TextSelection>(i)); });
     }
     QPalette red = textButtons_[5]->palette();
     red.setColor(QPalette::WindowText, Qt::red);
@@ -153,36 +132,34 @@ void MainWindow::BuildControls() {
     const char* boxes[] = {"Status", "Matrix", "Nav", "Power", "Temp"};
     for (int i = 0; i < 5; ++i) {
         auto* c = new QCheckBox(QString::fromLatin1(boxes[i]), data);
-        c->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
+        c->setObjectName(QString::fromLatin1(boxes[i]));
         c->setEnabled(false);
-        c->setToolTip(QString::fromLatin1(kNotYetAvailable));
         dataLayout->addWidget(c, i % 3, i / 3);
         dataBoxes_[static_cast<std::size_t>(i)] = c;
-        connect(c, &QCheckBox::clicked, this, [this, i] { CheckBoxClick(static_cast<DisplayWindow>(i)); });
+        connect(c, &QCheckBox::clicked, this, [this, i] { DisplayBoxClick(static_cast<DisplayWindow>(i)); });
     }
-    checkBox6_ = new QCheckBox(QStringLiteral("Events"), data);
-    checkBox6_->setObjectName("CheckBox6");
-    QPalette blue = checkBox6_->palette();
+    eventsBox_ = new QCheckBox(QStringLiteral("Events"), data);
+    eventsBox_->setObjectName("Events");
+    QPalette blue = eventsBox_->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
-    checkBox6_->setPalette(blue);
-    checkBox6_->setEnabled(false);
-    dataLayout->addWidget(checkBox6_, 2, 1);
-    connect(checkBox6_, &QCheckBox::clicked, this, &MainWindow::EventsClick);
+    eventsBox_->setPalette(blue);
+    eventsBox_->setEnabled(false);
+    dataLayout->addWidget(eventsBox_, 2, 1);
+    connect(eventsBox_, &QCheckBox::clicked, this, &MainWindow::EventsClick);
     layout->addWidget(data);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void MainWindow::BuildMenu() {
     auto* exitMenu = menuBar()->addMenu(QStringLiteral("Exit"));
-    exitMenu->addAction(QStringLiteral("Exit"), this, &MainWindow::Exit2Click);
+    exitMenu->addAction(QStringLiteral("Exit"), this, &MainWindow::ExitClick);
     auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
     menu->setToolTipsVisible(true);
-    menu->addAction(QStringLiteral("Setup"), this, &MainWindow::Setup1Click);
+    menu->addAction(QStringLiteral("Setup"), this, &MainWindow::SetupClick);
     const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display"};
     for (int i = 0; i < 7; ++i) {
         QAction* a = menu->addAction(QString::fromLatin1(items[i]));
         a->setEnabled(false);
-        a->setToolTip(QString::fromLatin1(kNotYetAvailable));
         menuActions_[static_cast<std::size_t>(i)] = a;
         connect(a, &QAction::triggered, this, [this, i] {
             const auto item = static_cast<MenuWindow>(i);
@@ -195,25 +172,25 @@ void MainWindow::BuildMenu() {
             if (item == MenuWindow::AdcDisplay) DispatchBlock();
         });
     }
-    adcDisplayAction_ = menuActions_[static_cast<std::size_t>(MenuWindow::AdcDisplay)];
-    connect(menu, &QMenu::aboutToShow, this, [this] { adcDisplayAction_->setVisible(station().AdcPath()); });
+    connect(menu, &QMenu::aboutToShow, this,
+            [this] { MenuAction(MenuWindow::AdcDisplay)->setVisible(state().AdcPath()); });
     auto* help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->addAction(QStringLiteral("Help"), this, &MainWindow::Help1Click);
-    help->addAction(QStringLiteral("About"), this, &MainWindow::About1Click);
+    help->addAction(QStringLiteral("Help"), this, &MainWindow::HelpClick);
+    help->addAction(QStringLiteral("About"), this, &MainWindow::AboutClick);
 }
 
 void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
     rawDataWindow_ = rawDataWindow;
-    RestoreFormPosition(rawDataWindow_, store_, 2, 2400, 50);
+    RestoreFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber, 2400, 50);
     connect(rawDataWindow_, &RawDataWindow::SaveRequested, this, &MainWindow::SaveRawBlock);
 }
 
 void MainWindow::SaveRawBlock(bool asData) {
-    const auto& s = station();
+    const StationState& s = state();
     const auto choice = ChooseRawSave(s.flags.selection, s.stores.current, s.receiver.crccLabel, s.flags.replayOpened);
     if (!choice) return;
-    const std::string error =
-        orv::SaveRawBlock(telemetryDir_.toStdString(), *choice, RawSaveSource(*choice, s.stores), !asData);
+    const std::string error = orv::SaveRawBlock(station_.TelemetryDirectory().string(), *choice,
+                                                RawSaveSource(*choice, s.stores), !asData);
     messages_.Beep();
     if (!error.empty()) messages_.Inform(QString::fromStdString(error));
 }
@@ -228,7 +205,6 @@ void MainWindow::AttachMenuWindow(MenuWindow item, QWidget* window, std::functio
     menuWindows_[i] = window;
     menuOpen_[i] = std::move(open);
     menuActions_[i]->setEnabled(true);
-    menuActions_[i]->setToolTip(QString());
 }
 
 void MainWindow::AttachDisplay(DisplayWindow which, QWidget* window, std::function<void()> update) {
@@ -236,13 +212,6 @@ void MainWindow::AttachDisplay(DisplayWindow which, QWidget* window, std::functi
     displays_[i] = window;
     displayUpdates_[i] = std::move(update);
     dataBoxes_[i]->setEnabled(true);
-    dataBoxes_[i]->setToolTip(QString());
-}
-
-void MainWindow::SetTcpIpControl(std::function<bool()> active, std::function<void()> off, std::function<void()> bootServer) {
-    tcpIpActive_ = std::move(active);
-    tcpIpOff_ = std::move(off);
-    bootServer_ = std::move(bootServer);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -253,119 +222,108 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::FirstShown() {
-    if (station().settings.firstRun) {
-        timer1_->stop();
+    if (FirstRun()) {
+        clockTimer_->stop();
         if (setupWindow_) setupWindow_->ShowFirstRun();
         return;
     }
-    if (station().settings.bootServer && bootServer_) bootServer_();
-    if (station().settings.logOnStart) {
-        textButtons_[0]->setChecked(true);
-        RadioButton1Click();
+    RunStartupActions();
+}
+
+void MainWindow::RunStartupActions() {
+    if (state().settings.bootServer && bootServer_) bootServer_();
+    if (state().settings.logOnStart) {
+        SelectTextClick(TextSelection::Raw);
         if (logOnStart_) logOnStart_();
     }
 }
 
 void MainWindow::AfterSetupSaved() {
-    if (station().settings.firstRun) {
-        station().settings.firstRun = false;
-        CreateHandler();
+    station_.SettingsSaved();
+    if (FirstRun()) {
+        // The first Save completes the start-up and does at once what the saved settings say.
+        station_.state().settings.firstRun = false;
+        StartUp();
         show();
+        RunStartupActions();
     }
-    timer1_->start();
+    clockTimer_->start();
 }
 
-void MainWindow::SelectText(int index) {
-    if (index == 0) RadioButton1Click();
-    else if (index == 5) RadioButton4Click();
-    else TextButtonClick(static_cast<char>('K' + index - 1));
+void MainWindow::SelectTextClick(TextSelection selection) {
+    textButtons_[static_cast<std::size_t>(selection)]->setFocus();
+    station_.SelectText(selection);
 }
 
-void MainWindow::OpenSerialPort() {
-    auto& s = station();
-    if (!s.flags.networkInputActive && !runtime_->serial().IsOpen()) {
-        QString reason;
-        if (!runtime_->OpenSerialPort(&reason)) {
-            messages_.Beep();
-            messages_.Inform(QStringLiteral("Problem opening port!\nPort may already be in use!"));
-            RadioButton4Click();
-            return;
+void MainWindow::ShowSelection() {
+    const TextSelection selection = station_.Selection();
+    textButtons_[static_cast<std::size_t>(selection)]->setChecked(true);
+    const bool receiving = selection != TextSelection::Off;
+    if (rawDataWindow_ && !station_.inputs().ReplayActive()) {
+        if (receiving) {
+            const char letter = SelectionLetter(selection);
+            rawDataWindow_->SetGroupCaption(letter ? QStringLiteral("%1 Block").arg(QChar(letter))
+                                                   : QStringLiteral("Raw Data"));
+            rawDataWindow_->show();
+        } else if (rawDataWindow_->isVisible()) {
+            SaveFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber);
+            rawDataWindow_->hide();
         }
     }
-    SetByteCounterActive(true);
-    if (rawDataWindow_) rawDataWindow_->show();
-    QCoreApplication::processEvents();
-}
-
-void MainWindow::RadioButton1Click() {
-    textButtons_[0]->setFocus();
-    if (!textButtons_[0]->isChecked()) return;
-    station().flags.selection = TextSelection::Raw;
-    if (rawDataWindow_) {
-        rawDataWindow_->SetGroupCaption(QStringLiteral("Raw Data"));
-        rawDataWindow_->show();
-    }
-    if (!runtime_->serial().IsOpen() && !station().flags.networkInputActive) runtime_->receiver().ForgetLastTime();
-    OpenSerialPort();
-    if (station().flags.selection == TextSelection::Raw) ShowTextBlock(station().stores.lastComplete);
-}
-
-void MainWindow::TextButtonClick(char letter) {
-    const int index = letter - 'K' + 1;
-    if (!textButtons_[static_cast<std::size_t>(index)]->isChecked()) return;
-    station().flags.selection = static_cast<TextSelection>(index);
-    if (rawDataWindow_) {
-        rawDataWindow_->SetGroupCaption(QStringLiteral("%1 Block").arg(QChar(letter)));
-        rawDataWindow_->show();
-    }
-    if (!runtime_->serial().IsOpen() && !station().flags.networkInputActive) OpenSerialPort();
-    if (station().flags.selection == static_cast<TextSelection>(index)) ShowTextBlock(station().stores.TextCopy(letter));
-}
-
-void MainWindow::RadioButton4Click() {
-    if (rawDataWindow_ && rawDataWindow_->isVisible()) rawDataWindow_->hide();
-    textButtons_[5]->setChecked(true);
-    textButtons_[5]->setFocus();
-    station().flags.selection = TextSelection::Off;
-    runtime_->CloseSerialPort();
-    if (!station().flags.networkInputActive) {
+    if (receiving) {
+        SetByteCounterActive(true);
+        const StationState& s = state();
+        const char letter = SelectionLetter(selection);
+        station_.ShowLiveText(letter ? std::span<const std::uint8_t, kTelemetryBytes>(s.stores.text[static_cast<std::size_t>(TextCopyIndex(letter))])
+                                     : std::span<const std::uint8_t, kTelemetryBytes>(s.stores.lastComplete));
+    } else if (!state().flags.networkInputActive) {
         SetByteCounterActive(false);
-        label5_->clear();
+        byteCountLabel_->clear();
     }
+}
+
+void MainWindow::ShowInputsEnabled() {
+    const bool selectable = station_.TelemetrySelectable();
+    for (TextSelection t : {TextSelection::Raw, TextSelection::K, TextSelection::L, TextSelection::M, TextSelection::N})
+        TextButton(t)->setEnabled(selectable);
 }
 
 void MainWindow::SetByteCounterActive(bool active) {
-    label2_->setEnabled(active);
-    label5_->setEnabled(active);
-    QPalette p = label5_->palette();
+    byteCaption_->setEnabled(active);
+    byteCountLabel_->setEnabled(active);
+    QPalette p = byteCountLabel_->palette();
     p.setColor(QPalette::Window, active ? palette().color(QPalette::Button) : QColor(Qt::white));
-    label5_->setPalette(p);
-    label2_->setAutoFillBackground(true);
-    label2_->setPalette(p);
+    byteCountLabel_->setPalette(p);
+    byteCaption_->setAutoFillBackground(true);
+    byteCaption_->setPalette(p);
+}
+
+void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
+    messages_.Beep();
+    messages_.Inform(QStringLiteral("Problem opening port!\nPort may already be in use!"));
 }
 
 void MainWindow::OnSerialPortLost(const QString& reason) {
     messages_.Beep();
     messages_.Inform(QStringLiteral("The serial port was lost:\n%1").arg(reason));
-    RadioButton4Click();
 }
 
-void MainWindow::CheckBoxClick(DisplayWindow which) {
+void MainWindow::DisplayBoxClick(DisplayWindow which) {
     const auto i = static_cast<std::size_t>(which);
     if (QWidget* w = displays_[i]) w->setVisible(!w->isVisible());
     DispatchBlock();
 }
 
 void MainWindow::EventsClick() {
-    auto& s = station();
-    s.flags.eventsMode = checkBox6_->isChecked();
+    StationState& s = station_.state();
+    s.flags.eventsMode = eventsBox_->isChecked();
     const auto& source = s.flags.eventsMode ? s.stores.lastE : s.stores.lastA;
     std::copy_n(source.begin(), kTelemetryBytes, s.stores.display.begin());
     DispatchBlock();
 }
 
 void MainWindow::DispatchBlock() {
-    const auto& s = station();
+    const StationState& s = state();
     if (DisplayGateOpen(s)) {
         if (DisplayBlockDecodable(s)) {
             for (DisplayWindow w : kDisplayOrder) {
@@ -373,72 +331,91 @@ void MainWindow::DispatchBlock() {
                 if (dataBoxes_[i]->isChecked() && displayUpdates_[i]) displayUpdates_[i]();
             }
         }
-        const auto monitor = static_cast<std::size_t>(MenuWindow::Monitor);
-        if (menuWindows_[monitor] && menuWindows_[monitor]->isVisible() && monitorUpdate_) monitorUpdate_();
+        UpdateMonitor();
     }
     const auto adc = static_cast<std::size_t>(MenuWindow::AdcDisplay);
     if (menuWindows_[adc] && menuWindows_[adc]->isVisible() && !s.flags.networkInputActive && adcRefresh_) adcRefresh_();
 }
 
-void MainWindow::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) {
+void MainWindow::UpdateMonitor() {
+    const auto monitor = static_cast<std::size_t>(MenuWindow::Monitor);
+    if (menuWindows_[monitor] && menuWindows_[monitor]->isVisible() && monitorUpdate_) monitorUpdate_();
+}
+
+void MainWindow::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes,
+                               const std::optional<std::string>& statusLine) {
     if (!rawDataWindow_) return;
     std::optional<QString> status;
-    if (station().AdcPath() && !station().flags.networkInputActive) {
-        status = QString::fromStdString(FecStatusLine(runtime_->adc().Status(), station().receiver.fecDelivery));
-    }
+    if (statusLine) status = QString::fromStdString(*statusLine);
     rawDataWindow_->ShowTextBlock(bytes, status);
 }
 
-void MainWindow::ShowBlockId(char id) { label4_->setText(QString(QChar(id))); }
+void MainWindow::ShowReplayBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) {
+    if (!rawDataWindow_) return;
+    // The short form of the raw data window (no status line), captioned "Replay".
+    rawDataWindow_->ShowTextBlock(bytes, std::nullopt);
+    rawDataWindow_->SetGroupCaption(QStringLiteral("Replay"));
+    rawDataWindow_->show();
+}
+
+void MainWindow::ShowReplayCounter(std::string_view text) {
+    if (replayCounter_) replayCounter_(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void MainWindow::ShowBlockId(char id) { blockIdLabel_->setText(QString(QChar(id))); }
 
 void MainWindow::ShowByteCount(std::string_view text) {
-    label5_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-    label5_->repaint();
+    byteCountLabel_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    byteCountLabel_->repaint();
 }
 
 void MainWindow::ShowCrccStatus(std::string_view text) {
-    label6_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    crccLabel_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void MainWindow::EnableEvents() {
-    if (!checkBox6_->isEnabled()) checkBox6_->setEnabled(true);
+    if (!eventsBox_->isEnabled()) eventsBox_->setEnabled(true);
 }
 
-QString MainWindow::BlockLabel() const { return label4_->text(); }
-QString MainWindow::ByteLabel() const { return label5_->text(); }
-QString MainWindow::CrccLabel() const { return label6_->text(); }
+QString MainWindow::BlockLabel() const { return blockIdLabel_->text(); }
+QString MainWindow::ByteLabel() const { return byteCountLabel_->text(); }
+QString MainWindow::CrccLabel() const { return crccLabel_->text(); }
 
-void MainWindow::Timer1Timer() {
-    const DateTime utc = ReadClock(clock_, station().settings.utcRule, true);
+void MainWindow::ClockTick() {
+    const DateTime utc = ReadClock(station_.clock(), state().settings.utcRule, true);
     clockLine_ = QString::fromStdString(orv::ClockLine(amsatDayForm_, utc));
-    timer1_->setInterval(amsatDayForm_ ? kAmsatDayInterval : kDateTimeInterval);
+    clockTimer_->setInterval(amsatDayForm_ ? kAmsatDayInterval : kDateTimeInterval);
     if (clockSink_) clockSink_(clockLine_);
 }
 
 void MainWindow::SetClockForm(bool amsatDay) {
     amsatDayForm_ = amsatDay;
-    Timer1Timer();
+    ClockTick();
 }
 
 void MainWindow::ToggleShowFailedData() {
-    station().flags.showCrccFailedData = !station().flags.showCrccFailedData;
+    StationState& s = station_.state();
+    s.flags.showCrccFailedData = !s.flags.showCrccFailedData;
     messages_.Beep();
 }
 
-void MainWindow::mousePressEvent(QMouseEvent* event) {
+bool MainWindow::OnForm(const QPoint& position) const {
     // Only the form itself, not a control on it.
-    QWidget* under = childAt(event->position().toPoint());
-    const bool onForm = under == nullptr || under == centralWidget();
-    if (onForm && event->button() == Qt::RightButton && (event->modifiers() & Qt::ControlModifier)) ToggleShowFailedData();
+    QWidget* under = childAt(position);
+    return under == nullptr || under == centralWidget();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (OnForm(event->position().toPoint()) && event->button() == Qt::RightButton &&
+        (event->modifiers() & Qt::ControlModifier))
+        ToggleShowFailedData();
     QMainWindow::mousePressEvent(event);
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    QWidget* under = childAt(event->position().toPoint());
-    const bool onForm = under == nullptr || under == centralWidget();
     // Two beeps mean on, one beep off. The second beep comes 850 ms later without blocking.
-    if (onForm && event->button() == Qt::RightButton && (event->modifiers() & Qt::ControlModifier) &&
-        station().flags.showCrccFailedData)
+    if (OnForm(event->position().toPoint()) && event->button() == Qt::RightButton &&
+        (event->modifiers() & Qt::ControlModifier) && state().flags.showCrccFailedData)
         QTimer::singleShot(850, this, [this] { messages_.Beep(); });
     QMainWindow::mouseReleaseEvent(event);
 }
@@ -454,35 +431,32 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::DropFile(const QString& path) {
-    if (!path.toLower().endsWith(QStringLiteral(".tlm"))) return;
-    droppedReplayFile_ = path;
-    dropped_ = true;
+    if (!AcceptsDroppedReplayFile(path.toStdString())) return;
     ReplayClick();
     if (replayLoad_) replayLoad_(path);
-    station().flags.eventsMode = false;
-    checkBox6_->setChecked(false);
-    checkBox6_->setEnabled(false);
+    station_.state().flags.eventsMode = false;
+    eventsBox_->setChecked(false);
+    eventsBox_->setEnabled(false);
 }
 
 void MainWindow::ReplayClick() {
     const auto i = static_cast<std::size_t>(MenuWindow::Replay);
     if (menuOpen_[i]) menuOpen_[i]();
     else if (menuWindows_[i]) menuWindows_[i]->show();
-    if (tcpIpActive_ && tcpIpActive_() && tcpIpOff_) tcpIpOff_();
-    station().flags.replayOpened = true;
+    station_.OpenReplay();
 }
 
-void MainWindow::Exit2Click() {
-    runtime_->CloseSerialPort();
+void MainWindow::ExitClick() {
+    station_.SelectText(TextSelection::Off);
     close();
 }
 
-void MainWindow::Setup1Click() {
-    if (setupWindow_) setupWindow_->Setup1Click();
+void MainWindow::SetupClick() {
+    if (setupWindow_) setupWindow_->OpenFromMenu();
 }
 
-void MainWindow::Help1Click() {
-    const QString hlp = QString::fromStdString(station().workingDataDirectory) + "/Orv.hlp";
+void MainWindow::HelpClick() {
+    const QString hlp = QString::fromStdString(station_.DataDirectory()) + "/Orv.hlp";
     if (QFile::exists(hlp)) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(hlp));
         return;
@@ -497,14 +471,16 @@ void MainWindow::Help1Click() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
 }
 
-void MainWindow::About1Click() {
+void MainWindow::AboutClick() {
     messages_.Inform(QStringLiteral("Orv\nAO-40 telemetry ground station\nVersion %1\nLast update %2")
                          .arg(QStringLiteral(ORV_VERSION), QStringLiteral(ORV_RELEASE_DATE)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    runtime_->CloseSerialPort();
-    SaveFormPosition(this, store_, 1);
+    if (rawDataWindow_ && rawDataWindow_->isVisible())
+        SaveFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber);
+    station_.SelectText(TextSelection::Off);
+    SaveFormPosition(this, station_.store(), kMainFormNumber);
     QMainWindow::closeEvent(event);
     QCoreApplication::quit();
 }

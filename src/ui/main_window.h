@@ -1,17 +1,17 @@
 #pragma once
-// MainWindow, the main window "Orv": reception state, text selection, display check boxes, menu and
-// the station clock. It owns the running station and runs the display dispatch.
+// MainWindow, the main window "Orv": the station's reception state (block, byte count, CRCC), the
+// text selection, the display check boxes, the menu and the station clock. It renders what the
+// station computes and sends the operator's choices to it; as the station's view it runs the
+// display dispatch and routes text blocks to the raw data window.
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
-#include <memory>
 
-#include "station/station_runtime.h"
 #include "reception/dates.h"
 #include "reception/dispatch.h"
-#include "reception/text_view.h"
+#include "station/station.h"
 
 class QAction;
 class QCheckBox;
@@ -25,18 +25,18 @@ class RawDataWindow;
 class SetupWindow;
 class UserMessages;
 
-// Menu items that open windows built elsewhere; each stays disabled until its window is attached.
+// Menu items that open other windows.
 enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay };
 
-class MainWindow : public QMainWindow, private ReceiverHooks {
+class MainWindow : public QMainWindow, private StationView {
     Q_OBJECT
 public:
-    // Runs the create handler: settings, data directory, position, scale, timer.
-    MainWindow(KeyValueStore& store, const Clock& clock, UserMessages& messages, QWidget* parent = nullptr);
+    // Runs the start-up: settings, data directory, position, scale, clock.
+    MainWindow(Station& station, UserMessages& messages, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    StationRuntime& runtime() { return *runtime_; }
-    StationState& station() { return runtime_->station(); }
+    Station& station() { return station_; }
+    const StationState& state() const { return station_.state(); }
     float Scale() const { return scale_; }
 
     // Windows created after the main window, in the program's order.
@@ -49,42 +49,40 @@ public:
     // The Monitor and the ADC analysis refresh with each dispatch while they are visible.
     void SetMonitorUpdate(std::function<void()> update) { monitorUpdate_ = std::move(update); }
     void SetAdcRefresh(std::function<void()> refresh) { adcRefresh_ = std::move(refresh); }
-    // Replay: load a dropped file; the TCP/IP window: switch off, active, boot as server.
+    // Replay: load a dropped file, show the replay counter.
     void SetReplayLoader(std::function<void(const QString&)> load) { replayLoad_ = std::move(load); }
-    void SetTcpIpControl(std::function<bool()> active, std::function<void()> off, std::function<void()> bootServer);
-    // "Log on Start": show the Logging window and start logging.
+    void SetReplayCounterSink(std::function<void(const QString&)> sink) { replayCounter_ = std::move(sink); }
+    // Start-up actions of the settings: "Boot Server" shows the TCP/IP window as a server, "Log on
+    // Start" the Logging window logging.
+    void SetBootServer(std::function<void()> boot) { bootServer_ = std::move(boot); }
     void SetLogOnStart(std::function<void()> start) { logOnStart_ = std::move(start); }
     // Where the clock line goes (the Status window's clock panel).
     void SetClockLineSink(std::function<void(const QString&)> sink) { clockSink_ = std::move(sink); }
 
-    // Handlers under the names of the window layout.
-    void RadioButton1Click();  // "Raw"
-    void TextButtonClick(char letter);  // "K".."N"
-    void RadioButton4Click();  // "OFF"
-    void CheckBoxClick(DisplayWindow which);
+    // The operator's choices.
+    void SelectTextClick(TextSelection selection);  // "Raw", "K".."N", "OFF"
+    void DisplayBoxClick(DisplayWindow which);      // "Status".."Temp": toggles the window
     void EventsClick();
-    void Timer1Timer();
-    void Exit2Click();
-    void Setup1Click();
-    void Help1Click();
-    void About1Click();
+    void ExitClick();
+    void SetupClick();
+    void HelpClick();
+    void AboutClick();
     void ReplayClick();
-    void DispatchBlock() override;
-    // The data directory checks of start-up.
-    void CheckDataDirectories();
+    void DropFile(const QString& path);
     // Ctrl + right click on the form.
     void ToggleShowFailedData();
-    void DropFile(const QString& path);
-    void OpenSerialPort();
     // A click on the raw data window: save the block as data (.dat) or as text (.txt).
     void SaveRawBlock(bool asData);
+
+    // The display dispatch (also run by the check boxes, "Events" and "ADC Display").
+    void DispatchBlock() override;
+    // The clock tick: the clock line in the chosen form.
+    void ClockTick();
     // The Status window switches the clock form (Amsat Day or date and time).
     void SetClockForm(bool amsatDay);
     bool AmsatDayClockForm() const { return amsatDayForm_; }
-    // Runs the start-up steps that happen when the window is first shown.
+    // The start-up steps that run when the window is first shown.
     void FirstShown();
-    // The text view of a block, with the status line in ADC reception.
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override;
 
     // State for tests and for the windows built elsewhere.
     QString ClockLine() const { return clockLine_; }
@@ -92,13 +90,13 @@ public:
     QString ByteLabel() const;
     QString CrccLabel() const;
     QCheckBox* DataCheckBox(DisplayWindow which) const { return dataBoxes_[static_cast<int>(which)]; }
-    QCheckBox* EventsBox() const { return checkBox6_; }
-    QRadioButton* TextButton(int index) const { return textButtons_[static_cast<std::size_t>(index)]; }
+    QCheckBox* EventsBox() const { return eventsBox_; }
+    QRadioButton* TextButton(TextSelection selection) const {
+        return textButtons_[static_cast<std::size_t>(selection)];
+    }
     QAction* MenuAction(MenuWindow item) const { return menuActions_[static_cast<std::size_t>(item)]; }
-    QTimer* Timer() const { return timer1_; }
-    const QString& TelemetryDirectory() const { return telemetryDir_; }
-    bool FirstRun() const { return station().settings.firstRun; }
-    const StationState& station() const { return runtime_->station(); }
+    QTimer* ClockTimer() const { return clockTimer_; }
+    bool FirstRun() const { return state().settings.firstRun; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,42 +107,48 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateHandler();
+    void StartUp();
     void BuildControls();
     void BuildMenu();
+    void RunStartupActions();
+    void AfterSetupSaved();
+    // Mirrors the station's selection and input state into the controls.
+    void ShowSelection();
+    void ShowInputsEnabled();
+    void SetByteCounterActive(bool active);
+    void OnPortOpenFailed(const QString& device, const QString& reason);
+    void OnSerialPortLost(const QString& reason);
+    bool OnForm(const QPoint& position) const;
+
+    // StationView.
     void ShowBlockId(char id) override;
     void ShowByteCount(std::string_view text) override;
     void ShowCrccStatus(std::string_view text) override;
     void EnableEvents() override;
-    void SetByteCounterActive(bool active);
-    void OnSerialPortLost(const QString& reason);
-    void SelectText(int index);
-    void AfterSetupSaved();
+    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes,
+                       const std::optional<std::string>& statusLine) override;
+    void ShowReplayBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override;
+    void ShowReplayCounter(std::string_view text) override;
+    void UpdateMonitor() override;
 
-    KeyValueStore& store_;
-    const Clock& clock_;
+    Station& station_;
     UserMessages& messages_;
-    std::unique_ptr<StationRuntime> runtime_;
     RawDataWindow* rawDataWindow_ = nullptr;
     SetupWindow* setupWindow_ = nullptr;
     float scale_ = 1.0F;
     bool amsatDayForm_ = true;
     bool shownOnce_ = false;
     QString clockLine_;
-    QString telemetryDir_;
-    QString droppedReplayFile_;
-    bool dropped_ = false;
 
-    QLabel* label4_ = nullptr;  // block ID
-    QLabel* label2_ = nullptr;  // "Byte"
-    QLabel* label5_ = nullptr;  // byte counter
-    QLabel* label6_ = nullptr;  // CRCC status
-    std::array<QRadioButton*, 6> textButtons_{};
+    QLabel* blockIdLabel_ = nullptr;
+    QLabel* byteCaption_ = nullptr;
+    QLabel* byteCountLabel_ = nullptr;
+    QLabel* crccLabel_ = nullptr;
+    std::array<QRadioButton*, 6> textButtons_{};  // in TextSelection order: Raw, K, L, M, N, Off
     std::array<QCheckBox*, 5> dataBoxes_{};
-    QCheckBox* checkBox6_ = nullptr;  // "Events"
+    QCheckBox* eventsBox_ = nullptr;
     std::array<QAction*, 7> menuActions_{};
-    QAction* adcDisplayAction_ = nullptr;
-    QTimer* timer1_ = nullptr;
+    QTimer* clockTimer_ = nullptr;
 
     std::array<QPointer<QWidget>, 5> displays_{};
     std::array<std::function<void()>, 5> displayUpdates_{};
@@ -153,8 +157,7 @@ private:
     std::function<void()> monitorUpdate_;
     std::function<void()> adcRefresh_;
     std::function<void(const QString&)> replayLoad_;
-    std::function<bool()> tcpIpActive_;
-    std::function<void()> tcpIpOff_;
+    std::function<void(const QString&)> replayCounter_;
     std::function<void()> bootServer_;
     std::function<void()> logOnStart_;
     std::function<void(const QString&)> clockSink_;

@@ -14,8 +14,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include "station/station.h"
 #include "ui/form_position.h"
-#include "ui/main_window.h"
 
 namespace orv {
 namespace {
@@ -26,17 +26,15 @@ constexpr int kDefaultLeftTwips = 6000;
 
 }  // namespace
 
-NetworkWindow::NetworkWindow(MainWindow& mainWindow, KeyValueStore& store, QWidget* parent)
+NetworkWindow::NetworkWindow(Station& station, KeyValueStore& store, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), store_(store), control_(mainWindow.station(), mainWindow.runtime().receiver(), this) {
+      store_(store), control_(station.network()) {
     setObjectName("NetworkWindow");
     setWindowTitle(QStringLiteral("TCP/IP          Orv"));
     BuildControls();
     BuildMenu();
-    // Every block the station receives passes the relay; the client's blocks enter its receiver.
-    mainWindow_.runtime().SetRelay(&control_.relay());
-    connect(&control_, &TcpIpControl::ViewChanged, this, &NetworkWindow::Refresh);
+    connect(&control_, &NetworkControl::ViewChanged, this, &NetworkWindow::Refresh);
     control_.LoadSettings(store_);
     Refresh();
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
@@ -44,11 +42,6 @@ NetworkWindow::NetworkWindow(MainWindow& mainWindow, KeyValueStore& store, QWidg
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
     });
-}
-
-NetworkWindow::~NetworkWindow() {
-    mainWindow_.SetTcpIpControl({}, {}, {});
-    mainWindow_.runtime().SetRelay(nullptr);
 }
 
 void NetworkWindow::BuildControls() {
@@ -61,7 +54,7 @@ void NetworkWindow::BuildControls() {
     auto* modes = new QVBoxLayout;
     for (int i = 0; i < 4; ++i) {
         auto* b = new QRadioButton(QString::fromLatin1(captions[i]), central);
-        b->setObjectName(QStringLiteral("RadioButton%1").arg(i + 1));
+        b->setObjectName(QStringLiteral("ModeButton%1").arg(i + 1));
         modeGroup_->addButton(b, i);
         modes->addWidget(b);
         modeButtons_[static_cast<std::size_t>(i)] = b;
@@ -71,47 +64,47 @@ void NetworkWindow::BuildControls() {
     });
     layout->addLayout(modes, 0, 0, 4, 1);
 
-    label1_ = new QLabel(central);
-    label1_->setObjectName("Label1");
-    edit1_ = new QLineEdit(central);
-    edit1_->setObjectName("Edit1");
-    edit1_->setMinimumWidth(180);
-    connect(edit1_, &QLineEdit::textEdited, this, [this](const QString& text) { control_.SetAddressText(text); });
-    layout->addWidget(label1_, 0, 1, 1, 2);
-    layout->addWidget(edit1_, 1, 1, 1, 2);
+    addressLabel_ = new QLabel(central);
+    addressLabel_->setObjectName("AddressLabel");
+    addressField_ = new QLineEdit(central);
+    addressField_->setObjectName("AddressField");
+    addressField_->setMinimumWidth(180);
+    connect(addressField_, &QLineEdit::textEdited, this, [this](const QString& text) { control_.SetAddressText(text); });
+    layout->addWidget(addressLabel_, 0, 1, 1, 2);
+    layout->addWidget(addressField_, 1, 1, 1, 2);
 
     auto* label2 = new QLabel(QStringLiteral("Port:"), central);
     label2->setObjectName("Label2");
-    edit2_ = new QLineEdit(central);
-    edit2_->setObjectName("Edit2");
-    edit2_->setMaximumWidth(70);
-    connect(edit2_, &QLineEdit::textEdited, this, [this](const QString& text) { control_.SetPortText(text); });
-    button1_ = new QPushButton(QStringLiteral("Connect"), central);
-    button1_->setObjectName("Button1");
-    connect(button1_, &QPushButton::clicked, this, &NetworkWindow::Button1Click);
+    portField_ = new QLineEdit(central);
+    portField_->setObjectName("PortField");
+    portField_->setMaximumWidth(70);
+    connect(portField_, &QLineEdit::textEdited, this, [this](const QString& text) { control_.SetPortText(text); });
+    connectButton_ = new QPushButton(QStringLiteral("Connect"), central);
+    connectButton_->setObjectName("ConnectButton");
+    connect(connectButton_, &QPushButton::clicked, this, &NetworkWindow::ConnectClick);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(label2);
-    portRow->addWidget(edit2_);
+    portRow->addWidget(portField_);
     portRow->addStretch(1);
-    portRow->addWidget(button1_);
+    portRow->addWidget(connectButton_);
     layout->addLayout(portRow, 2, 1, 1, 2);
 
-    radioGroup1_ = new QGroupBox(QStringLiteral("Relay"), central);
-    radioGroup1_->setObjectName("RadioGroup1");
-    auto* items = new QHBoxLayout(radioGroup1_);
+    relayBox_ = new QGroupBox(QStringLiteral("Relay"), central);
+    relayBox_->setObjectName("RelayBox");
+    auto* items = new QHBoxLayout(relayBox_);
     relayGroup_ = new QButtonGroup(this);
     const char* itemCaptions[] = {"Real time", "Full block"};
     for (int i = 0; i < 2; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(itemCaptions[i]), radioGroup1_);
+        auto* b = new QRadioButton(QString::fromLatin1(itemCaptions[i]), relayBox_);
         relayGroup_->addButton(b, i);
         items->addWidget(b);
         relayItems_[static_cast<std::size_t>(i)] = b;
     }
-    connect(relayGroup_, &QButtonGroup::idClicked, this, &NetworkWindow::RadioGroup1Click);
-    layout->addWidget(radioGroup1_, 3, 1, 1, 2);
+    connect(relayGroup_, &QButtonGroup::idClicked, this, &NetworkWindow::ChooseRelayItem);
+    layout->addWidget(relayBox_, 3, 1, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // The window keeps its size and layout while the address controls come and go with the mode.
-    for (QWidget* w : {static_cast<QWidget*>(label1_), static_cast<QWidget*>(edit1_), static_cast<QWidget*>(button1_)}) {
+    for (QWidget* w : {static_cast<QWidget*>(addressLabel_), static_cast<QWidget*>(addressField_), static_cast<QWidget*>(connectButton_)}) {
         QSizePolicy policy = w->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         w->setSizePolicy(policy);
@@ -125,8 +118,8 @@ void NetworkWindow::BuildControls() {
 
 void NetworkWindow::BuildMenu() {
     auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
-    saveServerSite_ = menu->addAction(QStringLiteral("Save Server IP Addr"), this, &NetworkWindow::SaveServerIPAddr1Click);
-    savePort_ = menu->addAction(QStringLiteral("Save Port"), this, &NetworkWindow::SavePort1Click);
+    saveServerSite_ = menu->addAction(QStringLiteral("Save Server IP Addr"), this, &NetworkWindow::SaveServerSiteClick);
+    savePort_ = menu->addAction(QStringLiteral("Save Port"), this, &NetworkWindow::SavePortClick);
 }
 
 void NetworkWindow::SelectMode(NetMode mode) {
@@ -137,52 +130,39 @@ void NetworkWindow::SelectMode(NetMode mode) {
     control_.SelectMode(mode);
 }
 
-void NetworkWindow::RadioButton1Click() { modeButtons_[0]->setChecked(true); }
-void NetworkWindow::RadioButton2Click() { modeButtons_[1]->setChecked(true); }
-void NetworkWindow::RadioButton3Click() { modeButtons_[2]->setChecked(true); }
-void NetworkWindow::RadioButton4Click() { modeButtons_[3]->setChecked(true); }
+void NetworkWindow::ChooseMode(NetMode mode) { modeButtons_[static_cast<std::size_t>(mode)]->setChecked(true); }
 
-void NetworkWindow::Button1Click() { control_.PressConnect(); }
+void NetworkWindow::ConnectClick() { control_.PressConnect(); }
 
-void NetworkWindow::RadioGroup1Click(int item) { control_.SelectRelayItem(item); }
+void NetworkWindow::ChooseRelayItem(int item) { control_.SelectRelayItem(item); }
 
-void NetworkWindow::SaveServerIPAddr1Click() { control_.SaveServerSite(store_); }
-void NetworkWindow::SavePort1Click() { control_.SavePort(store_); }
-
-void NetworkWindow::BootServer() {
-    show();
-    RadioButton2Click();
-}
-
-bool NetworkWindow::LinkActive() {
-    // A client that is connected or still trying, or a listening server.
-    return control_.client().State() != NetworkClient::LinkState::Off || control_.relay().Server().IsListening();
-}
+void NetworkWindow::SaveServerSiteClick() { control_.SaveServerSite(store_); }
+void NetworkWindow::SavePortClick() { control_.SavePort(store_); }
 
 QString NetworkWindow::StatusText() const { return status_->text(); }
 
 void NetworkWindow::Refresh() {
-    const TcpIpView& v = control_.View();
+    const NetworkView& v = control_.View();
     {
         const QSignalBlocker blocker(modeGroup_);
         modeButtons_[static_cast<std::size_t>(control_.Mode())]->setChecked(true);
     }
-    label1_->setText(v.addressLabel);
-    label1_->setVisible(v.addressVisible);
-    edit1_->setVisible(v.addressVisible);
-    button1_->setVisible(v.buttonVisible);
-    button1_->setText(v.buttonText);
-    edit2_->setEnabled(v.portEnabled);
+    addressLabel_->setText(v.addressLabel);
+    addressLabel_->setVisible(v.addressVisible);
+    addressField_->setVisible(v.addressVisible);
+    connectButton_->setVisible(v.buttonVisible);
+    connectButton_->setText(v.buttonText);
+    portField_->setEnabled(v.portEnabled);
     saveServerSite_->setEnabled(v.saveServerSiteEnabled);
     savePort_->setEnabled(v.savePortEnabled);
-    radioGroup1_->setEnabled(v.modeGroupEnabled);
+    relayBox_->setEnabled(v.modeGroupEnabled);
     {
         const QSignalBlocker blocker(relayGroup_);
         relayItems_[static_cast<std::size_t>(v.relayItem)]->setChecked(true);
     }
     status_->setText(v.status);
-    if (edit1_->text() != control_.AddressText()) edit1_->setText(control_.AddressText());
-    if (edit2_->text() != control_.PortText()) edit2_->setText(control_.PortText());
+    if (addressField_->text() != control_.AddressText()) addressField_->setText(control_.AddressText());
+    if (portField_->text() != control_.PortText()) portField_->setText(control_.PortText());
 }
 
 void NetworkWindow::showEvent(QShowEvent* event) {
@@ -193,34 +173,10 @@ void NetworkWindow::showEvent(QShowEvent* event) {
 
 void NetworkWindow::closeEvent(QCloseEvent* event) {
     // Closing the window ends the network link: both sockets close.
-    RadioButton3Click();
+    ChooseMode(NetMode::Off);
     control_.Close();
     SaveFormPosition(this, store_, kFormNumber);
     QMainWindow::closeEvent(event);
-}
-
-bool NetworkWindow::SerialPortOpen() const { return mainWindow_.runtime().serial().IsOpen(); }
-
-void NetworkWindow::CloseSerialPort() { mainWindow_.runtime().CloseSerialPort(); }
-
-void NetworkWindow::OpenSerialPort() {
-    // Given back only while the main window still wants data ("OFF" chosen meanwhile keeps it shut).
-    if (mainWindow_.station().flags.selection != TextSelection::Off) mainWindow_.OpenSerialPort();
-}
-
-void NetworkWindow::SelectRawView() {
-    mainWindow_.TextButton(0)->setChecked(true);
-    mainWindow_.RadioButton1Click();
-}
-
-void AttachTcpIpWindow(MainWindow& mainWindow, NetworkWindow& networkWindow) {
-    mainWindow.AttachMenuWindow(MenuWindow::Internet, &networkWindow, [&networkWindow] {
-        networkWindow.show();
-        networkWindow.raise();
-        networkWindow.activateWindow();
-    });
-    mainWindow.SetTcpIpControl([&networkWindow] { return networkWindow.LinkActive(); }, [&networkWindow] { networkWindow.RadioButton3Click(); },
-                         [&networkWindow] { networkWindow.BootServer(); });
 }
 
 }  // namespace orv

@@ -13,14 +13,14 @@
 #include <QVBoxLayout>
 
 #include "files/telemetry_number.h"
+#include "reception/data_directory.h"
 #include "ui/form_position.h"
+#include "ui/raw_data_window.h"
 #include "ui/key_filter_validator.h"
 #include "ui/files_window_parts.h"
-#include "ui/main_window.h"
+#include "station/station.h"
 #include "ui/channel_graph_window.h"
 #include "ui/export_window.h"
-#include "ui/raw_data_window.h"
-#include "ui/monitor_window.h"
 #include "ui/user_messages.h"
 
 namespace orv {
@@ -29,20 +29,21 @@ namespace {
 constexpr int kFormNumber = 6;
 constexpr int kDefaultTopTwips = 50;
 constexpr int kDefaultLeftTwips = 300;
-constexpr int kTelemetryTextButtons = 5;  // "Raw", "K".."N"
 
 }  // namespace
 
-ReplayWindow::ReplayWindow(MainWindow& mainWindow, RawDataWindow& rawDataWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent)
+ReplayWindow::ReplayWindow(Station& station, RawDataWindow& rawDataWindow, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow), rawDataWindow_(rawDataWindow), store_(store), messages_(messages) {
+      station_(station), rawDataWindow_(rawDataWindow), store_(station.store()), messages_(messages), session_(station.replay()) {
     setObjectName("ReplayWindow");
     setWindowTitle(QStringLiteral(" Replay               Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
     RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    if (!mainWindow_.FirstRun()) fileListBox1_->SetDirectory(mainWindow_.TelemetryDirectory());
+    connect(&station_, &Station::SettingsChanged, this, [this] {
+        if (isVisible()) fileList_->SetDirectory(TelemetryDirectoryText(station_));
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
     });
@@ -52,17 +53,17 @@ void ReplayWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
     auto* graph = menuBar->addMenu(QStringLiteral("Graph"));
-    graph->addAction(QStringLiteral("Enter byte address"), this, &ReplayWindow::Enterbyteaddress1Click);
-    graph->addAction(QStringLiteral("Graph selected channel "), this, &ReplayWindow::Graphselectedchannel1Click);
-    menuBar->addAction(QStringLiteral("Export"), this, &ReplayWindow::Export1Click);
+    graph->addAction(QStringLiteral("Enter byte address"), this, &ReplayWindow::GraphTypedAddressClick);
+    graph->addAction(QStringLiteral("Graph selected channel "), this, &ReplayWindow::GraphSelectedChannelClick);
+    menuBar->addAction(QStringLiteral("Export"), this, &ReplayWindow::ExportClick);
     layout->setMenuBar(menuBar);
 
-    fileListBox1_ = new TelemetryFileList(this);
-    fileListBox1_->setObjectName("FileListBox1");
-    fileListBox1_->setToolTip(QStringLiteral(" File to be replayed "));
-    fileListBox1_->setMinimumSize(260, 160);
-    connect(fileListBox1_, &TelemetryFileList::FileChosen, this, &ReplayWindow::FileListBox1Click);
-    layout->addWidget(fileListBox1_);
+    fileList_ = new TelemetryFileList(this);
+    fileList_->setObjectName("FileList");
+    fileList_->setToolTip(QStringLiteral(" File to be replayed "));
+    fileList_->setMinimumSize(260, 160);
+    connect(fileList_, &TelemetryFileList::FileChosen, this, &ReplayWindow::FileClicked);
+    layout->addWidget(fileList_);
 
     struct Step {
         const char* caption;
@@ -70,9 +71,9 @@ void ReplayWindow::BuildControls() {
         void (ReplayWindow::*handler)();
     };
     const Step steps[] = {
-        {"|<", " Beginning of file", &ReplayWindow::Button1Click}, {"<<", " Back five blocks ", &ReplayWindow::Button2Click},
-        {"<", " Back one block ", &ReplayWindow::Button3Click},    {">", " Forward one block ", &ReplayWindow::Button4Click},
-        {">>", " Forward five blocks ", &ReplayWindow::Button5Click}, {">|", " End of file ", &ReplayWindow::Button6Click},
+        {"|<", " Beginning of file", &ReplayWindow::FirstBlock}, {"<<", " Back five blocks ", &ReplayWindow::BackFive},
+        {"<", " Back one block ", &ReplayWindow::BackOne},    {">", " Forward one block ", &ReplayWindow::ForwardOne},
+        {">>", " Forward five blocks ", &ReplayWindow::ForwardFive}, {">|", " End of file ", &ReplayWindow::LastBlock},
     };
     auto* buttons = new QHBoxLayout;
     int n = 1;
@@ -89,149 +90,121 @@ void ReplayWindow::BuildControls() {
 
     auto* go = new QHBoxLayout;
     go->addWidget(new QLabel(QStringLiteral("Go To Blk:"), this));
-    edit1_ = new QLineEdit(this);
-    edit1_->setObjectName("Edit1");
-    edit1_->setFixedWidth(90);
-    new KeyFilterValidator(edit1_, [](char key, std::string_view) { return DigitKey(key); });
-    connect(edit1_, &QLineEdit::returnPressed, this, &ReplayWindow::Button7Click);
-    go->addWidget(edit1_);
-    auto* button7 = new QPushButton(QStringLiteral("Go"), this);
-    button7->setObjectName("Button7");
-    button7->setFixedWidth(40);
-    connect(button7, &QPushButton::clicked, this, &ReplayWindow::Button7Click);
-    go->addWidget(button7);
+    goField_ = new QLineEdit(this);
+    goField_->setObjectName("GoField");
+    goField_->setFixedWidth(90);
+    new KeyFilterValidator(goField_, [](char key, std::string_view) { return DigitKey(key); });
+    connect(goField_, &QLineEdit::returnPressed, this, &ReplayWindow::GoClick);
+    go->addWidget(goField_);
+    auto* goButton = new QPushButton(QStringLiteral("Go"), this);
+    goButton->setObjectName("GoButton");
+    goButton->setFixedWidth(40);
+    connect(goButton, &QPushButton::clicked, this, &ReplayWindow::GoClick);
+    go->addWidget(goButton);
     go->addStretch();
-    staticText1_ = SunkenPanel(QStringLiteral("StaticText1"), QStringLiteral(" Current Blk# / Total Blk# "), 130, this);
-    staticText1_->setAlignment(Qt::AlignCenter);
-    go->addWidget(staticText1_);
+    counterLabel_ = SunkenPanel(QStringLiteral("Counter"), QStringLiteral(" Current Blk# / Total Blk# "), 130, this);
+    counterLabel_->setAlignment(Qt::AlignCenter);
+    go->addWidget(counterLabel_);
     layout->addLayout(go);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void ReplayWindow::FileListBox1Click() {
-    const QString path = fileListBox1_->SelectedPath().trimmed();
+void ReplayWindow::FileClicked() {
+    const QString path = fileList_->SelectedPath().trimmed();
     if (!path.isEmpty()) LoadReplayFile(path);
 }
 
 void ReplayWindow::LoadDroppedFile(const QString& path) {
-    fileListBox1_->ShowOnly(path);
-    fileListBox1_->setEnabled(false);
+    fileList_->ShowOnly(path);
+    fileList_->setEnabled(false);
     LoadReplayFile(path);
 }
 
 void ReplayWindow::LoadReplayFile(const QString& path) {
     path_ = path;
-    const ReplaySession::LoadResult result = session_.Load(path.toStdString());
+    const ReplaySession::LoadResult result = station_.LoadReplayFile(path.toStdString());
     // A damaged length is reported and the whole records are used; a file that cannot be read
     // gets the same message and shows nothing.
     if (!result.message.empty()) messages_.Inform(QString::fromStdString(result.message));
-    if (!result.loaded) {
-        staticText1_->clear();
-        return;
-    }
-    ShowCounter(session_.CounterText());
-    ShowReplayBlock();
+    if (!result.loaded) counterLabel_->clear();
 }
 
-void ReplayWindow::ShowReplayBlock() { session_.ShowReplayBlock(mainWindow_.station(), *this); }
+void ReplayWindow::ShowReplayBlock() { station_.ShowReplayBlock(); }
 
-void ReplayWindow::Button1Click() {
+void ReplayWindow::FirstBlock() {
     session_.First();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button2Click() {
+void ReplayWindow::BackFive() {
     session_.BackFive();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button3Click() {
+void ReplayWindow::BackOne() {
     session_.BackOne();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button4Click() {
+void ReplayWindow::ForwardOne() {
     session_.ForwardOne();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button5Click() {
+void ReplayWindow::ForwardFive() {
     session_.ForwardFive();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button6Click() {
+void ReplayWindow::LastBlock() {
     session_.Last();
     ShowReplayBlock();
 }
 
-void ReplayWindow::Button7Click() {
-    if (const auto corrected = session_.Go(edit1_->text().toStdString()))
-        edit1_->setText(QString::fromStdString(*corrected));
+void ReplayWindow::GoClick() {
+    if (const auto corrected = session_.Go(goField_->text().toStdString()))
+        goField_->setText(QString::fromStdString(*corrected));
     ShowReplayBlock();
 }
 
-void ReplayWindow::Enterbyteaddress1Click() {
+void ReplayWindow::GraphTypedAddressClick() {
     if (HasFile() && graphWindow_) graphWindow_->GraphTypedAddress();
 }
 
-void ReplayWindow::Graphselectedchannel1Click() {
+void ReplayWindow::GraphSelectedChannelClick() {
     if (HasFile() && graphWindow_) graphWindow_->GraphSelectedChannel();
 }
 
-void ReplayWindow::Export1Click() {
+void ReplayWindow::ExportClick() {
     if (HasFile() && exportWindow_) exportWindow_->Open();
 }
 
-void ReplayWindow::DropFile(const QString& path) { mainWindow_.DropFile(path); }
+void ReplayWindow::DropFile(const QString& path) {
+    if (dropHandler_) dropHandler_(path);
+}
 
-QString ReplayWindow::CounterText() const { return staticText1_->text(); }
+QString ReplayWindow::CounterText() const { return counterLabel_->text(); }
 
 void ReplayWindow::ShowCounter(std::string_view text) {
-    staticText1_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    counterLabel_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void ReplayWindow::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) {
-    // The short form of the raw data window (no status line), captioned "Replay".
-    rawDataWindow_.ShowTextBlock(bytes, std::nullopt);
-    rawDataWindow_.SetGroupCaption(QStringLiteral("Replay"));
-    rawDataWindow_.show();
-}
-
-void ReplayWindow::UpdateMonitor() {
-    if (monitorWindow_ && monitorWindow_->isVisible()) monitorWindow_->MonitorUpdate();
-}
-
-void ReplayWindow::EnableEvents() { mainWindow_.EventsBox()->setEnabled(true); }
-
-void ReplayWindow::DispatchBlock() { mainWindow_.DispatchBlock(); }
-
-void ReplayWindow::FreeFile() {
-    session_.Close();
-    path_.clear();
-}
-
-void ReplayWindow::SetTextButtonsEnabled(bool enabled) {
-    for (int i = 0; i < kTelemetryTextButtons; ++i) mainWindow_.TextButton(i)->setEnabled(enabled);
-}
 
 void ReplayWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     // Replay replaces live reception: the serial port closes while this window is open.
-    SetTextButtonsEnabled(false);
-    FreeFile();
-    mainWindow_.TextButton(5)->setChecked(true);
-    mainWindow_.RadioButton4Click();
-    fileListBox1_->setEnabled(true);
-    fileListBox1_->SetDirectory(mainWindow_.FirstRun() ? QString() : mainWindow_.TelemetryDirectory());
-    staticText1_->clear();
+    station_.OpenReplay();
+    path_.clear();
+    fileList_->setEnabled(true);
+    fileList_->SetDirectory(TelemetryDirectoryText(station_));
+    counterLabel_->clear();
 }
 
 void ReplayWindow::closeEvent(QCloseEvent* event) {
-    FreeFile();
+    station_.CloseReplay();
+    path_.clear();
     SaveFormPosition(this, store_, kFormNumber);
-    SetTextButtonsEnabled(true);
     rawDataWindow_.SetGroupCaption(QStringLiteral("Raw Data"));
     rawDataWindow_.hide();
     if (graphWindow_) graphWindow_->close();

@@ -1,9 +1,10 @@
 #pragma once
-// ReplayWindow, the Replay window: a logged telemetry file, mapped into memory, fed block by block as the
-// operator steps into the same stores and the same dispatch that live reception uses. It owns the
-// loaded file for the channel graph and the export, which it opens from its menu.
+// ReplayWindow, the Replay window: the station's replay of a logged telemetry file, stepped block
+// by block by the operator through the same stores and the same dispatch that live reception uses.
+// The channel graph and the export read the replayed file; the window opens them from its menu.
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "files/channel_graph.h"
 #include "files/replay.h"
@@ -16,44 +17,46 @@ class QPushButton;
 
 namespace orv {
 
-class MainWindow;
+class Station;
 class RawDataWindow;
-class MonitorWindow;
 class ChannelGraphWindow;
 class ExportWindow;
 class TelemetryFileList;
 class UserMessages;
 
-class ReplayWindow : public QWidget, private ReplayHooks {
+class ReplayWindow : public QWidget {
     Q_OBJECT
 public:
-    ReplayWindow(MainWindow& mainWindow, RawDataWindow& rawDataWindow, KeyValueStore& store, UserMessages& messages, QWidget* parent = nullptr);
+    // Steps through the station's replay; `rawDataWindow` is hidden again when the window closes.
+    ReplayWindow(Station& station, RawDataWindow& rawDataWindow, UserMessages& messages, QWidget* parent = nullptr);
 
     // Windows created after this one.
-    void AttachMonitor(MonitorWindow* monitorWindow) { monitorWindow_ = monitorWindow; }
     void AttachGraph(ChannelGraphWindow* graphWindow) { graphWindow_ = graphWindow; }
     void AttachExport(ExportWindow* exportWindow) { exportWindow_ = exportWindow; }
 
-    // LoadReplayFile for the list's selected file (FileListBox1Click) and for a file dropped on
+    // LoadReplayFile for the list's selected file (FileClicked) and for a file dropped on
     // this or the main window (the list then shows that file alone).
-    void FileListBox1Click();
+    void FileClicked();
     void LoadDroppedFile(const QString& path);
     // Shows the current block; also what a display window's raw/converted toggle calls.
     void ShowReplayBlock();
 
-    // Handlers under the names of the window layout.
-    void Button1Click();  // "|<"
-    void Button2Click();  // "<<"
-    void Button3Click();  // "<"
-    void Button4Click();  // ">"
-    void Button5Click();  // ">>"
-    void Button6Click();  // ">|"
-    void Button7Click();  // "Go"
-    void Enterbyteaddress1Click();
-    void Graphselectedchannel1Click();
-    void Export1Click();
-    // A file dropped on this window: as on the main window.
+    // The operator's steps: "|<", "<<", "<", ">", ">>", ">|", "Go", and the menu items.
+    void FirstBlock();  // "|<"
+    void BackFive();  // "<<"
+    void BackOne();  // "<"
+    void ForwardOne();  // ">"
+    void ForwardFive();  // ">>"
+    void LastBlock();  // ">|"
+    void GoClick();  // "Go"
+    void GraphTypedAddressClick();
+    void GraphSelectedChannelClick();
+    void ExportClick();
+    // A file dropped on this window is handled as on the main window.
+    void SetDropHandler(std::function<void(const QString&)> handler) { dropHandler_ = std::move(handler); }
     void DropFile(const QString& path);
+    // The replay's "current / total" counter.
+    void ShowCounter(std::string_view text);
 
     bool HasFile() const { return session_.Total() != 0; }
     const ReplaySession& Session() const { return session_; }
@@ -64,8 +67,8 @@ public:
     BlockRange& Range() { return range_; }
 
     QString CounterText() const;
-    QLineEdit* GoField() const { return edit1_; }
-    TelemetryFileList* FileList() const { return fileListBox1_; }
+    QLineEdit* GoField() const { return goField_; }
+    TelemetryFileList* FileList() const { return fileList_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -74,30 +77,21 @@ protected:
 private:
     void BuildControls();
     void LoadReplayFile(const QString& path);
-    void FreeFile();
-    void SetTextButtonsEnabled(bool enabled);
 
-    // ReplayHooks: where a replayed block goes.
-    void ShowCounter(std::string_view text) override;
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override;
-    void UpdateMonitor() override;
-    void EnableEvents() override;
-    void DispatchBlock() override;
-
-    MainWindow& mainWindow_;
+    Station& station_;
     RawDataWindow& rawDataWindow_;
     KeyValueStore& store_;
     UserMessages& messages_;
-    MonitorWindow* monitorWindow_ = nullptr;
     ChannelGraphWindow* graphWindow_ = nullptr;
     ExportWindow* exportWindow_ = nullptr;
-    ReplaySession session_;
+    ReplaySession& session_;
+    std::function<void(const QString&)> dropHandler_;
     QString path_;
     BlockRange range_;
 
-    TelemetryFileList* fileListBox1_ = nullptr;
-    QLabel* staticText1_ = nullptr;  // counter
-    QLineEdit* edit1_ = nullptr;     // "Go To Blk:"
+    TelemetryFileList* fileList_ = nullptr;
+    QLabel* counterLabel_ = nullptr;  // counter
+    QLineEdit* goField_ = nullptr;     // "Go To Blk:"
 };
 
 }  // namespace orv

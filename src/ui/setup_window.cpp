@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -49,58 +50,58 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
 
     QStringList ports;
     for (int i = 1; i <= 12; ++i) ports << QString::number(i);
-    radioGroup1_ = RadioGroup(this, left, QStringLiteral("Com Port"), ports, 4);
+    portGroup_ = RadioGroup(this, left, QStringLiteral("Com Port"), ports, 4);
 
     auto* panel2 = new QWidget(this);
     auto* panelLayout = new QVBoxLayout(panel2);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(new QLabel(QStringLiteral("Default Directory"), panel2));
-    edit2_ = new QLineEdit(panel2);
-    edit2_->setObjectName("Edit2");
-    panelLayout->addWidget(edit2_);
+    directoryField_ = new QLineEdit(panel2);
+    directoryField_->setObjectName("DirectoryField");
+    panelLayout->addWidget(directoryField_);
     left->addWidget(panel2);
 
-    radioGroup4_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC"}, 3);
+    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC"}, 3);
 
     auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(groupBox5);
-    listBox4_ = new QListWidget(groupBox5);
-    listBox4_->setObjectName("ListBox4");
-    for (int rate : kBaudRates) listBox4_->addItem(QString::number(rate));
-    listBox4_->setFixedHeight(listBox4_->sizeHintForRow(0) + 2 * listBox4_->frameWidth() + 2);
-    baudLayout->addWidget(listBox4_);
+    baudList_ = new QListWidget(groupBox5);
+    baudList_->setObjectName("BaudList");
+    for (int rate : kBaudRates) baudList_->addItem(QString::number(rate));
+    baudList_->setFixedHeight(baudList_->sizeHintForRow(0) + 2 * baudList_->frameWidth() + 2);
+    baudLayout->addWidget(baudList_);
     right->addWidget(groupBox5);
 
-    radioGroup2_ = RadioGroup(this, right, QStringLiteral("Log On Start"), {"No", "Yes"}, 2);
-    radioGroup5_ = RadioGroup(this, right, QStringLiteral("TCP/IP Boot"), {"Normal", "Server"}, 2);
-    checkBox1_ = new QCheckBox(QStringLiteral("Log FEC status"), this);
-    right->addWidget(checkBox1_);
+    logOnStartGroup_ = RadioGroup(this, right, QStringLiteral("Log On Start"), {"No", "Yes"}, 2);
+    bootGroup_ = RadioGroup(this, right, QStringLiteral("TCP/IP Boot"), {"Normal", "Server"}, 2);
+    logFecBox_ = new QCheckBox(QStringLiteral("Log FEC status"), this);
+    right->addWidget(logFecBox_);
 
     auto* groupBox1 = new QGroupBox(QStringLiteral("UTC offset (hrs): "), this);
     auto* utcLayout = new QHBoxLayout(groupBox1);
-    radioButton1_ = new QRadioButton(QStringLiteral("Auto"), groupBox1);
-    radioButton2_ = new QRadioButton(QStringLiteral("Manual"), groupBox1);
-    edit1_ = new QLineEdit(QStringLiteral("Edit1"), groupBox1);
-    edit1_->setObjectName("Edit1");
-    edit1_->setFixedWidth(60);
-    edit1_->setVisible(false);
-    utcLayout->addWidget(radioButton1_);
-    utcLayout->addWidget(radioButton2_);
-    utcLayout->addWidget(edit1_);
+    autoTimeButton_ = new QRadioButton(QStringLiteral("Auto"), groupBox1);
+    manualTimeButton_ = new QRadioButton(QStringLiteral("Manual"), groupBox1);
+    offsetField_ = new QLineEdit(QStringLiteral("Edit1"), groupBox1);
+    offsetField_->setObjectName("OffsetField");
+    offsetField_->setFixedWidth(60);
+    offsetField_->setVisible(false);
+    utcLayout->addWidget(autoTimeButton_);
+    utcLayout->addWidget(manualTimeButton_);
+    utcLayout->addWidget(offsetField_);
     right->addWidget(groupBox1);
 
     auto* buttons = new QHBoxLayout;
-    button1_ = new QPushButton(QStringLiteral("Save"), this);
-    button2_ = new QPushButton(QStringLiteral("Cancel"), this);
-    buttons->addWidget(button1_);
-    buttons->addWidget(button2_);
+    saveButton_ = new QPushButton(QStringLiteral("Save"), this);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(cancelButton_);
     right->addLayout(buttons);
     right->addStretch();
 
-    connect(button1_, &QPushButton::clicked, this, &SetupWindow::Button1Click);
-    connect(button2_, &QPushButton::clicked, this, &SetupWindow::Button2Click);
-    connect(radioButton1_, &QRadioButton::clicked, this, &SetupWindow::RadioButton1Click);
-    connect(radioButton2_, &QRadioButton::clicked, this, &SetupWindow::RadioButton2Click);
+    connect(saveButton_, &QPushButton::clicked, this, &SetupWindow::SaveClick);
+    connect(cancelButton_, &QPushButton::clicked, this, &SetupWindow::CancelClick);
+    connect(autoTimeButton_, &QRadioButton::clicked, this, &SetupWindow::AutoTimeClick);
+    connect(manualTimeButton_, &QRadioButton::clicked, this, &SetupWindow::ManualTimeClick);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     RestoreFormPosition(this, store_, 4, 50, 50);
 }
@@ -114,34 +115,34 @@ void SetupWindow::Select(QButtonGroup* group, int item) {
 
 SetupChoices SetupWindow::Choices() const {
     SetupChoices c;
-    c.portItem = radioGroup1_->checkedId();
-    c.directoryField = edit2_->text().toStdString();
-    c.modemItem = radioGroup4_->checkedId();
-    c.baudItem = listBox4_->currentRow();
-    c.logOnStartItem = radioGroup2_->checkedId();
-    c.bootItem = radioGroup5_->checkedId();
-    c.logFec = checkBox1_->isChecked();
-    c.autoTime = radioButton1_->isChecked();
-    c.manualTime = radioButton2_->isChecked();
-    c.offsetText = edit1_->text().toStdString();
+    c.portItem = portGroup_->checkedId();
+    c.directoryField = directoryField_->text().toStdString();
+    c.modemItem = modemGroup_->checkedId();
+    c.baudItem = baudList_->currentRow();
+    c.logOnStartItem = logOnStartGroup_->checkedId();
+    c.bootItem = bootGroup_->checkedId();
+    c.logFec = logFecBox_->isChecked();
+    c.autoTime = autoTimeButton_->isChecked();
+    c.manualTime = manualTimeButton_->isChecked();
+    c.offsetText = offsetField_->text().toStdString();
     return c;
 }
 
 void SetupWindow::SetChoices(const SetupChoices& c) {
-    Select(radioGroup1_, c.portItem);
-    edit2_->setText(QString::fromStdString(c.directoryField));
-    Select(radioGroup4_, c.modemItem);
-    if (c.baudItem >= 0) listBox4_->setCurrentRow(c.baudItem);
-    Select(radioGroup2_, c.logOnStartItem);
-    Select(radioGroup5_, c.bootItem);
-    checkBox1_->setChecked(c.logFec);
-    radioButton1_->setChecked(c.autoTime);
-    radioButton2_->setChecked(c.manualTime);
-    edit1_->setText(QString::fromStdString(c.offsetText));
-    edit1_->setVisible(c.manualTime);
+    Select(portGroup_, c.portItem);
+    directoryField_->setText(QString::fromStdString(c.directoryField));
+    Select(modemGroup_, c.modemItem);
+    if (c.baudItem >= 0) baudList_->setCurrentRow(c.baudItem);
+    Select(logOnStartGroup_, c.logOnStartItem);
+    Select(bootGroup_, c.bootItem);
+    logFecBox_->setChecked(c.logFec);
+    autoTimeButton_->setChecked(c.autoTime);
+    manualTimeButton_->setChecked(c.manualTime);
+    offsetField_->setText(QString::fromStdString(c.offsetText));
+    offsetField_->setVisible(c.manualTime);
 }
 
-void SetupWindow::Setup1Click() {
+void SetupWindow::OpenFromMenu() {
     setWindowModality(Qt::NonModal);
     show();
     SetChoices(FillSetupChoices(station_, clock_, Choices()));
@@ -153,29 +154,34 @@ void SetupWindow::ShowFirstRun() {
     raise();
 }
 
-void SetupWindow::RadioButton1Click() { edit1_->setVisible(false); }
+void SetupWindow::AutoTimeClick() { offsetField_->setVisible(false); }
 
-void SetupWindow::RadioButton2Click() {
-    edit1_->setVisible(true);
-    edit1_->setText(QString::fromStdString(OffsetFieldText(UtcOffsetHours(station_.settings.utcRule, clock_))));
+void SetupWindow::ManualTimeClick() {
+    offsetField_->setVisible(true);
+    offsetField_->setText(QString::fromStdString(OffsetFieldText(UtcOffsetHours(station_.settings.utcRule, clock_))));
 }
 
-void SetupWindow::Button1Click() {
+void SetupWindow::SaveClick() {
     if (auto error = SaveSetupChoices(Choices(), store_, station_, clock_)) {
         messages_.Inform(QString::fromStdString(*error));
         return;
     }
     hide();
-    setWindowModality(Qt::NonModal);
     if (afterSave_) afterSave_();
 }
 
-void SetupWindow::Button2Click() { close(); }
+void SetupWindow::CancelClick() { close(); }
 
 void SetupWindow::closeEvent(QCloseEvent* event) {
     SaveFormPosition(this, store_, 4);
-    setWindowModality(Qt::NonModal);
     QWidget::closeEvent(event);
+}
+
+void SetupWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // The modality may change only while the window is hidden: changed while it is shown, the
+    // first-run window would keep blocking every other window after Cancel.
+    setWindowModality(Qt::NonModal);
 }
 
 }  // namespace orv

@@ -26,23 +26,25 @@ public:
     void SetAfterSave(std::function<void()> afterSave) { afterSave_ = std::move(afterSave); }
 
     // "Setup" from the main window's menu: fill from the current settings and show (not modal).
-    void Setup1Click();
+    void OpenFromMenu();
     // First run: shown modally in its design state.
     void ShowFirstRun();
 
     SetupChoices Choices() const;
     void SetChoices(const SetupChoices& c);
 
-    void Button1Click();  // "Save"
-    void Button2Click();  // "Cancel"
-    void RadioButton1Click();  // "Auto"
-    void RadioButton2Click();  // "Manual"
+    void SaveClick();  // "Save"
+    void CancelClick();  // "Cancel"
+    void AutoTimeClick();  // "Auto"
+    void ManualTimeClick();  // "Manual"
 
-    QPushButton* SaveButton() const { return button1_; }
-    QLineEdit* OffsetField() const { return edit1_; }
+    QPushButton* SaveButton() const { return saveButton_; }
+    QPushButton* CancelButton() const { return cancelButton_; }
+    QLineEdit* OffsetField() const { return offsetField_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     static void Select(QButtonGroup* group, int item);
@@ -53,18 +55,18 @@ private:
     UserMessages& messages_;
     std::function<void()> afterSave_;
 
-    QButtonGroup* radioGroup1_;  // Com Port
-    QLineEdit* edit2_;           // Default Directory
-    QButtonGroup* radioGroup4_;  // Modem Type
-    QListWidget* listBox4_;      // Baud Rate
-    QButtonGroup* radioGroup2_;  // Log On Start
-    QButtonGroup* radioGroup5_;  // TCP/IP Boot
-    QCheckBox* checkBox1_;       // Log FEC status
-    QRadioButton* radioButton1_; // Auto
-    QRadioButton* radioButton2_; // Manual
-    QLineEdit* edit1_;           // UTC offset
-    QPushButton* button1_;
-    QPushButton* button2_;
+    QButtonGroup* portGroup_;  // Com Port
+    QLineEdit* directoryField_;           // Default Directory
+    QButtonGroup* modemGroup_;  // Modem Type
+    QListWidget* baudList_;      // Baud Rate
+    QButtonGroup* logOnStartGroup_;  // Log On Start
+    QButtonGroup* bootGroup_;  // TCP/IP Boot
+    QCheckBox* logFecBox_;       // Log FEC status
+    QRadioButton* autoTimeButton_; // Auto
+    QRadioButton* manualTimeButton_; // Manual
+    QLineEdit* offsetField_;           // UTC offset
+    QPushButton* saveButton_;
+    QPushButton* cancelButton_;
 };
 
 }  // namespace orv

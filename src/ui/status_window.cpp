@@ -80,7 +80,7 @@ void StatusWindow::AttachClock(MainWindow& mainWindow) {
         if (self) self->SetClockLine(line);
     });
     connect(this, &StatusWindow::ClockPanelClicked, &mainWindow, [&mainWindow] { mainWindow.SetClockForm(!mainWindow.AmsatDayClockForm()); });
-    mainWindow.Timer1Timer();
+    mainWindow.ClockTick();
 }
 
 }  // namespace orv

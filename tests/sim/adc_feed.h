@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <span>
 
-#include "station/station_runtime.h"
+#include "station/station.h"
 #include "reception/clock.h"
 
 namespace orv::test {
 
-inline void FeedAdcSamples(StationRuntime& runtime, ManualClock& clock, std::span<const std::uint8_t> samples,
+inline void FeedAdcSamples(Station& runtime, ManualClock& clock, std::span<const std::uint8_t> samples,
                            int secondsPerRead = 1) {
     constexpr std::size_t kRead = 400;
     for (std::size_t at = 0; at < samples.size(); at += kRead) {

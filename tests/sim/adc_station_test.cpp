@@ -39,23 +39,24 @@ struct Received {
 };
 
 // Records each complete block as the text view gets it, with its verdict and the FEC figures.
-class Recorder final : public ReceiverHooks {
+class Recorder final : public StationView {
 public:
-    explicit Recorder(StationRuntime& runtime) : runtime_(runtime) { runtime.SetView(this); }
+    explicit Recorder(Station& runtime) : runtime_(runtime) { runtime.SetView(this); }
     ~Recorder() override { runtime_.SetView(nullptr); }
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override {
+    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes,
+                       const std::optional<std::string>&) override {
         Received r;
         std::copy(bytes.begin(), bytes.end(), r.block.begin());
-        r.fec = runtime_.station().receiver.fecDelivery;
+        r.fec = runtime_.state().receiver.fecDelivery;
         r.ebNoDb = runtime_.adc().Status().ebNoDb;
         r.channelErrors = runtime_.adc().Status().channelErrors;
         blocks.push_back(r);
     }
-    void BlockFinished() override { blocks.back().crcc = runtime_.station().receiver.crccLabel; }
+    void BlockFinished() override { blocks.back().crcc = runtime_.state().receiver.crccLabel; }
     std::vector<Received> blocks;
 
 private:
-    StationRuntime& runtime_;
+    Station& runtime_;
 };
 
 // What the station must show for a block the simulator sent: the block itself, or for an FEC
@@ -100,9 +101,9 @@ private slots:
 
         MemoryStore store;
         ManualClock clock(kStart);
-        StationRuntime runtime(store, clock);
-        runtime.station().SetModemType(ModemType::Adc);
-        runtime.station().flags.selection = TextSelection::Raw;
+        Station runtime(store, clock);
+        runtime.state().SetModemType(ModemType::Adc);
+        runtime.state().flags.selection = TextSelection::Raw;
         Recorder recorder(runtime);
         test::FeedAdcSamples(runtime, clock, file.bytes, secondsPerRead);
 
@@ -158,13 +159,13 @@ private slots:
         QVERIFY2(feeder.Open(error), error.c_str());
         MemoryStore store;
         SystemClock clock;
-        StationRuntime runtime(store, clock);
-        runtime.station().SetModemType(ModemType::Adc);
-        runtime.station().flags.selection = TextSelection::Raw;
+        Station runtime(store, clock);
+        runtime.state().SetModemType(ModemType::Adc);
+        runtime.state().flags.selection = TextSelection::Raw;
         Recorder recorder(runtime);
         runtime.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
         QString reason;
-        QVERIFY2(runtime.OpenSerialPort(&reason), qPrintable(reason));
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); reason = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(reason)); }
         QVERIFY2(feeder.Start(error), error.c_str());
         QTRY_COMPARE_WITH_TIMEOUT(recorder.blocks.size(), std::size_t(blocks), 60000);
 

@@ -7,7 +7,7 @@
 
 #include "sim/pty_feeder.h"
 #include "sim/telemetry_generator.h"
-#include "station/station_runtime.h"
+#include "station/station.h"
 
 class SimStationFeedTest : public QObject {
     Q_OBJECT
@@ -27,17 +27,17 @@ private slots:
 
         orv::MemoryStore store;
         orv::SystemClock clock;
-        orv::StationRuntime runtime(store, clock);
+        orv::Station runtime(store, clock);
         runtime.LoadSettings();
-        runtime.station().flags.selection = orv::TextSelection::Raw;
+        runtime.state().flags.selection = orv::TextSelection::Raw;
         runtime.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
         QString reason;
-        QVERIFY2(runtime.OpenSerialPort(&reason), qPrintable(reason));
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); reason = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(reason)); }
         std::vector<orv::Block512> received;
         std::vector<std::string> labels;
-        connect(&runtime, &orv::StationRuntime::BlockHandled, [&] {
-            received.push_back(runtime.station().stores.lastComplete);
-            labels.push_back(runtime.station().receiver.crccLabel);
+        connect(&runtime, &orv::Station::BlockHandled, [&] {
+            received.push_back(runtime.state().stores.lastComplete);
+            labels.push_back(runtime.state().receiver.crccLabel);
         });
         QVERIFY2(feeder.Start(error), error.c_str());
         QTRY_COMPARE_WITH_TIMEOUT(received.size(), std::size_t(blocks), 30000);

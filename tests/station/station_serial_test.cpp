@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "station/station_runtime.h"
+#include "station/station.h"
 #include "pty.h"
 #include "reception/crcc.h"
 
@@ -36,15 +36,15 @@ private slots:
         QVERIFY(pty.Ok());
         orv::MemoryStore store;
         orv::SystemClock clock;
-        orv::StationRuntime runtime(store, clock);
+        orv::Station runtime(store, clock);
         runtime.LoadSettings();
         runtime.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         QString error;
-        QVERIFY2(runtime.OpenSerialPort(&error), qPrintable(error));
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(error)); }
         std::vector<std::string> verdicts;
-        connect(&runtime, &orv::StationRuntime::BlockHandled, [&] {
-            verdicts.push_back(std::string(1, static_cast<char>(runtime.station().stores.lastComplete[0] & 0x7F)) + ":" +
-                               runtime.station().receiver.crccLabel);
+        connect(&runtime, &orv::Station::BlockHandled, [&] {
+            verdicts.push_back(std::string(1, static_cast<char>(runtime.state().stores.lastComplete[0] & 0x7F)) + ":" +
+                               runtime.state().receiver.crccLabel);
         });
 
         const auto good = MakeBlock('A', true);
@@ -65,7 +65,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(verdicts.size(), std::size_t(2), 10000);
         QCOMPARE(verdicts[0], std::string("A:OK"));
         QCOMPARE(verdicts[1], std::string("K:FAIL"));
-        QCOMPARE(runtime.station().stores.lastA[5], std::uint8_t(0x30));
+        QCOMPARE(runtime.state().stores.lastA[5], std::uint8_t(0x30));
     }
 
     void DeviceRemovedUnderAnOpenPortIsReported() {
@@ -73,11 +73,11 @@ private slots:
         QVERIFY(pty->Ok());
         orv::MemoryStore store;
         orv::SystemClock clock;
-        orv::StationRuntime runtime(store, clock);
+        orv::Station runtime(store, clock);
         runtime.SetSerialOverride(QString::fromStdString(pty->SlavePath()));
-        QVERIFY(runtime.OpenSerialPort());
+        QVERIFY(!runtime.SelectText(orv::TextSelection::Raw).portFailed);
         QString reason;
-        connect(&runtime, &orv::StationRuntime::SerialPortLost, [&](const QString& r) { reason = r.isEmpty() ? "lost" : r; });
+        connect(&runtime, &orv::Station::SerialPortLost, [&](const QString& r) { reason = r.isEmpty() ? "lost" : r; });
         pty.reset();  // the device goes away
         QTRY_VERIFY_WITH_TIMEOUT(!reason.isEmpty(), 10000);
         QVERIFY(!runtime.serial().IsOpen());
@@ -86,10 +86,10 @@ private slots:
     void MissingDeviceFailsToOpenWithAReason() {
         orv::MemoryStore store;
         orv::SystemClock clock;
-        orv::StationRuntime runtime(store, clock);
+        orv::Station runtime(store, clock);
         runtime.SetSerialOverride("/dev/orv-no-such-device");
         QString error;
-        QVERIFY(!runtime.OpenSerialPort(&error));
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY(opened.portFailed); }
         QVERIFY(!error.isEmpty());
         QVERIFY(!runtime.serial().IsOpen());
     }

@@ -19,9 +19,7 @@
 #include "sim/stream_pacer.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/main_window.h"
-#include "ui/raw_data_window.h"
-#include "ui/adc_analysis_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -29,28 +27,28 @@ namespace {
 
 constexpr std::int64_t kStart = 1796911200;  // 2026-12-10 14:00:00 UTC
 
-// The windows of an ADC station wired as the desktop program wires them.
+// The desktop program of an ADC station.
 struct AdcProgram {
     explicit AdcProgram(const QString& dir, const char* modem = "ADC") : clock(kStart) {
         QDir(dir).mkpath("telemetry");
         QDir(dir).mkpath("Dsp");
         test::FillStore(store, dir);
         store.Write(kStartupKey, "Modem Type", modem);
-        mainWindow = std::make_unique<MainWindow>(store, clock, messages);
-        rawDataWindow = std::make_unique<RawDataWindow>(mainWindow->Scale());
-        adcAnalysisWindow = std::make_unique<AdcAnalysisWindow>(store, mainWindow->runtime().adc(), mainWindow->Scale(), messages);
-        mainWindow->AttachRawWindow(rawDataWindow.get());
-        mainWindow->AttachMenuWindow(MenuWindow::AdcDisplay, adcAnalysisWindow.get());
-        mainWindow->SetAdcRefresh([this] { adcAnalysisWindow->RefreshAdcStatistics(); });
+        program = std::make_unique<test::Program>(store, clock, messages);
+        mainWindow = &program->mainWindow;
+        rawDataWindow = &program->rawDataWindow;
+        adcAnalysisWindow = &program->adcAnalysisWindow;
     }
-    void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(mainWindow->runtime(), clock, samples); }
+    void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(program->station, clock, samples); }
+    StationState& State() { return program->station.state(); }
 
     MemoryStore store;
     ManualClock clock;
     test::RecordingMessages messages;
-    std::unique_ptr<MainWindow> mainWindow;
-    std::unique_ptr<RawDataWindow> rawDataWindow;
-    std::unique_ptr<AdcAnalysisWindow> adcAnalysisWindow;
+    std::unique_ptr<test::Program> program;
+    MainWindow* mainWindow = nullptr;
+    RawDataWindow* rawDataWindow = nullptr;
+    AdcAnalysisWindow* adcAnalysisWindow = nullptr;
 };
 
 // Raw bytes that the differential detection turns into one soft symbol each: a steady level
@@ -174,7 +172,7 @@ private slots:
             emit menu->aboutToShow();
             QCOMPARE(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible(), QString(modem) == "ADC");
             // The Setup can change the modem type while the program runs.
-            p.mainWindow->station().SetModemType(ModemType::Adc);
+            p.State().SetModemType(ModemType::Adc);
             emit menu->aboutToShow();
             QVERIFY(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible());
         }
@@ -226,8 +224,8 @@ private slots:
     void FecLogFailureIsReportedOnce() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.mainWindow->station().settings.logFec = true;
-        p.mainWindow->runtime().adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
+        p.State().settings.logFec = true;
+        p.program->station.adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
         sim::TelemetryGenerator generator(CleanAdcModem());
         p.Feed(generator.Next().wire);
         p.Feed(WithClosing(generator.Next().wire, generator));
@@ -243,7 +241,7 @@ private slots:
     void RawWindowShowsTheFecFiguresUnderRebuiltBlocks() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.mainWindow->station().flags.selection = TextSelection::Raw;
+        p.State().flags.selection = TextSelection::Raw;
         sim::TelemetryGenerator generator(CleanAdcModem());
         const QRegularExpression fecLine(R"(^Sync Gain: \d+\.\d     Chan Errs: 0     RS Corrs: 0 0     Eb/No: >8\.3$)");
         const QRegularExpression syncOnly(R"(^Sync Gain: -?\d+\.\d$)");
@@ -255,13 +253,13 @@ private slots:
             if (sent.fecFrame) {
                 QVERIFY2(fecLine.match(status).hasMatch(), qPrintable(status));
                 QCOMPARE(p.mainWindow->ByteLabel(), QString("FEC"));
-                QCOMPARE(std::string(p.mainWindow->station().stores.lastComplete.begin() + 128,
-                                     p.mainWindow->station().stores.lastComplete.begin() + 192),
+                QCOMPARE(std::string(p.State().stores.lastComplete.begin() + 128,
+                                     p.State().stores.lastComplete.begin() + 192),
                          std::string("|             RECONSTRUCTED FROM DECODED FEC BLOCK             |"));
             } else {
                 QVERIFY2(syncOnly.match(status).hasMatch(), qPrintable(status));
                 QCOMPARE(p.mainWindow->ByteLabel(), QString("514"));
-                QCOMPARE(BlockId(p.mainWindow->station().stores.lastComplete), 'K');
+                QCOMPARE(BlockId(p.State().stores.lastComplete), 'K');
             }
             QCOMPARE(p.mainWindow->CrccLabel(), QString("OK"));
         }

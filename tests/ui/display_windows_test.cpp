@@ -18,12 +18,7 @@
 #include "reception/crcc.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/main_window.h"
-#include "ui/if_matrix_window.h"
-#include "ui/temperature_window.h"
-#include "ui/power_window.h"
-#include "ui/navigation_window.h"
-#include "ui/status_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -97,31 +92,12 @@ void CompareFields(const FieldForm& form, const std::vector<DisplayField>& expec
     }
 }
 
-// The program's windows as the desktop program creates and attaches them.
-struct Program {
+// The desktop program with "Raw" chosen, so that live A blocks reach the displays.
+struct Program : test::Program {
     Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : mainWindow(store, clock, messages),
-          ifMatrixWindow(Context(store, messages), mainWindow.Scale()),
-          temperatureWindow(Context(store, messages)),
-          powerWindow(Context(store, messages)),
-          statusWindow(Context(store, messages)),
-          navigationWindow(Context(store, messages)) {
-        AttachDisplayForm(mainWindow, DisplayWindow::Matrix, ifMatrixWindow);
-        AttachDisplayForm(mainWindow, DisplayWindow::Temp, temperatureWindow);
-        AttachDisplayForm(mainWindow, DisplayWindow::Power, powerWindow);
-        AttachDisplayForm(mainWindow, DisplayWindow::Status, statusWindow);
-        statusWindow.AttachClock(mainWindow);
-        AttachDisplayForm(mainWindow, DisplayWindow::Nav, navigationWindow);
-        mainWindow.station().flags.selection = TextSelection::Raw;
+        : test::Program(store, clock, messages) {
+        station.state().flags.selection = TextSelection::Raw;
     }
-    DisplayContext Context(KeyValueStore& store, UserMessages& messages) { return {store, mainWindow.station(), messages}; }
-
-    MainWindow mainWindow;
-    IfMatrixWindow ifMatrixWindow;
-    TemperatureWindow temperatureWindow;
-    PowerWindow powerWindow;
-    StatusWindow statusWindow;
-    NavigationWindow navigationWindow;
 };
 
 struct FieldWindow {
@@ -150,10 +126,10 @@ public:
     }
     void Feed(const Block514& block) {
         clock_.Advance(3);
-        program->mainWindow.runtime().receiver().ReceiveBlockBytes(block);
+        program->station.receiver().ReceiveBlockBytes(block);
     }
     DisplayInput Input(bool raw) const {
-        const StationState& s = program->mainWindow.station();
+        const StationState& s = program->station.state();
         return {s.stores.display, s.stores.lastA, s.flags.eventsMode, raw};
     }
 
@@ -263,7 +239,7 @@ private slots:
         // The window redraws at once only from a good A block: not after a failed check, not
         // from a block with the failed mark; the mode changes all the same.
         QVERIFY(!power.RawMode());
-        StationState& station = f.program->mainWindow.station();
+        StationState& station = f.program->station.state();
         const QString shown = value->text();
         station.flags.crccStatus = false;
         QTest::mousePress(&power, Qt::LeftButton, Qt::ShiftModifier, free);
@@ -348,17 +324,18 @@ private slots:
         power.close();
         QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1350"));
 
-        // Read back at creation: twips / 15; a value that is not a number gives the default.
+        // Read back at creation: twips / 15; a value that is not a number gives the default; a
+        // title bar above the screen is brought onto it.
         struct Case {
             const char* top;
             const char* left;
             QPoint expected;
         };
-        const Case cases[] = {{"450", "600", {40, 30}}, {"abc", "", {500 / 15, 100 / 15}}, {"-15", "1507", {100, -1}}};
+        const Case cases[] = {{"450", "600", {40, 30}}, {"abc", "", {500 / 15, 100 / 15}}, {"-15", "1507", {100, 0}}};
         for (const auto& c : cases) {
             f.store.Write(kFormPositionsKey, "Form15.Top", c.top);
             f.store.Write(kFormPositionsKey, "Form15.Left", c.left);
-            NavigationWindow nav({f.store, f.program->mainWindow.station(), f.messages});
+            NavigationWindow nav({f.store, f.program->station.state(), f.messages});
             QCOMPARE(nav.pos(), c.expected);
         }
     }
@@ -370,7 +347,7 @@ private slots:
         QTest::mouseClick(status.ClockPanel(), Qt::LeftButton);
         QVERIFY(!f.program->mainWindow.AmsatDayClockForm());
         QCOMPARE(status.ClockPanel()->text(), QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
-        QCOMPARE(f.program->mainWindow.Timer()->interval(), 1000);
+        QCOMPARE(f.program->mainWindow.ClockTimer()->interval(), 1000);
         QTest::mouseClick(status.ClockPanel(), Qt::LeftButton);
         QVERIFY(f.program->mainWindow.AmsatDayClockForm());
         QCOMPARE(status.ClockPanel()->text(), QString("Current Amsat Day#: 9494"));

@@ -25,15 +25,7 @@
 #include "recording_messages.h"
 #include "station_store.h"
 #include "ui/files_window_parts.h"
-#include "ui/main_window.h"
-#include "ui/channel_graph_window.h"
-#include "ui/graph_address_dialog.h"
-#include "ui/temperature_window.h"
-#include "ui/export_window.h"
-#include "ui/raw_data_window.h"
-#include "ui/logging_window.h"
-#include "ui/replay_window.h"
-#include "ui/filter_window.h"
+#include "test_program.h"
 
 using namespace orv;
 using test::Concat;
@@ -66,38 +58,18 @@ Block512 ChannelBlock(std::uint8_t value, std::uint8_t ma, int orbit) {
                                                      {423, static_cast<std::uint8_t>(orbit >> 8)}});
 }
 
-// The windows of this subsystem and those they work with, created and wired in the program's order.
-struct Program {
+// The desktop program, with a display window in place of Status that counts its updates.
+struct Program : test::Program {
     Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : mainWindow(store, clock, messages), rawDataWindow(mainWindow.Scale()), loggingWindow(mainWindow, store, clock),
-          replayWindow(mainWindow, rawDataWindow, store, messages), filterWindow(mainWindow, store, messages), graphWindow(replayWindow, store, messages, 1.0F),
-          graphAddressDialog(store), exportWindow(mainWindow, replayWindow, store, messages) {
-        mainWindow.AttachRawWindow(&rawDataWindow);
-        mainWindow.AttachMenuWindow(MenuWindow::Logging, &loggingWindow);
-        mainWindow.SetLogOnStart([this] { loggingWindow.LogOnStart(); });
-        mainWindow.AttachMenuWindow(MenuWindow::Replay, &replayWindow);
-        mainWindow.SetReplayLoader([this](const QString& path) { replayWindow.LoadDroppedFile(path); });
-        mainWindow.AttachMenuWindow(MenuWindow::Filter, &filterWindow);
-        graphWindow.AttachDialog(&graphAddressDialog);
-        replayWindow.AttachGraph(&graphWindow);
-        replayWindow.AttachExport(&exportWindow);
-        // A display window that counts its updates.
+        : test::Program(store, clock, messages) {
         mainWindow.AttachDisplay(DisplayWindow::Status, &status, [this] { ++updates; });
         mainWindow.DataCheckBox(DisplayWindow::Status)->click();
     }
-    QString Telemetry() const { return mainWindow.TelemetryDirectory(); }
+    QString Telemetry() const { return QString::fromStdString(station.TelemetryDirectory().string()); }
     std::filesystem::path TelemetryPath(const QString& name) const {
         return QDir(Telemetry()).filePath(name).toStdString();
     }
 
-    MainWindow mainWindow;
-    RawDataWindow rawDataWindow;
-    LoggingWindow loggingWindow;
-    ReplayWindow replayWindow;
-    FilterWindow filterWindow;
-    ChannelGraphWindow graphWindow;
-    GraphAddressDialog graphAddressDialog;
-    ExportWindow exportWindow;
     QWidget status;
     int updates = 0;
 };
@@ -136,10 +108,10 @@ private slots:
 
     void LoggingAppendsReceivedBlocksToTheDaysFile() {
         Program& p = *p_;
-        p.mainWindow.station().flags.selection = TextSelection::Raw;
+        p.station.state().flags.selection = TextSelection::Raw;
         auto feed = [&](const Block512& block, bool good) {
             clock_->Advance(3);
-            p.mainWindow.runtime().receiver().ReceiveBlockBytes(OnTheWire(block, good));
+            p.station.receiver().ReceiveBlockBytes(OnTheWire(block, good));
         };
         p.loggingWindow.show();
         QVERIFY(p.loggingWindow.UseAction()->isEnabled());  // 514-byte modem
@@ -161,7 +133,7 @@ private slots:
         QCOMPARE(p.loggingWindow.EventGridImage().pixelColor(3 * 10 + 5, 5), QColor(0, 0, 128));
 
         // "use": a new file name; failed blocks are no longer logged.
-        p.loggingWindow.Use1Click();
+        p.loggingWindow.UseCrccClick();
         QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.tlm"));
         feed(a, false);
         feed(a, true);
@@ -182,7 +154,7 @@ private slots:
         p.loggingWindow.LoggingButton()->click();
         for (int i = 0; i < 2; ++i) {
             clock_->Advance(3);
-            p.mainWindow.runtime().receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+            p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
         }
         QVERIFY2(p.loggingWindow.FailureText().startsWith("2 blocks not logged: "), qPrintable(p.loggingWindow.FailureText()));
         QCOMPARE(p.loggingWindow.CountText(), QString("0"));
@@ -191,7 +163,7 @@ private slots:
         p.loggingWindow.StopButton()->click();
         p.loggingWindow.LoggingButton()->click();
         clock_->Advance(3);
-        p.mainWindow.runtime().receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+        p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
         QCOMPARE(p.loggingWindow.CountText(), QString("1"));
     }
@@ -203,7 +175,7 @@ private slots:
         p_->mainWindow.FirstShown();  // the serial port of the test settings does not open; logging starts anyway
         QVERIFY(p_->loggingWindow.isVisible());
         QVERIFY(p_->loggingWindow.LoggingButton()->isChecked());
-        QVERIFY(p_->mainWindow.station().logging.logging);
+        QVERIFY(p_->station.state().logging.logging);
         QCOMPARE(p_->loggingWindow.NameField(), QString(" T031230.raw"));
     }
 
@@ -218,9 +190,9 @@ private slots:
         WriteBytes(p.TelemetryPath("T031230.tlm"), Concat(blocks));
         p.mainWindow.ReplayClick();
         QVERIFY(p.replayWindow.isVisible());
-        QVERIFY(p.mainWindow.station().flags.replayOpened);
-        QVERIFY(!p.mainWindow.TextButton(0)->isEnabled());
-        QVERIFY(p.mainWindow.TextButton(5)->isChecked());
+        QVERIFY(p.station.state().flags.replayOpened);
+        QVERIFY(!p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
         QCOMPARE(p.replayWindow.FileList()->FileNames(), QStringList{"T031230.tlm"});
 
         p.updates = 0;
@@ -229,15 +201,15 @@ private slots:
         QVERIFY(p.rawDataWindow.isVisible());
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Replay"));
         QCOMPARE(p.updates, 1);
-        QCOMPARE(p.mainWindow.station().stores.display[2], std::uint8_t{1});
+        QCOMPARE(p.station.state().stores.display[2], std::uint8_t{1});
 
         struct Step {
             void (ReplayWindow::*button)();
             std::uint32_t block;
         };
-        const Step steps[] = {{&ReplayWindow::Button5Click, 6}, {&ReplayWindow::Button5Click, 7}, {&ReplayWindow::Button2Click, 2},
-                              {&ReplayWindow::Button3Click, 1}, {&ReplayWindow::Button3Click, 1}, {&ReplayWindow::Button4Click, 2},
-                              {&ReplayWindow::Button6Click, 7}, {&ReplayWindow::Button4Click, 7}, {&ReplayWindow::Button1Click, 1}};
+        const Step steps[] = {{&ReplayWindow::ForwardFive, 6}, {&ReplayWindow::ForwardFive, 7}, {&ReplayWindow::BackFive, 2},
+                              {&ReplayWindow::BackOne, 1}, {&ReplayWindow::BackOne, 1}, {&ReplayWindow::ForwardOne, 2},
+                              {&ReplayWindow::LastBlock, 7}, {&ReplayWindow::ForwardOne, 7}, {&ReplayWindow::FirstBlock, 1}};
         for (const Step& step : steps) {
             (p.replayWindow.*step.button)();
             QCOMPARE(p.replayWindow.Current(), step.block);
@@ -252,7 +224,7 @@ private slots:
         for (const auto& go : gos) {
             p.replayWindow.GoField()->clear();
             QTest::keyClicks(p.replayWindow.GoField(), go.typed);
-            p.replayWindow.Button7Click();
+            p.replayWindow.GoClick();
             QCOMPARE(p.replayWindow.Current(), go.block);
             QCOMPARE(p.replayWindow.GoField()->text(), QString(go.field));
         }
@@ -261,16 +233,16 @@ private slots:
 
         // An E block with Events mode off: text view and "Events" only, no display update.
         p.mainWindow.EventsBox()->setEnabled(false);
-        p.replayWindow.Button1Click();
+        p.replayWindow.FirstBlock();
         p.updates = 0;
-        p.replayWindow.Button4Click();
-        p.replayWindow.Button4Click();
-        QCOMPARE(p.mainWindow.station().stores.current[0], std::uint8_t{'E'});
+        p.replayWindow.ForwardOne();
+        p.replayWindow.ForwardOne();
+        QCOMPARE(p.station.state().stores.current[0], std::uint8_t{'E'});
         QVERIFY(p.mainWindow.EventsBox()->isEnabled());
         QCOMPARE(p.updates, 1);  // only the A block at 2
 
         p.replayWindow.close();
-        QVERIFY(p.mainWindow.TextButton(0)->isEnabled());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
         QVERIFY(!p.rawDataWindow.isVisible());
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
         QCOMPARE(p.replayWindow.Total(), 0U);
@@ -307,7 +279,7 @@ private slots:
 
         // Typed address: the window shows what the core computes for the same fields.
         AnswerDialog(p.graphAddressDialog, "#10", "1", "9", false);
-        p.replayWindow.Enterbyteaddress1Click();
+        p.replayWindow.GraphTypedAddressClick();
         QVERIFY(p.graphWindow.isVisible());
         QVERIFY(p.graphWindow.Plot() != nullptr);
         const GraphInput input{
@@ -359,7 +331,7 @@ private slots:
         // Channel case: before any caption click, then from a caption click.
         messages_->texts.clear();
         AnswerDialog(p.graphAddressDialog, {}, "1", "9", true);
-        p.replayWindow.Graphselectedchannel1Click();
+        p.replayWindow.GraphSelectedChannelClick();
         QCOMPARE(messages_->texts, QStringList{QString(kSelectChannelText)});
         AnswerDialog(p.graphAddressDialog, {}, "2", "8", false);
         p.graphWindow.GraphChannel(GraphRequest{0x10, "Some channel", "Units"});
@@ -454,7 +426,7 @@ private slots:
         p.mainWindow.ReplayClick();
         p.replayWindow.FileList()->setCurrentRow(0);
         p.replayWindow.Range() = BlockRange{2, 0};
-        p.replayWindow.Export1Click();
+        p.replayWindow.ExportClick();
         QVERIFY(p.exportWindow.isVisible());
         QCOMPARE(p.exportWindow.StartField()->text(), QString("2"));
         QCOMPARE(p.exportWindow.StopField()->text(), QString("6"));
@@ -487,7 +459,7 @@ private slots:
         QCOMPARE(store_->Read(kExportKey, "Raw/Trans"), std::string("1"));
 
         // A lone "#" is refused: the header and the columns would not agree.
-        p.replayWindow.Export1Click();
+        p.replayWindow.ExportClick();
         p.exportWindow.AddressField(3)->setText("#");
         p.exportWindow.StartExport();
         QCOMPARE(messages_->texts.size(), 1);
@@ -502,14 +474,14 @@ private slots:
         p.loggingWindow.Logger().SetSyncEachRecord(false);
         p.loggingWindow.show();
         p.loggingWindow.LoggingButton()->click();
-        p.mainWindow.station().flags.selection = TextSelection::Raw;
+        p.station.state().flags.selection = TextSelection::Raw;
         sim::SimOptions options;
         options.startUtc = kDecember30;
         sim::TelemetryGenerator generator(options);
         for (int i = 0; i < 900; ++i) {
             const sim::SimBlock block = generator.Next();
             clock_->Set(std::max(block.utc, clock_->Now() + 3));
-            p.mainWindow.runtime().receiver().ReceiveBlockBytes(block.wire);
+            p.station.receiver().ReceiveBlockBytes(block.wire);
         }
         QVERIFY(p.loggingWindow.CountText().toInt() > 800);
 
@@ -522,9 +494,9 @@ private slots:
 
         p.mainWindow.ReplayClick();
         p.replayWindow.FileList()->setCurrentRow(p.replayWindow.FileList()->FileNames().indexOf("A031230.tlm"));
-        p.replayWindow.Button5Click();
+        p.replayWindow.ForwardFive();
         // A caption click in the Temperature window, wired as the desktop program wires it.
-        TemperatureWindow temperatureWindow(DisplayContext{*store_, p.mainWindow.station(), *messages_});
+        TemperatureWindow temperatureWindow(DisplayContext{*store_, p.station.state(), *messages_});
         temperatureWindow.SetReplayWindow(&p.replayWindow);
         connect(&temperatureWindow, &FieldForm::GraphRequested, &p.graphWindow, qOverload<const GraphRequest&>(&ChannelGraphWindow::GraphChannel));
         AnswerDialog(p.graphAddressDialog, {}, "1", QString::number(p.replayWindow.Total()), false);
@@ -533,7 +505,7 @@ private slots:
         QCOMPARE(p.graphWindow.Plot()->label7, std::string("Temp. Solar Panel #1"));
         QCOMPARE(p.graphWindow.Plot()->label13, std::string("Deg.C"));
         p.graphWindow.ShowReadOutAt(QPoint(400, 200));
-        p.replayWindow.Export1Click();
+        p.replayWindow.ExportClick();
         p.exportWindow.AddressField(0)->setText("#14C");
         p.exportWindow.AddressField(1)->setText("448");
 

@@ -1,5 +1,8 @@
 // The main window and the Setup window on the offscreen platform.
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,12 +12,12 @@
 #include <QTimer>
 
 #include "pty.h"
+#include "free_port.h"
 #include "reception/crcc.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/main_window.h"
-#include "ui/raw_data_window.h"
-#include "ui/setup_window.h"
+#include "test_program.h"
+#include "ui/files_window_parts.h"
 
 using namespace orv;
 using test::FillStore;
@@ -32,17 +35,7 @@ Block514 MakeBlock(char id, bool good) {
     return b;
 }
 
-// The program's windows as the desktop program creates them.
-struct Program {
-    Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : mainWindow(store, clock, messages), rawDataWindow(mainWindow.Scale()), setupWindow(store, mainWindow.station(), clock, messages) {
-        mainWindow.AttachRawWindow(&rawDataWindow);
-        mainWindow.AttachSetup(&setupWindow);
-    }
-    MainWindow mainWindow;
-    RawDataWindow rawDataWindow;
-    SetupWindow setupWindow;
-};
+using test::Program;
 
 }  // namespace
 
@@ -62,8 +55,8 @@ private slots:
                                               "Orv\\DSP subdirectory does not exist. \n   It will be created."}));
         QVERIFY(QDir(dir + "/telemetry").exists());
         QVERIFY(QDir(dir + "/Dsp").exists());
-        QCOMPARE(p.mainWindow.TelemetryDirectory(), dir + "/telemetry");
-        QVERIFY(p.mainWindow.Timer()->isActive());
+        QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), dir + "/telemetry");
+        QVERIFY(p.mainWindow.ClockTimer()->isActive());
         // A second start finds them all.
         messages.texts.clear();
         Program again(store, clock, messages);
@@ -72,21 +65,27 @@ private slots:
 
     void FirstRunShowsSetupModallyAndSaveCompletesStartUp() {
         QTemporaryDir tmp;
+        test::PtyPair pty;
+        QVERIFY(pty.Ok());
         MemoryStore store;
+        // Values Setup does not show: the device behind the port and the relay's port.
+        store.Write(kStartupKey, "Serial Device", pty.SlavePath());
+        store.Write(kStartupKey, "TCP/IP Port", test::FreeTcpPort());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
         QVERIFY(p.mainWindow.FirstRun());
-        QCOMPARE(p.mainWindow.station().receiver.blockLength, 514);
+        QCOMPARE(p.mainWindow.state().receiver.blockLength, 514);
         p.mainWindow.show();
         QTRY_VERIFY(p.setupWindow.isVisible());
         QCOMPARE(p.setupWindow.windowModality(), Qt::ApplicationModal);
-        QVERIFY(!p.mainWindow.Timer()->isActive());
+        QVERIFY(!p.mainWindow.ClockTimer()->isActive());
 
         // Save in the design state: the offset field still says "Edit1". Nothing is written.
         p.setupWindow.SaveButton()->click();
         QCOMPARE(messages.texts.last(), QString("'Edit1' is not a valid floating point value"));
-        QVERIFY(store.Values().empty());
+        QVERIFY(store.Read(kStartupKey, "Com Port No.").empty());
+        QVERIFY(store.Read(kStartupKey, "Default Directory").empty());
         QVERIFY(p.setupWindow.isVisible());
 
         // Choose a port, a directory, "Auto" and the 512-byte modem; leave "Log On Start" and
@@ -108,8 +107,81 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Log FEC"), std::string("false"));
         QCOMPARE(store.Read(kStartupKey, "Default Directory"), tmp.path().toStdString());
         QVERIFY(!p.mainWindow.FirstRun());
-        QCOMPARE(p.mainWindow.station().receiver.blockLength, 512);
-        QVERIFY(p.mainWindow.Timer()->isActive());
+        QCOMPARE(p.mainWindow.state().receiver.blockLength, 512);
+        QVERIFY(p.mainWindow.ClockTimer()->isActive());
+        // The saved "Log On Start" and "TCP/IP Boot" take effect at once, not at the next start:
+        // the port is open with "Raw", logging runs, and the station serves.
+        QVERIFY2(p.station.serial().IsOpen(), qPrintable(messages.texts.join("|")));
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.station.logger().Logging());
+        QVERIFY(p.loggingWindow.isVisible());
+        QVERIFY(p.station.relay().Server().IsListening());
+        QVERIFY(p.networkWindow.isVisible());
+    }
+
+    void CancellingTheFirstRunSetupLeavesTheProgramUsable() {
+        MemoryStore store;
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        p.mainWindow.show();
+        QTRY_VERIFY(p.setupWindow.isVisible());
+        QCOMPARE(QGuiApplication::modalWindow(), p.setupWindow.windowHandle());
+        p.setupWindow.CancelButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
+        // No window is left blocking the others: the main window takes input again.
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);
+        QVERIFY(p.mainWindow.isVisible());
+        QVERIFY(p.mainWindow.FirstRun());
+        // The program runs on without a port setting: "Raw" reports the port and stays usable.
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
+        p.mainWindow.SetupClick();
+        QVERIFY(p.setupWindow.isVisible());
+        QCOMPARE(p.setupWindow.windowModality(), Qt::NonModal);
+        // Closing the first-run Setup by its frame does the same as Cancel.
+        p.setupWindow.close();
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);
+    }
+
+    void SavingANewDataDirectoryMovesEveryUserAtOnce() {
+        QTemporaryDir tmp;
+        const QString first = tmp.path() + "/first";
+        const QString second = tmp.path() + "/second";
+        MemoryStore store;
+        FillStore(store, first);
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        QDir().mkpath(second + "/telemetry");
+        QFile log(second + "/telemetry/T031230.raw");
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(QByteArray(512, 'A'));
+        log.close();
+
+        p.mainWindow.SetupClick();
+        SetupChoices c = p.setupWindow.Choices();
+        c.directoryField = second.toStdString();
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+
+        QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), second + "/telemetry");
+        // The Replay and Filter lists show the new directory's files.
+        p.mainWindow.ReplayClick();
+        QCOMPARE(p.replayWindow.FileList()->Directory(), second + "/telemetry");
+        p.replayWindow.close();
+        p.filterWindow.show();
+        QCOMPARE(p.filterWindow.FileList()->Directory(), second + "/telemetry");
+        // A raw block saved by a click on the text view goes there too.
+        p.station.state().flags.selection = TextSelection::Raw;
+        clock.Advance(3);
+        p.station.receiver().ReceiveBlockBytes(MakeBlock('A', true));
+        p.mainWindow.SaveRawBlock(true);
+        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        // Logging started now writes into the new directory.
+        p.station.StartLogging();
+        QCOMPARE(QString::fromStdString(p.station.logger().LogPath().parent_path().string()), second + "/telemetry");
     }
 
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
@@ -122,7 +194,7 @@ private slots:
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        p.mainWindow.Setup1Click();
+        p.mainWindow.SetupClick();
         const SetupChoices c = p.setupWindow.Choices();
         QCOMPARE(c.baudItem, 4);
         QVERIFY(c.manualTime);
@@ -132,7 +204,7 @@ private slots:
         p.setupWindow.OffsetField()->setText("3.0");
         p.setupWindow.SaveButton()->click();
         QCOMPARE(store.Read(kStartupKey, "TimeOff"), std::string("3.0"));
-        QCOMPARE(p.mainWindow.station().settings.utcRule.timeOffHours, 3.0F);
+        QCOMPARE(p.mainWindow.state().settings.utcRule.timeOffHours, 3.0F);
         QCOMPARE(store.Read(kStartupKey, "Log on Start"), std::string("no"));
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("0"));
     }
@@ -146,29 +218,29 @@ private slots:
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        p.mainWindow.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         messages.texts.clear();
-        QVERIFY(!p.mainWindow.findChild<QLabel*>("Label5")->isEnabled());
-        p.mainWindow.TextButton(0)->click();  // "Raw"
-        QVERIFY(p.mainWindow.runtime().serial().IsOpen());
+        QVERIFY(!p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
+        p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw"
+        QVERIFY(p.station.serial().IsOpen());
         QVERIFY(p.rawDataWindow.isVisible());
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
-        QVERIFY(p.mainWindow.findChild<QLabel*>("Label5")->isEnabled());
-        p.mainWindow.TextButton(2)->click();  // "L"
+        QVERIFY(p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
+        p.mainWindow.TextButton(TextSelection::L)->click();  // "L"
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("L Block"));
-        QCOMPARE(p.mainWindow.station().flags.selection, TextSelection::L);
-        p.mainWindow.TextButton(5)->click();  // "OFF"
-        QVERIFY(!p.mainWindow.runtime().serial().IsOpen());
+        QCOMPARE(p.mainWindow.state().flags.selection, TextSelection::L);
+        p.mainWindow.TextButton(TextSelection::Off)->click();  // "OFF"
+        QVERIFY(!p.station.serial().IsOpen());
         QVERIFY(!p.rawDataWindow.isVisible());
         QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
 
         // A port that cannot be opened: beep, the message, and back to "OFF".
-        p.mainWindow.runtime().SetSerialOverride("/dev/orv-missing");
-        p.mainWindow.TextButton(0)->click();
+        p.station.SetSerialOverride("/dev/orv-missing");
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         QCOMPARE(messages.texts, QStringList({"Problem opening port!\nPort may already be in use!"}));
         QCOMPARE(messages.beeps, 1);
-        QVERIFY(p.mainWindow.TextButton(5)->isChecked());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
     }
 
     void DispatchGateHoldsBackFailedBlocks() {
@@ -183,10 +255,10 @@ private slots:
         p.mainWindow.AttachDisplay(DisplayWindow::Status, &status, [&] { ++updates; });
         p.mainWindow.DataCheckBox(DisplayWindow::Status)->click();
         QVERIFY(status.isVisible());
-        p.mainWindow.station().flags.selection = TextSelection::Raw;
+        p.station.state().flags.selection = TextSelection::Raw;
         auto feed = [&](const Block514& b) {
             clock.Advance(3);
-            p.mainWindow.runtime().receiver().ReceiveBlockBytes(b);
+            p.station.receiver().ReceiveBlockBytes(b);
         };
         updates = 0;
         feed(MakeBlock('A', false));
@@ -204,19 +276,22 @@ private slots:
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.
         p.mainWindow.ReplayClick();
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());  // replay switched reception off
+        p.replayWindow.close();
+        p.station.state().flags.selection = TextSelection::Raw;
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 3);
         // With "K" selected, A blocks fill the stores but are not dispatched.
-        p.mainWindow.station().flags.selection = TextSelection::K;
+        p.station.state().flags.selection = TextSelection::K;
         feed(MakeBlock('A', true));
         QCOMPARE(updates, 3);
-        QCOMPARE(p.mainWindow.station().stores.display[2], std::uint8_t('x'));
+        QCOMPARE(p.mainWindow.state().stores.display[2], std::uint8_t('x'));
         // An E block enables "Events"; checking it puts the last E block on display.
         QVERIFY(!p.mainWindow.EventsBox()->isEnabled());
         feed(MakeBlock('E', true));
         QVERIFY(p.mainWindow.EventsBox()->isEnabled());
         p.mainWindow.EventsBox()->click();
-        QCOMPARE(p.mainWindow.station().stores.display[0], std::uint8_t('E'));
+        QCOMPARE(p.mainWindow.state().stores.display[0], std::uint8_t('E'));
         QCOMPARE(updates, 4);
     }
 
@@ -233,33 +308,17 @@ private slots:
         p.mainWindow.DropFile("/data/X.TLM");
         p.mainWindow.DropFile("/data/x.raw");
         QCOMPARE(loaded, QStringList({"/data/X.TLM"}));
-        QVERIFY(p.mainWindow.station().flags.replayOpened);
+        QVERIFY(p.mainWindow.state().flags.replayOpened);
         QVERIFY(!p.mainWindow.EventsBox()->isEnabled());
 
         QString shown;
         p.mainWindow.SetClockLineSink([&](const QString& t) { shown = t; });
-        p.mainWindow.Timer1Timer();
+        p.mainWindow.ClockTick();
         QCOMPARE(shown, QString("Current Amsat Day#: 9494"));
-        QCOMPARE(p.mainWindow.Timer()->interval(), 5000);
+        QCOMPARE(p.mainWindow.ClockTimer()->interval(), 5000);
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
-        QCOMPARE(p.mainWindow.Timer()->interval(), 1000);
-    }
-
-    void MenuItemsOfWindowsNotYetBuiltAreDisabledWithAHint() {
-        QTemporaryDir tmp;
-        MemoryStore store;
-        FillStore(store, tmp.path());
-        ManualClock clock(0);
-        test::RecordingMessages messages;
-        Program p(store, clock, messages);
-        QVERIFY(!p.mainWindow.MenuAction(MenuWindow::Filter)->isEnabled());
-        QVERIFY(!p.mainWindow.MenuAction(MenuWindow::Filter)->toolTip().isEmpty());
-        QWidget filter;
-        p.mainWindow.AttachMenuWindow(MenuWindow::Filter, &filter);
-        QVERIFY(p.mainWindow.MenuAction(MenuWindow::Filter)->isEnabled());
-        p.mainWindow.MenuAction(MenuWindow::Filter)->trigger();
-        QVERIFY(filter.isVisible());
+        QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {
@@ -271,9 +330,14 @@ private slots:
         Program p(store, clock, messages);
         p.mainWindow.show();
         p.mainWindow.move(40, 0);
+        p.rawDataWindow.show();
+        p.rawDataWindow.move(60, 30);
         p.mainWindow.close();
         QCOMPARE(store.Read(kFormPositionsKey, "Form1.Left"), std::string("600"));
         QCOMPARE(store.Read(kFormPositionsKey, "Form1.Top"), std::string("00"));
+        // The raw data window keeps its place too.
+        QCOMPARE(store.Read(kFormPositionsKey, "Form2.Left"), std::string("900"));
+        QCOMPARE(store.Read(kFormPositionsKey, "Form2.Top"), std::string("450"));
     }
 };
 

@@ -9,8 +9,7 @@
 
 #include "reception/crcc.h"
 #include "recording_messages.h"
-#include "ui/main_window.h"
-#include "ui/raw_data_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -36,9 +35,9 @@ private slots:
         store.Write(kStartupKey, "Default Directory", tmp.path().toStdString());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
-        MainWindow mainWindow(store, clock, messages);
-        RawDataWindow rawDataWindow(mainWindow.Scale());
-        mainWindow.AttachRawWindow(&rawDataWindow);
+        test::Program program(store, clock, messages);
+        MainWindow& mainWindow = program.mainWindow;
+        RawDataWindow& rawDataWindow = program.rawDataWindow;
         mainWindow.show();
         rawDataWindow.show();
 
@@ -51,8 +50,8 @@ private slots:
         const auto c = Crcc(std::span(block).first(512));
         block[512] = static_cast<std::uint8_t>(c >> 8);
         block[513] = static_cast<std::uint8_t>(c);
-        mainWindow.station().flags.selection = TextSelection::Raw;
-        mainWindow.runtime().receiver().ReceiveBlockBytes(block);
+        program.station.state().flags.selection = TextSelection::Raw;
+        program.station.receiver().ReceiveBlockBytes(block);
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
         QVERIFY(QTest::qWaitForWindowExposed(&rawDataWindow));
         QTest::qWait(200);

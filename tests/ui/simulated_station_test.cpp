@@ -10,8 +10,7 @@
 #include "sim/telemetry_generator.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/main_window.h"
-#include "ui/raw_data_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -35,17 +34,17 @@ private slots:
         test::FillStore(store, tmp.path());
         SystemClock clock;
         test::RecordingMessages messages;
-        MainWindow mainWindow(store, clock, messages);
-        RawDataWindow rawDataWindow(mainWindow.Scale());
-        mainWindow.AttachRawWindow(&rawDataWindow);
-        mainWindow.runtime().SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
-        mainWindow.TextButton(0)->click();  // "Raw" opens the port
-        QVERIFY(mainWindow.runtime().serial().IsOpen());
+        test::Program program(store, clock, messages);
+        MainWindow& mainWindow = program.mainWindow;
+        RawDataWindow& rawDataWindow = program.rawDataWindow;
+        program.station.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
+        mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw" opens the port
+        QVERIFY(program.station.serial().IsOpen());
 
         std::vector<Block512> shown;
         std::vector<QString> verdicts;
-        connect(&mainWindow.runtime(), &StationRuntime::BlockHandled, [&] {
-            shown.push_back(mainWindow.station().stores.lastComplete);
+        connect(&program.station, &Station::BlockHandled, [&] {
+            shown.push_back(program.station.state().stores.lastComplete);
             verdicts.push_back(mainWindow.CrccLabel());
         });
         QVERIFY2(feeder.Start(error), error.c_str());

@@ -23,9 +23,7 @@
 #include "net/wire.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/main_window.h"
-#include "ui/network_window.h"
-#include "ui/raw_data_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -41,7 +39,7 @@ std::uint16_t FreePort() {
 }
 
 // A block from a station's serial port, in reads of `chunk` bytes, after a pause that starts it.
-void Feed(StationRuntime& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
+void Feed(Station& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
     clock.Advance(3);
     for (std::size_t at = 0; at < block.size(); at += chunk)
         runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
@@ -60,14 +58,12 @@ Block512 Kept(std::span<const std::uint8_t> block, bool intact) {
     return kept;
 }
 
-// The windows wired as the desktop program wires them.
-struct Program {
+// The desktop program, keeping every block the station completes.
+struct Program : test::Program {
     Program(KeyValueStore& store, const Clock& clock, test::RecordingMessages& messages)
-        : mainWindow(store, clock, messages), rawDataWindow(mainWindow.Scale()), networkWindow(mainWindow, store) {
-        mainWindow.AttachRawWindow(&rawDataWindow);
-        AttachTcpIpWindow(mainWindow, networkWindow);
-        QObject::connect(&mainWindow.runtime(), &StationRuntime::BlockHandled, [this] {
-            kept.push_back(mainWindow.station().stores.lastComplete);
+        : test::Program(store, clock, messages) {
+        QObject::connect(&station, &Station::BlockHandled, [this] {
+            kept.push_back(station.state().stores.lastComplete);
             verdicts.push_back(mainWindow.CrccLabel());
         });
     }
@@ -75,11 +71,8 @@ struct Program {
         field->clear();
         QTest::keyClicks(field, text);
     }
-    bool SerialOpen() { return mainWindow.runtime().serial().IsOpen(); }
+    bool SerialOpen() { return station.serial().IsOpen(); }
 
-    MainWindow mainWindow;
-    RawDataWindow rawDataWindow;
-    NetworkWindow networkWindow;
     std::vector<Block512> kept;
     std::vector<QString> verdicts;
 };
@@ -88,12 +81,10 @@ struct Program {
 struct ServingStation {
     MemoryStore store;
     ManualClock clock{1'000'000};
-    StationRuntime runtime{store, clock};
-    Relay relay;
+    Station runtime{store, clock};
+    Relay& relay = runtime.relay();
     explicit ServingStation(bool realTime) {
         relay.SetRealTime(realTime);
-        relay.SetReceiverState(&runtime.station().receiver);
-        runtime.SetRelay(&relay);
         relay.Server().Listen(0, QHostAddress::LocalHost);
     }
     std::uint16_t Port() { return relay.Server().Port(); }
@@ -129,13 +120,13 @@ private slots:
         p.TypeInto(w.PortField(), QString::number(FreePort()));
         w.ModeButton(NetMode::Server)->click();
         QCOMPARE(w.StatusText(), QString("Listening..."));
-        QCOMPARE(QString::number(w.Control().relay().Server().Port()), w.PortField()->text());
+        QCOMPARE(QString::number(p.station.relay().Server().Port()), w.PortField()->text());
         QVERIFY(!w.AddressField()->isVisible() && !w.ConnectButton()->isVisible());
         QVERIFY(!w.PortField()->isEnabled() && !w.SavePortAction()->isEnabled());
         QVERIFY(w.RelayGroup()->isEnabled());
 
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        client.connectToHost(QHostAddress::LocalHost, p.station.relay().Server().Port());
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
 
         // Blocks as the main window's serial port delivers them, relayed in the mode chosen:
@@ -157,7 +148,7 @@ private slots:
         Bytes expected;
         for (const Case& c : cases) {
             w.RelayItem(c.item)->click();
-            Feed(p.mainWindow.runtime(), clock_, c.block, c.chunk);
+            Feed(p.station, clock_, c.block, c.chunk);
             if (c.item == 1) {
                 Append(expected, kNetworkSyncMarker);
                 Append(expected, c.block);
@@ -179,13 +170,13 @@ private slots:
         // A site that stops reading is dropped, and the status line says so.
         QTcpSocket sleeper;
         sleeper.setReadBufferSize(1);
-        sleeper.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        sleeper.connectToHost(QHostAddress::LocalHost, p.station.relay().Server().Port());
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
-        w.Control().relay().Server().SetUnsentCap(64 * 1024);
+        p.station.relay().Server().SetUnsentCap(64 * 1024);
         const Bytes load(64 * 1024, 0x55);
         // The operating system buffers a few megabytes first; 26 MB is far more than that.
-        for (int round = 0; round < 400 && w.Control().relay().Server().HasClients(); ++round) {
-            w.Control().relay().SendChunk(load, false);
+        for (int round = 0; round < 400 && p.station.relay().Server().HasClients(); ++round) {
+            p.station.relay().SendChunk(load, false);
             QCoreApplication::processEvents();
         }
         QCOMPARE(w.StatusText(),
@@ -199,8 +190,8 @@ private slots:
         QVERIFY2(pty.Open(error), error.c_str());
         Program p(*store_, clock_, *messages_);
         NetworkWindow& w = p.networkWindow;
-        p.mainWindow.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.mainWindow.TextButton(0)->click();
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         QVERIFY(p.SerialOpen());
         p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
 
@@ -222,13 +213,13 @@ private slots:
 
         ServingStation server(false);  // "Full block"
         p.TypeInto(w.PortField(), QString::number(server.Port()));
-        p.mainWindow.TextButton(5)->click();  // "OFF": the view follows "Raw" once connected
+        p.mainWindow.TextButton(TextSelection::Off)->click();  // "OFF": the view follows "Raw" once connected
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Connect to: 127.0.0.1"), 30000);
         QCOMPARE(w.ConnectButton()->text(), QString("Disconnect"));
         QVERIFY(!w.PortField()->isEnabled());
-        QVERIFY(p.mainWindow.station().flags.networkInputActive);
-        QVERIFY(p.mainWindow.TextButton(0)->isChecked());
+        QVERIFY(p.station.state().flags.networkInputActive);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
         QVERIFY(p.rawDataWindow.isVisible());
         QVERIFY(!p.SerialOpen());
         QTRY_VERIFY_WITH_TIMEOUT(server.relay.Server().HasClients(), 30000);
@@ -251,7 +242,7 @@ private slots:
         w.ConnectButton()->click();
         QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
         QCOMPARE(w.StatusText(), QString());
-        QVERIFY(!p.mainWindow.station().flags.networkInputActive);
+        QVERIFY(!p.station.state().flags.networkInputActive);
         QVERIFY(!p.SerialOpen());  // still a client, not connected
         w.ModeButton(NetMode::Off)->click();
         QVERIFY(p.SerialOpen());  // given back
@@ -312,7 +303,7 @@ private slots:
         QCOMPARE(p.mainWindow.ByteLabel(), QString(fullBlock ? "FB" : "514"));
         // The server went away after its last block: the link is down, the status cleared.
         QTRY_COMPARE_WITH_TIMEOUT(w.ConnectButton()->text(), QString("Connect"), 30000);
-        QVERIFY(!p.mainWindow.station().flags.networkInputActive);
+        QVERIFY(!p.station.state().flags.networkInputActive);
     }
 
     void ReplaySwitchesAClientOrAServerOff() {
@@ -329,16 +320,16 @@ private slots:
             if (c.mode == NetMode::Client) {
                 p.TypeInto(w.AddressField(), "127.0.0.1");
                 w.ConnectButton()->click();
-                QTRY_VERIFY_WITH_TIMEOUT(p.mainWindow.station().flags.networkInputActive, 30000);
+                QTRY_VERIFY_WITH_TIMEOUT(p.station.state().flags.networkInputActive, 30000);
             }
-            if (c.mode == NetMode::Server) QVERIFY(w.Control().relay().Server().IsListening());
+            if (c.mode == NetMode::Server) QVERIFY(p.station.relay().Server().IsListening());
             p.mainWindow.ReplayClick();
-            QVERIFY(p.mainWindow.station().flags.replayOpened);
+            QVERIFY(p.station.state().flags.replayOpened);
             QCOMPARE(w.ModeButton(NetMode::Off)->isChecked(), c.switchedOff);
             QCOMPARE(w.ModeButton(c.mode)->isChecked(), !c.switchedOff);
-            QVERIFY(!w.Control().relay().Server().IsListening());
-            QVERIFY(!p.mainWindow.station().flags.networkInputActive);
-            QCOMPARE(w.Control().relay().UdpOn(), !c.switchedOff);
+            QVERIFY(!p.station.relay().Server().IsListening());
+            QVERIFY(!p.station.state().flags.networkInputActive);
+            QCOMPARE(p.station.relay().UdpOn(), !c.switchedOff);
         }
     }
 
@@ -353,8 +344,8 @@ private slots:
         p.mainWindow.show();
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 30000);
         QVERIFY(w.ModeButton(NetMode::Server)->isChecked());
-        QVERIFY(w.Control().relay().Server().IsListening());
-        QCOMPARE(w.Control().relay().Server().Port(), port);
+        QVERIFY(p.station.relay().Server().IsListening());
+        QCOMPARE(p.station.relay().Server().Port(), port);
         QCOMPARE(w.StatusText(), QString("Listening..."));
         QCOMPARE(w.AddressField()->text(), QString("ground.example.org"));
     }
@@ -374,10 +365,10 @@ private slots:
 
             p.TypeInto(w.PortField(), QString::number(FreePort()));
             w.ModeButton(NetMode::Server)->click();
-            QVERIFY(w.Control().relay().Server().IsListening());
+            QVERIFY(p.station.relay().Server().IsListening());
             w.move(210, 140);
             w.close();
-            QVERIFY(!w.Control().relay().Server().IsListening());
+            QVERIFY(!p.station.relay().Server().IsListening());
             QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
             QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Left"), std::to_string(w.x() * 15));
             QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Top"), std::to_string(w.y() * 15));

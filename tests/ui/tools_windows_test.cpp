@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -21,10 +23,7 @@
 #include "station_store.h"
 #include "tools/byte_dump.h"
 #include "tools/dsp_program.h"
-#include "ui/main_window.h"
-#include "ui/dsp_loader_window.h"
-#include "ui/monitor_window.h"
-#include "ui/byte_dump_window.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -37,26 +36,22 @@ void FillStore(MemoryStore& store, const QString& dir) {
     QDir().mkpath(dir + "/Dsp");
 }
 
-// The windows wired as the desktop program wires them; the byte dump at scale 1 so that the
-// pixel positions below hold on any screen.
-struct Program {
-    Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : mainWindow(store, clock, messages), monitorWindow(store, mainWindow.station()), byteDumpWindow(store, 1.0F), dspLoaderWindow(mainWindow, messages) {
-        monitorWindow.AttachByteDump(&byteDumpWindow);
-        mainWindow.AttachMenuWindow(MenuWindow::Monitor, &monitorWindow);
-        mainWindow.SetMonitorUpdate([this] { monitorWindow.MonitorUpdate(); });
-        mainWindow.AttachMenuWindow(MenuWindow::DspLoad, &dspLoaderWindow);
-    }
-    Block514& Display() { return mainWindow.station().stores.display; }
-    MainWindow mainWindow;
-    MonitorWindow monitorWindow;
-    ByteDumpWindow byteDumpWindow;
-    DspLoaderWindow dspLoaderWindow;
+// The desktop program; its byte dump draws at the screen scale, 1 on the offscreen platform, so
+// that the pixel positions below hold.
+struct Program : test::Program {
+    using test::Program::Program;
+    Block514& Display() { return station.state().stores.display; }
 };
 
 // The centre of the byte dump cell of an address, in panel pixels (scale 1).
 QPoint CellCentre(int address) {
     return {36 + static_cast<int>(31.7 * (address % 16)) + 15, 30 + 15 * (address / 16) + 7};
+}
+
+// The pointer moves over a widget without a button held, whatever windows stand in front of it.
+void MovePointer(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
 }
 
 QString WriteFile(const QString& path, const std::string& content) {
@@ -94,7 +89,7 @@ private slots:
         d[424] = 0x12;
         d[511] = 0x34;
         d[512] = 0x12;
-        p.mainWindow.station().flags.crccStatus = true;  // the dispatch gate is open
+        p.station.state().flags.crccStatus = true;  // the dispatch gate is open
 
         struct Case {
             std::function<void(MonitorWindow&)> choose;
@@ -215,8 +210,8 @@ private slots:
         // The readout follows the pointer; a click copies into the first empty field.
         QWidget* panel = p.byteDumpWindow.Panel();
         p.monitorWindow.AddressField(0)->setText("5");
-        QTest::mouseMove(panel, CellCentre(423));
-        QTRY_COMPARE(p.monitorWindow.Readout()->text(), QString("423"));
+        MovePointer(panel, CellCentre(423));
+        QCOMPARE(p.monitorWindow.Readout()->text(), QString("423"));
         QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(423));
         QCOMPARE(p.monitorWindow.AddressField(1)->text(), QString(" 423"));
         QCOMPARE(p.monitorWindow.ValueField(1)->text().toStdString(), MonitorValueText("423", p.monitorWindow.Format(), p.Display()));
@@ -224,8 +219,8 @@ private slots:
         QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(0x1F));
         QCOMPARE(p.monitorWindow.AddressField(2)->text(), QString(" #01F"));
         // Beside the table: "---", and a click copies nothing.
-        QTest::mouseMove(panel, QPoint(20, 100));
-        QTRY_COMPARE(p.monitorWindow.Readout()->text(), QString("---"));
+        MovePointer(panel, QPoint(20, 100));
+        QCOMPARE(p.monitorWindow.Readout()->text(), QString("---"));
         QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(20, 100));
         QVERIFY(p.monitorWindow.AddressField(3)->text().isEmpty());
         // With every field taken, the first is overwritten.
@@ -292,9 +287,9 @@ private slots:
         QVERIFY(program.Ok());
         WriteFile(Dir() + "/Dsp/prog.obj", input);
         Program p(*store_, clock_, *messages_);
-        p.mainWindow.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.mainWindow.TextButton(0)->click();  // "Raw": reception has the port
-        QVERIFY(p.mainWindow.runtime().serial().IsOpen());
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw": reception has the port
+        QVERIFY(p.station.serial().IsOpen());
         pty.StartReading();
         p.dspLoaderWindow.show();
         p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
@@ -302,19 +297,19 @@ private slots:
 
         p.dspLoaderWindow.LoadButton()->click();
         // Reception stands aside: input suspended, the main window "OFF", its selections locked.
-        QVERIFY(p.mainWindow.station().flags.serialInputSuspended);
-        QVERIFY(p.mainWindow.TextButton(5)->isChecked());
-        QVERIFY(!p.mainWindow.TextButton(0)->isEnabled());
+        QVERIFY(p.station.state().flags.serialInputSuspended);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
+        QVERIFY(!p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
         QVERIFY(!p.dspLoaderWindow.LoadButton()->isEnabled());
 
         QTRY_VERIFY_WITH_TIMEOUT(!p.dspLoaderWindow.isVisible(), 120000);
         QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
         QCOMPARE(messages_->beeps, 1);
-        QVERIFY(!p.mainWindow.station().flags.serialInputSuspended);
+        QVERIFY(!p.station.state().flags.serialInputSuspended);
         // Back to "Raw": the port is the station's again.
-        QVERIFY(p.mainWindow.TextButton(0)->isChecked());
-        QVERIFY(p.mainWindow.TextButton(0)->isEnabled());
-        QVERIFY(p.mainWindow.runtime().serial().IsOpen());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(p.station.serial().IsOpen());
         QCOMPARE(p.dspLoaderWindow.ProgressBar()->value(), 0);
         bool reached100 = false;
         for (const auto& v : progress) reached100 = reached100 || v.at(0).toInt() == 100;
@@ -329,8 +324,8 @@ private slots:
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
         Program p(*store_, clock_, *messages_);
-        p.mainWindow.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.mainWindow.TextButton(0)->click();
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         pty.StartReading();
         p.dspLoaderWindow.show();
 
@@ -344,9 +339,9 @@ private slots:
         QVERIFY2(messages_->texts.last().contains("bad.obj\": line 2"), qPrintable(messages_->texts.last()));
         QCOMPARE(messages_->beeps, 2);
         // Reception was never disturbed, and the window stays for another choice.
-        QVERIFY(!p.mainWindow.station().flags.serialInputSuspended);
-        QVERIFY(p.mainWindow.TextButton(0)->isChecked());
-        QVERIFY(p.mainWindow.runtime().serial().IsOpen());
+        QVERIFY(!p.station.state().flags.serialInputSuspended);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.station.serial().IsOpen());
         QVERIFY(p.dspLoaderWindow.isVisible());
         QTest::qWait(200);
         QVERIFY(pty.StopReading().empty());

@@ -1,35 +1,21 @@
 #pragma once
-// What the TCP/IP window drives: the four network modes, the address and port fields, the
-// "Connect"/"Disconnect" button, the "Real time"/"Full block" choice and the status text, over the
-// relay (server and UDP sender) and the client. The window only mirrors View() into its controls
-// and forwards its clicks; the headless station uses Relay and NetworkClient directly.
+// The station's network modes as the TCP/IP window drives them: client, server, off and UDP, the
+// address and port fields, "Connect"/"Disconnect", the "Real time"/"Full block" choice and the
+// status text, over the station's relay (server and UDP sender) and client. The window only
+// mirrors View() into its controls and forwards its clicks; the headless station uses the relay
+// and the client directly.
 #include <QObject>
 #include <QString>
 
 #include "net/network_client.h"
-#include "net/relay.h"
-#include "reception/receiver.h"
 #include "reception/settings_store.h"
-#include "reception/station_state.h"
 
 namespace orv {
 
 enum class NetMode { Client, Server, Off, Udp };
 
-// What the TCP/IP window needs of the main window: the client takes the serial port's place and
-// gives it back when it stops.
-class MainWindowLink {
-public:
-    virtual ~MainWindowLink() = default;
-    virtual bool SerialPortOpen() const = 0;
-    virtual void CloseSerialPort() = 0;
-    virtual void OpenSerialPort() = 0;
-    // The client is connected: the main window's text view follows "Raw".
-    virtual void SelectRawView() = 0;
-};
-
 // The state of the window's controls.
-struct TcpIpView {
+struct NetworkView {
     QString addressLabel = QStringLiteral("Host TCP/IP Address:");  // or "UDP To Address:"
     bool addressVisible = false;        // address field and its label
     bool buttonVisible = false;
@@ -42,18 +28,18 @@ struct TcpIpView {
     QString status;
 };
 
-class TcpIpControl : public QObject {
+class Station;
+
+class NetworkControl : public QObject {
     Q_OBJECT
 public:
     // Settings names under "Startup".
     static constexpr std::string_view kServerSiteName = "Server Site";
     static constexpr std::string_view kPortName = "TCP/IP Port";
 
-    TcpIpControl(StationState& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent = nullptr);
+    explicit NetworkControl(Station& station, QObject* parent = nullptr);
 
-    Relay& relay() { return relay_; }
-    NetworkClient& client() { return client_; }
-    const TcpIpView& View() const { return view_; }
+    const NetworkView& View() const { return view_; }
     NetMode Mode() const { return mode_; }
 
     // "Server Site" into the address field, "TCP/IP Port" into the port field ("1024" when empty).
@@ -75,6 +61,8 @@ public:
     void SelectRelayItem(int item);
     // The window closes: both sockets close.
     void Close();
+    // A connected or connecting client, or a listening server.
+    bool LinkActive() const;
 
 signals:
     void ViewChanged();
@@ -83,18 +71,15 @@ private:
     void StopLinks();
     void GiveSerialPortBack();
     void SetRealTime(bool realTime);
+    void FollowServerMode(bool realTime);
     void ShowStatus(const QString& text);
     void OnClientState(NetworkClient::LinkState state);
 
-    StationState& station_;
-    MainWindowLink* mainWindow_;
-    Relay relay_;
-    NetworkClient client_;
+    Station& station_;
     NetMode mode_ = NetMode::Off;
     QString addressText_;
     QString portText_ = QStringLiteral("1024");
-    bool reopenSerialPort_ = false;
-    TcpIpView view_;
+    NetworkView view_;
 };
 
 }  // namespace orv

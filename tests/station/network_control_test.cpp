@@ -2,28 +2,14 @@
 
 #include <QTcpServer>
 
-#include "net/tcpip_control.h"
+#include "station/network_control.h"
+#include "pty.h"
 #include "relay_fixture.h"
 
 namespace orv {
 namespace {
 
 using namespace test;
-
-struct FakeMainWindow : MainWindowLink {
-    bool open = true;
-    std::vector<std::string> calls;
-    bool SerialPortOpen() const override { return open; }
-    void CloseSerialPort() override {
-        open = false;
-        calls.push_back("close");
-    }
-    void OpenSerialPort() override {
-        open = true;
-        calls.push_back("open");
-    }
-    void SelectRawView() override { calls.push_back("raw"); }
-};
 
 // A port that was free a moment ago.
 QString FreePortText() {
@@ -32,40 +18,45 @@ QString FreePortText() {
     return QString::number(probe.serverPort());
 }
 
+// A station receiving from a serial port (a pseudo-terminal), with "Raw" chosen.
 struct Control : ::testing::Test {
+    test::PtyPair pty;
     TestStation station;
-    FakeMainWindow mainWindow;
-    TcpIpControl control{station.station(), station.runtime.receiver(), &mainWindow};
+    NetworkControl& control = station.facade.network();
+    Relay& relay = station.facade.relay();
     Control() {
         EnsureApp();
-        station.runtime.SetRelay(&control.relay());
+        station.facade.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        station.facade.SelectText(TextSelection::Raw);
     }
+    bool SerialOpen() { return station.facade.serial().IsOpen(); }
 };
 
 TEST_F(Control, ModesSetTheControlsTheLinksAndTheSerialPort) {
     control.SetPortText(FreePortText());
-    const TcpIpView& v = control.View();
+    const NetworkView& v = control.View();
 
+    ASSERT_TRUE(SerialOpen());
     control.SelectMode(NetMode::Client);
-    EXPECT_EQ(mainWindow.calls, (std::vector<std::string>{"close"}));
+    EXPECT_FALSE(SerialOpen());  // the server's blocks take the serial port's place
     EXPECT_TRUE(v.addressVisible && v.buttonVisible && v.portEnabled && v.saveServerSiteEnabled && v.savePortEnabled);
     EXPECT_FALSE(v.modeGroupEnabled);
     EXPECT_EQ(v.addressLabel, "Host TCP/IP Address:");
     EXPECT_EQ(v.buttonText, "Connect");
 
     control.SelectMode(NetMode::Server);
-    EXPECT_EQ(mainWindow.calls, (std::vector<std::string>{"close", "open"}));  // the port is given back
-    EXPECT_TRUE(control.relay().Server().IsListening());
-    EXPECT_EQ(QString::number(control.relay().Server().Port()), control.PortText());
+    EXPECT_TRUE(SerialOpen());  // the port is given back
+    EXPECT_TRUE(relay.Server().IsListening());
+    EXPECT_EQ(QString::number(relay.Server().Port()), control.PortText());
     EXPECT_EQ(v.status, "Listening...");
     EXPECT_FALSE(v.addressVisible || v.buttonVisible || v.portEnabled || v.saveServerSiteEnabled || v.savePortEnabled);
     EXPECT_TRUE(v.modeGroupEnabled);
     EXPECT_EQ(v.relayItem, 0);
 
     control.SelectMode(NetMode::Udp);
-    EXPECT_FALSE(control.relay().Server().IsListening());
-    EXPECT_TRUE(control.relay().UdpOn());
-    EXPECT_FALSE(control.relay().RealTime());
+    EXPECT_FALSE(relay.Server().IsListening());
+    EXPECT_TRUE(relay.UdpOn());
+    EXPECT_FALSE(relay.RealTime());
     EXPECT_EQ(v.relayItem, 1);
     EXPECT_FALSE(v.modeGroupEnabled);
     EXPECT_EQ(v.addressLabel, "UDP To Address:");
@@ -73,19 +64,19 @@ TEST_F(Control, ModesSetTheControlsTheLinksAndTheSerialPort) {
     EXPECT_EQ(v.status, "");
 
     control.SelectMode(NetMode::Off);
-    EXPECT_FALSE(control.relay().UdpOn());
+    EXPECT_FALSE(relay.UdpOn());
     EXPECT_FALSE(v.addressVisible || v.buttonVisible);
     EXPECT_TRUE(v.portEnabled && v.modeGroupEnabled);
     control.SelectRelayItem(0);
-    EXPECT_TRUE(control.relay().RealTime());
-    EXPECT_EQ(mainWindow.calls.size(), 2U);  // the port was open all along
+    EXPECT_TRUE(relay.RealTime());
+    EXPECT_TRUE(SerialOpen());  // the port stayed open since
 
     // A port already taken: the status says so.
     QTcpServer squatter;
     ASSERT_TRUE(squatter.listen(QHostAddress::Any, 0));
     control.SetPortText(QString::number(squatter.serverPort()));
     control.SelectMode(NetMode::Server);
-    EXPECT_FALSE(control.relay().Server().IsListening());
+    EXPECT_FALSE(relay.Server().IsListening());
     EXPECT_TRUE(v.status.startsWith(QStringLiteral("Cannot listen on port %1: ").arg(squatter.serverPort()))) << v.status.toStdString();
 }
 
@@ -93,19 +84,19 @@ TEST_F(Control, ClientConnectsFollowsTheServersModeAndDisconnects) {
     ServingStation server(false);
     control.SetPortText(QString::number(server.Port()));
     control.SelectMode(NetMode::Client);
-    const TcpIpView& v = control.View();
+    const NetworkView& v = control.View();
 
     control.SetAddressText("   ");
     control.PressConnect();  // no address: nothing to connect to
-    EXPECT_EQ(control.client().State(), NetworkClient::LinkState::Off);
+    EXPECT_EQ(station.facade.client().State(), NetworkClient::LinkState::Off);
 
     control.SetAddressText(" 127.0.0.1 ");
     control.PressConnect();
     EXPECT_FALSE(v.portEnabled || v.savePortEnabled);
-    ASSERT_TRUE(WaitUntil([&] { return control.client().IsConnected(); }));
+    ASSERT_TRUE(WaitUntil([&] { return station.facade.client().IsConnected(); }));
     EXPECT_EQ(v.buttonText, "Disconnect");
     EXPECT_EQ(v.status, "Connect to: 127.0.0.1");
-    EXPECT_EQ(mainWindow.calls.back(), "raw");
+    EXPECT_EQ(station.facade.Selection(), TextSelection::Raw);  // the view follows "Raw"
     EXPECT_TRUE(station.station().flags.networkInputActive);
 
     control.SelectRelayItem(1);  // not while connected
@@ -127,9 +118,9 @@ TEST_F(Control, UdpConnectSetsTheDestinationAndHidesTheButton) {
     control.SetAddressText(" 127.0.0.1 ");
     control.SetPortText("not a port");
     control.PressConnect();
-    EXPECT_EQ(control.relay().Udp().Host(), "127.0.0.1");
-    EXPECT_EQ(control.relay().Udp().DestinationPort(), kDefaultUdpPort);
-    EXPECT_TRUE(control.relay().Udp().Ready());
+    EXPECT_EQ(relay.Udp().Host(), "127.0.0.1");
+    EXPECT_EQ(relay.Udp().DestinationPort(), kDefaultUdpPort);
+    EXPECT_TRUE(relay.Udp().Ready());
     EXPECT_FALSE(control.View().buttonVisible);
 }
 
@@ -144,7 +135,7 @@ TEST_F(Control, AddressAndPortAreSavedAndReadBack) {
     control.SavePort(store);
     EXPECT_EQ(store.Read("Startup", "Server Site"), "ground.example.org");
     EXPECT_EQ(store.Read("Startup", "TCP/IP Port"), "5000");
-    TcpIpControl again(station.station(), station.runtime.receiver(), nullptr);
+    NetworkControl again(station.facade);
     again.LoadSettings(store);
     EXPECT_EQ(again.AddressText(), "ground.example.org");
     EXPECT_EQ(again.PortText(), "5000");

@@ -1,49 +1,48 @@
-#include "net/tcpip_control.h"
+#include "station/network_control.h"
 
 #include "net/wire.h"
+#include "station/station.h"
 
 namespace orv {
 
-TcpIpControl::TcpIpControl(StationState& station, BlockReceiver& receiver, MainWindowLink* mainWindow, QObject* parent)
-    : QObject(parent), station_(station), mainWindow_(mainWindow), client_(station, receiver) {
-    relay_.SetReceiverState(&station_.receiver);
-    connect(&relay_, &Relay::StatusChanged, this, &TcpIpControl::ShowStatus);
-    connect(&relay_, &Relay::ModeShown, this, &TcpIpControl::SetRealTime);
-    connect(&client_, &NetworkClient::StatusChanged, this, &TcpIpControl::ShowStatus);
-    connect(&client_, &NetworkClient::ServerModeLearned, this, &TcpIpControl::SetRealTime);
-    connect(&client_, &NetworkClient::StateChanged, this, &TcpIpControl::OnClientState);
+NetworkControl::NetworkControl(Station& station, QObject* parent) : QObject(parent), station_(station) {
+    connect(&station_.relay(), &Relay::StatusChanged, this, &NetworkControl::ShowStatus);
+    connect(&station_.relay(), &Relay::ModeShown, this, &NetworkControl::FollowServerMode);
+    connect(&station_.client(), &NetworkClient::StatusChanged, this, &NetworkControl::ShowStatus);
+    connect(&station_.client(), &NetworkClient::ServerModeLearned, this, &NetworkControl::FollowServerMode);
+    connect(&station_.client(), &NetworkClient::StateChanged, this, &NetworkControl::OnClientState);
 }
 
-void TcpIpControl::LoadSettings(const KeyValueStore& store) {
+void NetworkControl::LoadSettings(const KeyValueStore& store) {
     addressText_ = QString::fromStdString(store.Read(kStartupKey, kServerSiteName));
     portText_ = QString::fromStdString(store.Read(kStartupKey, kPortName));
     if (portText_.isEmpty()) portText_ = QStringLiteral("1024");
     emit ViewChanged();
 }
 
-void TcpIpControl::SaveServerSite(KeyValueStore& store) const {
+void NetworkControl::SaveServerSite(KeyValueStore& store) const {
     store.Write(kStartupKey, kServerSiteName, addressText_.toStdString());
 }
 
-void TcpIpControl::SavePort(KeyValueStore& store) const {
+void NetworkControl::SavePort(KeyValueStore& store) const {
     store.Write(kStartupKey, kPortName, portText_.toStdString());
 }
 
-void TcpIpControl::StopLinks() {
-    relay_.Server().Stop();
-    client_.Disconnect();
+void NetworkControl::StopLinks() {
+    station_.relay().Server().Stop();
+    station_.client().Disconnect();
 }
 
-void TcpIpControl::GiveSerialPortBack() {
-    if (!reopenSerialPort_) return;
-    reopenSerialPort_ = false;
-    if (mainWindow_) mainWindow_->OpenSerialPort();
+void NetworkControl::GiveSerialPortBack() { station_.EndNetworkInput(); }
+
+bool NetworkControl::LinkActive() const {
+    return station_.client().State() != NetworkClient::LinkState::Off || station_.relay().Server().IsListening();
 }
 
-void TcpIpControl::SelectMode(NetMode mode) {
+void NetworkControl::SelectMode(NetMode mode) {
     mode_ = mode;
     view_.addressLabel = QStringLiteral("Host TCP/IP Address:");
-    relay_.SetUdpOn(false);
+    station_.relay().SetUdpOn(false);
     switch (mode) {
         case NetMode::Client:
             view_.addressVisible = view_.buttonVisible = true;
@@ -53,19 +52,16 @@ void TcpIpControl::SelectMode(NetMode mode) {
             ShowStatus(QString());
             StopLinks();
             // The server's blocks take the serial port's place.
-            if (mainWindow_ && mainWindow_->SerialPortOpen()) {
-                mainWindow_->CloseSerialPort();
-                reopenSerialPort_ = true;
-            }
+            station_.BeginNetworkInput();
             break;
         case NetMode::Server:
             view_.addressVisible = view_.buttonVisible = false;
             view_.saveServerSiteEnabled = view_.portEnabled = view_.savePortEnabled = false;
             view_.modeGroupEnabled = true;
-            client_.Disconnect();
+            station_.client().Disconnect();
             GiveSerialPortBack();
             // Status "Listening..." or why the port could not be opened.
-            relay_.Server().Listen(PortFromText(portText_.toStdString(), kDefaultTcpPort));
+            station_.relay().Server().Listen(PortFromText(portText_.toStdString(), kDefaultTcpPort));
             break;
         case NetMode::Off:
             view_.addressVisible = view_.buttonVisible = false;
@@ -77,7 +73,7 @@ void TcpIpControl::SelectMode(NetMode mode) {
             ShowStatus(QString());
             break;
         case NetMode::Udp:
-            relay_.SetUdpOn(true);
+            station_.relay().SetUdpOn(true);
             view_.addressLabel = QStringLiteral("UDP To Address:");
             view_.addressVisible = view_.buttonVisible = true;
             view_.buttonText = QStringLiteral("Connect");
@@ -92,60 +88,66 @@ void TcpIpControl::SelectMode(NetMode mode) {
     emit ViewChanged();
 }
 
-void TcpIpControl::PressConnect() {
+void NetworkControl::PressConnect() {
     if (mode_ == NetMode::Udp) {
-        relay_.Udp().SetDestination(addressText_.trimmed(), PortFromText(portText_.toStdString(), kDefaultUdpPort));
+        station_.relay().Udp().SetDestination(addressText_.trimmed(), PortFromText(portText_.toStdString(), kDefaultUdpPort));
         view_.buttonVisible = false;
         emit ViewChanged();
         return;
     }
     if (mode_ != NetMode::Client) return;
     const QString host = addressText_.trimmed();
-    if (client_.State() == NetworkClient::LinkState::Off && !host.isEmpty()) {
+    if (station_.client().State() == NetworkClient::LinkState::Off && !host.isEmpty()) {
         view_.portEnabled = view_.savePortEnabled = false;
         emit ViewChanged();
-        client_.ConnectTo(host, PortFromText(portText_.toStdString(), kDefaultTcpPort));
+        station_.client().ConnectTo(host, PortFromText(portText_.toStdString(), kDefaultTcpPort));
     } else {
         // Connected, connecting, waiting to reconnect, or no address: stop.
-        client_.Disconnect();
+        station_.client().Disconnect();
         view_.portEnabled = view_.savePortEnabled = true;
         emit ViewChanged();
     }
 }
 
-void TcpIpControl::OnClientState(NetworkClient::LinkState state) {
+void NetworkControl::OnClientState(NetworkClient::LinkState state) {
     using S = NetworkClient::LinkState;
     view_.buttonText = state == S::Off ? QStringLiteral("Connect") : QStringLiteral("Disconnect");
     if (state == S::Off) view_.portEnabled = view_.savePortEnabled = true;
     emit ViewChanged();
-    if (state == S::Connected && mainWindow_) mainWindow_->SelectRawView();
+    // Connected: the text view follows "Raw".
+    if (state == S::Connected) station_.SelectText(TextSelection::Raw);
 }
 
-void TcpIpControl::SelectRelayItem(int item) {
-    if (client_.IsConnected()) {
+void NetworkControl::SelectRelayItem(int item) {
+    if (station_.client().IsConnected()) {
         emit ViewChanged();  // the window puts its selection back
         return;
     }
     SetRealTime(item == 0);
 }
 
-void TcpIpControl::SetRealTime(bool realTime) {
-    relay_.SetRealTime(realTime);
+void NetworkControl::FollowServerMode(bool realTime) {
+    // Only a client run from here follows its server; a headless station keeps its own mode.
+    if (mode_ == NetMode::Client) SetRealTime(realTime);
+}
+
+void NetworkControl::SetRealTime(bool realTime) {
+    station_.relay().SetRealTime(realTime);
     const int item = realTime ? 0 : 1;
     if (view_.relayItem == item) return;
     view_.relayItem = item;
     emit ViewChanged();
 }
 
-void TcpIpControl::ShowStatus(const QString& text) {
+void NetworkControl::ShowStatus(const QString& text) {
     if (view_.status == text) return;
     view_.status = text;
     emit ViewChanged();
 }
 
-void TcpIpControl::Close() {
+void NetworkControl::Close() {
     StopLinks();
-    relay_.Udp().SetDestination(QString(), 0);
+    station_.relay().Udp().SetDestination(QString(), 0);
     GiveSerialPortBack();
 }
 
