@@ -1,6 +1,6 @@
 #include "displays/power_content.h"
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {

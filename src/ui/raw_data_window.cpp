@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "reception/text_view.h"
+#include "tools/text_view.h"
 
 namespace orv {
 

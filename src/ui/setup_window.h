@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "reception/setup_choices.h"
+#include "station/setup_choices.h"
 
 class QButtonGroup;
 class QCheckBox;

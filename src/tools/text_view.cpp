@@ -1,4 +1,4 @@
-#include "reception/text_view.h"
+#include "tools/text_view.h"
 
 
 namespace orv {

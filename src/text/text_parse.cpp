@@ -1,4 +1,4 @@
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 #include <cctype>
 

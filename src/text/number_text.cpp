@@ -1,4 +1,4 @@
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "reception/setup_choices.h"
+#include "station/setup_choices.h"
 
-#include "reception/number_text.h"
-#include "reception/text_parse.h"
+#include "text/number_text.h"
+#include "text/text_parse.h"
 
 namespace orv {
 
