@@ -13,7 +13,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/pty.h"
+#include "pty.h"
 #include "fec/adc_synth.h"
 
 #include "relay_fixture.h"

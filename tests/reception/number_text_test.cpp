@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {
