@@ -1,7 +1,10 @@
 #include "files/graph_picture.h"
 
 #include "files/graph_image.h"
+#include "files/named_output.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -133,11 +136,17 @@ QImage GraphImage(const GraphPlot& plot, double zoom) {
 bool WriteGraphPng(const GraphPlot& plot, const std::filesystem::path& path, std::string& error, double zoom) {
     EnsureGuiApplication();
     const QImage image = GraphImage(plot, zoom);
-    if (!image.save(QString::fromStdU32String(path.u32string()), "PNG")) {
-        error = "cannot write the picture \"" + path.string() + "\"";
+    // Encoded in memory first, so the file is written whole or not at all.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = "cannot encode the picture \"" + path.string() + "\"";
         return false;
     }
-    return true;
+    return WriteNamedOutput(path, std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                                            static_cast<std::size_t>(png.size())),
+                            error);
 }
 
 }  // namespace orv

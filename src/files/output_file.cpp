@@ -15,11 +15,7 @@ void RemoveRegularFile(const std::filesystem::path& path) {
 
 bool OutputFile::Open(const std::filesystem::path& path, std::string& error) {
     path_ = path;
-    out_.open(path, std::ios::binary | std::ios::trunc);
-    if (!out_) {
-        error = "Cannot create \"" + path.string() + "\".";
-        return false;
-    }
+    if (!out_.Open(path, error)) return false;
     buffer_.resize(kBufferBytes);
     used_ = 0;
     failed_ = false;
@@ -28,8 +24,7 @@ bool OutputFile::Open(const std::filesystem::path& path, std::string& error) {
 
 bool OutputFile::Flush() {
     if (used_ != 0 && !failed_) {
-        out_.write(buffer_.data(), static_cast<std::streamsize>(used_));
-        failed_ = !out_;
+        failed_ = !out_.Write(buffer_.data(), used_);
     }
     used_ = 0;
     return !failed_;
@@ -40,8 +35,7 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
     if (used_ + bytes > buffer_.size()) {
         if (!Flush()) return false;
         if (bytes >= buffer_.size()) {
-            out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(bytes));
-            failed_ = !out_;
+            failed_ = !out_.Write(data, bytes);
             return !failed_;
         }
     }
@@ -52,17 +46,16 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
 
 bool OutputFile::Close(std::string& error) {
     Flush();
-    out_.close();
-    if (failed_ || out_.fail()) {
+    if (failed_) {
+        out_.Discard();
         error = "Cannot write \"" + path_.string() + "\" (disk full?).";
         return false;
     }
-    return true;
+    return out_.Commit(error);
 }
 
 void OutputFile::Discard() {
-    out_.close();
-    RemoveRegularFile(path_);
+    out_.Discard();
 }
 
 }  // namespace orv

@@ -1,12 +1,13 @@
 #pragma once
 // A file the filter or the export writes: buffered so that many small pieces go out in few large
-// writes, and removed again when it must not stay (incomplete, or empty by rule). Only regular
-// files are ever removed: an output such as /dev/null or a pipe is written but never deleted.
+// writes, and put in place whole or not at all (NamedOutput). Only regular files are ever
+// removed: an output such as /dev/null or a pipe is written but never deleted.
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "files/named_output.h"
 
 namespace orv {
 
@@ -15,20 +16,22 @@ void RemoveRegularFile(const std::filesystem::path& path);
 
 class OutputFile {
 public:
-    // Creates the file, or empties an existing regular file. False with a reason on failure.
+    // Starts the new content of `path` (an existing file keeps its content until Close). False
+    // with a reason on failure.
     bool Open(const std::filesystem::path& path, std::string& error);
     // Appends bytes; false once anything failed.
     bool Write(const void* data, std::size_t bytes);
-    // Writes what is buffered and closes; false with a reason when any write failed.
+    // Writes what is buffered and puts the file in place; false with a reason when any write
+    // failed (the named file then keeps its old content).
     bool Close(std::string& error);
-    // Closes and removes the file (a regular file only).
+    // Drops the new content; the named file keeps its old content.
     void Discard();
 
 private:
     bool Flush();
 
     std::filesystem::path path_;
-    std::ofstream out_;
+    NamedOutput out_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;

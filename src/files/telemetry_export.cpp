@@ -231,7 +231,6 @@ std::optional<long double> AmsatDayOfBlock(Record r) {
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress) {
     ExportResult result;
-    RemoveRegularFile(output);
     OutputFile out;
     if (!out.Open(output, result.message)) return result;
     LineWriter lines(plan);

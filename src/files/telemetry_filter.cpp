@@ -6,6 +6,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "files/named_output.h"
 #include "files/output_file.h"
 
 namespace orv {
@@ -192,17 +193,15 @@ FilterResult FilterFile(const std::filesystem::path& inputPath, const std::files
         result.message = kFileErrorText;
         return result;
     }
+    if (!OutputOverInputError(outputPath, {inputPath}).empty()) {
+        result.message = kSameNameText;
+        return result;
+    }
     std::error_code ec;
-    if (std::filesystem::exists(outputPath, ec)) {
-        if (std::filesystem::equivalent(inputPath, outputPath, ec)) {
-            result.message = kSameNameText;
-            return result;
-        }
-        if (!overwrite || !overwrite(outputPath)) {
-            result.message = "Output file \"" + outputPath.string() + "\" already exists; nothing was written.";
-            return result;
-        }
-        RemoveRegularFile(outputPath);
+    // An existing output keeps its content until the new one is complete.
+    if (std::filesystem::exists(outputPath, ec) && (!overwrite || !overwrite(outputPath))) {
+        result.message = "Output file \"" + outputPath.string() + "\" already exists; nothing was written.";
+        return result;
     }
     OutputFile out;
     if (!out.Open(outputPath, result.message)) return result;

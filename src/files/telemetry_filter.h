@@ -49,7 +49,7 @@ using RecordWriter = std::function<bool(const std::uint8_t* data, std::size_t by
 FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMode mode, const RecordWriter& write,
                            const ProgressFn& progress = {});
 
-// What to do when the output exists: true = overwrite (delete it first), false = stop.
+// What to do when the output exists: true = replace it (once the new file is complete), false = stop.
 using OverwriteQuestion = std::function<bool(const std::filesystem::path& output)>;
 
 struct FilterResult {

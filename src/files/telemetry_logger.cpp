@@ -70,6 +70,7 @@ LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
     if (out.strayBytes != 0) {
         lastError_ = "a partial record of " + std::to_string(out.strayBytes) + " bytes was cut from the end of " +
                      fileName_;
+        result.notice = lastError_;
     }
     // Only a block that is in the file marks its slot as captured.
     if (IsStandard(record, 'E')) {

@@ -21,6 +21,7 @@ struct LogAppendResult {
     std::string countText;          // "Count:": blocks in the whole file (length / 512)
     bool eventGridChanged = false;  // an E block was logged: repaint the grid
     std::string error;              // the failure, empty when written
+    std::string notice;             // a torn partial record cut from the file's end before it; else empty
 };
 
 class TelemetryLogger {

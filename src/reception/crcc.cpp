@@ -40,8 +40,10 @@ std::uint16_t CrccBytewise(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint16_t>(r);
 }
 
-std::uint16_t Crcc(std::span<const std::uint8_t> bytes) {
-    unsigned r = 0xFFFF;
+std::uint16_t Crcc(std::span<const std::uint8_t> bytes) { return CrccContinue(0xFFFF, bytes); }
+
+std::uint16_t CrccContinue(std::uint16_t crcc, std::span<const std::uint8_t> bytes) {
+    unsigned r = crcc;
     const std::uint8_t* p = bytes.data();
     std::size_t n = bytes.size();
     for (; n >= 8; n -= 8, p += 8) {

@@ -66,6 +66,7 @@ bool HeadlessStation::StartLogging() {
     connect(&station_, &Station::BlockLogged, this, [this](const LogAppendResult& result) {
         if (!result.written)
             report_("block not logged (" + std::to_string(station_.logger().LostBlocks()) + " lost): " + result.error);
+        if (!result.notice.empty()) report_(result.notice);
     });
     return true;
 }

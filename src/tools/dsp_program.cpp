@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace orv {
@@ -162,17 +161,30 @@ DspProgram ReadDspProgram(const std::string& path) {
         result.error = "cannot open \"" + path + "\": " + std::strerror(errno);
         return result;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
+    // The size is checked first, and a device or a pipe is read no further than the limit.
+    const auto tooLarge = [&](const std::string& size) {
+        result.error = "\"" + path + "\" holds " + size + " bytes; a DSP-93 program file is far smaller (at most " +
+                       std::to_string(kDspProgramFileLimit) + " bytes are read)";
+        return result;
+    };
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > kDspProgramFileLimit) return tooLarge(std::to_string(size));
+    }
+    std::string content;
+    char piece[1 << 16];
+    while (content.size() <= kDspProgramFileLimit && in.read(piece, sizeof piece).gcount() > 0)
+        content.append(piece, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
         result.error = "cannot read \"" + path + "\"";
         return result;
     }
-    if (content.view().empty()) {
+    if (content.size() > kDspProgramFileLimit) return tooLarge("more than " + std::to_string(kDspProgramFileLimit));
+    if (content.empty()) {
         result.error = "\"" + path + "\" is empty";
         return result;
     }
-    result = ConvertDspProgram(content.view());
+    result = ConvertDspProgram(content);
     if (!result.Ok()) result.error = "\"" + path + "\": " + result.error;
     return result;
 }

@@ -2,6 +2,7 @@
 // DSP-93 program files: Intel HEX records of 16-bit words (high byte first) turned into the text
 // the modem's monitor takes: "H", the high bytes as byte-wide records, an end record, "L", the low
 // bytes likewise, "G".
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,11 @@ struct DspProgram {
 // (their digits copied as written) and a fresh checksum.
 DspProgram ConvertDspProgram(std::string_view input);
 
-// Reads the file at `path` and converts it; an unreadable or empty file gives an error.
+// The largest program file read, in bytes: 64 K words as Intel HEX take well under 1 MiB.
+inline constexpr std::size_t kDspProgramFileLimit = 16u << 20;
+
+// Reads the file at `path` and converts it; an unreadable, empty or larger file (kDspProgramFileLimit)
+// gives an error, its size checked before reading.
 DspProgram ReadDspProgram(const std::string& path);
 
 }  // namespace orv

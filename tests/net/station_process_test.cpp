@@ -255,6 +255,27 @@ TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
     EXPECT_EQ(station.Stop(), 0);
 }
 
+TEST_F(StationProcess, SaysSoWhenItCutsATornRecordFromTheEndOfAnExistingLog) {
+    ServingStation upstream(false);
+    QTemporaryDir data;
+    HeadlessStation station(
+        {"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream.Port()), "--data-dir", data.path()});
+    const QRegularExpression logging(R"(logging to ([^\n]+)\n)");
+    ASSERT_TRUE(WaitUntil([&] { return logging.match(station.err).hasMatch(); })) << station.err.toStdString();
+    const QString logPath = logging.match(station.err).captured(1);
+    {
+        // A whole record and a torn one, as a crash of some other writer leaves them.
+        QFile log(logPath);
+        ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+        log.write(QByteArray(512 + 100, 'x'));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return upstream.relay.Server().HasClients(); }));
+    upstream.Receive(HeaderBlock(1), 100);
+    ASSERT_TRUE(station.Said("a partial record of 100 bytes was cut")) << station.err.toStdString();
+    EXPECT_EQ(QFileInfo(logPath).size(), 2 * 512);
+    EXPECT_EQ(station.Stop(), 0);
+}
+
 TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
     auto upstream = std::make_unique<ServingStation>();
     HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream->Port())});

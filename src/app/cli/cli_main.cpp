@@ -6,6 +6,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/standard_output.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
                 std::cout << "Usage: orv-cli " << c.name << " " << c.usage << "\n" << c.summary << "\n";
                 return 0;
             }
-            return c.run(rest, argc, argv);
+            return orv::cli::FinishStandardOutput(c.name, c.run(rest, argc, argv));
         }
     }
     std::cerr << "orv-cli: unknown command \"" << args[0] << "\" (see orv-cli --help)\n";

@@ -1,8 +1,8 @@
 // orv-cli commands of the display windows: show.
+#include <algorithm>
+#include <array>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "displays/power_content.h"
 #include "displays/status_content.h"
 #include "displays/temperature_content.h"
+#include "files/input_file.h"
 
 namespace orv::cli {
 namespace {
@@ -74,36 +75,57 @@ int RunShow(std::vector<std::string> args, int, char**) {
         return Fail("--block needs a block number from 1 on, not \"" + *blockText + "\"", 2);
 
     const std::string& path = a.Rest()[1];
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail("cannot open \"" + path + "\"");
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Fail("cannot read \"" + path + "\"");
+    InputFile in;
+    std::string error;
+    if (!in.Open(path, error)) return Fail(error);
+    // The records are read one at a time; only block N and the last A block up to it are kept,
+    // so memory stays flat whatever the file's size. The first bytes tell a single 514-byte block.
+    std::array<std::uint8_t, kFullBlockBytes + 1> head{};
+    std::size_t headUsed = 0, headSize = 0;
+    const auto fill = [&](std::uint8_t* to, std::size_t size) {
+        std::size_t used = std::min(size, headSize - headUsed);
+        std::copy_n(head.data() + headUsed, used, to);
+        headUsed += used;
+        while (used < size) {
+            const std::size_t got = in.Read(to + used, size - used);
+            if (got == 0) break;
+            used += got;
+        }
+        return used;
+    };
+    headSize = fill(head.data(), head.size());
+    headUsed = 0;
+    const std::size_t recordSize = headSize == kFullBlockBytes ? kFullBlockBytes : kTelemetryBytes;
+    std::vector<std::uint8_t> record(recordSize), shown, lastABytes;
+    std::uint64_t records = 0, strayBytes = 0;
+    while (const std::size_t got = fill(record.data(), recordSize)) {
+        if (got < recordSize) {
+            strayBytes = got;
+            break;
+        }
+        ++records;
+        if (records > static_cast<unsigned long long>(n)) continue;
+        if (BlockId(record) == 'A') lastABytes = record;
+        if (records == static_cast<unsigned long long>(n)) shown = record;
+    }
+    if (!in.Error().empty()) return Fail(in.Error());
 
     // A single block of 512 or 514 bytes, or a telemetry file of 512-byte records.
-    const std::size_t recordSize = bytes.size() == kFullBlockBytes ? kFullBlockBytes : kTelemetryBytes;
-    const std::size_t records = bytes.size() / recordSize;
     if (records == 0)
-        return Fail("\"" + path + "\" holds " + std::to_string(bytes.size()) +
-                    " bytes, less than one 512-byte block");
-    if (bytes.size() % recordSize != 0)
+        return Fail("\"" + path + "\" holds " + std::to_string(strayBytes) + " bytes, less than one 512-byte block");
+    if (strayBytes != 0)
         std::cerr << "orv-cli show: warning: \"" << path << "\": File altered or incorrect length; the last "
-                  << bytes.size() % recordSize << " bytes are ignored\n";
+                  << strayBytes << " bytes are ignored\n";
     if (static_cast<unsigned long long>(n) > records)
         return Fail("\"" + path + "\" holds " + std::to_string(records) + " block" + (records == 1 ? "" : "s") +
                     ", no block " + std::to_string(n));
-    auto record = [&](std::size_t i) { return ConstBytes(bytes).subspan(i * recordSize, recordSize); };
 
-    const ConstBytes display = record(static_cast<std::size_t>(n - 1));
+    const ConstBytes display(shown);
     if (!WindowDrawsBlock(display, events))
         return Fail("block " + std::to_string(n) + " is of kind " + KindText(display) + "; the window draws only " +
                     (events ? "\"E\" blocks in Events mode" : "\"A\" blocks (\"E\" blocks with --events)"));
     // The last A block as reception leaves it: the latest record up to N of kind "A".
-    ConstBytes lastA;
-    for (std::size_t i = static_cast<std::size_t>(n); i-- > 0;)
-        if (BlockId(record(i)) == 'A') {
-            lastA = record(i);
-            break;
-        }
+    const ConstBytes lastA = lastABytes.empty() ? ConstBytes() : ConstBytes(lastABytes);
 
     const DisplayInput input{display, lastA, events, raw};
     if (window->fields == nullptr) {

@@ -1,9 +1,8 @@
 // orv-cli commands of the FEC subsystem: fec-encode, fec-decode, adc.
+#include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,44 +12,39 @@
 #include "fec/adc_reception.h"
 #include "fec/fec_block.h"
 #include "fec/fec_codec.h"
+#include "files/input_file.h"
+#include "files/log_file.h"
+#include "files/named_output.h"
 #include "reception/clock.h"
 #include "reception/receiver.h"
 
 namespace orv::cli {
 namespace {
 
-// The whole file, or nothing with a message.
-std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& command, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "orv-cli " << command << ": cannot open \"" << path << "\"\n";
+// The whole file when it holds exactly `size` bytes (checked before reading), or nothing with a
+// message; `what` names the content in it.
+std::optional<std::vector<std::uint8_t>> ReadExactly(const std::string& command, const std::string& path,
+                                                     std::size_t size, const char* what) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadSmallFile(path, size, bytes, error)) {
+        std::cerr << "orv-cli " << command << ": " << error << "; " << what << " has " << size << "\n";
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::cerr << "orv-cli " << command << ": cannot read \"" << path << "\"\n";
+    if (bytes.size() != size) {
+        std::cerr << "orv-cli " << command << ": \"" << path << "\" holds " << bytes.size() << " bytes; " << what
+                  << " has " << size << "\n";
         return std::nullopt;
     }
     return bytes;
 }
 
-// The file `path` made to hold exactly `bytes`; false with a message.
-bool WriteBytes(const std::string& command, const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::cerr << "orv-cli " << command << ": cannot write \"" << path << "\"\n";
-        return false;
-    }
-    return true;
-}
-
-bool HasSize(const std::string& command, const std::string& path, const std::vector<std::uint8_t>& bytes,
-             std::size_t size, const char* what) {
-    if (bytes.size() == size) return true;
-    std::cerr << "orv-cli " << command << ": \"" << path << "\" holds " << bytes.size() << " bytes; " << what
-              << " has " << size << "\n";
+// The file `path` made to hold exactly `bytes`, unless it is the input; false with a message.
+bool WriteOutput(const std::string& command, const std::string& input, const std::string& path,
+                 std::span<const std::uint8_t> bytes) {
+    std::string error = OutputOverInputError(path, {input});
+    if (error.empty() && WriteNamedOutput(path, bytes, error)) return true;
+    std::cerr << "orv-cli " << command << ": " << error << "\n";
     return false;
 }
 
@@ -61,11 +55,11 @@ int RunFecEncode(std::vector<std::string> args, int, char**) {
         std::cerr << "usage: orv-cli fec-encode DATA OUT\n";
         return 2;
     }
-    const auto data = ReadBytes(cmd, a.Rest()[0]);
-    if (!data || !HasSize(cmd, a.Rest()[0], *data, kFecDataBytes, "the data of an FEC frame")) return 1;
+    const auto data = ReadExactly(cmd, a.Rest()[0], kFecDataBytes, "the data of an FEC frame");
+    if (!data) return 1;
     std::array<std::uint8_t, kFecFrameSymbols> frame{};
     FecEncodeFrame(std::span<const std::uint8_t, kFecDataBytes>(data->data(), kFecDataBytes), frame);
-    return WriteBytes(cmd, a.Rest()[1], frame) ? 0 : 1;
+    return WriteOutput(cmd, a.Rest()[0], a.Rest()[1], frame) ? 0 : 1;
 }
 
 int RunFecDecode(std::vector<std::string> args, int, char**) {
@@ -77,8 +71,8 @@ int RunFecDecode(std::vector<std::string> args, int, char**) {
         std::cerr << "usage: orv-cli fec-decode FRAME [--data OUT] [--block OUT]\n";
         return 2;
     }
-    const auto frame = ReadBytes(cmd, a.Rest()[0]);
-    if (!frame || !HasSize(cmd, a.Rest()[0], *frame, kFecFrameSymbols, "an FEC frame")) return 1;
+    const auto frame = ReadExactly(cmd, a.Rest()[0], kFecFrameSymbols, "an FEC frame");
+    if (!frame) return 1;
 
     FecStatus status;
     FecData data{};
@@ -91,24 +85,30 @@ int RunFecDecode(std::vector<std::string> args, int, char**) {
     }
     std::printf("channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
     bool ok = true;
-    if (dataOut) ok = WriteBytes(cmd, *dataOut, data) && ok;
-    if (blockOut) ok = WriteBytes(cmd, *blockOut, ReconstructFecBlock(data)) && ok;
+    if (dataOut) ok = WriteOutput(cmd, a.Rest()[0], *dataOut, data) && ok;
+    if (blockOut) ok = WriteOutput(cmd, a.Rest()[0], *blockOut, ReconstructFecBlock(data)) && ok;
     return ok ? 0 : 1;
 }
 
 // Appends every completed block to the log file as the Logging window does with Block " all" and
-// CRCC "ignore", and prints one line per block.
+// CRCC "ignore", each as one whole record, and prints one line per block that is in the file. The
+// first block that cannot be appended stops the run.
 class AdcCommandHooks final : public ReceiverHooks, public AdcReceptionHooks {
 public:
-    AdcCommandHooks(const StationState& station, std::ofstream& log, std::string logPath)
-        : station_(station), log_(log), logPath_(std::move(logPath)) {}
+    AdcCommandHooks(const StationState& station, std::string logPath)
+        : station_(station), logPath_(std::move(logPath)) {}
 
     void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
-        log_.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
-        log_.flush();
-        if (!log_ && !logFailed_) {
-            std::cerr << "orv-cli adc: cannot write \"" << logPath_ << "\"\n";
+        if (logFailed_) return;
+        const AppendOutcome out = AppendRecordToFile(logPath_, Record(record.data(), kRecordBytes), false);
+        if (out.strayBytes != 0) {
+            std::cerr << "orv-cli adc: a partial record of " << out.strayBytes << " bytes was cut from the end of \""
+                      << logPath_ << "\"\n";
+        }
+        if (!out.written) {
+            std::cerr << "orv-cli adc: block " << blocks_ + 1 << " not logged: " << out.error << "; stopping\n";
             logFailed_ = true;
+            return;
         }
         const char id = BlockId(record);
         std::printf("%d %c %s %s\n", ++blocks_, id > ' ' && id < 0x7F ? id : '?', station_.receiver.crccLabel.c_str(),
@@ -120,11 +120,11 @@ public:
         fecLogFailed_ = true;
     }
 
+    bool LogFailed() const { return logFailed_; }
     bool Failed() const { return logFailed_ || fecLogFailed_; }
 
 private:
     const StationState& station_;
-    std::ofstream& log_;
     std::string logPath_;
     int blocks_ = 0;
     bool logFailed_ = false;
@@ -132,7 +132,6 @@ private:
 };
 
 int RunAdc(std::vector<std::string> args, int, char**) {
-    const std::string cmd = "adc";
     CliArgs a(std::move(args));
     const auto logPath = a.TakeValue("--log");
     const auto fecLogDir = a.TakeValue("--fec-log-dir");
@@ -144,11 +143,10 @@ int RunAdc(std::vector<std::string> args, int, char**) {
         std::cerr << "orv-cli adc: \"" << *fecLogDir << "\" is not a directory\n";
         return 1;
     }
-    const auto samples = ReadBytes(cmd, a.Rest()[0]);
-    if (!samples) return 1;
-    std::ofstream log(*logPath, std::ios::binary | std::ios::app);
-    if (!log) {
-        std::cerr << "orv-cli adc: cannot open \"" << *logPath << "\"\n";
+    std::string error = OutputOverInputError(*logPath, {a.Rest()[0]});
+    InputFile samples;
+    if (!error.empty() || !samples.Open(a.Rest()[0], error)) {
+        std::cerr << "orv-cli adc: " << error << "\n";
         return 1;
     }
 
@@ -159,19 +157,24 @@ int RunAdc(std::vector<std::string> args, int, char**) {
     station.logging.useCrcc = false;  // CRCC "ignore"
     station.settings.logFec = fecLogDir.has_value();
     ManualClock clock(1'000'000'000);
-    AdcCommandHooks hooks(station, log, *logPath);
+    AdcCommandHooks hooks(station, *logPath);
     BlockReceiver receiver(station, clock, hooks);
     AdcReception adc(receiver, &hooks);
     if (fecLogDir) adc.SetFecLogDirectory(*fecLogDir);
 
     // Reads of 400 bytes, one clock second apart: the serial port's pace at 400 samples/s.
-    constexpr std::size_t kRead = 400;
-    const std::span<const std::uint8_t> all(*samples);
-    for (std::size_t at = 0; at < all.size(); at += kRead) {
-        adc.ProcessAdcBytes(all.subspan(at, std::min(kRead, all.size() - at)));
+    std::array<std::uint8_t, 400> piece;
+    while (!hooks.LogFailed()) {
+        const std::size_t got = samples.Read(piece.data(), piece.size());
+        if (got == 0) break;
+        adc.ProcessAdcBytes(std::span<const std::uint8_t>(piece.data(), got));
         clock.Advance(1);
     }
     std::fflush(stdout);
+    if (!samples.Error().empty()) {
+        std::cerr << "orv-cli adc: " << samples.Error() << "\n";
+        return 1;
+    }
     return hooks.Failed() ? 1 : 0;
 }
 

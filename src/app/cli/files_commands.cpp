@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "app/cli/cli_args.h"
@@ -14,6 +13,7 @@
 #include "displays/temperature_content.h"
 #include "files/channel_graph.h"
 #include "files/graph_picture.h"
+#include "files/named_output.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
 #include "files/telemetry_image.h"
@@ -134,9 +134,8 @@ int RunExport(std::vector<std::string> args, int, char**) {
 
     const fs::path in = rest[0];
     const fs::path out = rest[1];
-    std::error_code ec;
-    if (fs::exists(out, ec) && fs::equivalent(in, out, ec)) {
-        std::cerr << "orv-cli export: the output would replace the input \"" << in.string() << "\"\n";
+    if (const std::string refused = OutputOverInputError(out, {in}); !refused.empty()) {
+        std::cerr << "orv-cli export: " << refused << "\n";
         return 1;
     }
     TelemetryImage image;
@@ -189,6 +188,12 @@ int RunGraph(std::vector<std::string> args, int, char**) {
     if (!address) return Usage("graph", kGraphUsage, "--addr is required");
     if (raw && trans) return Usage("graph", kGraphUsage, "give --raw or --trans, not both");
 
+    if (png) {
+        if (const std::string refused = OutputOverInputError(*png, {a.Rest()[0]}); !refused.empty()) {
+            std::cerr << "orv-cli graph: " << refused << "\n";
+            return 1;
+        }
+    }
     TelemetryImage image;
     if (!OpenTelemetry("graph", a.Rest()[0], image)) return 1;
     const auto total = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.BlockCount(), UINT32_MAX));

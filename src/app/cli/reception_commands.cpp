@@ -1,12 +1,11 @@
 // orv-cli commands of the reception core: crcc, date.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <vector>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "files/input_file.h"
 #include "reception/crcc.h"
 #include "reception/dates.h"
 
@@ -18,17 +17,22 @@ int RunCrcc(std::vector<std::string> args, int, char**) {
         std::cerr << "usage: orv-cli crcc FILE\n";
         return 2;
     }
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in) {
-        std::cerr << "orv-cli crcc: cannot open \"" << args[0] << "\"\n";
+    // Read in pieces: memory stays flat whatever the file's size.
+    InputFile in;
+    std::string error;
+    if (!in.Open(args[0], error)) {
+        std::cerr << "orv-cli crcc: " << error << "\n";
         return 1;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::cerr << "orv-cli crcc: cannot read \"" << args[0] << "\"\n";
+    std::vector<std::uint8_t> piece(1 << 20);
+    std::uint16_t crcc = Crcc({});
+    while (const std::size_t got = in.Read(piece.data(), piece.size()))
+        crcc = CrccContinue(crcc, std::span(piece.data(), got));
+    if (!in.Error().empty()) {
+        std::cerr << "orv-cli crcc: " << in.Error() << "\n";
         return 1;
     }
-    std::printf("%04X\n", Crcc(bytes));
+    std::printf("%04X\n", crcc);
     return 0;
 }
 

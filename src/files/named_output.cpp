@@ -1,0 +1,125 @@
+#include "files/named_output.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace orv {
+
+namespace fs = std::filesystem;
+
+std::string OutputOverInputError(const fs::path& output, std::initializer_list<fs::path> inputs) {
+    for (const fs::path& input : inputs) {
+        std::error_code ec;
+        if (fs::exists(output, ec) && fs::exists(input, ec) && fs::equivalent(input, output, ec))
+            return "the output \"" + output.string() + "\" is the input \"" + input.string() + "\"; nothing was written";
+    }
+    return {};
+}
+
+NamedOutput::~NamedOutput() {
+    if (file_) Discard();
+}
+
+bool NamedOutput::Open(const fs::path& path, std::string& error) {
+    path_ = path;
+    temporary_.clear();
+    failed_ = false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        if (fs::is_directory(status)) {
+            error = "\"" + path.string() + "\" is a directory";
+            return false;
+        }
+        file_ = std::fopen(path.string().c_str(), "wb");
+        if (!file_) {
+            error = "cannot open \"" + path.string() + "\": " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    // A name of its own beside the target, created exclusively so no other file is reused.
+    std::random_device seed;
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        const fs::path candidate =
+            path.parent_path() / ("." + path.filename().string() + "." + std::to_string(seed() % 1000000) + ".part");
+        file_ = std::fopen(candidate.string().c_str(), "wbx");
+        if (file_) temporary_ = candidate;
+        else if (errno != EEXIST) break;
+    }
+    if (!file_) {
+        error = "cannot create a file beside \"" + path.string() + "\": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool NamedOutput::Write(const void* data, std::size_t bytes) {
+    if (!file_ || failed_) return false;
+    if (bytes != 0 && std::fwrite(data, 1, bytes, file_) != bytes) failed_ = true;
+    return !failed_;
+}
+
+bool NamedOutput::Commit(std::string& error) {
+    if (!file_) {
+        error = "\"" + path_.string() + "\" is not open";
+        return false;
+    }
+    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
+    int savedErrno = ok ? 0 : errno;
+#ifndef _WIN32
+    // The content is on the disk before the name points at it.
+    if (ok && !temporary_.empty() && ::fsync(fileno(file_)) != 0) {
+        ok = false;
+        savedErrno = errno;
+    }
+#endif
+    if (std::fclose(file_) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    file_ = nullptr;
+    if (!ok) {
+        error = "cannot write \"" + path_.string() + "\"" +
+                (savedErrno != 0 ? std::string(": ") + std::strerror(savedErrno) : std::string()) + "; nothing was written";
+        if (!temporary_.empty()) {
+            std::error_code ec;
+            fs::remove(temporary_, ec);
+        }
+        return false;
+    }
+    if (temporary_.empty()) return true;
+    std::error_code ec;
+    fs::rename(temporary_, path_, ec);
+    if (ec) {
+        error = "cannot put \"" + path_.string() + "\" in place: " + ec.message() + "; nothing was written";
+        fs::remove(temporary_, ec);
+        return false;
+    }
+    return true;
+}
+
+void NamedOutput::Discard() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (!temporary_.empty()) {
+        std::error_code ec;
+        fs::remove(temporary_, ec);
+        temporary_.clear();
+    }
+}
+
+bool WriteNamedOutput(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    NamedOutput out;
+    if (!out.Open(path, error)) return false;
+    out.Write(bytes.data(), bytes.size());
+    return out.Commit(error);
+}
+
+}  // namespace orv
