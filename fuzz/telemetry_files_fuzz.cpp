@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint64_t written = 0;
     const orv::FilterCounts counts =
         orv::FilterRecords(image, kKinds[choice % 5], (choice & 8) != 0 ? orv::CrccMode::Filter : orv::CrccMode::Ignore,
-                           [&](const std::uint8_t*, std::size_t n) {
-                               written += n;
+                           [&](std::span<const orv::RecordRun> runs) {
+                               for (const orv::RecordRun& run : runs) written += run.bytes;
                                return true;
                            });
     if (written != counts.writtenBlocks * orv::kRecordBytes || counts.writtenBlocks > image.BlockCount())

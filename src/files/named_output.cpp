@@ -2,10 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #ifndef _WIN32
+#include <climits>
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
@@ -64,6 +68,41 @@ bool NamedOutput::Write(const void* data, std::size_t bytes) {
     if (!file_ || failed_) return false;
     if (bytes != 0 && std::fwrite(data, 1, bytes, file_) != bytes) failed_ = true;
     return !failed_;
+}
+
+bool NamedOutput::WritePieces(std::span<const OutputPiece> pieces) {
+    if (!file_ || failed_) return false;
+#ifdef _WIN32
+    for (const OutputPiece& piece : pieces)
+        if (!Write(piece.data, piece.bytes)) return false;
+    return true;
+#else
+    if (std::fflush(file_) != 0) return !(failed_ = true);
+    const int fd = fileno(file_);
+    std::vector<iovec> vectors;
+    vectors.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
+    for (std::size_t at = 0; at < pieces.size();) {
+        vectors.clear();
+        for (; at < pieces.size() && vectors.size() < IOV_MAX; ++at)
+            vectors.push_back({const_cast<std::uint8_t*>(pieces[at].data), pieces[at].bytes});
+        // A short write (a signal, a pipe) goes on where it stopped.
+        std::size_t first = 0;
+        while (first < vectors.size()) {
+            const ssize_t done = ::writev(fd, vectors.data() + first, static_cast<int>(vectors.size() - first));
+            if (done < 0) {
+                if (errno == EINTR) continue;
+                return !(failed_ = true);
+            }
+            auto left = static_cast<std::size_t>(done);
+            while (first < vectors.size() && left >= vectors[first].iov_len) left -= vectors[first++].iov_len;
+            if (first < vectors.size()) {
+                vectors[first].iov_base = static_cast<std::uint8_t*>(vectors[first].iov_base) + left;
+                vectors[first].iov_len -= left;
+            }
+        }
+    }
+    return true;
+#endif
 }
 
 bool NamedOutput::Commit(std::string& error) {

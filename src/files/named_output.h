@@ -19,6 +19,12 @@ namespace orv {
 std::string OutputOverInputError(const std::filesystem::path& output,
                                  std::initializer_list<std::filesystem::path> inputs);
 
+// Bytes somewhere in memory, written in place by WritePieces.
+struct OutputPiece {
+    const std::uint8_t* data;
+    std::size_t bytes;
+};
+
 class NamedOutput {
 public:
     NamedOutput() = default;
@@ -32,6 +38,8 @@ public:
     bool Open(const std::filesystem::path& path, std::string& error);
     // Appends `bytes`; false once anything failed (later writes are ignored).
     bool Write(const void* data, std::size_t bytes);
+    // Appends the pieces in order, gathered by the system (writev) without copying them.
+    bool WritePieces(std::span<const OutputPiece> pieces);
     // Writes everything out and puts the file in place under its name. False with a reason
     // (the temporary file is removed, the named file keeps its old content).
     bool Commit(std::string& error);

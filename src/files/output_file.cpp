@@ -44,6 +44,12 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
     return true;
 }
 
+bool OutputFile::WritePieces(std::span<const OutputPiece> pieces) {
+    if (!Flush()) return false;
+    failed_ = !out_.WritePieces(pieces);
+    return !failed_;
+}
+
 bool OutputFile::Close(std::string& error) {
     Flush();
     if (failed_) {

@@ -4,6 +4,7 @@
 // removed: an output such as /dev/null or a pipe is written but never deleted.
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     bool Open(const std::filesystem::path& path, std::string& error);
     // Appends bytes; false once anything failed.
     bool Write(const void* data, std::size_t bytes);
+    // Appends the pieces without copying them (after what is buffered); false once anything failed.
+    bool WritePieces(std::span<const OutputPiece> pieces);
     // Writes what is buffered and puts the file in place; false with a reason when any write
     // failed (the named file then keeps its old content).
     bool Close(std::string& error);

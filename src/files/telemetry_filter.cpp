@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <deque>
 #include <system_error>
 
 #include "files/named_output.h"
@@ -59,34 +60,37 @@ struct KindText {
     bool Is(char letter) const { return first == static_cast<std::uint8_t>(letter) && second == ' '; }
 };
 
-// Collects runs of records that lie one after the other in the image, so that a long
-// selection goes out in few large writes.
+// Collects runs of records that lie one after the other in the image, so that a long selection
+// goes out in few pieces, and hands them to the writer in batches (at the latest when the pass
+// is about to give their pages back).
 class RunWriter {
 public:
     explicit RunWriter(const RecordWriter& write) : write_(write) {}
 
-    bool Add(const std::uint8_t* record) {
-        if (runBytes_ != 0 && record == runStart_ + runBytes_) {
-            runBytes_ += kRecordBytes;
-            return true;
+    void Add(const std::uint8_t* record) {
+        if (!runs_.empty() && record == runs_.back().data + runs_.back().bytes) {
+            runs_.back().bytes += kRecordBytes;
+            return;
         }
-        if (!Flush()) return false;
-        runStart_ = record;
-        runBytes_ = kRecordBytes;
-        return true;
+        runs_.push_back({record, kRecordBytes});
+    }
+    // A record changed from the image's: a copy kept until the batch is written.
+    void AddCopy(const std::array<std::uint8_t, kRecordBytes>& record) {
+        runs_.push_back({copies_.emplace_back(record).data(), kRecordBytes});
     }
 
     bool Flush() {
-        if (runBytes_ == 0) return true;
-        const bool ok = write_(runStart_, runBytes_);
-        runBytes_ = 0;
+        if (runs_.empty()) return true;
+        const bool ok = write_(runs_);
+        runs_.clear();
+        copies_.clear();
         return ok;
     }
 
 private:
     const RecordWriter& write_;
-    const std::uint8_t* runStart_ = nullptr;
-    std::size_t runBytes_ = 0;
+    std::vector<RecordRun> runs_;
+    std::deque<std::array<std::uint8_t, kRecordBytes>> copies_;  // stable addresses as it grows
 };
 
 }  // namespace
@@ -155,17 +159,12 @@ FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMod
         previousCrccOk = byte0 < 0x80;
         if (!(previousCrccOk || ignore) || !selected) continue;
 
-        bool ok;
         if (fecRepeat) {
             std::memcpy(marked.data(), r, kRecordBytes);
             marked[0] = byte0;
-            ok = runs.Flush() && write(marked.data(), kRecordBytes);
+            runs.AddCopy(marked);
         } else {
-            ok = runs.Add(r);
-        }
-        if (!ok) {
-            counts.writeFailed = true;
-            return counts;
+            runs.Add(r);
         }
         ++counts.writtenBlocks;
     }
@@ -205,7 +204,7 @@ FilterResult FilterFile(const std::filesystem::path& inputPath, const std::files
     }
     OutputFile out;
     if (!out.Open(outputPath, result.message)) return result;
-    const RecordWriter write = [&out](const std::uint8_t* data, std::size_t bytes) { return out.Write(data, bytes); };
+    const RecordWriter write = [&out](std::span<const RecordRun> runs) { return out.WritePieces(runs); };
     const FilterCounts counts = FilterRecords(input, kind, mode, write, progress);
     result.writtenBlocks = counts.writtenBlocks;
     if (counts.stopped) {

@@ -130,8 +130,9 @@ TEST(FilterRecords, RuleByRule) {
     for (const auto& c : cases) {
         const TelemetryImage image = test::ImageOf(c.input);
         std::vector<int> written;
-        const RecordWriter write = [&](const std::uint8_t* data, std::size_t bytes) {
-            for (std::size_t k = 0; k < bytes; k += 512) written.push_back(data[k + 300]);
+        const RecordWriter write = [&](std::span<const RecordRun> runs) {
+            for (const RecordRun& run : runs)
+                for (std::size_t k = 0; k < run.bytes; k += 512) written.push_back(run.data[k + 300]);
             return true;
         };
         const FilterCounts counts = FilterRecords(image, c.kind, c.mode, write);
@@ -157,8 +158,9 @@ TEST(FilterRecords, FecTimeRuleNeedsAGoodPredecessor) {
     };
     for (const auto& c : cases) {
         std::vector<std::pair<int, int>> written;
-        const RecordWriter write = [&](const std::uint8_t* data, std::size_t bytes) {
-            for (std::size_t k = 0; k < bytes; k += 512) written.emplace_back(data[k + 300], data[k]);
+        const RecordWriter write = [&](std::span<const RecordRun> runs) {
+            for (const RecordRun& run : runs)
+                for (std::size_t k = 0; k < run.bytes; k += 512) written.emplace_back(run.data[k + 300], run.data[k]);
             return true;
         };
         FilterRecords(test::ImageOf(c.input), FilterKind::All, c.mode, write);
