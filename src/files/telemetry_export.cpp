@@ -191,6 +191,17 @@ public:
             if (c.address >= 0) channels_.emplace_back(c, plan.raw);
     }
 
+    // Asks the processor for the bytes a line of record i reads, some records before it is
+    // written: the record's kind and time and each channel's byte lie in different cache lines,
+    // and a mapped file gets no read-ahead into the caches across its pages.
+    void Prefetch(const TelemetryImage& image, std::uint64_t i) const {
+#if defined(__GNUC__)
+        const std::uint8_t* r = image.RecordAt(i).data();
+        __builtin_prefetch(r);
+        for (const ChannelTexts& c : channels_) __builtin_prefetch(r + c.Address());
+#endif
+    }
+
     // Appends the line of record i, or returns false when its date or time is not numeric.
     bool Append(std::string& out, const TelemetryImage& image, std::uint64_t i) {
         const Record r = image.RecordAt(i);
@@ -252,6 +263,8 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
                 break;
             }
         }
+        constexpr std::uint64_t kPrefetchRecords = 8;
+        if (i + kPrefetchRecords < last) lines.Prefetch(image, i + kPrefetchRecords);
         if (image.RecordAt(i)[0] != kPlainA) continue;
         if (lines.Append(buffer, image, i)) {
             ++result.lines;
