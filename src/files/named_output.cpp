@@ -112,13 +112,8 @@ bool NamedOutput::Commit(std::string& error) {
     }
     bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
     int savedErrno = ok ? 0 : errno;
-#ifndef _WIN32
-    // The content is on the disk before the name points at it.
-    if (ok && !temporary_.empty() && ::fsync(fileno(file_)) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
-#endif
+    // No fsync: these outputs are made from files that stay; the rename alone keeps a failed or
+    // killed run from leaving a partial file under the name.
     if (std::fclose(file_) != 0 && ok) {
         ok = false;
         savedErrno = errno;
