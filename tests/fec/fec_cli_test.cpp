@@ -11,7 +11,7 @@
 #include "fec/eb_no.h"
 #include "fec/fec_block.h"
 #include "fec_test_util.h"
-#include "reception/crcc.h"
+#include "sealed_block.h"
 
 namespace orv {
 namespace {
@@ -102,9 +102,7 @@ TEST_F(CliFixture, AdcLogsEveryBlockAndPrintsOneLineEach) {
     for (std::size_t i = 0; i < 512; ++i) k[i] = static_cast<std::uint8_t>('0' + i % 40);
     k[0] = 'K';
     k[1] = ' ';
-    const auto c = Crcc(std::span<const std::uint8_t>(k.data(), 512));
-    k[512] = static_cast<std::uint8_t>(c >> 8);
-    k[513] = static_cast<std::uint8_t>(c);
+    test::SealCrcc(k);
     Block514 broken = k;
     broken[0] = 'E';  // CRCC no longer matches
     FecData data = test::RandomData(71);

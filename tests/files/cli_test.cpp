@@ -12,7 +12,7 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::MakeBlock;
+using test::StandardBlock;
 using test::TempDir;
 using test::With;
 
@@ -49,7 +49,7 @@ std::vector<Block512> Log() {
                                {422, static_cast<std::uint8_t>((1000 + n) & 0xFF)},
                                {423, static_cast<std::uint8_t>((1000 + n) >> 8)}}));
     }
-    blocks.push_back(MakeBlock('K'));
+    blocks.push_back(StandardBlock('K'));
     Block512 marked = blocks[0];
     marked[0] = 0xC1;
     blocks.push_back(marked);

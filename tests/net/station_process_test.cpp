@@ -29,9 +29,7 @@ Block514 HeaderBlock(int second, bool goodCrcc = true) {
     std::copy(header.begin(), header.end(), b.begin());
     b[0] = 'A';
     b[1] = ' ';
-    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (goodCrcc ? 0 : 1));
+    SealCrcc(b, goodCrcc);
     return b;
 }
 
