@@ -114,7 +114,6 @@ TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBloc
 TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
     QUdpSocket datagrams;
     ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
     QTemporaryDir data;
@@ -156,7 +155,6 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
 TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);
     QTemporaryDir data;
     HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--modem", "ADC",
                              "--data-dir", data.path(), "--log-fec"});

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 
 #include "hex_records.h"
-#include "pseudo_terminal.h"
+#include "pty.h"
 #include "tools/dsp_program.h"
 
 namespace orv {
@@ -68,7 +68,7 @@ TEST_F(ToolsCli, ConvertRejectsAMalformedFile) {
 }
 
 TEST_F(ToolsCli, LoadSendsThroughTheSerialDevice) {
-    test::PseudoTerminal pty;
+    test::PtyPair pty;
     ASSERT_TRUE(pty.Ok());
     const std::string input = test::TestProgram(1);
     const std::string file = Write("p.obj", input);
@@ -79,7 +79,7 @@ TEST_F(ToolsCli, LoadSendsThroughTheSerialDevice) {
 }
 
 TEST_F(ToolsCli, LoadRefusesMalformedFilesAndMissingPorts) {
-    test::PseudoTerminal pty;
+    test::PtyPair pty;
     ASSERT_TRUE(pty.Ok());
     pty.StartReading();
     const std::string bad = Write("bad.obj", ":0812340001\r\n:00000001FF\r\n");

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "../net/test_blocks.h"
-#include "sim/pseudo_terminal.h"
 #include "sim/telemetry_generator.h"
 #include "net/wire.h"
+#include "pty.h"
 #include "recording_messages.h"
 #include "station_store.h"
 #include "test_program.h"
@@ -185,9 +185,8 @@ private slots:
     }
 
     void ClientTakesTheSerialPortsPlaceAndGivesItBack() {
-        sim::PseudoTerminal pty;
-        std::string error;
-        QVERIFY2(pty.Open(error), error.c_str());
+        test::PtyPair pty;
+        QVERIFY(pty.Ok());
         Program p(*store_, clock_, *messages_);
         NetworkWindow& w = p.networkWindow;
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "../tools/hex_records.h"
-#include "../tools/pseudo_terminal.h"
+#include "pty.h"
 #include "recording_messages.h"
 #include "station_store.h"
 #include "tools/byte_dump.h"
@@ -280,7 +280,7 @@ private slots:
     }
 
     void LoaderSendsTheProgramWhileReceptionStandsAside() {
-        test::PseudoTerminal pty;
+        test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         const std::string input = test::TestProgram(2);
         const DspProgram program = ConvertDspProgram(input);
@@ -320,7 +320,7 @@ private slots:
     }
 
     void MalformedFileIsReportedAndNothingSent() {
-        test::PseudoTerminal pty;
+        test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
         Program p(*store_, clock_, *messages_);
