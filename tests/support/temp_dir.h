@@ -30,6 +30,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // The path of `name` inside the folder (nothing is created).
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // The same as text, for command lines.
+    std::string File(std::string_view name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;

@@ -17,7 +17,7 @@
 #include <functional>
 #include <memory>
 
-#include "../tools/hex_records.h"
+#include "hex_records.h"
 #include "pty.h"
 #include "recording_messages.h"
 #include "station_store.h"
