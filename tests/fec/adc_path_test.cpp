@@ -15,6 +15,7 @@
 #include "fec/fec_block.h"
 #include "fec_test_util.h"
 #include "sealed_block.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
@@ -338,9 +339,8 @@ TEST(AdcReception, FecFramesDecodeWhereUncodedBlocksFail) {
 }
 
 TEST(AdcReception, FecLogFollowsTheSetting) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("orv_adc_log_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder;
+    const std::filesystem::path& dir = folder.path();
     AdcSynthOptions o;
     o.ebNoDb = 8.0;
     AdcSynthesizer synth(o);
@@ -365,7 +365,6 @@ TEST(AdcReception, FecLogFollowsTheSetting) {
     std::string line;
     for (int i = 0; i < 4; ++i) std::getline(in, line);
     EXPECT_GT(std::stof(line.substr(27, 4)), kFecSyncThreshold) << line;
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -85,9 +85,7 @@ private slots:
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
         store_ = std::make_unique<MemoryStore>();
-        test::FillStore(*store_, tmp_->path());
-        QDir().mkpath(tmp_->path() + "/telemetry");
-        QDir().mkpath(tmp_->path() + "/Dsp");
+        test::FillStoreWithDirectories(*store_, tmp_->path());
         clock_ = std::make_unique<ManualClock>(kDecember30);
         messages_ = std::make_unique<test::RecordingMessages>();
         p_ = std::make_unique<Program>(*store_, *clock_, *messages_);

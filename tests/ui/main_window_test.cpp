@@ -54,7 +54,7 @@ private slots:
         MemoryStore store;
         // Values Setup does not show: the device behind the port and the relay's port.
         store.Write(kStartupKey, "Serial Device", pty.SlavePath());
-        store.Write(kStartupKey, "TCP/IP Port", test::FreeTcpPort());
+        store.Write(kStartupKey, "TCP/IP Port", std::to_string(test::FreeTcpPort()));
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);

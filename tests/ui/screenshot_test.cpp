@@ -9,6 +9,7 @@
 
 #include "recording_messages.h"
 #include "sealed_block.h"
+#include "station_store.h"
 #include "test_program.h"
 
 using namespace orv;
@@ -30,9 +31,7 @@ private slots:
     void MainAndRawWindowsRender() {
         QTemporaryDir tmp;
         MemoryStore store;
-        store.Write(kStartupKey, "Log on Start", "no");
-        store.Write(kStartupKey, "Com Port No.", "1");
-        store.Write(kStartupKey, "Default Directory", tmp.path().toStdString());
+        test::FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         test::Program program(store, clock, messages);

@@ -19,9 +19,11 @@
 
 #include "../net/test_blocks.h"
 #include "sim/telemetry_generator.h"
+#include "free_port.h"
 #include "net/wire.h"
 #include "pty.h"
 #include "recording_messages.h"
+#include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
 
@@ -30,20 +32,6 @@ using namespace orv;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A port that was free a moment ago.
-std::uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A block from a station's serial port, in reads of `chunk` bytes, after a pause that starts it.
-void Feed(Station& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
-    clock.Advance(3);
-    for (std::size_t at = 0; at < block.size(); at += chunk)
-        runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
-}
 
 Block514 Damaged(Block514 block) {
     block[100] ^= 0x10;
@@ -100,10 +88,8 @@ private slots:
     void init() {
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
-        QDir(tmp_->path()).mkpath("telemetry");
-        QDir(tmp_->path()).mkpath("Dsp");
         store_ = std::make_unique<MemoryStore>();
-        test::FillStore(*store_, tmp_->path());
+        test::FillStoreWithDirectories(*store_, tmp_->path());
         messages_ = std::make_unique<test::RecordingMessages>();
     }
 
@@ -117,7 +103,7 @@ private slots:
         QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
         QVERIFY(w.RelayItem(0)->isChecked());
 
-        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
         w.ModeButton(NetMode::Server)->click();
         QCOMPARE(w.StatusText(), QString("Listening..."));
         QCOMPARE(QString::number(p.station.relay().Server().Port()), w.PortField()->text());
@@ -148,7 +134,7 @@ private slots:
         Bytes expected;
         for (const Case& c : cases) {
             w.RelayItem(c.item)->click();
-            Feed(p.station, clock_, c.block, c.chunk);
+            test::FeedBlock(p.station, clock_, c.block, c.chunk);
             if (c.item == 1) {
                 Append(expected, kNetworkSyncMarker);
                 Append(expected, c.block);
@@ -204,7 +190,7 @@ private slots:
 
         // Nobody listens: the status says so and the button stays "Connect".
         p.TypeInto(w.AddressField(), " 127.0.0.1 ");
-        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Error connecting to: 127.0.0.1"), 30000);
         QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
@@ -226,7 +212,7 @@ private slots:
         // One block at a time, as the spacecraft sends them: the client reads each whole.
         const Block514 blocks[] = {test::NumberedBlock(1), Damaged(test::NumberedBlock(2)), test::NumberedBlock(3)};
         for (std::size_t i = 0; i < std::size(blocks); ++i) {
-            Feed(server.runtime, server.clock, blocks[i], 64);
+            test::FeedBlock(server.runtime, server.clock, blocks[i], 64);
             QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), i + 1, 30000);
         }
         for (std::size_t i = 0; i < std::size(blocks); ++i) {
@@ -314,7 +300,7 @@ private slots:
         for (const Case c : {Case{NetMode::Server, true}, Case{NetMode::Client, true}, Case{NetMode::Udp, false}}) {
             Program p(*store_, clock_, *messages_);
             NetworkWindow& w = p.networkWindow;
-            p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : FreePort()));
+            p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : test::FreeTcpPort()));
             w.ModeButton(c.mode)->click();
             if (c.mode == NetMode::Client) {
                 p.TypeInto(w.AddressField(), "127.0.0.1");
@@ -333,7 +319,7 @@ private slots:
     }
 
     void BootServerMakesTheWindowAServerAtStartUp() {
-        const std::uint16_t port = FreePort();
+        const std::uint16_t port = test::FreeTcpPort();
         store_->Write(kStartupKey, "Boot Server", "1");
         store_->Write(kStartupKey, "TCP/IP Port", std::to_string(port));
         store_->Write(kStartupKey, "Server Site", "ground.example.org");
@@ -362,7 +348,7 @@ private slots:
             QCOMPARE(store_->Read(kStartupKey, "Server Site"), std::string("ground.example.org"));
             QCOMPARE(store_->Read(kStartupKey, "TCP/IP Port"), std::string("5000"));
 
-            p.TypeInto(w.PortField(), QString::number(FreePort()));
+            p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
             w.ModeButton(NetMode::Server)->click();
             QVERIFY(p.station.relay().Server().IsListening());
             w.move(210, 140);

@@ -29,13 +29,6 @@ using namespace orv;
 
 namespace {
 
-// Settings as after a normal Setup, with the data directory and its subdirectories present.
-void FillStore(MemoryStore& store, const QString& dir) {
-    test::FillStore(store, dir);
-    QDir().mkpath(dir + "/telemetry");
-    QDir().mkpath(dir + "/Dsp");
-}
-
 // The desktop program; its byte dump draws at the screen scale, 1 on the offscreen platform, so
 // that the pixel positions below hold.
 struct Program : test::Program {
@@ -70,7 +63,7 @@ private slots:
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
         store_ = std::make_unique<MemoryStore>();
-        FillStore(*store_, Dir());
+        test::FillStoreWithDirectories(*store_, Dir());
         messages_ = std::make_unique<test::RecordingMessages>();
     }
 
