@@ -12,8 +12,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::StandardBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 using test::With;
 

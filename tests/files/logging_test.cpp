@@ -21,8 +21,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::StandardBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 
 // 2003-04-15 23:30:00 UTC.

@@ -9,8 +9,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::StandardBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 
 TEST(ReplayStepping, UnsignedRulesOnASevenBlockFile) {

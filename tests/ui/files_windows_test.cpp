@@ -30,10 +30,10 @@
 using namespace orv;
 using test::Concat;
 using test::MakeABlock;
-using test::StandardBlock;
 using test::MakeEBlock;
 using test::OnTheWire;
 using test::ReadBytes;
+using test::StandardBlock;
 using test::With;
 using test::WriteBytes;
 

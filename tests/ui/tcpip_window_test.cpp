@@ -21,6 +21,7 @@
 #include "sim/telemetry_generator.h"
 #include "free_port.h"
 #include "net/wire.h"
+#include "orv_cli_process.h"
 #include "pty.h"
 #include "recording_messages.h"
 #include "serial_feed.h"
@@ -248,15 +249,14 @@ private slots:
         QFETCH(bool, fullBlock);
         QFETCH(QString, speed);
         QFETCH(int, blocks);
-        QProcess sim;
         QStringList args{"simulate", "--tcp-serve", "0", "--speed", speed, "--blocks", QString::number(blocks),
                          "--seed", "7", "--fail-share", "0.5", "--start", "2026-12-10 14:00:00"};
         if (fullBlock) args << "--full-block";
-        sim.start(QStringLiteral(ORV_CLI), args);
-        QVERIFY(sim.waitForStarted(30000));
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 30000);
+        test::OrvCliProcess sim(args);
+        QVERIFY(sim.process.waitForStarted(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.out.contains('\n'), 30000);
         bool ok = false;
-        const int port = QString::fromLatin1(sim.readLine()).trimmed().toInt(&ok);
+        const int port = sim.out.section('\n', 0, 0).trimmed().toInt(&ok);
         QVERIFY(ok && port > 0);
 
         SystemClock clock;
@@ -268,9 +268,9 @@ private slots:
         p.TypeInto(w.PortField(), QString::number(port));
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), std::size_t(blocks), 60000);
-        QTRY_COMPARE_WITH_TIMEOUT(sim.state(), QProcess::NotRunning, 30000);
-        const QString said = QString::fromLatin1(sim.readAllStandardError());
-        QCOMPARE(sim.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.process.state(), QProcess::NotRunning, 30000);
+        const QString said = sim.err;
+        QCOMPARE(sim.process.exitCode(), 0);
         QVERIFY2(said.contains(QStringLiteral("sent %1 blocks").arg(blocks)), qPrintable(said));
 
         sim::SimOptions options;
