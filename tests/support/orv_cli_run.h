@@ -2,10 +2,11 @@
 // Runs orv-cli as a user runs it from a shell: a separate process, waited for, its exit code and
 // everything it wrote to stdout and stderr collected. The test target defines ORV_CLI as the
 // program's path.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,9 @@ inline CliRun RunOrvCli(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
     std::string program = ORV_CLI;
     std::vector<std::string> words = args;
+    std::vector<char*> argv;
     argv.push_back(program.data());
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
