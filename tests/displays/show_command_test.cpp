@@ -37,7 +37,8 @@ TEST(ShowCommandTest, PicksTheBlockAndItsWindow) {
     const test::TempDir dir;
     Block514 e = Titled('E', "E  event");
     std::memcpy(e.data() + 135, "00F3", 4);
-    const std::string file = WriteFile(dir, "show_file.tlm", {Titled('A', "A  first"), e, Titled('A', "A  third")}, 512);
+    const std::string file =
+        WriteFile(dir, "show_file.tlm", {Titled('A', "A  first"), e, Titled('A', "A  third")}, 512);
 
     test::CliRun r = Show({"status", file, "--block", "3"});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -49,7 +49,9 @@ struct Recorder : ReceiverHooks {
 };
 
 // A 514-byte block of the given kind, every other byte 'A', with a correct CRCC (or a broken one).
-Block514 MakeBlock(char id, bool goodCrcc = true, std::uint8_t fill = 0x41) { return test::SealedBlock(id, goodCrcc, fill); }
+Block514 MakeBlock(char id, bool goodCrcc = true, std::uint8_t fill = 0x41) {
+    return test::SealedBlock(id, goodCrcc, fill);
+}
 
 struct Fixture : ::testing::Test {
     StationState station;
