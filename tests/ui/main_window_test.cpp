@@ -1,5 +1,8 @@
 // The main window and the Setup window on the offscreen platform.
+#include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -17,6 +20,7 @@
 #include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
 
 using namespace orv;
@@ -303,6 +307,22 @@ private slots:
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
         QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
+    }
+
+    void HintsHideAfterFourSeconds() {
+        static bool installed = false;
+        if (!installed) InstallHintTiming(*qApp);
+        installed = true;
+        QWidget widget;
+        widget.setToolTip(QStringLiteral(" Display all data, a hint long enough for Qt's own timing to keep it 10 s "));
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), widget.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&widget, &ask);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QTest::qWait(2500);
+        QVERIFY(QToolTip::isVisible());  // a late event loop only hides it later
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);  // 4000 ms, not Qt's 10 s
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {
