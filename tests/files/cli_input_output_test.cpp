@@ -1,76 +1,61 @@
 // Every orv-cli command that reads a file or writes one, run as a user runs it, on bad input and
-// bad outputs: a directory or an unreadable device as input, an output that is the input (also
-// through a link), a full disk (a file size limit), an unwritable standard output.
+// bad outputs: a directory or an unreadable device as input, an input larger than memory allows,
+// an output that is the input (also through a link), a full disk (a file size limit), an
+// unwritable standard output.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <csignal>
-#include <cstdlib>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "fec/adc_synth.h"
 #include "fixture.h"
+#include "orv_cli_run.h"
 
 namespace orv {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CliRun;
+using test::RunOrvCli;
 using test::TempDir;
+using Args = std::vector<std::string>;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-// Runs orv-cli through the shell; `limitBytes` > 0 caps the size of the files it writes (with
-// SIGXFSZ ignored, a write past it fails as on a full disk). `stdoutTo` replaces the captured
-// standard output.
-CliRun Cli(const TempDir& dir, const std::string& args, rlim_t limitBytes = 0, const std::string& stdoutTo = "") {
-    const std::string cmd = std::string("'") + ORV_CLI + "' " + args + " > '" +
-                            (stdoutTo.empty() ? (dir / "stdout").string() : stdoutTo) + "' 2> '" +
-                            (dir / "stderr").string() + "'";
+// Runs orv-cli with the soft limit of `resource` set to `bytes` (the child inherits it; SIGXFSZ
+// is ignored, so a write past a file size limit fails as on a full disk).
+CliRun RunLimited(int resource, rlim_t bytes, const Args& args) {
     rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);  // ignored signals stay ignored across exec
-    if (limitBytes > 0) {
-        const rlimit limit{limitBytes, saved.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    const int status = std::system(cmd.c_str());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::getrlimit(resource, &saved);
+    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, saved.rlim_max};
+    ::setrlimit(resource, &limit);
+    const CliRun r = RunOrvCli(args);
+    ::setrlimit(resource, &saved);
     std::signal(SIGXFSZ, savedSignal);
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = stdoutTo.empty() ? test::ReadText(dir / "stdout") : "";
-    r.err = test::ReadText(dir / "stderr");
     return r;
 }
 
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-
-// The files in `dir` other than the captured streams: nothing is left beside an output.
+// The names in `dir` beyond `expected`: nothing may be left beside an output.
 std::vector<std::string> Leftovers(const TempDir& dir, const std::vector<std::string>& expected) {
     std::vector<std::string> extra;
     for (const auto& entry : fs::directory_iterator(dir.path())) {
         const std::string name = entry.path().filename().string();
-        if (name == "stdout" || name == "stderr") continue;
         if (std::find(expected.begin(), expected.end(), name) == expected.end()) extra.push_back(name);
     }
     return extra;
 }
 
-std::vector<Block512> ABlocks(int count) {
+std::vector<std::uint8_t> ALog(int count) {
     std::vector<Block512> blocks;
-    for (int n = 1; n <= count; ++n)
-        blocks.push_back(test::With(test::MakeABlock("2003-04-15  12:00:00"), {{300, static_cast<std::uint8_t>(10 * n)}}));
-    return blocks;
+    for (int n = 1; n <= count; ++n) blocks.push_back(test::With(test::MakeABlock(), {{300, static_cast<std::uint8_t>(10 * n)}}));
+    return test::Concat(blocks);
 }
 
 TEST(CliInput, ADirectoryOrAnUnreadableInputIsReportedNotAnAbort) {
@@ -78,18 +63,17 @@ TEST(CliInput, ADirectoryOrAnUnreadableInputIsReportedNotAnAbort) {
     fs::create_directory(dir / "folder");
     test::WriteBytes(dir / "secret", std::vector<std::uint8_t>(512, 'A'));
     fs::permissions(dir / "secret", fs::perms::none);
-    const bool root = ::geteuid() == 0;
-    for (const std::string& input : {std::string("folder"), std::string("secret")}) {
-        if (input == "secret" && root) continue;  // root reads every file
-        for (const std::string& command :
-             {"crcc " + Q(dir / input), "show status " + Q(dir / input), "fec-decode " + Q(dir / input),
-              "fec-encode " + Q(dir / input) + " " + Q(dir / "frame"),
-              "adc " + Q(dir / input) + " --log " + Q(dir / "log.raw"), "dsp-convert " + Q(dir / input)}) {
-            SCOPED_TRACE(command);
-            const CliRun r = Cli(dir, command);
+    std::vector<std::string> inputs{"folder"};
+    if (::geteuid() != 0) inputs.push_back("secret");  // root reads every file
+    for (const std::string& name : inputs) {
+        const std::string input = (dir / name).string();
+        for (const Args& args : {Args{"crcc", input}, Args{"show", "status", input}, Args{"fec-decode", input},
+                                 Args{"fec-encode", input, (dir / "frame").string()},
+                                 Args{"adc", input, "--log", (dir / "log.raw").string()}, Args{"dsp-convert", input}}) {
+            SCOPED_TRACE(args[0] + " " + name);
+            const CliRun r = RunOrvCli(args);
             EXPECT_EQ(r.exitCode, 1) << r.err;
-            const std::string name = command.substr(0, command.find(' '));
-            EXPECT_EQ(r.err.rfind("orv-cli " + name + ": ", 0), 0U) << r.err;
+            EXPECT_EQ(r.err.rfind("orv-cli " + args[0] + ": ", 0), 0U) << r.err;
             EXPECT_NE(r.err.find(input), std::string::npos) << r.err;
         }
     }
@@ -101,85 +85,78 @@ TEST(CliInput, ALargeInputIsRefusedByItsSizeOrReadInPieces) {
     GTEST_SKIP() << "the sanitizers reserve more address space than the limit this test sets";
 #endif
     TempDir dir;
-    // A sparse file of 1.5 GiB: reading it whole would take more memory than the limit below.
-    const fs::path big = dir / "big";
-    test::WriteBytes(big, {});
+    // A sparse file of 1.5 GiB, more than the address space the commands get here (1 GB).
+    const std::string big = (dir / "big").string();
+    test::WriteBytes(big, std::vector<std::uint8_t>{});
     fs::resize_file(big, 3ULL << 29);
-    // Memory limited to 1 GB of address space: the size is checked first, the CRCC is streamed.
-    const std::string limited = "ulimit -v 1000000; ";
-    for (const std::string& command : {"fec-decode " + Q(big), "fec-encode " + Q(big) + " " + Q(dir / "frame"),
-                                       "dsp-convert " + Q(big), "crcc " + Q(big), "show status " + Q(big)}) {
-        SCOPED_TRACE(command);
-        const std::string shell = "sh -c \"" + limited + "exec '" + std::string(ORV_CLI) + "' " + command + "\" > " +
-                                  Q(dir / "stdout") + " 2> " + Q(dir / "stderr");
-        const int status = std::system(shell.c_str());
-        const std::string err = test::ReadText(dir / "stderr");
-        ASSERT_TRUE(WIFEXITED(status)) << err;
-        const bool streams = command.rfind("crcc", 0) == 0 || command.rfind("show", 0) == 0;
-        if (streams) {
-            // All zero bytes: a CRCC; show finds no A block to draw.
-            EXPECT_NE(WEXITSTATUS(status), 134) << err;
-            if (command.rfind("crcc", 0) == 0) {
-                EXPECT_EQ(WEXITSTATUS(status), 0) << err;
-                EXPECT_EQ(test::ReadText(dir / "stdout").size(), 5U);
-            } else {
-                EXPECT_NE(err.find("is of kind"), std::string::npos) << err;
-            }
-        } else {
-            EXPECT_EQ(WEXITSTATUS(status), 1) << err;
-            EXPECT_NE(err.find("holds 1610612736 bytes"), std::string::npos) << err;
-        }
+    constexpr rlim_t kAddressSpace = 1000ULL << 20;
+    // The size is checked before reading.
+    for (const Args& args : {Args{"fec-decode", big}, Args{"fec-encode", big, (dir / "frame").string()},
+                             Args{"dsp-convert", big}}) {
+        SCOPED_TRACE(args[0]);
+        const CliRun r = RunLimited(RLIMIT_AS, kAddressSpace, args);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find("holds 1610612736 bytes"), std::string::npos) << r.err;
     }
+    // Read in pieces: a CRCC of all the zero bytes; show finds block 1 is no A block.
+    CliRun r = RunLimited(RLIMIT_AS, kAddressSpace, {"crcc", big});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.size(), 5U) << r.out;
+    r = RunLimited(RLIMIT_AS, kAddressSpace, {"show", "status", big});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("is of kind 0x00"), std::string::npos) << r.err;
 }
 
 TEST(CliOutput, AnOutputThatIsAnInputIsRefusedAlsoThroughALink) {
     TempDir dir;
-    const auto log = test::Concat(ABlocks(3));
-    test::WriteBytes(dir / "T.raw", log);
-    const std::vector<std::uint8_t> data(256, 7);
-    test::WriteBytes(dir / "data", data);
-    fs::create_symlink(dir / "T.raw", dir / "link.raw");
-    fs::create_symlink(dir / "data", dir / "link.data");
+    const std::string log = (dir / "T.raw").string(), logLink = (dir / "link.raw").string();
+    const std::string data = (dir / "data").string(), dataLink = (dir / "link.data").string();
+    const auto logBytes = ALog(3);
+    const std::vector<std::uint8_t> dataBytes(256, 7);
+    test::WriteBytes(log, logBytes);
+    test::WriteBytes(data, dataBytes);
+    fs::create_symlink(log, logLink);
+    fs::create_symlink(data, dataLink);
     struct Case {
-        std::string command;
+        Args args;
         std::string says = "nothing was written";
     };
     for (const Case& c : {
-             Case{"graph " + Q(dir / "T.raw") + " --addr 300 --png " + Q(dir / "T.raw")},
-             Case{"graph " + Q(dir / "T.raw") + " --addr 300 --png " + Q(dir / "link.raw")},
-             Case{"export " + Q(dir / "T.raw") + " " + Q(dir / "link.raw") + " --addr 300"},
-             Case{"filter " + Q(dir / "T.raw") + " " + Q(dir / "link.raw") + " --force", "the same name"},
-             Case{"fec-encode " + Q(dir / "data") + " " + Q(dir / "data")},
-             Case{"fec-encode " + Q(dir / "data") + " " + Q(dir / "link.data")},
-             Case{"adc " + Q(dir / "T.raw") + " --log " + Q(dir / "link.raw")},
+             Case{{"graph", log, "--addr", "300", "--png", log}},
+             Case{{"graph", log, "--addr", "300", "--png", logLink}},
+             Case{{"export", log, logLink, "--addr", "300"}},
+             Case{{"filter", log, logLink, "--force"}, "the same name"},
+             Case{{"fec-encode", data, data}},
+             Case{{"fec-encode", data, dataLink}},
+             Case{{"adc", log, "--log", logLink}},
          }) {
-        SCOPED_TRACE(c.command);
-        const CliRun r = Cli(dir, c.command);
+        SCOPED_TRACE(c.args[0] + " " + c.args.back());
+        const CliRun r = RunOrvCli(c.args);
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
-    EXPECT_EQ(test::ReadBytes(dir / "T.raw"), log);
-    EXPECT_EQ(test::ReadBytes(dir / "data"), data);
+    EXPECT_EQ(test::ReadBytes(log), logBytes);
+    EXPECT_EQ(test::ReadBytes(data), dataBytes);
 }
 
 TEST(CliOutput, OnAFullDiskANamedOutputKeepsItsOldContentAndTheCommandFails) {
     TempDir dir;
-    test::WriteBytes(dir / "T.raw", test::Concat(ABlocks(3)));
-    test::WriteBytes(dir / "data", std::vector<std::uint8_t>(256, 7));
+    const std::string log = (dir / "T.raw").string(), data = (dir / "data").string(), out = (dir / "out").string();
+    test::WriteBytes(log, ALog(3));
+    test::WriteBytes(data, std::vector<std::uint8_t>(256, 7));
     const std::vector<std::uint8_t> old{1, 2, 3};
-    for (const std::string& command :
-         {"graph " + Q(dir / "T.raw") + " --addr 300 --png " + Q(dir / "out"), "fec-encode " + Q(dir / "data") + " " + Q(dir / "out")}) {
-        SCOPED_TRACE(command);
-        test::WriteBytes(dir / "out", old);
-        // Less than the picture and the frame of 5200 symbols.
-        const CliRun r = Cli(dir, command, 4096);
+    for (const Args& args : {Args{"graph", log, "--addr", "300", "--png", out}, Args{"fec-encode", data, out}}) {
+        SCOPED_TRACE(args[0]);
+        test::WriteBytes(out, old);
+        // Room for less than the picture and the frame of 5200 symbols.
+        const CliRun r = RunLimited(RLIMIT_FSIZE, 4096, args);
         EXPECT_NE(r.exitCode, 0) << r.err;
-        EXPECT_NE(r.err.find("out"), std::string::npos) << r.err;
-        EXPECT_EQ(test::ReadBytes(dir / "out"), old);
+        EXPECT_NE(r.err.find(out), std::string::npos) << r.err;
+        EXPECT_EQ(test::ReadBytes(out), old);
         EXPECT_EQ(Leftovers(dir, {"T.raw", "data", "out"}), std::vector<std::string>());
-        // With room, the whole output replaces the old one.
-        EXPECT_EQ(Cli(dir, command).exitCode, 0);
-        EXPECT_GT(test::ReadBytes(dir / "out").size(), 4096U);
+        // With room, the whole new output replaces the old one.
+        EXPECT_EQ(RunOrvCli(args).exitCode, 0);
+        EXPECT_GT(test::ReadBytes(out).size(), 4096U);
     }
 }
 
@@ -190,17 +167,18 @@ TEST(CliOutput, AdcAppendsWholeRecordsAndPrintsOnlyTheBlocksItLogged) {
     AdcSynthesizer synth(noiseless);
     std::vector<std::uint8_t> samples;
     synth.AppendIdle(500, samples);
-    std::array<std::uint8_t, kFecDataBytes> data{};
-    for (int frame = 0; frame < 3; ++frame) {
-        data.fill(static_cast<std::uint8_t>(frame + 1));
-        synth.AppendFecFrame(data, samples);
+    std::array<std::uint8_t, kFecDataBytes> frame{};
+    for (int n = 0; n < 3; ++n) {
+        frame.fill(static_cast<std::uint8_t>(n + 1));
+        synth.AppendFecFrame(frame, samples);
     }
     synth.AppendIdle(1, samples);
     test::WriteBytes(dir / "samples", samples);
-    // A log of one record and a torn one; room for two records in all (1 KiB).
-    std::vector<std::uint8_t> log(512 + 100, 'x');
+    // A log of one record and a torn one; room for two records in all.
+    const std::vector<std::uint8_t> log(512 + 100, 'x');
     test::WriteBytes(dir / "log.raw", log);
-    const CliRun r = Cli(dir, "adc " + Q(dir / "samples") + " --log " + Q(dir / "log.raw"), 1024);
+    const CliRun r =
+        RunLimited(RLIMIT_FSIZE, 1024, {"adc", (dir / "samples").string(), "--log", (dir / "log.raw").string()});
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("a partial record of 100 bytes was cut"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("block 2 not logged"), std::string::npos) << r.err;
@@ -212,11 +190,11 @@ TEST(CliOutput, AdcAppendsWholeRecordsAndPrintsOnlyTheBlocksItLogged) {
 
 TEST(CliOutput, AnUnwritableStandardOutputIsAFailure) {
     TempDir dir;
-    test::WriteBytes(dir / "T.raw", test::Concat(ABlocks(3)));
-    for (const std::string& command : {"crcc " + Q(dir / "T.raw"), std::string("date 2003-04-15"),
-                                       "graph " + Q(dir / "T.raw") + " --addr 300"}) {
-        SCOPED_TRACE(command);
-        const CliRun r = Cli(dir, command, 0, "/dev/full");
+    const std::string log = (dir / "T.raw").string();
+    test::WriteBytes(log, ALog(3));
+    for (const Args& args : {Args{"crcc", log}, Args{"date", "2003-04-15"}, Args{"graph", log, "--addr", "300"}}) {
+        SCOPED_TRACE(args[0]);
+        const CliRun r = RunOrvCli(args, "/dev/full");
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_NE(r.err.find("cannot write the standard output"), std::string::npos) << r.err;
     }

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QNetworkDatagram>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
@@ -13,8 +12,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "pty.h"
 #include "fec/adc_synth.h"
+#include "orv_cli_process.h"
+#include "pty.h"
 
 #include "relay_fixture.h"
 
@@ -32,28 +32,24 @@ Block514 HeaderBlock(int second, bool goodCrcc = true) {
     std::copy(header.begin(), header.end(), b.begin());
     b[0] = 'A';
     b[1] = ' ';
-    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (goodCrcc ? 0 : 1));
+    SealCrcc(b, goodCrcc);
     return b;
 }
 
-struct HeadlessStation {
-    QTemporaryDir dir;
-    QProcess process;
-    QString err, out;
+// A folder for a station's settings file, made before the station starts and removed after it ends.
+struct SettingsFolder {
+    QTemporaryDir settings;
+};
 
-    // fileLimit: the process's descriptor limit (RLIMIT_NOFILE); 0 keeps the inherited one.
-    explicit HeadlessStation(QStringList args, rlim_t fileLimit = 0) {
-        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
-        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
-        if (fileLimit != 0) {
-            process.setChildProcessModifier([fileLimit] {
-                const rlimit limit{fileLimit, fileLimit};
-                ::setrlimit(RLIMIT_NOFILE, &limit);
-            });
+// orv-cli station with settings of its own. fileLimit: the process's descriptor limit
+// (RLIMIT_NOFILE), set as soon as it runs; 0 keeps the inherited one.
+struct HeadlessStation : SettingsFolder, OrvCliProcess {
+    explicit HeadlessStation(const QStringList& args, rlim_t fileLimit = 0)
+        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args) {
+        if (fileLimit != 0 && process.waitForStarted()) {
+            const rlimit limit{fileLimit, fileLimit};
+            ::prlimit(static_cast<pid_t>(process.processId()), RLIMIT_NOFILE, &limit, nullptr);
         }
-        process.start(ORV_CLI, QStringList{"--settings", dir.filePath("orv.ini"), "station"} + args);
     }
     // User and system CPU time the process has used so far, in seconds; -1 when unknown.
     double CpuSeconds() const {
@@ -65,26 +61,10 @@ struct HeadlessStation {
         if (fields.size() < 13) return -1;
         return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
     }
-    ~HeadlessStation() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(30000);
-        }
-    }
-    bool Said(const QString& text) {
-        return WaitUntil([&] { return err.contains(text) || process.state() == QProcess::NotRunning; }) &&
-               err.contains(text);
-    }
     std::uint16_t ServedPort() {
         if (!Said("serving on port ")) return 0;
         return static_cast<std::uint16_t>(QRegularExpression("serving on port (\\d+)").match(err).captured(1).toUInt());
     }
-    int Stop() {
-        process.terminate();  // SIGTERM
-        if (!WaitUntil([&] { return process.state() == QProcess::NotRunning; })) return -1;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    }
-    QStringList Lines() const { return out.split('\n', Qt::SkipEmptyParts); }
 };
 
 struct StationProcess : ::testing::Test {
@@ -182,7 +162,6 @@ TEST_F(StationProcess, OutOfDescriptorsTheServerWaitsWithoutSpinningAndLetsClien
 TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
     QUdpSocket datagrams;
     ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
     QTemporaryDir data;
@@ -216,7 +195,7 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
 
     // The demodulator goes away: the station says so and ends with an error.
     demodulator.CloseMaster();
-    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(station.Ended());
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
 }
@@ -224,7 +203,6 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
 TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);
     QTemporaryDir data;
     HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--modem", "ADC",
                              "--data-dir", data.path(), "--log-fec"});
@@ -281,7 +259,7 @@ TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
     HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream->Port())});
     ASSERT_TRUE(station.Said("Connect to: 127.0.0.1"));
     upstream.reset();
-    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(station.Ended());
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("no link to 127.0.0.1:")) << station.err.toStdString();
 }
@@ -308,7 +286,7 @@ TEST_F(StationProcess, RefusesOptionsItCannotUse) {
     };
     for (const QStringList& args : cases) {
         HeadlessStation station(args);
-        ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+        ASSERT_TRUE(station.Ended());
         EXPECT_EQ(station.process.exitCode(), 2) << args.join(' ').toStdString();
         EXPECT_TRUE(station.err.startsWith("orv-cli station: ")) << station.err.toStdString();
         EXPECT_TRUE(station.out.isEmpty());
