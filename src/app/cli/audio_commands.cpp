@@ -1,0 +1,177 @@
+// orv-cli audio: a recording (or raw audio on stdin) through the software demodulator and the
+// ADC path, block lines and logging as orv-cli adc.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli/adc_decoding.h"
+#include "app/cli/cli_args.h"
+#include "app/cli/command.h"
+#include "audio/audio_demodulator.h"
+#include "audio/raw_audio_reader.h"
+#include "audio/sound_file_reader.h"
+
+namespace orv::cli {
+namespace {
+
+constexpr const char* kUsage = "usage: orv-cli audio FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE]\n";
+
+// A positive number of hertz such as 1500 or 1512.5; nothing on anything else.
+std::optional<double> ParseHz(const std::string& text) {
+    std::size_t used = 0;
+    double value = 0.0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (used != text.size() || !std::isfinite(value) || value <= 0.0) return std::nullopt;
+    return value;
+}
+
+// What the operator learns at the end: the carrier and level while the loop was locked last.
+struct CarrierReport {
+    bool found = false;
+    double hz = 0.0;
+    double esNoDb = 0.0;
+    void Update(const AudioDemodulator& demod) {
+        if (!demod.Locked()) return;
+        found = true;
+        hz = demod.CarrierHz();
+        esNoDb = demod.EsNoDb();
+    }
+};
+
+int RunAudio(std::vector<std::string> args, int, char**) {
+    const std::string cmd = "audio";
+    CliArgs a(std::move(args));
+    const auto logPath = a.TakeValue("--log");
+    const auto fecLogDir = a.TakeValue("--fec-log-dir");
+    const auto centreText = a.TakeValue("--center");
+    const auto rateText = a.TakeValue("--rate");
+    const auto samplesOut = a.TakeValue("--samples-out");
+    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1 || !logPath) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string input = a.Rest()[0];
+    const bool raw = input == "-";
+    if (raw != rateText.has_value()) {
+        std::cerr << "orv-cli audio: " << (raw ? "raw input on stdin needs --rate HZ" : "--rate is for raw input (-); a file gives its own rate")
+                  << "\n";
+        return 2;
+    }
+    AudioDemodOptions options;
+    if (centreText) {
+        const auto hz = ParseHz(*centreText);
+        if (!hz) {
+            std::cerr << "orv-cli audio: --center \"" << *centreText << "\" is not a frequency in Hz\n";
+            return 2;
+        }
+        options.centreHz = *hz;
+    }
+    std::optional<double> rawRate;
+    if (rateText) {
+        rawRate = ParseHz(*rateText);
+        if (!rawRate) {
+            std::cerr << "orv-cli audio: --rate \"" << *rateText << "\" is not a sample rate in Hz\n";
+            return 2;
+        }
+        if (const std::string problem = AudioRateProblem(*rawRate); !problem.empty()) {
+            std::cerr << "orv-cli audio: " << problem << "\n";
+            return 1;
+        }
+    }
+    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir)) {
+        std::cerr << "orv-cli audio: \"" << *fecLogDir << "\" is not a directory\n";
+        return 1;
+    }
+
+    std::unique_ptr<AudioSource> source;
+    if (raw) {
+        source = std::make_unique<RawAudioReader>(std::cin, *rawRate);
+    } else {
+        std::string error;
+        source = SoundFileReader::Open(input, error);
+        if (!source) {
+            std::cerr << "orv-cli audio: " << error << "\n";
+            return 1;
+        }
+    }
+    options.sampleRate = source->SampleRate();
+    if (const auto problem = AudioDemodulator::ProblemWith(options)) {
+        std::cerr << "orv-cli audio: " << *problem << "\n";
+        return 1;
+    }
+    std::ofstream log(*logPath, std::ios::binary | std::ios::app);
+    if (!log) {
+        std::cerr << "orv-cli audio: cannot open \"" << *logPath << "\"\n";
+        return 1;
+    }
+    std::ofstream samplesFile;
+    if (samplesOut) {
+        samplesFile.open(*samplesOut, std::ios::binary | std::ios::trunc);
+        if (!samplesFile) {
+            std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
+            return 1;
+        }
+    }
+
+    AdcDecoding decoding(cmd, log, *logPath, fecLogDir);
+    decoding.Reception().Path().SetAcceptInverted(true);
+    AudioDemodulator demod(options);
+    CarrierReport carrier;
+    bool samplesFailed = false;
+    std::vector<float> audio(8192);
+    std::vector<std::uint8_t> bytes;
+    auto deliver = [&] {
+        decoding.Feed(bytes);
+        if (samplesOut && !samplesFailed) {
+            samplesFile.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            if (!samplesFile) {
+                std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
+                samplesFailed = true;
+            }
+        }
+        bytes.clear();
+    };
+    std::uint64_t read = 0;
+    while (const std::size_t n = source->Read(audio)) {
+        read += n;
+        demod.Process(std::span<const float>(audio).first(n), bytes);
+        carrier.Update(demod);
+        deliver();
+    }
+    demod.Flush(bytes);  // the look-ahead still held
+    deliver();
+    if (samplesOut) samplesFile.close();
+    std::fflush(stdout);
+
+    const bool inputFailed = !source->Error().empty();
+    if (inputFailed) std::cerr << "orv-cli audio: " << source->Error() << "\n";
+    std::fprintf(stderr, "orv-cli audio: %.1f s of audio, %d blocks (%d uncoded with CRCC OK, %d from FEC frames); ",
+                 static_cast<double>(read) / options.sampleRate, decoding.Blocks(), decoding.UncodedOk(), decoding.FecBlocks());
+    if (carrier.found)
+        std::fprintf(stderr, "carrier at %.1f Hz, Es/N0 %.1f dB\n", carrier.hz, carrier.esNoDb);
+    else
+        std::fprintf(stderr, "no carrier found within %.0f Hz of %.0f Hz\n", options.searchHz, options.centreHz);
+    return inputFailed || decoding.Failed() || samplesFailed || (samplesOut && !samplesFile) ? 1 : 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> AudioCommands() {
+    return {
+        {"audio", "FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE]",
+         "demodulate a recording (WAV, FLAC, Ogg; or raw s16le on stdin with --rate) and decode it as adc does",
+         RunAudio},
+    };
+}
+
+}  // namespace orv::cli
