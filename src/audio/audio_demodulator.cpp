@@ -220,13 +220,21 @@ AudioDemodulator::AudioDemodulator(const AudioDemodOptions& options) : options_(
 
 AudioDemodulator::~AudioDemodulator() = default;
 
-void AudioDemodulator::Process(std::span<const float> samples, std::vector<std::uint8_t>& out) { impl_->Process(samples, out); }
+void AudioDemodulator::Process(std::span<const float> samples, std::vector<std::uint8_t>& out) {
+    if (flushed_ && !samples.empty()) {
+        impl_ = std::make_unique<Impl>(options_);  // a new input after a flush starts from scratch
+        flushed_ = false;
+    }
+    impl_->Process(samples, out);
+}
 
 void AudioDemodulator::Flush(std::vector<std::uint8_t>& out) {
+    if (flushed_) return;
     const int held = impl_->held;
     const int start = held == kWindow ? impl_->head : 0;
     for (int i = 0; i < held; ++i) impl_->Track(impl_->ring[static_cast<std::size_t>((start + i) % kWindow)], out);
-    impl_ = std::make_unique<Impl>(options_);
+    impl_->held = 0;
+    flushed_ = true;
 }
 
 bool AudioDemodulator::Locked() const { return impl_->locked; }

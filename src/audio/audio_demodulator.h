@@ -53,8 +53,8 @@ public:
     // completed so far to `out`, about 400 per second of audio, 1.28 s behind the input. Any
     // split of the input into calls gives the same bytes.
     void Process(std::span<const float> samples, std::vector<std::uint8_t>& out);
-    // End of the input: demodulates the look-ahead still held and appends its bytes. The
-    // demodulator then starts over as new.
+    // End of the input: demodulates the look-ahead still held and appends its bytes. The figures
+    // below stay those of the input just ended; the next Process starts over as new.
     void Flush(std::vector<std::uint8_t>& out);
 
     // What an operator and a picture of the signal need.
@@ -73,6 +73,7 @@ private:
     struct Impl;
     AudioDemodOptions options_;
     std::unique_ptr<Impl> impl_;
+    bool flushed_ = false;
 };
 
 }  // namespace orv

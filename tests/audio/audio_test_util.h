@@ -87,10 +87,8 @@ private:
 };
 
 // The whole recording through a demodulator in one go.
-inline std::vector<std::uint8_t> Demodulate(const AudioDemodOptions& options, std::span<const float> audio,
-                                            AudioDemodulator* keep = nullptr) {
-    AudioDemodulator own(options);
-    AudioDemodulator& demod = keep != nullptr ? *keep : own;
+inline std::vector<std::uint8_t> Demodulate(const AudioDemodOptions& options, std::span<const float> audio) {
+    AudioDemodulator demod(options);
     std::vector<std::uint8_t> bytes;
     demod.Process(audio, bytes);
     demod.Flush(bytes);
