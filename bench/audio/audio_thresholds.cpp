@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         {.name = "audio 48 kHz, centred"},
         {.name = "150 Hz off, +1 Hz/s, +200 ppm, 48 kHz", .offsetHz = 150.0, .driftHzPerSecond = 1.0, .ppm = 200.0},
         {.name = "150 Hz off, -1 Hz/s, -200 ppm, 8 kHz, -40 dBFS", .rate = 8000.0, .offsetHz = -150.0, .driftHzPerSecond = -1.0, .ppm = -200.0, .levelDbfs = -40.0},
-        {.name = "11.025 kHz, -150 Hz, near clipping (-1 dBFS)", .rate = 11025.0, .offsetHz = -150.0, .levelDbfs = -1.0},
+        {.name = "11.025 kHz, -150 Hz, carrier at -1 dBFS (noise clips)", .rate = 11025.0, .offsetHz = -150.0, .levelDbfs = -1.0},
         {.name = "44.1 kHz, +150 Hz, -200 ppm", .rate = 44100.0, .offsetHz = 150.0, .ppm = -200.0},
     };
     const struct {
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         std::vector<double> points;
     } sweeps[] = {
         {Kind::Uncoded, "uncoded blocks with CRCC OK", {8.0, 9.0, 10.0, 11.0, 12.0, 13.0}},
-        {Kind::Fec, "FEC frames decoded", {1.0, 1.5, 2.0, 2.5, 3.0, 4.0}},
+        {Kind::Fec, "FEC frames decoded", {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0}},
     };
     for (const auto& sweep : sweeps) {
         std::printf("\n%s, %d per point; Es/N0 per channel symbol in dB\n\n| condition |", sweep.title, trials);
