@@ -44,7 +44,7 @@ struct ReceivedBlock {
 };
 
 struct BlockCollector final : ReceiverHooks {
-    const Station* station = nullptr;
+    const StationState* station = nullptr;
     std::vector<ReceivedBlock> blocks;
     void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> r) override {
         ReceivedBlock b{station->receiver.crccLabel, station->receiver.fecDelivery, {}};
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    Station station_;
+    StationState station_;
     ManualClock clock_{1'000'000'000};
     BlockCollector collector_;
     BlockReceiver receiver_{station_, clock_, collector_};

@@ -11,7 +11,7 @@ constexpr int kSamplesPerSecond = 400;
 
 class DecodingHooks final : public ReceiverHooks, public AdcReceptionHooks {
 public:
-    DecodingHooks(std::string command, const Station& station, std::ofstream& log, std::string logPath)
+    DecodingHooks(std::string command, const StationState& station, std::ofstream& log, std::string logPath)
         : command_(std::move(command)), station_(station), log_(log), logPath_(std::move(logPath)) {}
 
     void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
@@ -45,7 +45,7 @@ public:
 
 private:
     std::string command_;
-    const Station& station_;
+    const StationState& station_;
     std::ofstream& log_;
     std::string logPath_;
     bool logFailed_ = false;
@@ -57,7 +57,7 @@ private:
 struct AdcDecoding::Parts {
     Parts(std::string command, std::ofstream& log, std::string logPath)
         : hooks(std::move(command), station, log, std::move(logPath)) {}
-    Station station;
+    StationState station;
     ManualClock clock{1'000'000'000};
     DecodingHooks hooks;
     std::optional<BlockReceiver> receiver;
@@ -67,7 +67,7 @@ struct AdcDecoding::Parts {
 AdcDecoding::AdcDecoding(std::string command, std::ofstream& log, std::string logPath,
                          const std::optional<std::string>& fecLogDirectory)
     : parts_(std::make_unique<Parts>(std::move(command), log, std::move(logPath))) {
-    Station& station = parts_->station;
+    StationState& station = parts_->station;
     station.SetModemType(ModemType::Adc);
     station.logging.logging = true;
     station.logging.aOnly = false;    // Block " all"
