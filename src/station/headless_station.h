@@ -24,6 +24,8 @@ struct HeadlessSetup {
     std::string connectHost;
     std::uint16_t connectPort = 0;
     int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
+    // Or audio through the software demodulator (modem type "Audio").
+    std::optional<AudioSettings> audio;
     // Logging into dataDir/telemetry, as the Logging window does it.
     std::string dataDir;
     bool logAOnly = false;
@@ -62,6 +64,7 @@ private:
     bool StartLogging();
     bool StartRelay();
     bool StartInput();
+    bool StartAudioInput();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;
 

@@ -1,5 +1,6 @@
 // orv-cli audio: a recording (or raw audio on stdin) through the software demodulator and the
 // ADC path, block lines and logging as orv-cli adc.
+#include <QCoreApplication>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "audio/audio_demodulator.h"
 #include "audio/raw_audio_reader.h"
 #include "audio/sound_file_reader.h"
+#include "station/sound_card_input.h"
 
 namespace orv::cli {
 namespace {
@@ -48,8 +50,18 @@ struct CarrierReport {
     }
 };
 
-int RunAudio(std::vector<std::string> args, int, char**) {
+// The sound card inputs, one name a line, as --audio-device takes them.
+int ListDevices(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList names = SoundCardInput::DeviceNames();
+    for (const QString& name : names) std::printf("%s\n", name.toUtf8().constData());
+    if (names.isEmpty()) std::cerr << "orv-cli audio: no sound card inputs found\n";
+    return 0;
+}
+
+int RunAudio(std::vector<std::string> args, int argc, char** argv) {
     const std::string cmd = "audio";
+    if (args.size() == 1 && args[0] == "--list-devices") return ListDevices(argc, argv);
     CliArgs a(std::move(args));
     const auto logPath = a.TakeValue("--log");
     const auto fecLogDir = a.TakeValue("--fec-log-dir");
@@ -168,7 +180,7 @@ int RunAudio(std::vector<std::string> args, int, char**) {
 
 std::vector<CliCommand> AudioCommands() {
     return {
-        {"audio", "FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE]",
+        {"audio", "FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE] | --list-devices",
          "demodulate a recording (WAV, FLAC, Ogg; or raw s16le on stdin with --rate) and decode it as adc does",
          RunAudio},
     };

@@ -10,6 +10,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/station_audio_options.h"
 #include "app/cli/stop_on_signals.h"
 #include "net/block_line.h"
 #include "net/wire.h"
@@ -20,7 +21,8 @@ namespace orv::cli {
 namespace {
 
 constexpr const char* kStationUsage =
-    "(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS])\n"
+    "(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS]\n"
+    "         | --audio-file F | --audio-udp PORT [--rate HZ] | --audio-stdin --rate HZ | --audio-device NAME [--center HZ])\n"
     "        [--data-dir DIR [--log all|A] [--crcc ignore|use] [--log-fec]]\n"
     "        [--serve PORT [--full-block]] [--udp HOST:PORT]";
 
@@ -58,12 +60,17 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
     const auto serve = a.TakeValue("--serve");
     o.fullBlock = a.TakeFlag("--full-block");
     const auto udp = a.TakeValue("--udp");
+    std::string audioError;
+    if (!TakeStationAudioOptions(a, o.audio, audioError)) return Refuse(audioError);
     if (!a.Error().empty()) return Refuse(a.Error());
     if (const std::string unknown = a.UnknownOption(); !unknown.empty()) return Refuse("unknown option " + unknown);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
 
     long long v = 0;
-    if (connect) {
+    if (o.audio) {
+        if (connect || !o.serialPath.empty() || baud || modem || reconnect)
+            return Refuse("audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect");
+    } else if (connect) {
         if (!o.serialPath.empty()) return Refuse("give either --serial or --connect, not both");
         if (baud || modem) return Refuse("--baud and --modem belong to --serial input");
         if (!ReadHostPort("--connect", *connect, o.connectHost, o.connectPort)) return false;
@@ -72,7 +79,7 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
             o.reconnectSeconds = static_cast<int>(v);
         }
     } else {
-        if (o.serialPath.empty()) return Refuse("give the input: --serial PATH or --connect HOST:PORT");
+        if (o.serialPath.empty()) return Refuse("give the input: --serial PATH, --connect HOST:PORT or an audio input");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;
