@@ -6,12 +6,17 @@ namespace orv {
 
 LiveSampleQueue::LiveSampleQueue(std::size_t capacity) : ring_(std::max<std::size_t>(capacity, 1)) {}
 
-std::size_t LiveSampleQueue::Push(std::span<const float> samples) {
+std::size_t LiveSampleQueue::PushSome(std::span<const float> samples) {
     std::lock_guard lock(mutex_);
-    const std::size_t room = ring_.size() - size_;
-    const std::size_t n = std::min(room, samples.size());
+    const std::size_t n = std::min(ring_.size() - size_, samples.size());
     for (std::size_t i = 0; i < n; ++i) ring_[(head_ + size_ + i) % ring_.size()] = samples[i];
     size_ += n;
+    return n;
+}
+
+std::size_t LiveSampleQueue::Push(std::span<const float> samples) {
+    const std::size_t n = PushSome(samples);
+    std::lock_guard lock(mutex_);
     if (n < samples.size()) {
         pending_.samples += samples.size() - n;
         ++pending_.events;

@@ -18,6 +18,9 @@ public:
     // Appends as many of `samples` as fit and returns how many; the rest is counted as overrun.
     // Never blocks on the reader.
     std::size_t Push(std::span<const float> samples);
+    // Appends as many of `samples` as fit and returns how many; the rest is the caller's to offer
+    // again (a stream that can wait), not an overrun.
+    std::size_t PushSome(std::span<const float> samples);
     // Moves up to out.size() of the oldest samples into `out` and returns how many.
     std::size_t Pop(std::span<float> out);
 

@@ -95,7 +95,16 @@ void LiveStreamReader::Run() {
         // Each datagram holds whole samples; a stream may split one between reads.
         if (datagrams_) carry.clear();
         S16leToFloat({bytes.data(), static_cast<std::size_t>(n)}, carry, samples);
-        queue_->Push(samples);
+        if (datagrams_) {
+            queue_->Push(samples);  // a datagram cannot wait: what does not fit is an overrun
+        } else {
+            // A pipe can: the writer waits while the station catches up, and nothing is lost.
+            std::span<const float> rest(samples);
+            while (!rest.empty() && !stop_) {
+                rest = rest.subspan(queue_->PushSome(rest));
+                if (!rest.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
         lastDataMs_ = NowMs();
     }
 }

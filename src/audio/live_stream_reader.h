@@ -1,8 +1,9 @@
 #pragma once
 // A live source of raw signed 16-bit little-endian mono samples: UDP datagrams on a port (as SDR
 // programs stream their audio) or standard input. A thread of its own reads the stream into a
-// LiveSampleQueue, so the station's thread never waits for the source and a station that falls
-// behind shows as counted overruns.
+// LiveSampleQueue, so the station's thread never waits for the source. Datagrams that find the
+// queue full are counted overruns; standard input waits for room instead (the writer of a pipe is
+// held back, nothing is lost), so a recording piped in decodes whole.
 #include <atomic>
 #include <cstdint>
 #include <memory>

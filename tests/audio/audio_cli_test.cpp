@@ -166,5 +166,52 @@ TEST_F(CliFixture, BadInputGetsAClearMessage) {
     EXPECT_FALSE(fs::exists(Path("x.tlm")));  // refused before anything was written
 }
 
+TEST_F(CliFixture, StationDecodesRawAudioOnStdinIntoItsLogAndStopsWhenItEnds) {
+    const auto audio = Recording();
+    {
+        std::ofstream raw(Path("rec.raw"), std::ios::binary);
+        for (float s : audio) {
+            const auto v = static_cast<std::int16_t>(std::lround(s * 32767.0F));
+            raw.put(static_cast<char>(v & 0xFF)).put(static_cast<char>((v >> 8) & 0xFF));
+        }
+    }
+    fs::create_directories(Path("data"));
+    EXPECT_EQ(Run("--settings " + Q("orv.ini") + " station --audio-stdin --rate 11025 --center 1500 --data-dir " + Q("data") +
+                      " --log-fec",
+                  Path("rec.raw")),
+              1);
+    EXPECT_NE(err.find("reading audio from standard input at 11025 Hz"), std::string::npos) << err;
+    EXPECT_NE(err.find("the audio on standard input ended; stopping"), std::string::npos) << err;
+    EXPECT_EQ(err.find("overrun"), std::string::npos) << err;
+    // One block line each, then the log holds the three blocks in order.
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3) << out;
+    const std::string said = "logging to ";
+    const std::size_t at = err.find(said);
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string logFile = err.substr(at + said.size(), err.find('\n', at) - at - said.size());
+    EXPECT_EQ(Read(logFile), ExpectedLog());
+}
+
+TEST_F(CliFixture, StationRefusesAudioOptionsThatDoNotFit) {
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {"--audio-stdin", "--audio-stdin needs --rate HZ: raw samples carry no rate"},
+        {"--audio-udp 7355 --audio-stdin --rate 8000", "give one audio input: --audio-file, --audio-udp, --audio-stdin or --audio-device"},
+        {"--audio-udp 70000", "--audio-udp \"70000\" is not a port number 1..65535"},
+        {"--audio-udp 7355 --rate 4000", "sample rate 4000 Hz is outside 8000..192000 Hz"},
+        {"--audio-udp 7355 --center x", "--center \"x\" is not a frequency in Hz"},
+        {"--audio-file a.wav --rate 8000", "--rate is for raw audio (--audio-udp, --audio-stdin); a file gives its own rate"},
+        {"--audio-udp 7355 --connect localhost:1", "audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect"},
+        {"--serial /dev/null --center 1500", "--rate and --center belong to an audio input"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        EXPECT_EQ(Run("--settings " + Q("orv.ini") + " station " + c.args), 2);
+        EXPECT_EQ(err.rfind("orv-cli station: " + c.message, 0), 0U) << err;
+    }
+}
+
 }  // namespace
 }  // namespace orv
