@@ -8,6 +8,8 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -41,6 +43,7 @@ public:
     QPushButton* SaveButton() const { return saveButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
     QLineEdit* OffsetField() const { return offsetField_; }
+    QGroupBox* AudioBox() const { return audioBox_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +51,7 @@ protected:
 
 private:
     static void Select(QButtonGroup* group, int item);
+    QGroupBox* MakeAudioBox();
 
     KeyValueStore& store_;
     StationState& station_;
@@ -58,6 +62,13 @@ private:
     QButtonGroup* portGroup_;  // Com Port
     QLineEdit* directoryField_;           // Default Directory
     QButtonGroup* modemGroup_;  // Modem Type
+    // The audio input, enabled with "Audio".
+    QGroupBox* audioBox_;
+    QButtonGroup* audioSourceGroup_;
+    QComboBox* audioDeviceField_;
+    QLineEdit* audioPortField_;
+    QLineEdit* audioFileField_;
+    QLineEdit* audioCentreField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot
