@@ -57,6 +57,8 @@ public:
     // below stay those of the input just ended; the next Process starts over as new.
     void Flush(std::vector<std::uint8_t>& out);
 
+    const AudioDemodOptions& Options() const { return options_; }
+
     // What an operator and a picture of the signal need.
     bool Locked() const;          // the carrier loop holds a BPSK signal
     double CarrierHz() const;     // audio frequency of the carrier being tracked
