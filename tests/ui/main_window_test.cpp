@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 #include "pty.h"
 #include "free_port.h"
@@ -273,6 +274,16 @@ private slots:
         QVERIFY(p.station.adc().Path().AcceptInverted());
         p.mainWindow.TextButton(TextSelection::Off)->click();
         QVERIFY(!p.station.audio().Running());
+        // A port another program holds: the reason is said, not the serial port's message.
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, static_cast<quint16>(std::stoi(port))));
+        messages.texts.clear();
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(!p.station.audio().Running());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.front().startsWith("The audio input could not be started:\ncannot listen on UDP port " +
+                                                   QString::fromStdString(port)),
+                 qPrintable(messages.texts.front()));
     }
 
     void TextSelectionOpensAndOffClosesThePort() {
