@@ -1,5 +1,6 @@
 #include "ui/form_position.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -12,6 +13,11 @@
 namespace orv {
 namespace {
 
+QPointer<QWidget>& Anchor() {
+    static QPointer<QWidget> anchor;
+    return anchor;
+}
+
 std::vector<ScreenRect> AvailableScreens() {
     std::vector<ScreenRect> screens;
     for (const QScreen* s : QGuiApplication::screens()) {
@@ -21,13 +27,44 @@ std::vector<ScreenRect> AvailableScreens() {
     return screens;
 }
 
+ScreenRect RectOf(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// The main window's frame, or an empty one while it is hidden.
+ScreenRect KeepClear(const QWidget* window) {
+    const QWidget* anchor = Anchor();
+    if (!anchor || anchor == window || !anchor->isVisible()) return {};
+    return RectOf(anchor->frameGeometry());
+}
+
+// Other windows of the program on the screen: the next cascade step.
+int CascadeIndex(const QWidget* window) {
+    int shown = 0;
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == window || w == Anchor() || !w->isVisible()) continue;
+        const Qt::WindowType type = w->windowType();
+        if (type == Qt::Window || type == Qt::Dialog) ++shown;
+    }
+    return shown % 8;
+}
+
+// The frame's size: known once the window manager framed the window; before that, the inner size
+// with the main window's frame margins.
+QSize FrameSize(const QWidget* window) {
+    QSize size = window->frameGeometry().size();
+    if (size != window->geometry().size()) return size;
+    size = window->size().expandedTo(window->sizeHint().boundedTo(window->maximumSize()));
+    if (const QWidget* anchor = Anchor(); anchor && anchor->isVisible())
+        size += anchor->frameGeometry().size() - anchor->geometry().size();
+    return size;
+}
+
 // The stored position is the frame's. Before a window is first shown its frame is unknown, and
 // under X11 window managers the inner area would land where the frame should be; so the frame is
-// put in place again once it exists, and kept on a screen.
+// put in place when the window is shown, and again once the frame exists.
 class FramePlacer : public QObject {
 public:
-    FramePlacer(QWidget* window, QPoint frameTopLeft)
-        : QObject(window), window_(window), wanted_(frameTopLeft), restoredInner_(window->geometry().topLeft()) {
+    FramePlacer(QWidget* window, std::optional<QPoint> stored)
+        : QObject(window), window_(window), stored_(stored) {
         window->installEventFilter(this);
     }
 
@@ -35,39 +72,60 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Show) {
             window_->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] { Place(); });
+            Place(FrameSize(window_));
+            placedInner_ = window_->geometry().topLeft();
+            QTimer::singleShot(0, this, [this] { PlaceFramed(); });
         }
         return false;
     }
 
 private:
-    void Place() {
-        deleteLater();
-        // A window moved since its position was restored stays where it was put.
-        if (!window_ || window_->geometry().topLeft() != restoredInner_) return;
-        const QRect frame = window_->frameGeometry();
-        int left = wanted_.x();
-        int top = wanted_.y();
+    void Place(QSize frame) {
+        std::optional<ScreenRect> stored;
+        if (stored_) stored = ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()};
+        const ScreenRect at = window_ == Anchor()
+                                  ? ScreenRect{stored_ ? stored_->x() : window_->x(), stored_ ? stored_->y() : window_->y(),
+                                               frame.width(), frame.height()}
+                                  : PlaceFrame(stored, frame.width(), frame.height(), KeepClear(window_),
+                                               AvailableScreens(), CascadeIndex(window_));
+        int left = at.left;
+        int top = at.top;
         KeepFrameOnScreen(left, top, frame.width(), frame.height(), AvailableScreens());
-        if (frame.topLeft() != QPoint(left, top)) window_->move(left, top);
+        if (window_->frameGeometry().topLeft() != QPoint(left, top)) window_->move(left, top);
+        // Where a stored position was replaced, the frame stays where it was put.
+        stored_ = QPoint(left, top);
+    }
+
+    void PlaceFramed() {
+        deleteLater();
+        // A window moved since it was placed stays where it was put.
+        if (!window_ || window_->geometry().topLeft() != placedInner_) return;
+        Place(window_->frameGeometry().size());
     }
 
     QPointer<QWidget> window_;
-    QPoint wanted_;
-    QPoint restoredInner_;
+    std::optional<QPoint> stored_;
+    QPoint placedInner_;
 };
 
 }  // namespace
 
+void SetPlacementAnchor(QWidget* mainWindow) { Anchor() = mainWindow; }
+
 void RestoreFormPosition(QWidget* window, const KeyValueStore& store, int formNumber, int defaultTopTwips,
                          int defaultLeftTwips) {
-    const FormPosition p = ReadFormPosition(store, formNumber, defaultTopTwips, defaultLeftTwips);
+    const std::optional<FormPosition> stored = ReadStoredFormPosition(store, formNumber);
+    const FormPosition p = stored ? *stored : ReadFormPosition(store, formNumber, defaultTopTwips, defaultLeftTwips);
     int left = p.left;
     int top = p.top;
     const QSize size = window->sizeHint().expandedTo(window->minimumSize());
     KeepFrameOnScreen(left, top, size.width(), size.height(), AvailableScreens());
     window->move(left, top);
-    new FramePlacer(window, QPoint(left, top));
+    // The main window keeps its default; the others are placed beside it when nothing is stored.
+    std::optional<QPoint> wanted;
+    if (window == Anchor()) wanted = QPoint(left, top);
+    else if (stored) wanted = QPoint(stored->left, stored->top);
+    new FramePlacer(window, wanted);
 }
 
 void SaveFormPosition(const QWidget* window, KeyValueStore& store, int formNumber) {

@@ -22,6 +22,7 @@
 
 #include "files/replay.h"
 #include "reception/data_directory.h"
+#include "reception/port_failure.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
 #include "ui/raw_data_window.h"
@@ -39,13 +40,15 @@ constexpr int kDateTimeInterval = 1000;
 }  // namespace
 
 MainWindow::MainWindow(Station& station, UserMessages& messages, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
       station_(station), messages_(messages) {
     setObjectName("MainWindow");
     setWindowTitle(QStringLiteral("Orv"));
     setToolTip(QStringLiteral("Ctrl-R-Click on form edge to show / not show CRCC failed data."));
     station_.SetView(this);
+    SetPlacementAnchor(this);
     connect(&station_, &Station::SelectionChanged, this, &MainWindow::ShowSelection);
     connect(&station_, &Station::InputsChanged, this, &MainWindow::ShowInputsEnabled);
     connect(&station_, &Station::PortOpenFailed, this, &MainWindow::OnPortOpenFailed);
@@ -148,6 +151,8 @@ void MainWindow::BuildControls() {
     connect(eventsBox_, &QCheckBox::clicked, this, &MainWindow::EventsClick);
     layout->addWidget(data);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A fixed border: the window is as large as its controls, and cannot be resized or maximised.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void MainWindow::BuildMenu() {
@@ -300,7 +305,8 @@ void MainWindow::SetByteCounterActive(bool active) {
 
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
-    messages_.Inform(QStringLiteral("Problem opening port!\nPort may already be in use!"));
+    const std::string path = device.toStdString();
+    messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }
 
 void MainWindow::OnSerialPortLost(const QString& reason) {

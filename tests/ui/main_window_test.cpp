@@ -235,10 +235,13 @@ private slots:
         QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
 
-        // A port that cannot be opened: beep, the message, and back to "OFF".
+        // A port that cannot be opened: beep, the message with the device and the system's reason,
+        // and back to "OFF".
         p.station.SetSerialOverride("/dev/orv-missing");
         p.mainWindow.TextButton(TextSelection::Raw)->click();
-        QCOMPARE(messages.texts, QStringList({"Problem opening port!\nPort may already be in use!"}));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].startsWith("Problem opening port!\nPort may already be in use!\n\nDevice: /dev/orv-missing\nReason: "));
+        QVERIFY2(messages.texts[0].size() > 80, qPrintable(messages.texts[0]));
         QCOMPARE(messages.beeps, 1);
         QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
     }
