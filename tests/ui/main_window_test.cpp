@@ -1,7 +1,9 @@
 // The main window and the Setup window on the offscreen platform.
 #include <QCheckBox>
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,6 +209,63 @@ private slots:
         QCOMPARE(p.mainWindow.state().settings.utcRule.timeOffHours, 3.0F);
         QCOMPARE(store.Read(kStartupKey, "Log on Start"), std::string("no"));
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("0"));
+    }
+
+    void SetupChoosesTheSerialDeviceAndTheDirectoryAndKeepsItsLayout() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        SetupWindow& w = p.setupWindow;
+        // The device in use is shown, also one given on the command line.
+        p.station.SetSerialOverride("/dev/pts/77");
+        p.mainWindow.SetupClick();
+        QVERIFY(w.DeviceField());
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/pts/77"));
+        // Saved unchanged, nothing is written for the device.
+        w.SaveButton()->click();
+        QVERIFY(store.Read(kStartupKey, "Serial Device").empty());
+
+        p.station.SetSerialOverride(QString());
+        p.mainWindow.SetupClick();
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/ttyS0"));  // from "Com Port No." 1
+        w.DeviceField()->setEditText(" /dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 ");
+        QString started;
+        w.SetDirectoryChooser([&](const QString& start) {
+            started = start;
+            return tmp.path() + "/station";
+        });
+        w.BrowseButton()->click();
+        QCOMPARE(started, tmp.path());
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+        w.SetDirectoryChooser([](const QString&) { return QString(); });  // cancelled: unchanged
+        w.BrowseButton()->click();
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+
+        // "Manual" shows the offset field without moving or resizing anything else.
+        w.AutoTimeClick();
+        QCoreApplication::processEvents();
+        auto* modem = w.findChildren<QGroupBox*>().at(0);
+        for (QGroupBox* b : w.findChildren<QGroupBox*>())
+            if (b->title() == "Modem Type") modem = b;
+        const QRect modemBefore = modem->geometry();
+        const QSize sizeBefore = w.size();
+        w.ManualTimeClick();
+        QCoreApplication::processEvents();
+        QCOMPARE(modem->geometry(), modemBefore);
+        QCOMPARE(w.size(), sizeBefore);
+        // The directory's label sits right above its field.
+        for (QLabel* l : w.findChildren<QLabel*>())
+            if (l->text() == "Default Directory")
+                QVERIFY(w.DirectoryField()->geometry().top() - l->geometry().bottom() <= 8);
+
+        w.OffsetField()->setText("0.0");
+        w.SaveButton()->click();
+        QCOMPARE(store.Read(kStartupKey, "Serial Device"), std::string("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(p.station.SerialDevice(), QString("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(store.Read(kStartupKey, "Default Directory"), QDir::toNativeSeparators(tmp.path() + "/station").toStdString());
     }
 
     void TextSelectionOpensAndOffClosesThePort() {
