@@ -60,7 +60,7 @@ QSize FrameSize(const QWidget* window) {
 
 // The stored position is the frame's. Before a window is first shown its frame is unknown, and
 // under X11 window managers the inner area would land where the frame should be; so the frame is
-// put in place when the window is shown, and again once the frame exists.
+// put in place when the window is shown, and again once the frame exists (within two seconds).
 class FramePlacer : public QObject {
 public:
     FramePlacer(QWidget* window, std::optional<QPoint> stored)
@@ -73,7 +73,6 @@ protected:
         if (watched == window_ && event->type() == QEvent::Show) {
             window_->removeEventFilter(this);
             Place(FrameSize(window_));
-            placedInner_ = window_->geometry().topLeft();
             QTimer::singleShot(0, this, [this] { PlaceFramed(); });
         }
         return false;
@@ -96,16 +95,24 @@ private:
         stored_ = QPoint(left, top);
     }
 
+    // Waits for the window manager's frame (none comes on platforms without one), then places
+    // the frame once more with its real size.
     void PlaceFramed() {
+        if (!window_) return deleteLater();
+        const bool framed = window_->frameGeometry() != window_->geometry();
+        if (!framed && ++waits_ < kFrameWaits) {
+            QTimer::singleShot(kFrameWaitMs, this, [this] { PlaceFramed(); });
+            return;
+        }
         deleteLater();
-        // A window moved since it was placed stays where it was put.
-        if (!window_ || window_->geometry().topLeft() != placedInner_) return;
         Place(window_->frameGeometry().size());
     }
 
+    static constexpr int kFrameWaits = 40;
+    static constexpr int kFrameWaitMs = 50;
+    int waits_ = 0;
     QPointer<QWidget> window_;
     std::optional<QPoint> stored_;
-    QPoint placedInner_;
 };
 
 }  // namespace
