@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QToolTip>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -197,7 +199,19 @@ void MainWindow::SaveRawBlock(bool asData) {
     const std::string error = orv::SaveRawBlock(station_.TelemetryDirectory().string(), *choice,
                                                 RawSaveSource(*choice, s.stores), !asData);
     messages_.Beep();
-    if (!error.empty()) messages_.Inform(QString::fromStdString(error));
+    if (!error.empty()) {
+        messages_.Inform(QString::fromStdString(error));
+        return;
+    }
+    const std::filesystem::path saved = station_.TelemetryDirectory() / (choice->kind + (asData ? ".dat" : ".txt"));
+    ShowFeedback(QStringLiteral("%1 saved to %2")
+                     .arg(QString::fromStdString(choice->kind), QDir::toNativeSeparators(QString::fromStdString(saved.string()))));
+}
+
+void MainWindow::ShowFeedback(const QString& text) {
+    // Beside the beep: a tip at the mouse, where the operator just clicked.
+    feedback_ = text;
+    QToolTip::showText(QCursor::pos(), text, nullptr, QRect(), 6000);
 }
 
 void MainWindow::AttachSetup(SetupWindow* setupWindow) {
@@ -403,6 +417,8 @@ void MainWindow::ToggleShowFailedData() {
     StationState& s = station_.state();
     s.flags.showCrccFailedData = !s.flags.showCrccFailedData;
     messages_.Beep();
+    ShowFeedback(s.flags.showCrccFailedData ? QStringLiteral("Blocks that failed the CRCC check are now shown")
+                                            : QStringLiteral("Blocks that failed the CRCC check are no longer shown"));
 }
 
 bool MainWindow::OnForm(const QPoint& position) const {

@@ -86,6 +86,8 @@ public:
 
     // State for tests and for the windows built elsewhere.
     QString ClockLine() const { return clockLine_; }
+    // The latest confirmation shown beside a beep.
+    QString LastFeedback() const { return feedback_; }
     QString BlockLabel() const;
     QString ByteLabel() const;
     QString CrccLabel() const;
@@ -117,6 +119,8 @@ private:
     void ShowInputsEnabled();
     void SetByteCounterActive(bool active);
     void OnPortOpenFailed(const QString& device, const QString& reason);
+    // A short message beside a beep that confirms an action (saved block, failed-data toggle).
+    void ShowFeedback(const QString& text);
     void OnSerialPortLost(const QString& reason);
     bool OnForm(const QPoint& position) const;
 
@@ -139,6 +143,7 @@ private:
     bool amsatDayForm_ = true;
     bool shownOnce_ = false;
     QString clockLine_;
+    QString feedback_;
 
     QLabel* blockIdLabel_ = nullptr;
     QLabel* byteCaption_ = nullptr;

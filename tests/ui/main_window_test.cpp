@@ -179,7 +179,9 @@ private slots:
         clock.Advance(3);
         p.station.receiver().ReceiveBlockBytes(MakeBlock('A', true));
         p.mainWindow.SaveRawBlock(true);
-        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat"));
+        // Beside the beep, the operator reads where the block went.
+        QCOMPARE(p.mainWindow.LastFeedback(), "A-blk saved to " + QDir::toNativeSeparators(second + "/telemetry/A-blk.dat"));
         QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
         // Logging started now writes into the new directory.
         p.station.StartLogging();
@@ -331,9 +333,11 @@ private slots:
         // Ctrl + right click shows failed data.
         p.mainWindow.ToggleShowFailedData();
         QCOMPARE(messages.beeps, 1);
+        QVERIFY2(p.mainWindow.LastFeedback().contains("now shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 2);
         p.mainWindow.ToggleShowFailedData();
+        QVERIFY2(p.mainWindow.LastFeedback().contains("no longer shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.

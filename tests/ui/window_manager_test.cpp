@@ -120,6 +120,8 @@ private slots:
 
         Save(screen, "desktop");
         Save(mainFrame, "main-window");
+        program.statusWindow.raise();
+        QTest::qWait(300);
         Save(program.statusWindow.frameGeometry(), "status-window");
         main.SetupClick();
         QVERIFY(QTest::qWaitForWindowExposed(&program.setupWindow));
