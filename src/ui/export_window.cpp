@@ -183,10 +183,13 @@ void ExportWindow::Finished(const ExportResult& result) {
         messages_.Inform(QString::fromStdString(result.message));
         return;
     }
+    // The operator learns where the file is.
+    QString done = QStringLiteral("%1 lines exported to\n%2").arg(result.lines).arg(QDir::toNativeSeparators(OutputPath()));
     if (result.skippedTime != 0)
-        messages_.Inform(QStringLiteral("%1 A blocks have a date or time that is not a number;\nthey have no line "
-                                        "in the export.")
-                             .arg(result.skippedTime));
+        done += QStringLiteral("\n\n%1 A blocks have a date or time that is not a number;\nthey have no line "
+                               "in the export.")
+                    .arg(result.skippedTime);
+    messages_.Inform(done);
     // The window goes away as if closed: the addresses are kept for the next run.
     SaveSettings();
     hide();

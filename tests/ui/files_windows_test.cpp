@@ -118,6 +118,10 @@ private slots:
         p.loggingWindow.LoggingButton()->click();
         QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.raw"));
         QCOMPARE(p.loggingWindow.CountText(), QString("---"));
+        // The whole path of the file being logged, in the platform's form.
+        QVERIFY(p.loggingWindow.LogPathField()->isVisibleTo(&p.loggingWindow));
+        QCOMPARE(p.loggingWindow.LogPathField()->text(),
+                 "Logging to " + QDir::toNativeSeparators(QString::fromStdString(p.TelemetryPath("T031230.raw").string())));
 
         const Block512 a = MakeABlock();
         feed(a, true);
@@ -144,6 +148,9 @@ private slots:
         feed(a, true);
         QCOMPARE(ReadBytes(p.TelemetryPath("T031230.tlm")).size(), std::size_t{2 * 512});
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
+        p.loggingWindow.show();
+        p.loggingWindow.StopButton()->click();  // no path while not logging
+        QVERIFY(!p.loggingWindow.LogPathField()->isVisibleTo(&p.loggingWindow));
     }
 
     void FailedWritesAreShownWithTheirCount() {
@@ -445,7 +452,10 @@ private slots:
         const ExportFields fields = p.exportWindow.Fields();
         p.exportWindow.StartExport();
         QTRY_VERIFY(!p.exportWindow.Running());
-        QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
+        // One message: where the export went.
+        QCOMPARE(messages_->texts, QStringList({"4 lines exported to\n" + QDir::toNativeSeparators(
+                                                    QString::fromStdString(p.TelemetryPath("export.txt").string()))}));
+        messages_->texts.clear();
         QVERIFY(!p.exportWindow.isVisible());
         const ExportCheck check = PrepareExport(fields, 6);
         QVERIFY(check.plan);
