@@ -109,7 +109,8 @@ void ExportWindow::BuildControls() {
 
     exportButton_ = new QPushButton(QStringLiteral("Export"), this);
     exportButton_->setObjectName("ExportButton");
-    exportButton_->setToolTip(QStringLiteral(" Create \"Orvc\\telemetry\\export.txt\" "));
+    exportButton_->setToolTip(
+        QStringLiteral(" Create \"%1\" ").arg(QDir::toNativeSeparators(QStringLiteral("Orv/telemetry/export.txt"))));
     connect(exportButton_, &QPushButton::clicked, this, &ExportWindow::StartExport);
     layout->addWidget(exportButton_);
     progressBar_ = new QProgressBar(this);

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -27,6 +28,7 @@
 #include "reception/port_failure.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
+#include "ui/guide_window.h"
 #include "ui/raw_data_window.h"
 #include "ui/setup_window.h"
 #include "ui/user_messages.h"
@@ -479,18 +481,35 @@ void MainWindow::SetupClick() {
 
 void MainWindow::HelpClick() {
     const QString hlp = QString::fromStdString(station_.DataDirectory()) + "/Orv.hlp";
-    if (QFile::exists(hlp)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(hlp));
-        return;
+    if (QFile::exists(hlp) && OpenUrl(QUrl::fromLocalFile(hlp))) return;
+    // The user guide built into the program, written out where a browser can open it: in the
+    // user's own runtime directory, else a file of the user's own in the temporary directory.
+    QString guide;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir().mkpath(runtime)) {
+        guide = runtime + "/orv-guide.html";
+        QFile::remove(guide);
+        if (!QFile::copy(GuideResource(), guide)) guide.clear();
     }
-    // The user guide built into the program, written out where a browser can open it.
-    const QString guide = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/orv-guide.html";
-    QFile::remove(guide);
-    if (!QFile::copy(QStringLiteral(":/orv/guide.html"), guide)) {
-        messages_.Inform(QStringLiteral("The user guide could not be written to\n%1").arg(guide));
-        return;
+    if (guide.isEmpty()) {
+        guideCopy_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orv-guide-XXXXXX.html");
+        QFile source(GuideResource());
+        if (guideCopy_->open() && source.open(QIODevice::ReadOnly) && guideCopy_->write(source.readAll()) > 0 &&
+            guideCopy_->flush())
+            guide = guideCopy_->fileName();
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+    if (!guide.isEmpty() && OpenUrl(QUrl::fromLocalFile(guide))) return;
+    // No browser or URL handler: the guide in a window of the program.
+    if (!guideWindow_) guideWindow_ = std::make_unique<GuideWindow>();
+    guideWindow_->show();
+    guideWindow_->raise();
+    guideWindow_->activateWindow();
+}
+
+QWidget* MainWindow::GuideWindowShown() const { return guideWindow_.get(); }
+
+bool MainWindow::OpenUrl(const QUrl& url) {
+    return urlOpener_ ? urlOpener_(url) : QDesktopServices::openUrl(url);
 }
 
 void MainWindow::AboutClick() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "reception/dates.h"
 #include "reception/dispatch.h"
@@ -17,10 +18,13 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
+class QTemporaryFile;
 class QTimer;
+class QUrl;
 
 namespace orv {
 
+class GuideWindow;
 class RawDataWindow;
 class SetupWindow;
 class UserMessages;
@@ -66,6 +70,11 @@ public:
     void ExitClick();
     void SetupClick();
     void HelpClick();
+    // Opens a URL with the system's handler; true when one took it. QDesktopServices unless
+    // replaced (window tests).
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+    // The built-in guide's window, once Help has had to show it.
+    QWidget* GuideWindowShown() const;
     void AboutClick();
     void ReplayClick();
     void DropFile(const QString& path);
@@ -119,6 +128,7 @@ private:
     void ShowInputsEnabled();
     void SetByteCounterActive(bool active);
     void OnPortOpenFailed(const QString& device, const QString& reason);
+    bool OpenUrl(const QUrl& url);
     // A short message beside a beep that confirms an action (saved block, failed-data toggle).
     void ShowFeedback(const QString& text);
     void OnSerialPortLost(const QString& reason);
@@ -144,6 +154,9 @@ private:
     bool shownOnce_ = false;
     QString clockLine_;
     QString feedback_;
+    std::function<bool(const QUrl&)> urlOpener_;
+    std::unique_ptr<QTemporaryFile> guideCopy_;
+    std::unique_ptr<GuideWindow> guideWindow_;
 
     QLabel* blockIdLabel_ = nullptr;
     QLabel* byteCaption_ = nullptr;

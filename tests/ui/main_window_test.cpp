@@ -9,7 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -53,8 +57,8 @@ private slots:
         test::RecordingMessages messages;
         Program p(store, clock, messages);
         QCOMPARE(messages.texts, QStringList({"Indicated Orv main directory does not exist. \n   It will be created.",
-                                              "Orv\\telemetry subdirectory does not exist. \n   It will be created.",
-                                              "Orv\\DSP subdirectory does not exist. \n   It will be created."}));
+                                              QDir::toNativeSeparators("Orv/telemetry") + " subdirectory does not exist. \n   It will be created.",
+                                              QDir::toNativeSeparators("Orv/DSP") + " subdirectory does not exist. \n   It will be created."}));
         QVERIFY(QDir(dir + "/telemetry").exists());
         QVERIFY(QDir(dir + "/Dsp").exists());
         QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), dir + "/telemetry");
@@ -385,6 +389,39 @@ private slots:
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
         QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
+    }
+
+    void HelpOpensTheGuideOrShowsItInAWindowOfItsOwn() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(0);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        messages.texts.clear();
+        QList<QUrl> opened;
+        bool handled = true;
+        p.mainWindow.SetUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return handled;
+        });
+        // A handler takes the guide: a copy of the user's own, not a fixed shared path.
+        p.mainWindow.HelpClick();
+        QCOMPARE(opened.size(), 1);
+        const QString copy = opened[0].toLocalFile();
+        QVERIFY2(QFile::exists(copy), qPrintable(copy));
+        QVERIFY2(copy.startsWith(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) ||
+                     QFileInfo(copy).fileName() != "orv-guide.html",
+                 qPrintable(copy));
+        QVERIFY(!p.mainWindow.GuideWindowShown());
+        // Nothing opens it: the built-in guide in a window of the program.
+        handled = false;
+        p.mainWindow.HelpClick();
+        QWidget* guide = p.mainWindow.GuideWindowShown();
+        QVERIFY(guide && guide->isVisible());
+        auto* browser = qobject_cast<QTextBrowser*>(guide);
+        QVERIFY(browser && browser->toPlainText().size() > 200);
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {
