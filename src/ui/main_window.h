@@ -95,7 +95,9 @@ public:
 
     // State for tests and for the windows built elsewhere.
     QString ClockLine() const { return clockLine_; }
-    // The latest confirmation shown beside a beep.
+    // A short message at the mouse that confirms an action (saved block, failed-data toggle).
+    void ShowFeedback(const QString& text);
+    // The latest confirmation shown.
     QString LastFeedback() const { return feedback_; }
     QString BlockLabel() const;
     QString ByteLabel() const;
@@ -129,8 +131,6 @@ private:
     void SetByteCounterActive(bool active);
     void OnPortOpenFailed(const QString& device, const QString& reason);
     bool OpenUrl(const QUrl& url);
-    // A short message beside a beep that confirms an action (saved block, failed-data toggle).
-    void ShowFeedback(const QString& text);
     void OnSerialPortLost(const QString& reason);
     bool OnForm(const QPoint& position) const;
 
