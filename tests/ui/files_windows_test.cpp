@@ -255,6 +255,34 @@ private slots:
         QCOMPARE(p.replayWindow.Total(), 0U);
     }
 
+    void ListsLoadAgainOnAClickAndFollowTheDirectory() {
+        Program& p = *p_;
+        WriteBytes(p.TelemetryPath("short.raw"), std::vector<std::uint8_t>(1030, 'A'));
+        p.mainWindow.ReplayClick();
+        TelemetryFileList* list = p.replayWindow.FileList();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.replayWindow));
+        const int row = static_cast<int>(list->FileNames().indexOf("short.raw"));
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(messages_->texts.size(), 1);  // loaded (and found damaged)
+        // A click on the file already highlighted loads it again.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(messages_->texts.size(), 2);
+        QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
+
+        // Files that come and go (a Filter output, a removed log) show in both lists at once.
+        p.filterWindow.show();
+        WriteBytes(p.TelemetryPath("F031230.tlm"), Concat({MakeABlock()}));
+        QTRY_VERIFY(list->FileNames().contains("F031230.tlm"));
+        QTRY_VERIFY(p.filterWindow.FileList()->FileNames().contains("F031230.tlm"));
+        QVERIFY(QFile::remove(QString::fromStdString(p.TelemetryPath("F031230.tlm").string())));
+        QTRY_VERIFY(!list->FileNames().contains("F031230.tlm"));
+        QTRY_VERIFY(!p.filterWindow.FileList()->FileNames().contains("F031230.tlm"));
+        // The highlighted file stays highlighted, and nothing was loaded meanwhile.
+        QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
+        QCOMPARE(messages_->texts.size(), 2);
+    }
+
     void ReplayReportsDamagedFilesAndTakesDrops() {
         Program& p = *p_;
         WriteBytes(p.TelemetryPath("short.raw"), std::vector<std::uint8_t>(1030, 'A'));
