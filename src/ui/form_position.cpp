@@ -59,13 +59,20 @@ QSize FrameSize(const QWidget* window) {
 }
 
 // The stored position is the frame's. Before a window is first shown its frame is unknown, and
-// under X11 window managers the inner area would land where the frame should be; so the frame is
-// put in place when the window is shown, and again once the frame exists (within two seconds).
+// under X11 window managers the inner area lands where the frame should be. So the frame is put
+// in place when the window is shown (its size estimated), and again once the window manager has
+// framed the window and its geometry has settled. A window that gets no frame (no window
+// manager), or that was moved by someone else meanwhile, is left where it is.
 class FramePlacer : public QObject {
 public:
+    static constexpr int kPollMs = 50;
+    static constexpr int kMaxPolls = 60;
+
     FramePlacer(QWidget* window, std::optional<QPoint> stored)
         : QObject(window), window_(window), stored_(stored) {
         window->installEventFilter(this);
+        poll_.setInterval(kPollMs);
+        connect(&poll_, &QTimer::timeout, this, &FramePlacer::Poll);
     }
 
 protected:
@@ -73,7 +80,8 @@ protected:
         if (watched == window_ && event->type() == QEvent::Show) {
             window_->removeEventFilter(this);
             Place(FrameSize(window_));
-            QTimer::singleShot(0, this, [this] { PlaceFramed(); });
+            placedInner_ = window_->geometry().topLeft();
+            poll_.start();
         }
         return false;
     }
@@ -82,9 +90,8 @@ private:
     void Place(QSize frame) {
         std::optional<ScreenRect> stored;
         if (stored_) stored = ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()};
-        const ScreenRect at = window_ == Anchor()
-                                  ? ScreenRect{stored_ ? stored_->x() : window_->x(), stored_ ? stored_->y() : window_->y(),
-                                               frame.width(), frame.height()}
+        const ScreenRect at = window_ == Anchor() && stored_
+                                  ? ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()}
                                   : PlaceFrame(stored, frame.width(), frame.height(), KeepClear(window_),
                                                AvailableScreens(), CascadeIndex(window_));
         int left = at.left;
@@ -95,24 +102,27 @@ private:
         stored_ = QPoint(left, top);
     }
 
-    // Waits for the window manager's frame (none comes on platforms without one), then places
-    // the frame once more with its real size.
-    void PlaceFramed() {
-        if (!window_) return deleteLater();
-        const bool framed = window_->frameGeometry() != window_->geometry();
-        if (!framed && ++waits_ < kFrameWaits) {
-            QTimer::singleShot(kFrameWaitMs, this, [this] { PlaceFramed(); });
-            return;
-        }
+    void Poll() {
+        if (!window_ || ++polls_ > kMaxPolls) return deleteLater();
+        const QRect frame = window_->frameGeometry();
+        const QRect inner = window_->geometry();
+        const bool settled = frame != inner && frame == lastFrame_ && inner == lastInner_;
+        lastFrame_ = frame;
+        lastInner_ = inner;
+        if (!settled) return;
+        poll_.stop();
+        const bool untouched = inner.topLeft() == placedInner_ || frame.topLeft() == *stored_;
+        if (untouched) Place(frame.size());
         deleteLater();
-        Place(window_->frameGeometry().size());
     }
 
-    static constexpr int kFrameWaits = 40;
-    static constexpr int kFrameWaitMs = 50;
-    int waits_ = 0;
     QPointer<QWidget> window_;
     std::optional<QPoint> stored_;
+    QPoint placedInner_;
+    QTimer poll_;
+    int polls_ = 0;
+    QRect lastFrame_;
+    QRect lastInner_;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The desktop program over the demo station on a real X server under the openbox window manager
-// (run by run_with_openbox.sh): with the display windows open, every window's frame lies whole on
+// (run by tests/support/with_window_manager.sh): with the display windows open, every window's frame lies whole on
 // the screen and none covers the main window; the main window cannot be resized or maximised.
 // Screenshots of the desktop, the main window, Setup and a display window are kept in the build
 // tree (screenshots/openbox-*.png) for a look.
@@ -54,7 +54,7 @@ class WindowManagerTest : public QObject {
     Q_OBJECT
 private slots:
     void DisplayWindowsStandBesideTheMainWindowOnTheScreen() {
-        QVERIFY2(QGuiApplication::platformName() == "xcb", "run under run_with_openbox.sh");
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "run under with_window_manager.sh");
         DemoStation demo(ModemType::Bytes514);
         QVERIFY2(demo.Error().isEmpty(), qPrintable(demo.Error()));
         // Stored places: the Status window's covers the main window's check boxes (it is put
