@@ -9,6 +9,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stream_io.h"
 #include "displays/display_listing.h"
 #include "displays/matrix_content.h"
 #include "displays/navigation_content.h"
@@ -19,7 +20,7 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kShowUsage = "WINDOW FILE [--block N] [--raw] [--events] [--json]";
+constexpr const char* kShowUsage = "[OPTIONS] WINDOW FILE";
 
 using FieldsFunction = std::vector<DisplayField> (*)(const DisplayInput&);
 
@@ -52,44 +53,39 @@ std::string KindText(ConstBytes block) {
     return buf;
 }
 
-int Fail(const std::string& message, int code = 1) {
-    std::cerr << "orv-cli show: " << message << "\n";
-    return code;
+int Fail(const std::string& message, int code = kExitFailure) {
+    return code == kExitUsage ? UsageError("show", message) : Failure("show", message);
 }
 
-int RunShow(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const bool raw = a.TakeFlag("--raw");
-    const bool events = a.TakeFlag("--events");
-    const bool json = a.TakeFlag("--json");
-    const auto blockText = a.TakeValue("--block");
-    if (!a.Error().empty()) return Fail(a.Error(), 2);
-    if (!a.UnknownOption().empty()) return Fail("unknown option " + a.UnknownOption(), 2);
-    if (a.Rest().size() != 2) return Fail(std::string("usage: orv-cli show ") + kShowUsage, 2);
+int RunShow(const CliArgs& a, int, char**) {
+    const bool raw = a.Has("--raw");
+    const bool events = a.Has("--events");
+    const bool json = a.Has("--json");
+    const auto blockText = a.Value("--block");
+    if (a.Rest().size() != 2) return Fail("give a window and a file", kExitUsage);
     const WindowChoice* window = FindWindow(a.Rest()[0]);
-    if (!window) return Fail("unknown window \"" + a.Rest()[0] + "\"; give status, power, temp, nav or matrix", 2);
-    if (raw && !window->info().hasRawMode) return Fail("the IF matrix window has no raw mode", 2);
+    if (!window) return Fail("unknown window \"" + a.Rest()[0] + "\"; give status, power, temp, nav or matrix", kExitUsage);
+    if (raw && !window->info().hasRawMode) return Fail("the IF matrix window has no raw mode", kExitUsage);
     long long n = 1;
     if (blockText && (!CliArgs::ParseInt(*blockText, n) || n < 1))
-        return Fail("--block needs a block number from 1 on, not \"" + *blockText + "\"", 2);
+        return Fail("--block needs a block number from 1 on, not \"" + *blockText + "\"", kExitUsage);
 
     const std::string& path = a.Rest()[1];
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail("cannot open \"" + path + "\"");
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Fail("cannot read \"" + path + "\"");
+    const auto read = ReadAll("show", path);
+    if (!read) return kExitFailure;
+    const std::vector<std::uint8_t>& bytes = *read;
 
     // A single block of 512 or 514 bytes, or a telemetry file of 512-byte records.
     const std::size_t recordSize = bytes.size() == kFullBlockBytes ? kFullBlockBytes : kTelemetryBytes;
     const std::size_t records = bytes.size() / recordSize;
     if (records == 0)
-        return Fail("\"" + path + "\" holds " + std::to_string(bytes.size()) +
+        return Fail(InputName(path) + " holds " + std::to_string(bytes.size()) +
                     " bytes, less than one 512-byte block");
     if (bytes.size() % recordSize != 0)
-        std::cerr << "orv-cli show: warning: \"" << path << "\": File altered or incorrect length; the last "
+        std::cerr << "orv-cli show: warning: " << InputName(path) << ": File altered or incorrect length; the last "
                   << bytes.size() % recordSize << " bytes are ignored\n";
     if (static_cast<unsigned long long>(n) > records)
-        return Fail("\"" + path + "\" holds " + std::to_string(records) + " block" + (records == 1 ? "" : "s") +
+        return Fail(InputName(path) + " holds " + std::to_string(records) + " block" + (records == 1 ? "" : "s") +
                     ", no block " + std::to_string(n));
     auto record = [&](std::size_t i) { return ConstBytes(bytes).subspan(i * recordSize, recordSize); };
 
@@ -122,8 +118,13 @@ int RunShow(std::vector<std::string> args, int, char**) {
 std::vector<CliCommand> DisplayCommands() {
     return {
         {"show", kShowUsage,
-         "print what a display window (status, power, temp, nav, matrix) shows for block N of FILE: "
-         "GROUP, CAPTION, TEXT, COLOUR per line",
+         "Print what a display window (WINDOW: status, power, temp, nav or matrix) shows for a block of FILE "
+         "(a telemetry file or one 512- or 514-byte block; - for standard input): GROUP, CAPTION, TEXT, COLOUR "
+         "per line.",
+         {{{"block"}, "N", "the block to show, counted from 1 (default 1)"},
+          {{"raw"}, "", "show the raw channel values, as the window's Raw mode"},
+          {{"events"}, "", "show an E block in Events mode"},
+          {{"json"}, "", "print one JSON object instead of the text lines"}},
          RunShow},
     };
 }

@@ -21,12 +21,8 @@
 namespace orv::cli {
 namespace {
 
-int RunDspConvert(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-convert FILE\n";
-        return 2;
-    }
+int RunDspConvert(const CliArgs& a, int, char**) {
+    if (a.Rest().size() != 1) return UsageError("dsp-convert", "give one program file");
     const DspProgram program = ReadDspProgram(a.Rest()[0]);
     if (!program.Ok()) {
         std::cerr << "orv-cli dsp-convert: " << program.error << "\n";
@@ -68,12 +64,8 @@ void DrawProgress(int percent) {
     std::fflush(stderr);
 }
 
-int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-load FILE --serial PATH\n";
-        return 2;
-    }
+int RunDspLoad(const CliArgs& a, int argc, char** argv) {
+    if (a.Rest().size() != 1) return UsageError("dsp-load", "give one program file");
     const std::string file = a.Rest()[0];
     std::string error;
     const QString device = LoaderDevice(error);
@@ -119,11 +111,14 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
 std::vector<CliCommand> ToolCommands() {
     return {
         {"dsp-convert", "FILE",
-         "write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to stdout, as sent after the reset "
-         "command",
+         "Write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to standard output, as it is sent "
+         "after the reset command.",
+         {},
          RunDspConvert},
-        {"dsp-load", "FILE --serial PATH",
-         "load the program FILE into a DSP-93 modem on the serial device PATH (default: the configured port)",
+        {"dsp-load", "[--serial PATH] FILE",
+         "Load the program FILE into a DSP-93 modem on the serial device (default: the configured port); a "
+         "progress bar on a terminal.",
+         {SerialOption(), SettingsOption()},
          RunDspLoad},
     };
 }
