@@ -22,7 +22,7 @@ Result Show(std::vector<std::string> args) {
         std::ostringstream out, err;
         auto* oldOut = std::cout.rdbuf(out.rdbuf());
         auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-        const int code = c.run(std::move(args), 0, nullptr);
+        const int code = cli::RunCommand(c, args, 0, nullptr);
         std::cout.rdbuf(oldOut);
         std::cerr.rdbuf(oldErr);
         return {code, out.str(), err.str()};
@@ -110,7 +110,7 @@ TEST(ShowCommandTest, BadInputGetsAMessage) {
         {{"matrix", file, "--raw"}, 2, "no raw mode"},
         {{"status", tiny}, 1, "less than one"},
         {{"status", ::testing::TempDir() + "no_such_file.tlm"}, 1, "cannot open"},
-        {{"status"}, 2, "usage"},
+        {{"status"}, 2, "give a window and a file"},
         {{"status", file, "--fast"}, 2, "unknown option"},
     };
     for (const auto& c : cases) {

@@ -40,7 +40,7 @@ struct CliFixture : ::testing::Test {
         for (const auto& c : cli::FecCommands()) {
             if (c.name != name) continue;
             testing::internal::CaptureStdout();
-            const int code = c.run(std::move(args), 0, nullptr);
+            const int code = cli::RunCommand(c, args, 0, nullptr);
             out = testing::internal::GetCapturedStdout();
             return code;
         }

@@ -75,13 +75,13 @@ TEST(CliFilter, CountsOverwriteAndDamage) {
     r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "E.tlm") + " --kind E");
     EXPECT_EQ(r.out, "11 0\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "E.tlm"));
-    // A damaged input: the file error and exit 2.
+    // A damaged input: the file error and exit 1 (an input failure).
     auto bytes = test::Concat(Log());
     bytes.resize(1000);
     test::WriteBytes(dir / "bad.raw", bytes);
     r = Cli(dir, "filter " + Q(dir / "bad.raw") + " " + Q(dir / "bad.tlm"));
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "File error!\nFile altered or incorrect length\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orv-cli filter: \"" + (dir / "bad.raw").string() + "\": File error: File altered or incorrect length\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.tlm"));
     r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "x.tlm") + " --kind Q");
     EXPECT_EQ(r.exitCode, 2);
@@ -96,8 +96,8 @@ TEST(CliExport, MasksFollowTheirAddress) {
     EXPECT_EQ(test::ReadText(dir / "out.txt"), "Blk#, Amsat Day, Telem. addr. = 300, #12C\r\n" + std::string(74, '-') +
                                                    "\r\n8, 9235.50000, 80.0, 0.0\r\n9, 9235.50000, 90.0, 10.0\r\n");
     r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out2.txt") + " --addr '#'");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Address #1 \"#\" is not a number\n        Please re-enter!\n");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "orv-cli export: Address #1 \"#\" is not a number (see orv-cli export --help)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "out2.txt"));
     r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out2.txt") + " --mask 15 --addr 300");
     EXPECT_EQ(r.exitCode, 2);
@@ -116,11 +116,11 @@ TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     ASSERT_GT(png.size(), 8U);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
     r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr 600");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Improper data address entered!\n");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "orv-cli graph: Improper data address entered! (see orv-cli graph --help)\n");
     r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr 300 --start 4 --stop 2 --png " + Q(dir / "no.png"));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Stop Blk# is below Start Blk#!\n");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "orv-cli graph: Stop Blk# is below Start Blk#! (see orv-cli graph --help)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.png"));
     // Translated: the channel as its display caption names it.
     r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr '#140' --trans");
@@ -129,7 +129,7 @@ TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     test::WriteBytes(dir / "k.tlm", test::Concat(Log()));
     r = Cli(dir, "graph " + Q(dir / "k.tlm") + " --addr 300");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "This telemetry file contains non-A blocks\n   Please filter before graphing!\n");
+    EXPECT_EQ(r.err, "orv-cli graph: This telemetry file contains non-A blocks Please filter before graphing!\n");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ Result Simulate(std::vector<std::string> args) {
     for (const auto& c : AllCommands()) {
         if (c.name != "simulate") continue;
         ::testing::internal::CaptureStderr();
-        const int code = c.run(std::move(args), 0, nullptr);
+        const int code = cli::RunCommand(c, args, 0, nullptr);
         return {code, ::testing::internal::GetCapturedStderr()};
     }
     ADD_FAILURE() << "no simulate command";
@@ -120,9 +120,9 @@ TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
         {{"--out", f, "--blocks", "3", "--start", "2026-02-30"}, "--start"},
         {{"--out", f, "--blocks", "3", "--baud", "50"}, "--baud"},
         {{"--out", f, "--blocks", "3", "--seed", "-1"}, "--seed"},
-        {{"--out", f, "--blocks", "3", "--colour"}, "unknown option --colour"},
+        {{"--out", f, "--blocks", "3", "--colour"}, "orv-cli simulate: unknown option --colour"},
         {{"--out", f, "--blocks", "3", "extra"}, "unexpected argument"},
-        {{"--out", f, "--blocks"}, "needs a value"},
+        {{"--out", f, "--blocks"}, "option --blocks needs a value"},
     };
     for (const auto& c : cases) {
         const Result r = Simulate(c.args);

@@ -8,6 +8,29 @@
 
 namespace orv::cli {
 
+namespace {
+
+// The parser's complaint in the words of the other messages: "unknown option --colour",
+// "option --blocks needs a value", "option --raw takes no value".
+std::string ParseErrorText(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.front();
+        return "unknown option " + std::string(name.size() == 1 ? "-" : "--") + name.toStdString();
+    }
+    const QString text = parser.errorText();
+    const qsizetype open = text.indexOf('\''), close = text.lastIndexOf('\'');
+    const std::string option = open >= 0 && close > open ? text.mid(open + 1, close - open - 1).toStdString() : "";
+    if (text.startsWith(QStringLiteral("Missing value"))) return "option " + option + " needs a value";
+    if (text.startsWith(QStringLiteral("Unexpected value"))) return "option " + option + " takes no value";
+    std::string error = text.toStdString();
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    if (!error.empty()) error[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(error[0])));
+    return error;
+}
+
+}  // namespace
+
 std::optional<CliArgs> CliArgs::Parse(const std::vector<CliOption>& options, const std::vector<std::string>& args,
                                       std::string& error) {
     QCommandLineParser parser;
@@ -21,9 +44,7 @@ std::optional<CliArgs> CliArgs::Parse(const std::vector<CliOption>& options, con
     QStringList list{QStringLiteral("orv-cli")};  // the parser skips the program name
     for (const std::string& a : args) list << QString::fromStdString(a);
     if (!parser.parse(list)) {
-        error = parser.errorText().toStdString();
-        if (!error.empty() && error.back() == '.') error.pop_back();
-        if (!error.empty()) error[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(error[0])));
+        error = ParseErrorText(parser);
         return std::nullopt;
     }
     CliArgs parsed;

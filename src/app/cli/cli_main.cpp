@@ -44,17 +44,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     for (const auto& c : AllCommands()) {
-        if (c.name != rest[0]) continue;
-        const CliPage page = CommandPage(c);
-        const std::vector<std::string> words(rest.begin() + 1, rest.end());
-        if (AsksForHelp(words)) {
-            std::cout << HelpText(page);
-            return kExitOk;
-        }
-        const auto args = CliArgs::Parse(page.options, words, error);
-        if (!args) return UsageError(c.name, error);
-        TakeGlobals(*args);
-        return c.run(*args, argc, argv);
+        if (c.name == rest[0]) return RunCommand(c, {rest.begin() + 1, rest.end()}, argc, argv);
     }
     std::cerr << "orv-cli: unknown command \"" << rest[0] << "\" (see orv-cli --help)\n";
     return kExitUsage;

@@ -49,6 +49,19 @@ std::string ProgramManPage() {
                     {"SEE ALSO", "orv(1)"}});
 }
 
+int RunCommand(const CliCommand& command, const std::vector<std::string>& words, int argc, char** argv) {
+    const CliPage page = CommandPage(command);
+    if (AsksForHelp(words)) {
+        std::cout << HelpText(page);
+        return kExitOk;
+    }
+    std::string error;
+    const auto args = CliArgs::Parse(page.options, words, error);
+    if (!args) return UsageError(command.name, error);
+    TakeGlobals(*args);
+    return command.run(*args, argc, argv);
+}
+
 int UsageError(const std::string& command, const std::string& problem) {
     std::cerr << "orv-cli " << command << ": " << problem << " (see orv-cli " << command << " --help)\n";
     return kExitUsage;

@@ -31,6 +31,10 @@ std::vector<CliCommand> DemoCommands();
 // All subcommands, in the order --help lists them.
 std::vector<CliCommand> AllCommands();
 
+// Runs `command` with the words after its name as orv-cli does: -h/--help anywhere prints its
+// help (exit 0); options it does not know give a usage error (exit 2); else its own exit code.
+int RunCommand(const CliCommand& command, const std::vector<std::string>& words, int argc, char** argv);
+
 // The help page of a subcommand ("orv-cli NAME ...") and of orv-cli itself.
 CliPage CommandPage(const CliCommand& command);
 CliPage ProgramPage();

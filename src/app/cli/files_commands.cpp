@@ -35,8 +35,12 @@ const char* kGraphUsage = "--addr ADDRESS [OPTIONS] IN";
 std::string TerminalText(std::string text) {
     const std::size_t cut = text.find("\n        Please re-enter!");
     if (cut != std::string::npos) text.erase(cut);
-    for (char& c : text)
+    std::string joined;
+    for (char c : text) {
         if (c == '\n') c = ' ';
+        if (!(c == ' ' && !joined.empty() && joined.back() == ' ')) joined += c;
+    }
+    text = joined;
     const std::size_t bang = text.find("! ");
     if (bang != std::string::npos) text.replace(bang, 2, ": ");  // "File error! File altered" reads as one line
     return text;
@@ -224,7 +228,11 @@ int RunGraph(const CliArgs& a, int, char**) {
         input.addressText = *address;
     }
     const GraphOutcome out = GraphChannel(image, input, 1.0);
-    if (!out.plot) return UsageError("graph", out.message.empty() ? "no address given" : TerminalText(out.message));
+    if (!out.plot) {
+        // A file of other kinds is the input's fault; the rest are refused options.
+        if (out.message == kNonABlocksText) return Failure("graph", TerminalText(out.message));
+        return UsageError("graph", out.message.empty() ? "no address given" : TerminalText(out.message));
+    }
     const GraphPlot& p = *out.plot;
     for (const std::string* label : {&p.label1, &p.label8, &p.label2, &p.label9, &p.label3, &p.label4, &p.label10,
                                      &p.label11, &p.label12, &p.label6, &p.label5})
