@@ -6,15 +6,27 @@ include(GNUInstallDirs)
 install(TARGETS orv orv-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/src/app/man/orv.1 ${CMAKE_BINARY_DIR}/src/app/man/orv-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES docs/guide/guide.html DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME user-guide.html)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES docs/guide/guide.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv RENAME user-guide.html)
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv)
 install(FILES packaging/orv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/orv.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-configure_file(packaging/orv-station.service.in ${CMAKE_BINARY_DIR}/packaging/orv-station.service @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/orv-station.service DESTINATION lib/systemd/system)
-# The configuration file lives in /etc for a /usr prefix (GNUInstallDirs' rule), else in PREFIX/etc.
-install(FILES packaging/station.conf DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/orv)
+# The unit names the installed program and configuration file, so both paths follow the prefix
+# given at install time (`cmake --install --prefix`, CPack's /usr): the configuration file lives
+# in /etc for the /usr prefix (as GNUInstallDirs has it), else in PREFIX/etc.
+install(CODE "set(ORV_PACKAGING_DIR \"${CMAKE_CURRENT_SOURCE_DIR}/packaging\")
+              set(orv_staging \"${CMAKE_CURRENT_BINARY_DIR}/packaging\")")
+install(CODE [[
+  if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(CMAKE_INSTALL_FULL_SYSCONFDIR "/etc")
+  else()
+    set(CMAKE_INSTALL_FULL_SYSCONFDIR "${CMAKE_INSTALL_PREFIX}/etc")
+  endif()
+  set(CMAKE_INSTALL_FULL_BINDIR "${CMAKE_INSTALL_PREFIX}/bin")
+  configure_file("${ORV_PACKAGING_DIR}/orv-station.service.in" "${orv_staging}/orv-station.service" @ONLY)
+  file(INSTALL "${orv_staging}/orv-station.service" DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/system")
+  file(INSTALL "${ORV_PACKAGING_DIR}/station.conf" DESTINATION "${CMAKE_INSTALL_FULL_SYSCONFDIR}/orv")
+]])
 
 set(CPACK_PACKAGE_NAME orv)
 set(CPACK_PACKAGE_VENDOR "Orv developers")
@@ -24,7 +36,10 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Receives, logs, replays and displays the 400-baud telemetry of AMSAT OSCAR-40 (and the QO-100 beacon): "
     "the desktop program orv, the command-line tools and headless station orv-cli, and a systemd unit.")
 set(CPACK_GENERATOR DEB)
+set(CPACK_SET_DESTDIR ON)  # the staging root is DESTDIR, so /etc lands in the package
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
