@@ -103,6 +103,56 @@ TEST(CliExport, MasksFollowTheirAddress) {
     EXPECT_EQ(r.exitCode, 2);
 }
 
+// CSV: one header row of plain names, LF, the ISO 8601 UTC time of the block header beside the
+// Amsat Day, numbers without padding; 0x addresses and masks read as # ones.
+TEST(CliExport, CsvFormat) {
+    TempDir dir;
+    test::WriteBytes(dir / "in.tlm", test::Concat(Log()));
+    CliRun r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out.csv") +
+                         " --addr 300 --addr 0x12C --mask 0x0F --start 8 --stop 99 --format csv");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(test::ReadText(dir / "out.csv"),
+              "block,time,amsat_day,addr_0x12C,addr_0x12C\n"
+              "8,2003-04-15T12:00:00Z,9235.50000,80.0,0.0\n"
+              "9,2003-04-15T12:00:00Z,9235.50000,90.0,10.0\n");
+    r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "x.csv") + " --addr 1 --format tsv");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--format must be export or csv"), std::string::npos) << r.err;
+}
+
+// "-" for standard input and output: the same bytes as with files; the filter's counts go to
+// stderr when the records go to stdout, and a pipe is read to its end.
+TEST(CliStreams, ExportAndFilterThroughPipes) {
+    TempDir dir;
+    test::WriteBytes(dir / "in.raw", test::Concat(Log()));
+    const std::string in = Q(dir / "in.raw");
+    CliRun r = Cli(dir, "export " + in + " " + Q(dir / "file.txt") + " --addr '#12C' --mask 255");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Cli(dir, "export - - --addr 0x12C --mask 0xFF < " + in);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, test::ReadText(dir / "file.txt"));
+
+    r = Cli(dir, "filter " + in + " " + Q(dir / "A.tlm") + " --kind A");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string counts = r.out;
+    r = Cli(dir, "filter - - --kind A < " + in);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, counts);
+    EXPECT_EQ(r.out, test::ReadText(dir / "A.tlm"));
+    // A real pipe on both ends.
+    const std::string piped = "cat " + in + " | '" + ORV_CLI + "' filter - - --kind A 2> /dev/null | cat > " + Q(dir / "piped.tlm");
+    EXPECT_EQ(std::system(piped.c_str()), 0);
+    EXPECT_EQ(test::ReadBytes(dir / "piped.tlm"), test::ReadBytes(dir / "A.tlm"));
+    // A damaged stream is refused as a damaged file is, and nothing is written.
+    auto bytes = test::Concat(Log());
+    bytes.resize(1000);
+    test::WriteBytes(dir / "bad.raw", bytes);
+    r = Cli(dir, "filter - " + Q(dir / "bad.tlm") + " < " + Q(dir / "bad.raw"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orv-cli filter: standard input: File error: File altered or incorrect length\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.tlm"));
+}
+
 TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     TempDir dir;
     auto blocks = Log();
