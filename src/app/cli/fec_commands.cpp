@@ -49,13 +49,16 @@ int RunFecDecode(const CliArgs& a, int, char**) {
     FecStatus status;
     FecData data{};
     const bool decoded = DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols>(frame->data(), kFecFrameSymbols), status, data);
-    std::printf("rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
+    // The figures go to stderr when the decoded bytes go to standard output.
+    FILE* figures = dataOut == "-" || blockOut == "-" ? stderr : stdout;
+    std::fprintf(figures, "rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
     if (!decoded) {
-        std::printf("channelErrors=- ebNoDb=-\n");
+        std::fprintf(figures, "channelErrors=- ebNoDb=-\n");
         if (dataOut || blockOut) std::cerr << "orv-cli fec-decode: the frame did not decode; nothing written\n";
         return 1;
     }
-    std::printf("channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fprintf(figures, "channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fflush(figures);
     bool ok = true;
     if (dataOut) ok = WriteAll(cmd, *dataOut, data) && ok;
     if (blockOut) ok = WriteAll(cmd, *blockOut, ReconstructFecBlock(data)) && ok;
