@@ -3,42 +3,22 @@
 // the man pages made from the same tables.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/cli/command.h"
+#include "orv_cli_run.h"
 
 namespace orv::cli {
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+// Runs orv-cli with the words of `line` (split at spaces; no quoting needed by these cases).
+test::CliRun Cli(const std::string& line, const std::string& input = "/dev/null") {
+    std::istringstream split(line);
+    std::vector<std::string> words;
+    for (std::string w; split >> w;) words.push_back(w);
+    return test::RunOrvCli(words, input);
 }
-
-// Runs `program args` through the shell (args are quoted by the caller where needed).
-CliRun Execute(const std::string& program, const std::string& args, const std::string& input = "/dev/null") {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "orv_app_cli";
-    std::filesystem::create_directories(dir);
-    const std::string cmd = "'" + program + "' " + args + " < '" + input + "' > '" + (dir / "out").string() +
-                            "' 2> '" + (dir / "err").string() + "'";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir / "out"), ReadText(dir / "err")};
-}
-
-CliRun Cli(const std::string& args, const std::string& input = "/dev/null") { return Execute(ORV_CLI, args, input); }
 
 std::string Head(const CliOption& o) {
     return (o.names.back().size() == 1 ? "-" : "--") + o.names.back();
@@ -48,12 +28,12 @@ TEST(CliConventions, HelpAnywhereListsEveryOptionOfTheCommand) {
     for (const CliCommand& c : AllCommands()) {
         SCOPED_TRACE(c.name);
         for (const std::string& where : {c.name + " --help", c.name + " --no-such-option x y -h", c.name + " -- -h"}) {
-            const CliRun r = Cli(where);
+            const test::CliRun r = Cli(where);
             if (where.find("-- -h") != std::string::npos) {
                 EXPECT_NE(r.out.rfind("Usage:", 0), 0U) << "after -- a -h is an argument";
                 continue;
             }
-            ASSERT_EQ(r.code, 0) << where << r.err;
+            ASSERT_EQ(r.exitCode, 0) << where << r.err;
             EXPECT_EQ(r.out.rfind("Usage: orv-cli " + c.name, 0), 0U) << r.out;
             for (const CliOption& o : c.options) {
                 if (o.hidden) continue;
@@ -87,44 +67,44 @@ TEST(CliConventions, MistakesAreUsageErrorsNamedByTheCommand) {
         {"--no-such-global crcc", "orv-cli: unknown option --no-such-global"},
     };
     for (const Case& c : cases) {
-        const CliRun r = Cli(c.args);
-        EXPECT_EQ(r.code, kExitUsage) << c.args;
+        const test::CliRun r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, kExitUsage) << c.args;
         EXPECT_EQ(r.err.rfind(c.says, 0), 0U) << c.args << ": " << r.err;
         EXPECT_EQ(r.out, "") << c.args;
     }
     // Input and output failures are 1.
     for (const std::string args : {"crcc /no/such/file", "show status /no/such/file", "adc --log /no/such/dir/x.raw -"}) {
-        const CliRun r = Cli(args);
-        EXPECT_EQ(r.code, kExitFailure) << args << r.err;
+        const test::CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, kExitFailure) << args << r.err;
         EXPECT_EQ(r.err.rfind("orv-cli " + args.substr(0, args.find(' ')) + ": ", 0), 0U) << r.err;
     }
 }
 
 TEST(CliConventions, VersionAndProgramHelp) {
     for (const char* args : {"-V", "--version"}) {
-        const CliRun r = Cli(args);
-        EXPECT_EQ(r.code, 0);
+        const test::CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 0);
         EXPECT_EQ(r.out, std::string("orv-cli ") + ORV_VERSION + "\n");
     }
-    CliRun r = Execute(ORV_GUI, "--version");
-    EXPECT_EQ(r.code, 0);
+    test::CliRun r = test::RunProgram(ORV_GUI, {"--version"});
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, std::string("orv ") + ORV_VERSION + "\n");
-    r = Execute(ORV_GUI, "--bogus");
-    EXPECT_EQ(r.code, 2);
+    r = test::RunProgram(ORV_GUI, {"--bogus"});
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err.rfind("orv: unknown option --bogus", 0), 0U) << r.err;
     r = Cli("--help");
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.exitCode, 0);
     for (const CliCommand& c : AllCommands()) {
         const bool listed = r.out.find(c.name + ",") != std::string::npos || r.out.find(c.name + ".") != std::string::npos;
         EXPECT_TRUE(listed) << c.name;
     }
-    EXPECT_EQ(Cli("").code, kExitUsage);
+    EXPECT_EQ(Cli("").exitCode, kExitUsage);
 }
 
 // The man pages are printed from the option tables: every command and every option is in the
 // built orv-cli.1, with the same explanation --help gives; orv.1 carries orv's options.
 TEST(CliConventions, ManPagesComeFromTheSameTables) {
-    const std::string man = ReadText(std::filesystem::path(ORV_MAN_DIR) / "orv-cli.1");
+    const std::string man = test::ReadText(std::filesystem::path(ORV_MAN_DIR) / "orv-cli.1");
     EXPECT_EQ(man, Cli("--manpage").out);
     const auto roff = [](std::string text) {
         std::string out;
@@ -139,7 +119,7 @@ TEST(CliConventions, ManPagesComeFromTheSameTables) {
         }
     }
     EXPECT_NE(man.find(".SH EXIT STATUS"), std::string::npos);
-    const std::string gui = ReadText(std::filesystem::path(ORV_MAN_DIR) / "orv.1");
+    const std::string gui = test::ReadText(std::filesystem::path(ORV_MAN_DIR) / "orv.1");
     EXPECT_EQ(gui.rfind(".\\\"", 0), 0U);
     EXPECT_NE(gui.find(".TH ORV 1"), std::string::npos);
     EXPECT_NE(gui.find("\\-\\-demo"), std::string::npos);
@@ -147,15 +127,13 @@ TEST(CliConventions, ManPagesComeFromTheSameTables) {
 }
 
 TEST(CliConventions, DashIsStandardInput) {
-    const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "orv_app_cli_bytes";
-    {
-        std::ofstream out(file, std::ios::binary);
-        out << "AO-40 telemetry";
-    }
-    const CliRun fromFile = Cli("crcc '" + file.string() + "'");
-    EXPECT_EQ(fromFile.code, 0);
-    EXPECT_EQ(Cli("crcc -", file.string()).out, fromFile.out);
-    EXPECT_EQ(Cli("crcc", file.string()).out, fromFile.out);
+    const test::TempDir dir;
+    const std::string file = dir.File("bytes");
+    test::WriteText(file, "AO-40 telemetry");
+    const test::CliRun fromFile = Cli("crcc " + file);
+    EXPECT_EQ(fromFile.exitCode, 0);
+    EXPECT_EQ(Cli("crcc -", file).out, fromFile.out);
+    EXPECT_EQ(Cli("crcc", file).out, fromFile.out);
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/station_config.h"
 #include "app/cli/station_json.h"
+#include "file_contents.h"
+#include "temp_dir.h"
 
 namespace orv::cli {
 namespace {
@@ -23,14 +23,14 @@ std::vector<CliOption> StationTable() {
     return {};
 }
 
-std::string WriteConfig(const std::string& name, const std::string& text) {
-    const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
-    std::ofstream(path) << text;
-    return path;
+std::string WriteConfig(const test::TempDir& dir, const std::string& name, const std::string& text) {
+    test::WriteText(dir / name, text);
+    return dir.File(name);
 }
 
 TEST(StationConfig, KeysBecomeOptionsAndTheCommandLineOverridesThem) {
-    const std::string path = WriteConfig("station_ok.conf",
+    const test::TempDir dir;
+    const std::string path = WriteConfig(dir, "station_ok.conf",
                                          "# a station\n"
                                          "serial = /dev/ttyUSB0\n"
                                          "daily = true\n"
@@ -65,9 +65,10 @@ TEST(StationConfig, MistakesNameTheFileAndTheKey) {
         {"config = other.conf\n", "unknown key \"config\""},
         {"daily = sometimes\n", "daily takes true or false"},
     };
+    const test::TempDir dir;
     int n = 0;
     for (const Case& c : cases) {
-        const std::string path = WriteConfig("station_bad" + std::to_string(n++) + ".conf", c.text);
+        const std::string path = WriteConfig(dir, "station_bad" + std::to_string(n++) + ".conf", c.text);
         std::string error;
         EXPECT_FALSE(ConfigArguments(path, StationTable(), error)) << c.text;
         EXPECT_NE(error.find(path), std::string::npos) << error;
