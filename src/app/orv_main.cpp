@@ -22,9 +22,9 @@ namespace {
 orv::cli::CliPage DesktopPage() {
     return {"orv",
             "[OPTIONS]",
-            "The AO-40 telemetry ground station (also for the QO-100 beacon's 400-baud format) with its windows: "
-            "reception from a serial modem or another station, logging, replay, the display windows, export, the "
-            "TCP/UDP relay and the DSP-93 loader. The user guide is in the Help menu.",
+            "AO-40 telemetry ground station with windows. Reception from a serial modem or another station, "
+            "logging, replay, the display windows, export, the TCP/UDP relay and the DSP-93 loader, for AO-40 and "
+            "the QO-100 beacon's 400-baud format. The user guide is in the Help menu.",
             {{{"settings"}, "FILE", "keep the settings in FILE (INI) instead of the user's store"},
              {{"serial"}, "PATH", "the serial device, overriding the \"Com Port No.\" setting"},
              {{"demo"}, "", "run on a built-in simulated station, with a throw-away data directory and settings"},

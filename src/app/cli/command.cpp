@@ -25,9 +25,9 @@ CliPage CommandPage(const CliCommand& command) {
 
 CliPage ProgramPage() {
     std::string summary =
-        "Ground-station tools for AO-40 telemetry (and the QO-100 beacon's 400-baud format) from the command "
-        "line: checks, FEC, displays, telemetry files, the headless station, the simulator and the DSP-93 "
-        "loader. Run \"orv-cli COMMAND --help\" for a command's options. Commands:";
+        "Command-line tools and headless station for AO-40 telemetry. Checks, FEC, displays, telemetry files, "
+        "the headless station, the simulator and the DSP-93 loader, for AO-40 and the QO-100 beacon's 400-baud "
+        "format. Run \"orv-cli COMMAND --help\" for a command's options. Commands:";
     for (const auto& c : AllCommands()) summary += " " + c.name + ",";
     summary.back() = '.';
     return {"orv-cli",

@@ -13,13 +13,21 @@ extern "C" void OnHangup(int) { hangupRequested.store(true); }
 
 HangupSignal::HangupSignal(std::function<void()> reopen) : reopen_(std::move(reopen)) {
     hangupRequested.store(false);
+#ifdef SIGHUP
     previous_ = std::signal(SIGHUP, OnHangup);
+#else
+    previous_ = SIG_DFL;  // no SIGHUP on this system
+#endif
     QObject::connect(&watch_, &QTimer::timeout, [this] {
         if (hangupRequested.exchange(false)) reopen_();
     });
     watch_.start(100);
 }
 
-HangupSignal::~HangupSignal() { std::signal(SIGHUP, previous_); }
+HangupSignal::~HangupSignal() {
+#ifdef SIGHUP
+    std::signal(SIGHUP, previous_);
+#endif
+}
 
 }  // namespace orv::cli
