@@ -126,6 +126,21 @@ TEST(CliConventions, ManPagesComeFromTheSameTables) {
     EXPECT_EQ(gui.find("manpage"), std::string::npos) << "hidden options stay out";
 }
 
+// The configuration file's values give way to the command line's, wherever on the line they stand.
+TEST(CliConventions, TheCommandLineOverridesTheStationConfigFile) {
+    const test::TempDir dir;
+    test::WriteText(dir / "station.conf", "serial = /dev/orv-from-file\nsettings = " + dir.File("s.ini") + "\n");
+    for (const std::string& line : {"--serial /dev/orv-from-line station --config " + dir.File("station.conf"),
+                                    "station --config " + dir.File("station.conf") + " --serial /dev/orv-from-line"}) {
+        const test::CliRun r = Cli(line);
+        EXPECT_EQ(r.exitCode, kExitFailure) << line;
+        EXPECT_NE(r.err.find("/dev/orv-from-line"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("/dev/orv-from-file"), std::string::npos) << r.err;
+    }
+    const test::CliRun r = Cli("station --config " + dir.File("station.conf"));
+    EXPECT_NE(r.err.find("/dev/orv-from-file"), std::string::npos) << r.err;
+}
+
 TEST(CliConventions, DashIsStandardInput) {
     const test::TempDir dir;
     const std::string file = dir.File("bytes");

@@ -164,7 +164,11 @@ int RunStation(const CliArgs& commandLine, int argc, char** argv) {
         all.insert(all.end(), commandLine.Words().begin(), commandLine.Words().end());
         merged = CliArgs::Parse(StationOptions(), all, error);
         if (!merged) return UsageError("station", *config + ": " + error);
+        // --serial and --settings from the command line (before or after "station") win over the file.
+        const GlobalOptions commandLineGlobals = Globals();
         TakeGlobals(*merged);
+        if (!commandLineGlobals.serialPath.empty()) Globals().serialPath = commandLineGlobals.serialPath;
+        if (!commandLineGlobals.settingsFile.empty()) Globals().settingsFile = commandLineGlobals.settingsFile;
     }
     const CliArgs& args = merged ? *merged : commandLine;
     HeadlessSetup setup;
