@@ -150,7 +150,7 @@ TEST_F(CliFixture, BadInputGetsAClearMessage) {
         {"- --rate 48k --log " + Q("x.tlm"), "/dev/null", 2, "orv-cli audio: --rate \"48k\" is not a sample rate in Hz\n", ""},
         {Q("rec.wav") + " --center 4500 --log " + Q("x.tlm"), "/dev/null", 1,
          "orv-cli audio: centre frequency 4500 Hz: the signal would not fit between 0 Hz and half the sample rate (5513 Hz)\n", ""},
-        {Q("rec.wav"), "/dev/null", 2, "usage: orv-cli audio FILE|- --log OUT", ""},
+        {Q("rec.wav"), "/dev/null", 2, "orv-cli audio: --log OUT is required (see orv-cli audio --help)", ""},
         {"- --rate 8000 --log " + Q("odd.tlm"), Path("odd.raw"), 1,
          "orv-cli audio: the raw audio stream ends inside a sample (an odd number of bytes)\norv-cli audio: 0.5 s of audio, 0 blocks", ""},
         {Q("cut.wav") + " --log " + Q("cut.tlm"), "/dev/null", 1, "orv-cli audio: \"" + Path("cut.wav") + "\" is truncated: it ends after ",

@@ -22,7 +22,6 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: orv-cli audio FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE]\n";
 
 // A positive number of hertz such as 1500 or 1512.5; nothing on anything else.
 std::optional<double> ParseHz(const std::string& text) {
@@ -59,19 +58,16 @@ int ListDevices(int argc, char** argv) {
     return 0;
 }
 
-int RunAudio(std::vector<std::string> args, int argc, char** argv) {
+int RunAudio(const CliArgs& a, int argc, char** argv) {
     const std::string cmd = "audio";
-    if (args.size() == 1 && args[0] == "--list-devices") return ListDevices(argc, argv);
-    CliArgs a(std::move(args));
-    const auto logPath = a.TakeValue("--log");
-    const auto fecLogDir = a.TakeValue("--fec-log-dir");
-    const auto centreText = a.TakeValue("--center");
-    const auto rateText = a.TakeValue("--rate");
-    const auto samplesOut = a.TakeValue("--samples-out");
-    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1 || !logPath) {
-        std::cerr << kUsage;
-        return 2;
-    }
+    if (a.Has("--list-devices")) return ListDevices(argc, argv);
+    const auto logPath = a.Value("--log");
+    const auto fecLogDir = a.Value("--fec-log-dir");
+    const auto centreText = a.Value("--center");
+    const auto rateText = a.Value("--rate");
+    const auto samplesOut = a.Value("--samples-out");
+    if (a.Rest().size() != 1) return UsageError(cmd, "give one recording (or - for raw audio on standard input)");
+    if (!logPath) return UsageError(cmd, "--log OUT is required");
     const std::string input = a.Rest()[0];
     const bool raw = input == "-";
     if (raw != rateText.has_value()) {
@@ -180,8 +176,15 @@ int RunAudio(std::vector<std::string> args, int argc, char** argv) {
 
 std::vector<CliCommand> AudioCommands() {
     return {
-        {"audio", "FILE|- --log OUT [--fec-log-dir DIR] [--center HZ] [--rate HZ] [--samples-out FILE] | --list-devices",
-         "demodulate a recording (WAV, FLAC, Ogg; or raw s16le on stdin with --rate) and decode it as adc does",
+        {"audio", "--log OUT [OPTIONS] FILE|-",
+         "Demodulate a recording of the beacon (WAV, FLAC, Ogg; or raw s16le mono on standard input with --rate) and "
+         "decode it as adc does; or list the sound card inputs.",
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+          {{"fec-log-dir"}, "DIR", "also write the FEC log into the directory DIR"},
+          {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
+          {{"rate"}, "HZ", "the sample rate of raw audio on standard input (required for -)"},
+          {{"samples-out"}, "FILE", "also write the ADC sample stream, which orv-cli adc decodes the same"},
+          {{"list-devices"}, "", "list the sound card inputs, as station --audio-device takes them"}},
          RunAudio},
     };
 }

@@ -4,13 +4,13 @@
 
 namespace orv::cli {
 
-bool TakeStationAudioOptions(CliArgs& a, std::optional<AudioSettings>& audio, std::string& error) {
-    const auto file = a.TakeValue("--audio-file");
-    const auto udp = a.TakeValue("--audio-udp");
-    const bool stdinInput = a.TakeFlag("--audio-stdin");
-    const auto device = a.TakeValue("--audio-device");
-    const auto rate = a.TakeValue("--rate");
-    const auto centre = a.TakeValue("--center");
+bool TakeStationAudioOptions(const CliArgs& a, std::optional<AudioSettings>& audio, std::string& error) {
+    const auto file = a.Value("--audio-file");
+    const auto udp = a.Value("--audio-udp");
+    const bool stdinInput = a.Has("--audio-stdin");
+    const auto device = a.Value("--audio-device");
+    const auto rate = a.Value("--rate");
+    const auto centre = a.Value("--center");
     const int sources = (file ? 1 : 0) + (udp ? 1 : 0) + (stdinInput ? 1 : 0) + (device ? 1 : 0);
     if (sources == 0) {
         if (rate || centre) error = "--rate and --center belong to an audio input (--audio-file, --audio-udp, --audio-stdin, --audio-device)";

@@ -9,8 +9,8 @@
 
 namespace orv::cli {
 
-// Takes the options from `a`. `audio` stays empty when no audio source was given; false with
+// Reads the options from `a`. `audio` stays empty when no audio source was given; false with
 // `error` for the operator when the options do not fit together or a value is not usable.
-bool TakeStationAudioOptions(CliArgs& a, std::optional<AudioSettings>& audio, std::string& error);
+bool TakeStationAudioOptions(const CliArgs& a, std::optional<AudioSettings>& audio, std::string& error);
 
 }  // namespace orv::cli
