@@ -1,6 +1,10 @@
 // orv-cli show: reading a file, choosing the block, and the output lines.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -89,9 +93,26 @@ TEST(ShowCommandTest, SingleBlockAndMatrixLines) {
     EXPECT_NE(r.out.find("Output/Tx\tK\t\tgrey\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nConnection\tV\tU\tred\n"), std::string::npos);
 
+    // JSON: the same fields as the text lines, and the block number.
+    const std::string tempLines = Show({"temp", file}).out;
     r = Show({"temp", file, "--json"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("{\"window\": \"temp\", \"block\": 1, \"fields\": [", 0), 0U);
+    const QJsonObject temp = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(temp["window"].toString(), "temp");
+    EXPECT_EQ(temp["block"].toInt(), 1);
+    const QJsonArray fields = temp["fields"].toArray();
+    ASSERT_EQ(fields.size(), std::count(tempLines.begin(), tempLines.end(), '\n'));
+    const QJsonObject first = fields[0].toObject();
+    EXPECT_EQ(FirstLine(tempLines), (first["group"].toString() + "\t" + first["caption"].toString() + "\t" +
+                                     first["text"].toString() + "\t" + first["colour"].toString()).toStdString());
+
+    r = Show({"matrix", file, "--json"});
+    const QJsonObject matrix = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(matrix["window"].toString(), "matrix");
+    const QJsonArray connections = matrix["connections"].toArray();
+    EXPECT_TRUE(std::any_of(connections.begin(), connections.end(), [](const QJsonValue& c) {
+        return c["row"].toString() == "V" && c["column"].toString() == "U";
+    }));
 }
 
 TEST(ShowCommandTest, BadInputGetsAMessage) {

@@ -1,4 +1,6 @@
 // orv-cli commands of the display windows: show.
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -9,39 +11,14 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "displays/display_json.h"
 #include "displays/display_listing.h"
 #include "displays/matrix_content.h"
-#include "displays/navigation_content.h"
-#include "displays/power_content.h"
-#include "displays/status_content.h"
-#include "displays/temperature_content.h"
 
 namespace orv::cli {
 namespace {
 
 constexpr const char* kShowUsage = "WINDOW FILE [--block N] [--raw] [--events] [--json]";
-
-using FieldsFunction = std::vector<DisplayField> (*)(const DisplayInput&);
-
-struct WindowChoice {
-    const char* name;
-    const WindowInfo& (*info)();
-    FieldsFunction fields;  // null for the IF matrix
-};
-
-const WindowChoice kWindows[] = {
-    {"status", StatusWindowInfo, StatusFields},
-    {"power", PowerWindowInfo, PowerFields},
-    {"temp", TemperatureWindowInfo, TemperatureFields},
-    {"nav", NavigationWindowInfo, NavigationFields},
-    {"matrix", MatrixWindowInfo, nullptr},
-};
-
-const WindowChoice* FindWindow(const std::string& name) {
-    for (const auto& w : kWindows)
-        if (name == w.name) return &w;
-    return nullptr;
-}
 
 // The block kind for a message: the letter, or its code when it is not printable.
 std::string KindText(ConstBytes block) {
@@ -66,7 +43,7 @@ int RunShow(std::vector<std::string> args, int, char**) {
     if (!a.Error().empty()) return Fail(a.Error(), 2);
     if (!a.UnknownOption().empty()) return Fail("unknown option " + a.UnknownOption(), 2);
     if (a.Rest().size() != 2) return Fail(std::string("usage: orv-cli show ") + kShowUsage, 2);
-    const WindowChoice* window = FindWindow(a.Rest()[0]);
+    const NamedDisplayWindow* window = FindDisplayWindow(a.Rest()[0]);
     if (!window) return Fail("unknown window \"" + a.Rest()[0] + "\"; give status, power, temp, nav or matrix", 2);
     if (raw && !window->info().hasRawMode) return Fail("the IF matrix window has no raw mode", 2);
     long long n = 1;
@@ -106,12 +83,14 @@ int RunShow(std::vector<std::string> args, int, char**) {
         }
 
     const DisplayInput input{display, lastA, events, raw};
-    if (window->fields == nullptr) {
-        const MatrixContent m = MatrixFields(input);
-        std::cout << (json ? MatrixListingJson(n, m) : MatrixListing(m));
+    if (json) {
+        QJsonObject content = DisplayWindowJson(window->name, input);
+        content.insert("block", n);
+        std::cout << QJsonDocument(content).toJson(QJsonDocument::Indented).toStdString();
+    } else if (window->fields == nullptr) {
+        std::cout << MatrixListing(MatrixFields(input));
     } else {
-        const auto fields = window->fields(input);
-        std::cout << (json ? FieldListingJson(window->name, n, fields) : FieldListing(fields));
+        std::cout << FieldListing(window->fields(input));
     }
     std::cout.flush();
     return std::cout ? 0 : Fail("cannot write the output");
