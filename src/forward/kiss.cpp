@@ -30,7 +30,8 @@ void KissBlockDeframer::Reset() {
     synced_ = escaped_ = damaged_ = false;
 }
 
-void KissBlockDeframer::Feed(std::span<const std::uint8_t> chunk) {
+std::uint64_t KissBlockDeframer::Feed(std::span<const std::uint8_t> chunk) {
+    const std::uint64_t skippedBefore = skips_.Total();
     for (const std::uint8_t b : chunk) {
         if (b == kKissFend) {
             if (synced_) EndFrame();
@@ -55,6 +56,7 @@ void KissBlockDeframer::Feed(std::span<const std::uint8_t> chunk) {
         if (frame_.size() < kMaxFrameBytes) frame_.push_back(data);
         ++frameBytes_;
     }
+    return skips_.Total() - skippedBefore;
 }
 
 void KissBlockDeframer::EndFrame() {

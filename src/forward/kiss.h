@@ -45,7 +45,8 @@ public:
 
     explicit KissBlockDeframer(BlockHandler onBlock);
 
-    void Feed(std::span<const std::uint8_t> chunk);
+    // Takes the next bytes of the stream; returns how many frames they completed that were skipped.
+    std::uint64_t Feed(std::span<const std::uint8_t> chunk);
     // A new stream (a reconnection): forget the frame in progress and wait for a FEND.
     void Reset();
 

@@ -1,0 +1,171 @@
+#include "forward/mqtt_publisher.h"
+
+#include <mosquitto.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "forward/block_json.h"
+
+namespace orv {
+namespace {
+
+void InitLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+}  // namespace
+
+bool ReadPasswordFile(const std::filesystem::path& path, std::string& password, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read the password file \"" + path.string() + "\"";
+        return false;
+    }
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    password = line;
+    return true;
+}
+
+MqttPublisher::MqttPublisher(QObject* parent) : QObject(parent) {}
+
+MqttPublisher::~MqttPublisher() { Stop(); }
+
+bool MqttPublisher::Start(const MqttOptions& options, std::string& error) {
+    Stop();
+    MqttOptions o = options;
+    while (!o.topicPrefix.empty() && o.topicPrefix.back() == '/') o.topicPrefix.pop_back();
+    if (o.topicPrefix.empty() || o.topicPrefix.find_first_of("+#") != std::string::npos) {
+        error = "the MQTT topic prefix \"" + options.topicPrefix + "\" must not be empty nor hold '+' or '#'";
+        return false;
+    }
+    if (o.qos != 0 && o.qos != 1) {
+        error = "the MQTT QoS must be 0 or 1";
+        return false;
+    }
+    if (o.host.empty() || o.port == 0) {
+        error = "the MQTT broker needs a host and a port";
+        return false;
+    }
+    InitLibraryOnce();
+    mosq_ = mosquitto_new(nullptr, true, this);
+    if (mosq_ == nullptr) {
+        error = "cannot create the MQTT client";
+        return false;
+    }
+    options_ = o;
+    mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_max_inflight_messages_set(mosq_, 100);
+    mosquitto_reconnect_delay_set(mosq_, 1, o.reconnectMaxSeconds, true);
+    if (!o.user.empty()) mosquitto_username_pw_set(mosq_, o.user.c_str(), o.password.c_str());
+    mosquitto_connect_callback_set(mosq_, &MqttPublisher::OnConnect);
+    mosquitto_disconnect_callback_set(mosq_, &MqttPublisher::OnDisconnect);
+    mosquitto_publish_callback_set(mosq_, &MqttPublisher::OnPublish);
+
+    const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(o.host)).arg(o.port);
+    const int rc = mosquitto_connect_async(mosq_, o.host.c_str(), o.port, o.keepAliveSeconds);
+    if (rc == MOSQ_ERR_INVAL) {
+        error = "the MQTT broker address \"" + o.host + "\" is not valid";
+        Stop();
+        return false;
+    }
+    if (rc != MOSQ_ERR_SUCCESS) SetStatus(QStringLiteral("MQTT: %1: %2; trying again").arg(where, mosquitto_strerror(rc)));
+    else SetStatus(QStringLiteral("MQTT: connecting to %1").arg(where));
+    if (mosquitto_loop_start(mosq_) != MOSQ_ERR_SUCCESS) {
+        error = "cannot start the MQTT connection thread";
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void MqttPublisher::Stop() {
+    if (mosq_ == nullptr) return;
+    mosquitto_disconnect(mosq_);
+    mosquitto_loop_stop(mosq_, false);
+    mosquitto_destroy(mosq_);
+    mosq_ = nullptr;
+    connected_ = false;
+    queued_ = 0;
+}
+
+void MqttPublisher::Publish(const ReceivedBlock& block) {
+    PublishMessage("block", JsonText(BlockJson(block)));
+    if (HasTelemetry(block)) PublishMessage("telemetry", JsonText(BlockTelemetryJson(block)));
+}
+
+bool MqttPublisher::PublishMessage(const std::string& subtopic, const QByteArray& payload) {
+    if (mosq_ == nullptr || queued_ >= static_cast<std::int64_t>(options_.maxQueued)) {
+        ++dropped_;
+        return false;
+    }
+    const std::string topic = options_.topicPrefix + "/" + subtopic;
+    ++queued_;  // before the hand-over: the broker's acknowledgement may come first
+    const int rc = mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+                                     payload.constData(), options_.qos, false);
+    // Without a connection a QoS 1 message stays in the library's queue and goes out after the
+    // reconnection; a QoS 0 message is gone.
+    if (rc == MOSQ_ERR_SUCCESS || (rc == MOSQ_ERR_NO_CONN && options_.qos > 0)) return true;
+    --queued_;
+    ++dropped_;
+    return false;
+}
+
+QString MqttPublisher::Status() const {
+    std::lock_guard lock(statusMutex_);
+    return status_;
+}
+
+bool MqttPublisher::WaitUntilSent(int timeoutMs) const {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (queued_ > 0) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+void MqttPublisher::SetStatus(const QString& text) {
+    {
+        std::lock_guard lock(statusMutex_);
+        status_ = text;
+    }
+    emit StatusChanged(text);
+}
+
+void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
+    auto* p = static_cast<MqttPublisher*>(self);
+    const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(p->options_.host)).arg(p->options_.port);
+    if (rc == 0) {
+        p->connected_ = true;
+        p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(where));
+    } else {
+        p->SetStatus(QStringLiteral("MQTT: %1 refused the connection: %2").arg(where, mosquitto_connack_string(rc)));
+    }
+}
+
+void MqttPublisher::OnDisconnect(mosquitto*, void* self, int rc) {
+    auto* p = static_cast<MqttPublisher*>(self);
+    p->connected_ = false;
+    if (p->options_.qos == 0) {
+        // QoS 0 messages still in the library's send queue are thrown away with the link.
+        p->dropped_ += static_cast<std::uint64_t>(std::max<std::int64_t>(0, p->queued_.exchange(0)));
+    }
+    if (rc != 0)
+        p->SetStatus(QStringLiteral("MQTT: connection to %1:%2 lost (%3); reconnecting")
+                         .arg(QString::fromStdString(p->options_.host))
+                         .arg(p->options_.port)
+                         .arg(mosquitto_strerror(rc)));
+}
+
+void MqttPublisher::OnPublish(mosquitto*, void* self, int) {
+    auto* p = static_cast<MqttPublisher*>(self);
+    --p->queued_;
+    ++p->published_;
+}
+
+}  // namespace orv
