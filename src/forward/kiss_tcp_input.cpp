@@ -19,6 +19,13 @@ KissTcpInput::KissTcpInput(KissBlockDeframer::BlockHandler onBlock, QObject* par
     });
 }
 
+KissTcpInput::~KissTcpInput() {
+    // Closing the socket as it is destroyed would report a lost link to a half-destroyed input.
+    wanted_ = false;
+    socket_.disconnect(this);
+    socket_.abort();
+}
+
 void KissTcpInput::ConnectTo(const QString& host, std::uint16_t port) {
     host_ = host;
     port_ = port;

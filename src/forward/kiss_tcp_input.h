@@ -16,6 +16,7 @@ class KissTcpInput : public QObject {
     Q_OBJECT
 public:
     explicit KissTcpInput(KissBlockDeframer::BlockHandler onBlock, QObject* parent = nullptr);
+    ~KissTcpInput() override;
 
     void ConnectTo(const QString& host, std::uint16_t port);
     // Closes the link and cancels any reconnect.
