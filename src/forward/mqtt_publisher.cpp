@@ -2,7 +2,10 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -65,32 +68,68 @@ bool MqttPublisher::Start(const MqttOptions& options, std::string& error) {
     mosquitto_connect_callback_set(mosq_, &MqttPublisher::OnConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttPublisher::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MqttPublisher::OnPublish);
-
-    const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(o.host)).arg(o.port);
-    const int rc = mosquitto_connect_async(mosq_, o.host.c_str(), o.port, o.keepAliveSeconds);
-    if (rc == MOSQ_ERR_INVAL) {
-        error = "the MQTT broker address \"" + o.host + "\" is not valid";
-        Stop();
-        return false;
-    }
-    if (rc != MOSQ_ERR_SUCCESS) SetStatus(QStringLiteral("MQTT: %1: %2; trying again").arg(where, mosquitto_strerror(rc)));
-    else SetStatus(QStringLiteral("MQTT: connecting to %1").arg(where));
-    if (mosquitto_loop_start(mosq_) != MOSQ_ERR_SUCCESS) {
-        error = "cannot start the MQTT connection thread";
-        Stop();
-        return false;
-    }
+    // Publish is called on the station's thread while the connection thread runs the loop.
+    mosquitto_threaded_set(mosq_, true);
+    SetStatus(QStringLiteral("MQTT: connecting to %1").arg(Where()));
+    stopping_ = finished_ = false;
+    thread_ = std::thread([this] {
+        Run();
+        std::lock_guard lock(stopMutex_);
+        finished_ = true;
+        stopSignal_.notify_all();
+    });
     return true;
+}
+
+void MqttPublisher::Run() {
+    unsigned wait = 1;
+    while (true) {
+        int rc = mosquitto_connect_async(mosq_, options_.host.c_str(), options_.port, options_.keepAliveSeconds);
+        if (rc == MOSQ_ERR_SUCCESS && !Pause(0)) return;
+        if (rc == MOSQ_ERR_SUCCESS)
+            rc = mosquitto_loop_forever(mosq_, -1, 1);  // returns on Stop or a failure it does not retry
+        if (hadConnection_.exchange(false)) wait = 1;
+        {
+            std::lock_guard lock(stopMutex_);
+            if (stopping_) return;
+        }
+        const char* reason = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
+        if (!Status().contains(QStringLiteral("refused")))
+            SetStatus(QStringLiteral("MQTT: %1: %2; trying again in %3 s").arg(Where(), reason).arg(wait));
+        if (!Pause(wait)) return;
+        wait = std::min(wait * 2, std::max(1u, options_.reconnectMaxSeconds));
+    }
+}
+
+bool MqttPublisher::Pause(unsigned seconds) {
+    std::unique_lock lock(stopMutex_);
+    return !stopSignal_.wait_for(lock, std::chrono::seconds(seconds), [this] { return stopping_; });
 }
 
 void MqttPublisher::Stop() {
     if (mosq_ == nullptr) return;
-    mosquitto_disconnect(mosq_);
-    mosquitto_loop_stop(mosq_, false);
+    {
+        std::unique_lock lock(stopMutex_);
+        stopping_ = true;
+        stopSignal_.notify_all();
+        // A disconnection that comes while the thread is still connecting can be overtaken by the
+        // connection: ask again until the thread has returned.
+        while (!finished_) {
+            lock.unlock();
+            mosquitto_disconnect(mosq_);
+            lock.lock();
+            stopSignal_.wait_for(lock, std::chrono::milliseconds(100), [this] { return finished_; });
+        }
+    }
+    if (thread_.joinable()) thread_.join();
     mosquitto_destroy(mosq_);
     mosq_ = nullptr;
     connected_ = false;
     queued_ = 0;
+}
+
+QString MqttPublisher::Where() const {
+    return QStringLiteral("%1:%2").arg(QString::fromStdString(options_.host)).arg(options_.port);
 }
 
 void MqttPublisher::Publish(const ReceivedBlock& block) {
@@ -139,12 +178,12 @@ void MqttPublisher::SetStatus(const QString& text) {
 
 void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
     auto* p = static_cast<MqttPublisher*>(self);
-    const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(p->options_.host)).arg(p->options_.port);
     if (rc == 0) {
         p->connected_ = true;
-        p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(where));
+        p->hadConnection_ = true;
+        p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(p->Where()));
     } else {
-        p->SetStatus(QStringLiteral("MQTT: %1 refused the connection: %2").arg(where, mosquitto_connack_string(rc)));
+        p->SetStatus(QStringLiteral("MQTT: %1 refused the connection: %2").arg(p->Where(), mosquitto_connack_string(rc)));
     }
 }
 
@@ -156,10 +195,7 @@ void MqttPublisher::OnDisconnect(mosquitto*, void* self, int rc) {
         p->dropped_ += static_cast<std::uint64_t>(std::max<std::int64_t>(0, p->queued_.exchange(0)));
     }
     if (rc != 0)
-        p->SetStatus(QStringLiteral("MQTT: connection to %1:%2 lost (%3); reconnecting")
-                         .arg(QString::fromStdString(p->options_.host))
-                         .arg(p->options_.port)
-                         .arg(mosquitto_strerror(rc)));
+        p->SetStatus(QStringLiteral("MQTT: connection to %1 lost (%2); reconnecting").arg(p->Where(), mosquitto_strerror(rc)));
 }
 
 void MqttPublisher::OnPublish(mosquitto*, void* self, int) {

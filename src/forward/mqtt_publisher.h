@@ -2,19 +2,22 @@
 // MQTT out: publishes each block on PREFIX/block and the decoded values of each A block on
 // PREFIX/telemetry (block_json.h), to one broker that serves any number of consumers.
 //
-// libmosquitto runs the connection on a thread of its own and reconnects by itself (1 s, then
-// doubling up to a minute), so Publish only hands a message over and returns: a broker that is
-// down or slow never holds up reception. Messages not yet accepted by the broker wait in a
+// The connection (name lookup, connecting, sending) runs on a thread of its own that reconnects
+// by itself (1 s, then doubling up to a minute), also when the broker is not there at the start;
+// Publish only hands a message over and returns: a broker that is down or slow never holds up
+// reception. Messages not yet accepted by the broker wait in a
 // bounded queue; QoS 1 messages (the default) wait across a lost link and go out after the
 // reconnection, QoS 0 messages in flight at a lost link are gone. What does not fit is dropped
 // and counted.
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "forward/received_block.h"
 
@@ -74,15 +77,27 @@ private:
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnPublish(mosquitto*, void* self, int mid);
     void SetStatus(const QString& text);
+    QString Where() const;
+    // The connection thread: connects, runs the library's loop (which reconnects after a lost
+    // link), and starts over after a wait when a connection cannot be made at all.
+    void Run();
+    // Waits `seconds` unless Stop comes first; false when stopping.
+    bool Pause(unsigned seconds);
 
     MqttOptions options_;
     mosquitto* mosq_ = nullptr;
     std::atomic<bool> connected_{false};
+    std::atomic<bool> hadConnection_{false};  // since the connection thread last started over
     std::atomic<std::uint64_t> published_{0};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<std::int64_t> queued_{0};
     mutable std::mutex statusMutex_;
     QString status_;
+    std::thread thread_;
+    std::mutex stopMutex_;
+    std::condition_variable stopSignal_;
+    bool stopping_ = false;
+    bool finished_ = false;  // the connection thread has returned
 };
 
 }  // namespace orv
