@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <atomic>
 #include <fstream>
 #include <pwd.h>
 #include <unistd.h>
@@ -84,7 +85,9 @@ public:
         std::string topic, payload;
     };
 
-    MqttRecorder(quint16 port, std::string topic) : topic_(std::move(topic)) {
+    // keepMessages false: only count them (for the benchmark).
+    MqttRecorder(quint16 port, std::string topic, bool keepMessages = true)
+        : topic_(std::move(topic)), keep_(keepMessages) {
         mosquitto_lib_init();
         mosq_ = mosquitto_new("orv-test-recorder", false, this);
         mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
@@ -96,6 +99,8 @@ public:
         });
         mosquitto_message_callback_set(mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
             auto* r = static_cast<MqttRecorder*>(self);
+            ++r->count_;
+            if (!r->keep_) return;
             std::lock_guard lock(r->mutex_);
             r->messages_.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
                                                           static_cast<std::size_t>(m->payloadlen))});
@@ -113,13 +118,12 @@ public:
         std::lock_guard lock(mutex_);
         return messages_;
     }
-    std::size_t Count() {
-        std::lock_guard lock(mutex_);
-        return messages_.size();
-    }
+    std::size_t Count() const { return count_; }
 
 private:
     std::string topic_;
+    bool keep_;
+    std::atomic<std::size_t> count_{0};
     mosquitto* mosq_ = nullptr;
     std::atomic<bool> subscribed_{false};
     std::mutex mutex_;
