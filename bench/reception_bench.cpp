@@ -19,7 +19,7 @@ BENCHMARK(BM_CrccBlock);
 // 514-byte blocks in 64-byte chunks; the clock moves on two seconds after each block, so every
 // block is received whole, judged and dispatched.
 void BM_ReceiverStream(benchmark::State& state) {
-    orv::Station station;
+    orv::StationState station;
     station.flags.selection = orv::TextSelection::Raw;
     orv::ManualClock clock(1000);
     orv::ReceiverHooks hooks;

@@ -237,7 +237,7 @@ BENCHMARK(BM_GraphOneMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(5
 // Replay: load the 1 GiB log and show block 1 (the operator's click in the file list).
 void BM_ReplayOpenOneGigabyte(benchmark::State& state) {
     const auto& f = Files();
-    orv::Station station;
+    orv::StationState station;
     orv::ReplayHooks hooks;
     for (auto _ : state) {
         orv::ReplaySession replay;

@@ -16,7 +16,7 @@
 
 #include "forward/kiss.h"
 #include "forward/kiss_server.h"
-#include "forward/mosquitto_broker.h"
+#include "mosquitto_broker.h"
 #include "forward/mqtt_publisher.h"
 #include "reception/crcc.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "reception/dates.h"
 #include "reception/settings_store.h"
 

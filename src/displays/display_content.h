@@ -68,7 +68,7 @@ struct DisplayInput {
 
 // Fixed facts of a display window.
 struct WindowInfo {
-    std::string_view formClass;     // "TOrv16"
+    std::string_view objectName;     // "StatusWindow"
     std::string_view caption;       // the window title
     std::string_view checkBox;      // the main window's check box that shows it
     std::string_view formHint;      // hint of the free surface

@@ -84,7 +84,7 @@ int Trunc(long double v) { return static_cast<int>(std::trunc(v)); }
 }  // namespace
 
 const WindowInfo& MatrixWindowInfo() {
-    static const WindowInfo info{"TOrv12", " IF Matrix                Orv", "Matrix", "", 12, 50, 500, false};
+    static const WindowInfo info{"IfMatrixWindow", " IF Matrix                Orv", "Matrix", "", 12, 50, 500, false};
     return info;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The IF matrix window (TOrv12): which receiver inputs are switched to which transmitter
+// The IF matrix window (IfMatrixWindow): which receiver inputs are switched to which transmitter
 // outputs, and which receivers and transmitters are on; and the geometry of its drawing.
 #include <array>
 #include <string_view>

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {
@@ -220,7 +220,7 @@ float ThresholdVoltage(std::uint8_t byte1C6) {
 }
 
 const WindowInfo& NavigationWindowInfo() {
-    static const WindowInfo info{"TOrv15", " Navigation                          Orv", "Nav",
+    static const WindowInfo info{"NavigationWindow", " Navigation                          Orv", "Nav",
                                  " Shift-L-click to switch analog values from converted to raw. ", 15, 100, 500, true};
     return info;
 }

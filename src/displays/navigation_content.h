@@ -1,5 +1,5 @@
 #pragma once
-// The Navigation window (TOrv15): electric propulsion, liquid propellant and panel deployment,
+// The Navigation window (NavigationWindow): electric propulsion, liquid propellant and panel deployment,
 // momentum wheels, stabilisation, spin sun sensor with the computed solar angle, earth sensors
 // and the three-axis and omni sun sensors.
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "displays/power_content.h"
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {
@@ -148,7 +148,7 @@ std::string FieldText(ConstBytes b, const Row& row, bool raw) {
 }  // namespace
 
 const WindowInfo& PowerWindowInfo() {
-    static const WindowInfo info{"TOrv14", " Power          Orv", "Power",
+    static const WindowInfo info{"PowerWindow", " Power          Orv", "Power",
                                  " Shift-L-click to switch between raw & converted values. ", 14, 50, 500, true};
     return info;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The Power window (TOrv14): battery and bus voltages, the three battery charge regulators,
+// The Power window (PowerWindow): battery and bus voltages, the three battery charge regulators,
 // bus currents, transmitter powers and currents, the X-band transmitter and the off voltages.
 #include <vector>
 

@@ -227,7 +227,7 @@ void AddLiEpAr(FieldList& out, ConstBytes b) {
 }  // namespace
 
 const WindowInfo& StatusWindowInfo() {
-    static const WindowInfo info{"TOrv16", " Status                                 Orv", "Status",
+    static const WindowInfo info{"StatusWindow", " Status                                 Orv", "Status",
                                  "Shift-L-click to switch between raw and converted AGC/AFC. ", 16, 100, 500, true};
     return info;
 }

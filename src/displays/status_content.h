@@ -1,5 +1,5 @@
 #pragma once
-// The Status window (TOrv16): text header, AGC/ALC levels, receivers, transmitters, antennas,
+// The Status window (StatusWindow): text header, AGC/ALC levels, receivers, transmitters, antennas,
 // experiments, beacons, power supply and safety flags of one A block (E block in Events mode).
 #include <string>
 #include <vector>

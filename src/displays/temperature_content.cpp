@@ -83,7 +83,7 @@ FieldColour TemperatureColour(std::string_view convertedText) {
 }
 
 const WindowInfo& TemperatureWindowInfo() {
-    static const WindowInfo info{"TOrv13", "Temperature (deg. C)        Orv", "Temp",
+    static const WindowInfo info{"TemperatureWindow", "Temperature (deg. C)        Orv", "Temp",
                                  " Shift-L-click to switch between raw & converted values. ", 13, 50, 500, true};
     return info;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The Temperature window (TOrv13): 47 temperatures in degrees Celsius, each coloured by a
+// The Temperature window (TemperatureWindow): 47 temperatures in degrees Celsius, each coloured by a
 // five-band scale read from its converted, rounded text.
 #include <string_view>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "fec/adc_reception.h"
 
 #include "fec/fec_block.h"
+#include "reception/data_directory.h"
 
 namespace orv {
 
@@ -9,7 +10,7 @@ AdcReception::AdcReception(BlockReceiver& receiver, AdcReceptionHooks* hooks, Ad
 
 std::filesystem::path AdcReception::FecLogDirectory() const {
     if (!logDirectory_.empty()) return logDirectory_;
-    return std::filesystem::path(receiver_.station().workingDataDirectory) / "telemetry";
+    return TelemetryDirectory(receiver_.station().workingDataDirectory);
 }
 
 bool AdcReception::DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) {

@@ -119,7 +119,7 @@ void AdcSamplePath::TrackFecColumn(SoftSymbol symbol) {
 }
 
 void AdcSamplePath::ProcessSample(std::uint8_t x) {
-    // 1. Calibration: running mean of the raw bytes.
+    // Calibration: running mean of the raw bytes.
     if (calibrating_) {
         calibrationMean_ = calibrationMean_ + (static_cast<float>(x) - calibrationMean_) / static_cast<float>(calibrationDivisor_);
         if (++calibrationCounter_ >= kCalibrationDisplayInterval) {
@@ -127,17 +127,17 @@ void AdcSamplePath::ProcessSample(std::uint8_t x) {
             out_.ShowMeanRawValue(calibrationMean_);
         }
     }
-    // 2, 3. Scale and differential detection: a phase reversal gives a positive value (bit 1).
+    // Scale and differential detection: a phase reversal gives a positive value (bit 1).
     const float c = (static_cast<float>(x) - 128.0F) * 1.5F;
     const auto d = static_cast<int>(-c * previous_);  // exact: a multiple of 0.25 below 2^16
     const int v = std::clamp(d >> 7, -128, 127);      // arithmetic shift: floor(d / 128)
     previous_ = c;
-    // 4.
+    // Into the ring, as a soft symbol.
     const auto symbol = static_cast<SoftSymbol>(v + 128);
     ring_[static_cast<std::size_t>(ringIndex_)] = symbol;
     if (fast_) TrackSymbol(symbol);
 
-    // 5. Capture an uncoded block, or look for the block sync word.
+    // Capture an uncoded block, or look for the block sync word.
     if (capturing_) {
         capture_[static_cast<std::size_t>(captureCount_)] = symbol;
         statisticsCounter_ = 0;
@@ -158,18 +158,17 @@ void AdcSamplePath::ProcessSample(std::uint8_t x) {
             out_.RestartAtSync();
         }
     }
-    // 6.
+    // The FEC sync vector is looked for only outside an uncoded block.
     if (!capturing_) fecFound_ = FecSyncFires();
     if (fast_) TrackFecColumn(symbol);
-    // 7. Hand the frame that ended with the previous sample to the decoder.
+    // Hand the frame that ended with the previous sample to the decoder.
     if (fecFound_) {
         for (int i = 0; i < kFrame; ++i) capture_[static_cast<std::size_t>(i)] = ring_[static_cast<std::size_t>((ringIndex_ - kFrame + i) & kRingMask)];
         out_.DecodeFrame(capture_);
         fecFound_ = false;
     }
-    // 8.
     ringIndex_ = (ringIndex_ + 1) & kRingMask;
-    // 9.
+    // A long stretch without a block: the statistics are refreshed over the ring.
     if (statisticsCounter_++ == kStatisticsInterval - 1) {
         out_.RefreshStatistics();
         statisticsCounter_ = 0;

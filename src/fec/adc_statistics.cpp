@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "fec/fec_block.h"
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {

@@ -1,11 +1,11 @@
 #include "files/channel_graph.h"
 
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 #include <cmath>
 #include <string_view>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "files/telemetry_number.h"
 
 namespace orv {

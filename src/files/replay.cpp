@@ -71,7 +71,7 @@ std::optional<std::string> ReplaySession::Go(std::string_view fieldText) {
     return target.fieldText;
 }
 
-void ReplaySession::ShowReplayBlock(Station& station, ReplayHooks& hooks) const {
+void ReplaySession::ShowReplayBlock(StationState& station, ReplayHooks& hooks) const {
     if (total_ == 0 || current_ == 0 || current_ > total_) return;
     hooks.ShowCounter(CounterText());
     const Record record = image_.RecordAt(current_ - 1);

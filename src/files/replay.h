@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "files/telemetry_image.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -79,7 +79,7 @@ public:
     // (an E block also the last E block); text view; monitor; an E block enables "Events"; an A
     // block with Events mode off becomes the last A block and is dispatched, an E block with
     // Events mode on is dispatched. Nothing happens while the total is 0.
-    void ShowReplayBlock(Station& station, ReplayHooks& hooks) const;
+    void ShowReplayBlock(StationState& station, ReplayHooks& hooks) const;
 
 private:
     TelemetryImage image_;

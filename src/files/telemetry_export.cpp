@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "displays/channel_conversion.h"
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "files/output_file.h"
 #include "files/telemetry_number.h"
 #include "reception/settings_store.h"

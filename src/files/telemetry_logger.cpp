@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "files/log_file.h"
+#include "reception/data_directory.h"
 #include "reception/dates.h"
 
 namespace orv {
@@ -14,7 +15,7 @@ std::string LogFileName(bool aOnly, bool useCrcc, int year, int month, int day) 
     return buf;
 }
 
-TelemetryLogger::TelemetryLogger(Station& station, const Clock& clock)
+TelemetryLogger::TelemetryLogger(StationState& station, const Clock& clock)
     : station_(station), clock_(clock), grid_(station.settings.eventBufferSize) {}
 
 void TelemetryLogger::LogAllBlocks() {
@@ -40,7 +41,7 @@ void TelemetryLogger::UseCrcc() {
 std::string TelemetryLogger::UpdateLogFileName() {
     const DateTime utc = ReadClock(clock_, station_.settings.utcRule, true);
     fileName_ = LogFileName(station_.logging.aOnly, station_.logging.useCrcc, utc.year, utc.month, utc.day);
-    logPath_ = std::filesystem::path(station_.workingDataDirectory) / "telemetry" / fileName_;
+    logPath_ = TelemetryDirectory(station_.workingDataDirectory) / fileName_;
     return fileName_;
 }
 

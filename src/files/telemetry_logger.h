@@ -11,7 +11,7 @@
 #include "files/telemetry_image.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -27,7 +27,7 @@ class TelemetryLogger {
 public:
     // `station` holds the rules (LoggingState), the receiver's event fields, the settings (UTC
     // rule, event buffer size) and the data directory; `clock` gives the date of the name.
-    TelemetryLogger(Station& station, const Clock& clock);
+    TelemetryLogger(StationState& station, const Clock& clock);
 
     // Menu "Block": " all" and "A"; menu "CRCC": "ignore" and "use". Each sets its rule and
     // rebuilds the name.
@@ -75,7 +75,7 @@ public:
     void SetSyncEachRecord(bool on) { sync_ = on; }
 
 private:
-    Station& station_;
+    StationState& station_;
     const Clock& clock_;
     EventGrid grid_;
     std::string fileName_;

@@ -1,6 +1,6 @@
 #include "files/telemetry_number.h"
 
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 #include <cctype>
 #include <limits>

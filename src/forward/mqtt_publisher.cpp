@@ -122,9 +122,11 @@ void MqttPublisher::Stop() {
         }
     }
     if (thread_.joinable()) thread_.join();
+    std::lock_guard lock(pendingMutex_);
     mosquitto_destroy(mosq_);
     mosq_ = nullptr;
     connected_ = false;
+    pending_.clear();
     queued_ = 0;
 }
 
@@ -138,16 +140,30 @@ void MqttPublisher::Publish(const ReceivedBlock& block) {
 }
 
 bool MqttPublisher::PublishMessage(const std::string& subtopic, const QByteArray& payload) {
+    std::lock_guard lock(pendingMutex_);
     if (mosq_ == nullptr || queued_ >= static_cast<std::int64_t>(options_.maxQueued)) {
         ++dropped_;
         return false;
     }
-    const std::string topic = options_.topicPrefix + "/" + subtopic;
+    std::string topic = options_.topicPrefix + "/" + subtopic;
+    if (!connected_ || !pending_.empty()) {
+        if (options_.qos == 0 && !connected_) {
+            ++dropped_;  // QoS 0 is not kept for a later connection
+            return false;
+        }
+        pending_.push_back({std::move(topic), payload});
+        ++queued_;
+        return true;
+    }
+    return Send(topic, payload);
+}
+
+bool MqttPublisher::Send(const std::string& topic, const QByteArray& payload) {
     ++queued_;  // before the hand-over: the broker's acknowledgement may come first
     const int rc = mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
                                      payload.constData(), options_.qos, false);
-    // Without a connection a QoS 1 message stays in the library's queue and goes out after the
-    // reconnection; a QoS 0 message is gone.
+    // When the link has just dropped a QoS 1 message stays in the library's queue and goes out
+    // after the reconnection; a QoS 0 message is gone.
     if (rc == MOSQ_ERR_SUCCESS || (rc == MOSQ_ERR_NO_CONN && options_.qos > 0)) return true;
     --queued_;
     ++dropped_;
@@ -179,7 +195,17 @@ void MqttPublisher::SetStatus(const QString& text) {
 void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
     auto* p = static_cast<MqttPublisher*>(self);
     if (rc == 0) {
-        p->connected_ = true;
+        {
+            // Runs with the library's callback lock held; the station's thread takes the two locks
+            // in the other order only for QoS 0 (never pending), so QoS 0 skips the lock here.
+            std::unique_lock lock(p->pendingMutex_, std::defer_lock);
+            if (p->options_.qos > 0) lock.lock();
+            p->connected_ = true;
+            for (; !p->pending_.empty(); p->pending_.pop_front()) {
+                --p->queued_;  // counted again by Send
+                p->Send(p->pending_.front().topic, p->pending_.front().payload);
+            }
+        }
         p->hadConnection_ = true;
         p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(p->Where()));
     } else {
@@ -189,7 +215,10 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
 
 void MqttPublisher::OnDisconnect(mosquitto*, void* self, int rc) {
     auto* p = static_cast<MqttPublisher*>(self);
-    p->connected_ = false;
+    {
+        std::lock_guard lock(p->pendingMutex_);
+        p->connected_ = false;
+    }
     if (p->options_.qos == 0) {
         // QoS 0 messages still in the library's send queue are thrown away with the link.
         p->dropped_ += static_cast<std::uint64_t>(std::max<std::int64_t>(0, p->queued_.exchange(0)));

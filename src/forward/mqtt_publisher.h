@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -78,6 +79,8 @@ private:
     static void OnPublish(mosquitto*, void* self, int mid);
     void SetStatus(const QString& text);
     QString Where() const;
+    // Hands one message to the library. Called with pendingMutex_ held.
+    bool Send(const std::string& topic, const QByteArray& payload);
     // The connection thread: connects, runs the library's loop (which reconnects after a lost
     // link), and starts over after a wait when a connection cannot be made at all.
     void Run();
@@ -87,6 +90,15 @@ private:
     MqttOptions options_;
     mosquitto* mosq_ = nullptr;
     std::atomic<bool> connected_{false};
+    // Messages published while there is no connection, oldest first. The library sends what it
+    // was given before a connection in no fixed order, so they wait here and go out, in order,
+    // when the connection is made.
+    struct Pending {
+        std::string topic;
+        QByteArray payload;
+    };
+    std::mutex pendingMutex_;
+    std::deque<Pending> pending_;
     std::atomic<bool> hadConnection_{false};  // since the connection thread last started over
     std::atomic<std::uint64_t> published_{0};
     std::atomic<std::uint64_t> dropped_{0};

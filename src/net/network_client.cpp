@@ -4,7 +4,7 @@
 
 namespace orv {
 
-NetworkClient::NetworkClient(Station& station, BlockReceiver& receiver, QObject* parent)
+NetworkClient::NetworkClient(StationState& station, BlockReceiver& receiver, QObject* parent)
     : QObject(parent), station_(station), sink_(receiver, *this), reader_(sink_) {
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this, &NetworkClient::Attempt);

@@ -11,7 +11,7 @@
 
 #include "net/network_block_reader.h"
 #include "reception/receiver.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -21,7 +21,7 @@ public:
     enum class LinkState { Off, Connecting, Connected, WaitingToReconnect };
     Q_ENUM(LinkState)
 
-    NetworkClient(Station& station, BlockReceiver& receiver, QObject* parent = nullptr);
+    NetworkClient(StationState& station, BlockReceiver& receiver, QObject* parent = nullptr);
     ~NetworkClient() override;
 
     // Connects (again) to host:port.
@@ -55,7 +55,7 @@ private:
     void SetState(LinkState state);
     void Attempt();
 
-    Station& station_;
+    StationState& station_;
     // The receiver, and the mode the reader learns passed on at once.
     class ClientSink final : public ReceiverSink {
     public:

@@ -9,7 +9,7 @@
 #include "net/relay_server.h"
 #include "net/udp_sender.h"
 #include "reception/receiver.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 #include "reception/block.h"
 
 #include "reception/crcc.h"
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 namespace orv {
 

@@ -1,13 +1,13 @@
 #pragma once
 // The display dispatch's decisions: whether a block may be drawn, and whether the display
 // block is one the display windows decode.
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
 // Gate: CRCC status true, or 512-byte blocks, or CRCC-failed data shown, or the Replay window
 // has been opened in this run.
-inline bool DisplayGateOpen(const Station& s) {
+inline bool DisplayGateOpen(const StationState& s) {
     return s.flags.crccStatus || s.receiver.blockLength == 512 || s.flags.showCrccFailedData || s.flags.replayOpened;
 }
 
@@ -17,7 +17,7 @@ inline bool WindowDrawsBlock(ConstBytes display, bool eventsMode) {
     return !display.empty() && BlockId(display) == (eventsMode ? 'E' : 'A');
 }
 
-inline bool DisplayBlockDecodable(const Station& s) { return WindowDrawsBlock(s.stores.display, s.flags.eventsMode); }
+inline bool DisplayBlockDecodable(const StationState& s) { return WindowDrawsBlock(s.stores.display, s.flags.eventsMode); }
 
 // The display windows in the order the dispatch updates them.
 enum class DisplayWindow { Status, Matrix, Nav, Power, Temp };

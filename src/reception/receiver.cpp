@@ -6,7 +6,7 @@
 
 namespace orv {
 
-bool BlockQualifiesForLog(const Station& station, std::span<const std::uint8_t> block) {
+bool BlockQualifiesForLog(const StationState& station, std::span<const std::uint8_t> block) {
     const auto& r = station.receiver;
     const bool crccAccepted = r.crccLabel == "OK" || !station.logging.useCrcc || r.blockLength == 512;
     const bool kindAccepted = IsStandard(block, 'A') || !station.logging.aOnly;
@@ -42,7 +42,7 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
     const int L = r.blockLength;
     const int n = static_cast<int>(bytes.size());
 
-    // 1. Restart after a pause of two whole clock seconds, or at a network sync marker.
+    // Restart after a pause of two whole clock seconds, or at a network sync marker.
     if (!flags.networkInputActive) {
         r.now = clock_.Now();
         if (r.now - r.lastTime >= 2) {
@@ -55,17 +55,17 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
         r.networkNewBlock = false;
         r.newBlock = true;
     }
-    // 2.
+    // The new-block flag lasts until bytes of the block have been stored.
     if (r.position != 0) r.newBlock = false;
-    // 3.
+    // Before the block's end the verdict is not known yet.
     if (r.position >= 0 && r.position < L - 1) {
         r.crccLabel = "---";
         hooks_.ShowCrccStatus(r.crccLabel);
     }
-    // 4.
+    // Well into a block, the last datagram's status line has been seen long enough.
     if (r.position > 50 && hooks_.UdpRelayOn()) hooks_.ClearRelayStatus();
 
-    // 5. Store the bytes that fit into the block; the rest of the call is dropped.
+    // Store the bytes that fit into the block; the rest of the call is dropped.
     if (r.position >= 0 && r.position < L) {
         const int start = r.position;
         const int count = std::min(n, L - start);
@@ -100,13 +100,13 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
         }
     }
 
-    // 6. Real-time relay: exactly the bytes of this call, as they came.
+    // Real-time relay: exactly the bytes of this call, as they came.
     if (hooks_.RelayHasClients() && hooks_.RelayRealTime()) {
         hooks_.RelayChunk(bytes, r.newBlock);
         RelaySent();
     }
 
-    // 7, 8. A call that carries the block's last byte completes the block even when more bytes
+    // A call that carries the block's last byte completes the block even when more bytes
     // follow in the same call; those are dropped like any overflow.
     const int before = r.position;
     r.position += n;
@@ -114,10 +114,9 @@ void BlockReceiver::ReceiveBlockBytes(std::span<const std::uint8_t> bytes) {
         if (before >= L) return;
         r.position = L;
     }
-    // 9.
+    // Accepted: the pause rule counts from this call.
     r.lastTime = r.now;
     hooks_.ShowByteCount(std::to_string(r.position));
-    // 10.
     if (r.position < L) return;
     CompleteBlock();
 }
@@ -129,7 +128,7 @@ void BlockReceiver::CompleteBlock() {
     auto& cur = stores.current;
     const int L = r.blockLength;
 
-    // 10.1 Judge the block.
+    // Judge the block.
     if (L == 514) {
         if (CrccPasses(cur)) {
             r.crccLabel = "OK";
@@ -147,17 +146,17 @@ void BlockReceiver::CompleteBlock() {
     }
     hooks_.ShowCrccStatus(r.crccLabel);
 
-    // 10.2 Text copies.
+    // Text copies.
     if (flags.crccStatus || flags.showCrccFailedData) {
         const int index = TextCopyIndex(BlockId(cur));
         if (index >= 0) std::memcpy(stores.text[static_cast<std::size_t>(index)].data(), cur.data(), kTelemetryBytes);
     }
-    // 10.3 Event pointer.
+    // Event pointer.
     if (r.blockId == 'A' && r.secondChar == ' ' && flags.crccStatus) r.eventPointer = EventPointer(cur);
-    // 10.4 Text view.
+    // Text view.
     const std::span<const std::uint8_t, kTelemetryBytes> telemetry(cur.data(), kTelemetryBytes);
     if (flags.selection == TextSelection::Raw) hooks_.ShowTextBlock(telemetry);
-    // 10.5, 10.6 Logging.
+    // Logging.
     if (station_.logging.logging) {
         if (!flags.crccStatus && L == 514) WriteFailedCrccStamp(cur);
         if (BlockQualifiesForLog(station_, cur)) {
@@ -165,26 +164,26 @@ void BlockReceiver::CompleteBlock() {
             hooks_.AppendToLog(telemetry);
         }
     }
-    // 10.7 Dispatch by block ID.
+    // Dispatch by block ID.
     const char letter = SelectionLetter(flags.selection);
     const bool dispatch = r.blockId == 'D' || (r.blockId == 'A' && flags.selection == TextSelection::Raw) ||
                           (TextCopyIndex(r.blockId) >= 0 && r.blockId == letter) ||
                           (r.blockId == 'E' && flags.eventsMode);
     if (dispatch) hooks_.DispatchBlock();
-    // 10.8 Full-block relay.
+    // Full-block relay.
     if (hooks_.RelayHasClients() && !hooks_.RelayRealTime()) {
         hooks_.RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes>(stores.relay));
         RelaySent();
     }
-    // 10.9 UDP relay.
+    // UDP relay.
     if (hooks_.UdpRelayOn()) hooks_.RelayDatagram(std::span<const std::uint8_t>(stores.relay.data(), static_cast<std::size_t>(L)));
-    // 10.10, 10.11 Byte counter.
+    // Byte counter: "FB" for whole blocks from a server, "FEC" for a block rebuilt from a frame.
     if (flags.networkInputActive && !hooks_.RelayRealTime()) hooks_.ShowByteCount("FB");
     if (r.fecDelivery) {
         hooks_.ShowByteCount("FEC");
         r.fecDelivery = false;
     }
-    // 10.12
+    // The last complete block, stamp included, for the raw saves and the text view.
     std::memcpy(stores.lastComplete.data(), cur.data(), kTelemetryBytes);
     hooks_.BlockFinished();
 }

@@ -8,7 +8,7 @@
 
 #include "reception/block.h"
 #include "reception/clock.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -64,7 +64,7 @@ public:
 
 class BlockReceiver {
 public:
-    BlockReceiver(Station& station, const Clock& clock, ReceiverHooks& hooks)
+    BlockReceiver(StationState& station, const Clock& clock, ReceiverHooks& hooks)
         : station_(station), clock_(clock), hooks_(hooks) {}
 
     // Appends the bytes of one call (a serial read, one ADC byte, the bytes after a network
@@ -84,19 +84,19 @@ public:
     // "Raw" selected with the port closed: the first data after opening starts a new block.
     void ForgetLastTime() { station_.receiver.lastTime = 0; }
 
-    Station& station() { return station_; }
+    StationState& station() { return station_; }
 
 private:
     void RelaySent();
     void CompleteBlock();
 
-    Station& station_;
+    StationState& station_;
     const Clock& clock_;
     ReceiverHooks& hooks_;
 };
 
 // The log decision for a complete block: (label "OK", or CRCC ignored, or 512-byte blocks) and
 // (standard A block, or all blocks logged).
-bool BlockQualifiesForLog(const Station& station, std::span<const std::uint8_t> block);
+bool BlockQualifiesForLog(const StationState& station, std::span<const std::uint8_t> block);
 
 }  // namespace orv

@@ -1,6 +1,6 @@
 #include "reception/settings_store.h"
 
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "tools/address_field.h"
 
-#include "reception/text_parse.h"
+#include "text/text_parse.h"
 
 #include <algorithm>
 #include <limits>

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "reception/block.h"
-#include "reception/station.h"
+#include "reception/station_state.h"
 
 namespace orv {
 

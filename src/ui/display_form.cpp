@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "ui/form_position.h"
-#include "ui/torv1.h"
+#include "ui/main_window.h"
 #include "ui/user_messages.h"
 
 namespace orv {
@@ -53,7 +53,7 @@ DisplayForm::DisplayForm(const WindowInfo& info, const DisplayContext& context)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       info_(info), context_(context) {
-    setObjectName(Text(info_.formClass));
+    setObjectName(Text(info_.objectName));
     setWindowTitle(Text(info_.caption));
     if (!info_.formHint.empty()) setToolTip(Text(info_.formHint));
     RestoreFormPosition(this, context_.store, info_.formNumber, info_.defaultTop, info_.defaultLeft);
@@ -64,14 +64,14 @@ DisplayForm::DisplayForm(const WindowInfo& info, const DisplayContext& context)
 }
 
 DisplayInput DisplayForm::Input(bool raw) const {
-    const Station& s = context_.station;
+    const StationState& s = context_.station;
     return {s.stores.display, s.stores.lastA, s.flags.eventsMode, raw};
 }
 
 void DisplayForm::SavePosition() { SaveFormPosition(this, context_.store, info_.formNumber); }
 
 void DisplayForm::closeEvent(QCloseEvent* event) {
-    if (checkBox_) checkBox_->setChecked(false);
+    if (mainWindowBox_) mainWindowBox_->setChecked(false);
     QWidget::closeEvent(event);
 }
 
@@ -81,9 +81,9 @@ void DisplayForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-void AttachDisplayForm(TOrv1& orv1, DisplayWindow which, DisplayForm& form) {
-    orv1.AttachDisplay(which, &form, [&form] { form.Update(); });
-    form.SetCheckBox(orv1.DataCheckBox(which));
+void AttachDisplayForm(MainWindow& mainWindow, DisplayWindow which, DisplayForm& form) {
+    mainWindow.AttachDisplay(which, &form, [&form] { form.Update(); });
+    form.SetCheckBox(mainWindow.DataCheckBox(which));
 }
 
 // ---- FieldForm ----
@@ -211,7 +211,7 @@ void FieldForm::Update() {
 
 void FieldForm::ToggleRawMode() {
     raw_ = !raw_;
-    const Station& s = Context().station;
+    const StationState& s = Context().station;
     if (RawToggleRedraws(s.stores.display, s.flags.crccStatus, s.receiver.blockLength)) Update();
     emit RawModeToggled();
 }
@@ -219,7 +219,7 @@ void FieldForm::ToggleRawMode() {
 void FieldForm::CaptionClicked(const GraphLink& link) {
     if (!replay_ || !replay_->isVisible()) return;
     Context().messages.Beep();
-    // The channel graph (TOrv10) draws the request.
+    // The channel graph (ChannelGraphWindow) draws the request.
     emit GraphRequested(link.Request());
 }
 

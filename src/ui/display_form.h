@@ -21,18 +21,18 @@ class QGridLayout;
 class QGroupBox;
 class QVBoxLayout;
 
-Q_DECLARE_METATYPE(orv::GraphRequest)
+#include "ui/meta_types.h"
 
 namespace orv {
 
-class TOrv1;
+class MainWindow;
 class UserMessages;
 
 // What every display window works with: the settings store (positions), the station (display
 // block, last A block, flags) and the beeps.
 struct DisplayContext {
     KeyValueStore& store;
-    const Station& station;
+    const StationState& station;
     UserMessages& messages;
 };
 
@@ -55,7 +55,7 @@ public:
     // The update operation the display dispatch calls.
     virtual void Update() = 0;
     // The main window's check box that shows this window; closing the window unchecks it.
-    void SetCheckBox(QCheckBox* box) { checkBox_ = box; }
+    void SetCheckBox(QCheckBox* box) { mainWindowBox_ = box; }
     const WindowInfo& Info() const { return info_; }
 
 protected:
@@ -72,7 +72,7 @@ private:
 
     const WindowInfo& info_;
     DisplayContext context_;
-    QPointer<QCheckBox> checkBox_;
+    QPointer<QCheckBox> mainWindowBox_;
 };
 
 // Where a group box stands in a field window's grid, and how many caption/value pairs it puts
@@ -139,11 +139,11 @@ private:
     bool raw_ = false;
 };
 
-// Shows the field's colour on a label; Form restores the window's text colour.
+// Shows the field's colour on a label; FieldColour::Form restores the window's text colour.
 void SetFieldColour(QLabel* label, FieldColour colour);
 
 // Hands a display window to the main window: the dispatch updates it while its box is checked,
 // and closing the window unchecks the box.
-void AttachDisplayForm(TOrv1& orv1, DisplayWindow which, DisplayForm& form);
+void AttachDisplayForm(MainWindow& mainWindow, DisplayWindow which, DisplayForm& form);
 
 }  // namespace orv

@@ -7,8 +7,14 @@
 #include <QUrl>
 
 #include "files/replay.h"
+#include "station/station.h"
 
 namespace orv {
+
+QString TelemetryDirectoryText(const Station& station) {
+    if (station.state().settings.firstRun) return {};
+    return QString::fromStdString(station.TelemetryDirectory().string());
+}
 
 TelemetryFileList::TelemetryFileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -9,6 +9,12 @@
 
 namespace orv {
 
+class Station;
+
+// The station's telemetry directory as the files windows list it; empty before the first-run
+// Setup has given a data directory.
+QString TelemetryDirectoryText(const Station& station);
+
 class TelemetryFileList final : public QListWidget {
     Q_OBJECT
 public:

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "displays/channel_conversion.h"
-#include "reception/number_text.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {

@@ -258,7 +258,7 @@ struct Received {
 };
 
 struct StationHooks : ReceiverHooks {
-    Station* station = nullptr;
+    StationState* station = nullptr;
     std::vector<Received> blocks;
     void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> r) override {
         Received b{BlockId(r), station->receiver.crccLabel, station->receiver.fecDelivery, {}};
@@ -281,7 +281,7 @@ struct StationFixture {
             clock.Advance(1);
         }
     }
-    Station station;
+    StationState station;
     ManualClock clock{1'000'000'000};
     StationHooks hooks;
     BlockReceiver receiver{station, clock, hooks};

@@ -7,7 +7,7 @@
 #include "fec/eb_no.h"
 #include "fec/fec_codec.h"
 #include "fec/fec_tables.h"
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "fec/reed_solomon.h"
 #include "fec/viterbi.h"
 #include "fec_test_util.h"

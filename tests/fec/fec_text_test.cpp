@@ -10,7 +10,7 @@
 
 #include "fec/fec_block.h"
 #include "fec/fec_log.h"
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "reception/crcc.h"
 
 namespace orv {

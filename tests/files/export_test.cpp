@@ -2,7 +2,7 @@
 // against golden files.
 #include <gtest/gtest.h>
 
-#include "reception/number_text.h"
+#include "text/number_text.h"
 #include "files/telemetry_export.h"
 #include "fixture.h"
 #include "golden.h"

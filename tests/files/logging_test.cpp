@@ -36,7 +36,7 @@ TEST(LogFileName, PrefixDateAndExtension) {
 }
 
 TEST(TelemetryLogger, NameFollowsTheUtcRuleAndTheMenus) {
-    Station station;
+    StationState station;
     station.workingDataDirectory = "/data";
     ManualClock clock(kApril15Late, 2 * 3600);  // local time is already 16 April
     TelemetryLogger logger(station, clock);
@@ -62,7 +62,7 @@ TEST(TelemetryLogger, NameFollowsTheUtcRuleAndTheMenus) {
 // A station whose receiver logs through a TelemetryLogger, the way the program wires them.
 struct LoggingStation : ReceiverHooks {
     TempDir dir;
-    Station station;
+    StationState station;
     ManualClock clock{kApril15Late};
     TelemetryLogger logger{station, clock};
     BlockReceiver receiver{station, clock, *this};
@@ -204,7 +204,7 @@ TEST(EventBufferSize, AnswersAreRoundedAndKeptInRange) {
 }
 
 TEST(EventBufferSize, ChangeClearsTheMarksAndIsStored) {
-    Station station;
+    StationState station;
     ManualClock clock;
     TelemetryLogger logger(station, clock);
     logger.Grid().RecordEventBlock(true, 0, 3);

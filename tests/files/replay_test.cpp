@@ -107,7 +107,7 @@ TEST(ReplaySession, WhatEachKindOfBlockReaches) {
     test::WriteBytes(dir / "r.tlm", test::Concat({MakeABlock(), MakeEBlock("0005"), MakeBlock('K'), failedA}));
     ReplaySession replay;
     ASSERT_TRUE(replay.Load(dir / "r.tlm").loaded);
-    Station station;
+    StationState station;
     station.stores.current[512] = 0x12;  // the live block's CRCC bytes stay as they were
     struct Step {
         std::uint32_t block;
@@ -139,7 +139,7 @@ TEST(ReplaySession, WhatEachKindOfBlockReaches) {
 
 TEST(ReplaySession, NothingShownWithoutAFile) {
     ReplaySession replay;
-    Station station;
+    StationState station;
     RecordingHooks hooks;
     replay.ForwardOne();
     replay.ShowReplayBlock(station, hooks);

@@ -14,7 +14,7 @@
 #include "forward/kiss_stream_input.h"
 #include "forward/kiss_tcp_input.h"
 #include "forward_blocks.h"
-#include "net/qt_support.h"
+#include "qt_support.h"
 
 namespace orv {
 namespace {

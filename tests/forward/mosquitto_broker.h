@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "net/qt_support.h"
+#include "qt_support.h"
 
 namespace orv::test {
 

@@ -47,25 +47,28 @@ TEST(MqttPublisherTest, BlocksAndTelemetryArriveAsJson) {
     publisher.Publish(test::Received(failed));  // no telemetry from a failed block
     ASSERT_TRUE(test::WaitUntil([&] { return recorder.Count() == 4; }));
     test::RunFor(200);
-    const auto messages = recorder.Messages();
-    ASSERT_EQ(messages.size(), 4U);
-    EXPECT_EQ(messages[0].topic, "station1/block");
-    EXPECT_EQ(messages[1].topic, "station1/telemetry");
-    EXPECT_EQ(messages[2].topic, "station1/block");
-    EXPECT_EQ(messages[3].topic, "station1/block");
+    // MQTT keeps the order within a topic, not across topics.
+    std::vector<std::string> blocks, telemetries;
+    for (const auto& m : recorder.Messages()) {
+        if (m.topic == "station1/block") blocks.push_back(m.payload);
+        else if (m.topic == "station1/telemetry") telemetries.push_back(m.payload);
+        else ADD_FAILURE() << "unexpected topic " << m.topic;
+    }
+    ASSERT_EQ(blocks.size(), 3U);
+    ASSERT_EQ(telemetries.size(), 1U);
 
-    const QJsonObject block = Json(messages[0].payload);
+    const QJsonObject block = Json(blocks[0]);
     EXPECT_EQ(block["time"].toString(), "2026-12-10T02:24:39Z");
     EXPECT_EQ(block["kind"].toString(), "A");
     EXPECT_EQ(block["verdict"].toString(), "OK");
     EXPECT_EQ(block["live"].toBool(), true);
     EXPECT_EQ(QByteArray::fromHex(block["hex"].toString().toLatin1()),
               QByteArray(reinterpret_cast<const char*>(a.data()), 514));
-    EXPECT_EQ(Json(messages[2].payload)["kind"].toString(), "E");
-    EXPECT_EQ(Json(messages[3].payload)["verdict"].toString(), "FAIL");
+    EXPECT_EQ(Json(blocks[1])["kind"].toString(), "E");
+    EXPECT_EQ(Json(blocks[2])["verdict"].toString(), "FAIL");
 
     // The telemetry is the display windows' JSON, the same as orv-cli show --json gives.
-    const QJsonObject telemetry = Json(messages[1].payload);
+    const QJsonObject telemetry = Json(telemetries[0]);
     EXPECT_EQ(telemetry["kind"].toString(), "A");
     const QJsonObject windows = telemetry["windows"].toObject();
     EXPECT_EQ(windows.keys(), (QStringList{"matrix", "nav", "power", "status", "temp"}));

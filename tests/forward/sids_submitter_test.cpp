@@ -10,7 +10,7 @@
 #include "forward/sids_submitter.h"
 #include "forward_blocks.h"
 #include "http_test_server.h"
-#include "net/qt_support.h"
+#include "qt_support.h"
 
 namespace orv {
 namespace {

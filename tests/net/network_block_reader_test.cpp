@@ -176,7 +176,7 @@ struct Relayed : ReceiverHooks {
 };
 
 struct ClientStation : ::testing::Test {
-    Station station;
+    StationState station;
     ManualClock clock{1000};
     Relayed hooks;
     BlockReceiver receiver{station, clock, hooks};

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station/station_runtime.h"
+#include "station/station.h"
 #include "net/network_client.h"
 #include "net/relay.h"
 #include "net/wire.h"
@@ -22,38 +22,36 @@ inline Bytes Framed(std::span<const std::uint8_t> block) {
     return Concat({std::span<const std::uint8_t>(kNetworkSyncMarker), block});
 }
 
-// One station: its runtime, with every completed block recorded.
+// One station, with every completed block recorded.
 struct TestStation {
     MemoryStore store;
     ManualClock clock{1'000'000};
-    StationRuntime runtime{store, clock};
+    Station facade{store, clock};
     std::vector<Bytes> blocks;  // the current block (514 bytes) at each completion
     std::vector<std::string> verdicts;
 
     TestStation() {
-        QObject::connect(&runtime, &StationRuntime::BlockHandled, [this] {
-            const auto& s = runtime.station();
+        QObject::connect(&facade, &Station::BlockHandled, [this] {
+            const auto& s = facade.state();
             blocks.emplace_back(s.stores.current.begin(), s.stores.current.end());
             verdicts.push_back(s.receiver.crccLabel);
         });
     }
-    Station& station() { return runtime.station(); }
+    StationState& station() { return facade.state(); }
 
     // A block from the serial port, in reads of `chunk` bytes, after a pause that starts it.
     void Receive(std::span<const std::uint8_t> block, std::size_t chunk) {
         clock.Advance(3);
         for (std::size_t at = 0; at < block.size(); at += chunk)
-            runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
+            facade.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
     }
 };
 
 // A station that serves what it receives.
 struct ServingStation : TestStation {
-    Relay relay;
+    Relay& relay = facade.relay();
     explicit ServingStation(bool realTime = true) {
         relay.SetRealTime(realTime);
-        relay.SetReceiverState(&station().receiver);
-        runtime.SetRelay(&relay);
         EXPECT_TRUE(relay.Server().Listen(0, QHostAddress::LocalHost));
     }
     std::uint16_t Port() { return relay.Server().Port(); }
@@ -61,7 +59,7 @@ struct ServingStation : TestStation {
 
 // A station that takes its blocks from a server.
 struct ClientStation : TestStation {
-    NetworkClient client{station(), runtime.receiver()};
+    NetworkClient& client = facade.client();
     std::vector<QString> statuses;
     ClientStation() {
         QObject::connect(&client, &NetworkClient::StatusChanged, [this](const QString& s) { statuses.push_back(s); });

@@ -63,7 +63,7 @@ TEST_F(Relaying, ClientLearnsTheServersModeFromTheReadSize) {
         int position = 0;
         for (std::size_t at = 0; at < b.size(); at += 64) {
             const std::size_t n = std::min<std::size_t>(64, b.size() - at);
-            server.runtime.SerialBytes(std::span(b).subspan(at, n));
+            server.facade.SerialBytes(std::span(b).subspan(at, n));
             position += static_cast<int>(n);
             if (realTime) {
                 ASSERT_TRUE(WaitUntil([&] { return client.station().receiver.position == position; }));
@@ -133,11 +133,9 @@ TEST_F(Relaying, UdpSendsOneDatagramOfBlockSizePlusEightPerBlock) {
     QUdpSocket receiver;
     ASSERT_TRUE(receiver.bind(QHostAddress::LocalHost, 0));
     TestStation station;
-    Relay relay;
-    relay.SetReceiverState(&station.station().receiver);
+    Relay& relay = station.facade.relay();
     std::vector<QString> statuses;
     QObject::connect(&relay, &Relay::StatusChanged, [&](const QString& s) { statuses.push_back(s); });
-    station.runtime.SetRelay(&relay);
     relay.SetUdpOn(true);
     relay.Udp().SetDestination("127.0.0.1", receiver.localPort());
     std::vector<Bytes> datagrams;
@@ -166,7 +164,7 @@ TEST_F(Relaying, UdpSendsOneDatagramOfBlockSizePlusEightPerBlock) {
 
     station.station().SetModemType(ModemType::Bytes514);
     station.clock.Advance(3);
-    station.runtime.receiver().ReceiveFecBlock(b);
+    station.facade.receiver().ReceiveFecBlock(b);
     take(3);
     EXPECT_EQ(statuses.back(), "FEC blk sent!");
 

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
-#include "app/pty.h"
+#include "pty.h"
 #include "fec/adc_synth.h"
 
 #include "relay_fixture.h"

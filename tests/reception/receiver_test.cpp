@@ -61,7 +61,7 @@ Block514 MakeBlock(char id, bool goodCrcc = true, std::uint8_t fill = 0x41) {
 }
 
 struct Fixture : ::testing::Test {
-    Station station;
+    StationState station;
     ManualClock clock{1000};
     Recorder hooks;
     BlockReceiver rx{station, clock, hooks};
@@ -208,14 +208,14 @@ TEST_F(Fixture, BlockIdShownAtFirstByteAndEventsEnabledByAnEBlock) {
     EXPECT_EQ(hooks.events, (std::vector<std::string>{"crcc:---", "id:E", "events", "count:1"}));
     // Events mode off: E bytes go to the last E block, not to the display block.
     EXPECT_EQ(station.stores.lastE[0], 'E');
-    EXPECT_EQ(station.stores.display[0], 0);
+    EXPECT_EQ(station.stores.display[0], 0xFF);  // still no block
 }
 
 TEST_F(Fixture, EventsModeRoutesABytesAwayFromTheDisplayBlock) {
     station.flags.eventsMode = true;
     Feed(MakeBlock('A'));
     EXPECT_EQ(station.stores.lastA[0], 'A');
-    EXPECT_EQ(station.stores.display[0], 0);
+    EXPECT_EQ(station.stores.display[0], 0xFF);  // still no block
     clock.Advance(3);
     Feed(MakeBlock('D'));
     EXPECT_EQ(station.stores.display[0], 'D');

@@ -1,4 +1,4 @@
-// The ADC analysis window TOrv20 with the main window on an ADC station: the histogram and the
+// The ADC analysis window AdcAnalysisWindow with the main window on an ADC station: the histogram and the
 // figures of each half, the refresh by the display dispatch and by the sample path, calibration,
 // the "ADC Display" menu item, the FEC log failure message, and the raw data window's status line
 // under blocks rebuilt from FEC frames.
@@ -15,13 +15,11 @@
 #include <QTest>
 #include <vector>
 
-#include "../app/sim/adc_feed.h"
-#include "app/sim/stream_pacer.h"
+#include "../sim/adc_feed.h"
+#include "sim/stream_pacer.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/torv1.h"
-#include "ui/torv2.h"
-#include "ui/torv20.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -29,28 +27,28 @@ namespace {
 
 constexpr std::int64_t kStart = 1796911200;  // 2026-12-10 14:00:00 UTC
 
-// The windows of an ADC station wired as the desktop program wires them.
+// The desktop program of an ADC station.
 struct AdcProgram {
     explicit AdcProgram(const QString& dir, const char* modem = "ADC") : clock(kStart) {
         QDir(dir).mkpath("telemetry");
         QDir(dir).mkpath("Dsp");
         test::FillStore(store, dir);
         store.Write(kStartupKey, "Modem Type", modem);
-        orv1 = std::make_unique<TOrv1>(store, clock, messages);
-        orv2 = std::make_unique<TOrv2>(orv1->Scale());
-        orv20 = std::make_unique<TOrv20>(store, orv1->runtime().adc(), orv1->Scale(), messages);
-        orv1->AttachRawWindow(orv2.get());
-        orv1->AttachMenuWindow(MenuWindow::AdcDisplay, orv20.get());
-        orv1->SetAdcRefresh([this] { orv20->RefreshAdcStatistics(); });
+        program = std::make_unique<test::Program>(store, clock, messages);
+        mainWindow = &program->mainWindow;
+        rawDataWindow = &program->rawDataWindow;
+        adcAnalysisWindow = &program->adcAnalysisWindow;
     }
-    void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(orv1->runtime(), clock, samples); }
+    void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(program->station, clock, samples); }
+    StationState& State() { return program->station.state(); }
 
     MemoryStore store;
     ManualClock clock;
     test::RecordingMessages messages;
-    std::unique_ptr<TOrv1> orv1;
-    std::unique_ptr<TOrv2> orv2;
-    std::unique_ptr<TOrv20> orv20;
+    std::unique_ptr<test::Program> program;
+    MainWindow* mainWindow = nullptr;
+    RawDataWindow* rawDataWindow = nullptr;
+    AdcAnalysisWindow* adcAnalysisWindow = nullptr;
 };
 
 // Raw bytes that the differential detection turns into one soft symbol each: a steady level
@@ -128,19 +126,19 @@ private slots:
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
         // Right after start the ring holds only zeros, which neither half counts.
-        QCOMPARE(p.orv20->FigureLines(), QStringList({"Tot:      1", "Mean: -128.0", "S.D.:   0.0", "Tot:     1",
+        QCOMPARE(p.adcAnalysisWindow->FigureLines(), QStringList({"Tot:      1", "Mean: -128.0", "S.D.:   0.0", "Tot:     1",
                                                       "Mean: -128.0", "S.D.:  0.0"}));
-        p.orv1->MenuAction(MenuWindow::AdcDisplay)->trigger();
-        QVERIFY(p.orv20->isVisible());
+        p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->trigger();
+        QVERIFY(p.adcAnalysisWindow->isVisible());
 
         // 5000 samples: the first (no previous sample) stores 128, the rest 120.
         p.Feed(Steady(5000));
-        p.orv1->DispatchBlock();
+        p.mainWindow->DispatchBlock();
         const QStringList afterDispatch({"Tot:   4999", "Mean:  -8.0", "S.D.:   0.0", "Tot:     1", "Mean:  0.0",
                                          "S.D.:  0.0"});
-        QCOMPARE(p.orv20->FigureLines(), afterDispatch);
+        QCOMPARE(p.adcAnalysisWindow->FigureLines(), afterDispatch);
         // The curve: on the baseline where a bin is empty, far up at bin 120.
-        const QImage& picture = p.orv20->Picture();
+        const QImage& picture = p.adcAnalysisWindow->Picture();
         QCOMPARE(picture.size(), QSize(266, 300));
         QCOMPARE(picture.pixelColor(5 + 60, 220), QColor(Qt::black));
         QVERIFY(picture.pixelColor(5 + 60, 218) != QColor(Qt::black));
@@ -152,15 +150,15 @@ private slots:
         // 5400 samples after the start.
         const std::vector<std::uint8_t> reversing = Reversing(5400);
         p.Feed({reversing.begin(), reversing.end() - 1});
-        QCOMPARE(p.orv20->FigureLines(), afterDispatch);
+        QCOMPARE(p.adcAnalysisWindow->FigureLines(), afterDispatch);
         p.Feed({reversing.end() - 1, reversing.end()});
-        QCOMPARE(p.orv20->FigureLines(), QStringList({"Tot:      1", "Mean: -128.0", "S.D.:   0.0", "Tot:  5200",
+        QCOMPARE(p.adcAnalysisWindow->FigureLines(), QStringList({"Tot:      1", "Mean: -128.0", "S.D.:   0.0", "Tot:  5200",
                                                       "Mean:  7.0", "S.D.:  0.0"}));
         // Hidden, the window is left alone by the dispatch.
-        p.orv20->hide();
+        p.adcAnalysisWindow->hide();
         p.Feed(Steady(300));
-        p.orv1->DispatchBlock();
-        QCOMPARE(p.orv20->FigureLines()[3], QString("Tot:  5200"));
+        p.mainWindow->DispatchBlock();
+        QCOMPARE(p.adcAnalysisWindow->FigureLines()[3], QString("Tot:  5200"));
     }
 
     void AdcDisplayItemOnlyForTheAdcModem() {
@@ -168,22 +166,22 @@ private slots:
         for (const char* modem : {"ADC", "514", "512"}) {
             AdcProgram p(tmp.path(), modem);
             QMenu* menu = nullptr;
-            for (QAction* a : p.orv1->menuBar()->actions())
+            for (QAction* a : p.mainWindow->menuBar()->actions())
                 if (a->text() == "Menu") menu = a->menu();
             QVERIFY(menu);
             emit menu->aboutToShow();
-            QCOMPARE(p.orv1->MenuAction(MenuWindow::AdcDisplay)->isVisible(), QString(modem) == "ADC");
+            QCOMPARE(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible(), QString(modem) == "ADC");
             // The Setup can change the modem type while the program runs.
-            p.orv1->station().SetModemType(ModemType::Adc);
+            p.State().SetModemType(ModemType::Adc);
             emit menu->aboutToShow();
-            QVERIFY(p.orv1->MenuAction(MenuWindow::AdcDisplay)->isVisible());
+            QVERIFY(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible());
         }
     }
 
     void CalibrationShowsTheMeanAndGrowsTheWindow() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        TOrv20& w = *p.orv20;
+        AdcAnalysisWindow& w = *p.adcAnalysisWindow;
         w.show();
         const int middle = w.screen()->geometry().height() / 2;
         w.move(40, middle);  // lower half: the window grows upwards
@@ -226,8 +224,8 @@ private slots:
     void FecLogFailureIsReportedOnce() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.orv1->station().settings.logFec = true;
-        p.orv1->runtime().adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
+        p.State().settings.logFec = true;
+        p.program->station.adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
         sim::TelemetryGenerator generator(CleanAdcModem());
         p.Feed(generator.Next().wire);
         p.Feed(WithClosing(generator.Next().wire, generator));
@@ -243,27 +241,27 @@ private slots:
     void RawWindowShowsTheFecFiguresUnderRebuiltBlocks() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.orv1->station().flags.selection = TextSelection::Raw;
+        p.State().flags.selection = TextSelection::Raw;
         sim::TelemetryGenerator generator(CleanAdcModem());
         const QRegularExpression fecLine(R"(^Sync Gain: \d+\.\d     Chan Errs: 0     RS Corrs: 0 0     Eb/No: >8\.3$)");
         const QRegularExpression syncOnly(R"(^Sync Gain: -?\d+\.\d$)");
         for (int i = 0; i < 4; ++i) {  // A, A, then K, A
             const sim::SimBlock sent = generator.Next();
             p.Feed(WithClosing(sent.wire, generator));
-            QVERIFY(p.orv2->StatusLineVisible());
-            const QString status = p.orv2->StatusText();
+            QVERIFY(p.rawDataWindow->StatusLineVisible());
+            const QString status = p.rawDataWindow->StatusText();
             if (sent.fecFrame) {
                 QVERIFY2(fecLine.match(status).hasMatch(), qPrintable(status));
-                QCOMPARE(p.orv1->ByteLabel(), QString("FEC"));
-                QCOMPARE(std::string(p.orv1->station().stores.lastComplete.begin() + 128,
-                                     p.orv1->station().stores.lastComplete.begin() + 192),
+                QCOMPARE(p.mainWindow->ByteLabel(), QString("FEC"));
+                QCOMPARE(std::string(p.State().stores.lastComplete.begin() + 128,
+                                     p.State().stores.lastComplete.begin() + 192),
                          std::string("|             RECONSTRUCTED FROM DECODED FEC BLOCK             |"));
             } else {
                 QVERIFY2(syncOnly.match(status).hasMatch(), qPrintable(status));
-                QCOMPARE(p.orv1->ByteLabel(), QString("514"));
-                QCOMPARE(BlockId(p.orv1->station().stores.lastComplete), 'K');
+                QCOMPARE(p.mainWindow->ByteLabel(), QString("514"));
+                QCOMPARE(BlockId(p.State().stores.lastComplete), 'K');
             }
-            QCOMPARE(p.orv1->CrccLabel(), QString("OK"));
+            QCOMPARE(p.mainWindow->CrccLabel(), QString("OK"));
         }
     }
 };

@@ -18,12 +18,7 @@
 #include "reception/crcc.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/torv1.h"
-#include "ui/torv12.h"
-#include "ui/torv13.h"
-#include "ui/torv14.h"
-#include "ui/torv15.h"
-#include "ui/torv16.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -97,31 +92,12 @@ void CompareFields(const FieldForm& form, const std::vector<DisplayField>& expec
     }
 }
 
-// The program's windows as the desktop program creates and attaches them.
-struct Program {
+// The desktop program with "Raw" chosen, so that live A blocks reach the displays.
+struct Program : test::Program {
     Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : orv1(store, clock, messages),
-          orv12(Context(store, messages), orv1.Scale()),
-          orv13(Context(store, messages)),
-          orv14(Context(store, messages)),
-          orv16(Context(store, messages)),
-          orv15(Context(store, messages)) {
-        AttachDisplayForm(orv1, DisplayWindow::Matrix, orv12);
-        AttachDisplayForm(orv1, DisplayWindow::Temp, orv13);
-        AttachDisplayForm(orv1, DisplayWindow::Power, orv14);
-        AttachDisplayForm(orv1, DisplayWindow::Status, orv16);
-        orv16.AttachClock(orv1);
-        AttachDisplayForm(orv1, DisplayWindow::Nav, orv15);
-        orv1.station().flags.selection = TextSelection::Raw;
+        : test::Program(store, clock, messages) {
+        station.state().flags.selection = TextSelection::Raw;
     }
-    DisplayContext Context(KeyValueStore& store, UserMessages& messages) { return {store, orv1.station(), messages}; }
-
-    TOrv1 orv1;
-    TOrv12 orv12;
-    TOrv13 orv13;
-    TOrv14 orv14;
-    TOrv16 orv16;
-    TOrv15 orv15;
 };
 
 struct FieldWindow {
@@ -132,10 +108,10 @@ struct FieldWindow {
 };
 
 const FieldWindow kFieldWindows[] = {
-    {"Status", DisplayWindow::Status, [](Program& p) -> FieldForm* { return &p.orv16; }, &StatusFields},
-    {"Power", DisplayWindow::Power, [](Program& p) -> FieldForm* { return &p.orv14; }, &PowerFields},
-    {"Temp", DisplayWindow::Temp, [](Program& p) -> FieldForm* { return &p.orv13; }, &TemperatureFields},
-    {"Nav", DisplayWindow::Nav, [](Program& p) -> FieldForm* { return &p.orv15; }, &NavigationFields},
+    {"Status", DisplayWindow::Status, [](Program& p) -> FieldForm* { return &p.statusWindow; }, &StatusFields},
+    {"Power", DisplayWindow::Power, [](Program& p) -> FieldForm* { return &p.powerWindow; }, &PowerFields},
+    {"Temp", DisplayWindow::Temp, [](Program& p) -> FieldForm* { return &p.temperatureWindow; }, &TemperatureFields},
+    {"Nav", DisplayWindow::Nav, [](Program& p) -> FieldForm* { return &p.navigationWindow; }, &NavigationFields},
 };
 
 // A station with its display windows, fed through the receiver like a live one.
@@ -150,10 +126,10 @@ public:
     }
     void Feed(const Block514& block) {
         clock_.Advance(3);
-        program->orv1.runtime().receiver().ReceiveBlockBytes(block);
+        program->station.receiver().ReceiveBlockBytes(block);
     }
     DisplayInput Input(bool raw) const {
-        const Station& s = program->orv1.station();
+        const StationState& s = program->station.state();
         return {s.stores.display, s.stores.lastA, s.flags.eventsMode, raw};
     }
 
@@ -173,7 +149,7 @@ private slots:
             FieldForm& form = *w.form(*f.program);
             // "---" (and an empty Status header) until the first update.
             CompareFields(form, PlaceholderFields(w.content({}), kStatusHeaderGroup));
-            f.program->orv1.DataCheckBox(w.which)->click();
+            f.program->mainWindow.DataCheckBox(w.which)->click();
             QVERIFY(form.isVisible());
             QVERIFY(form.isWindow());
             QCOMPARE(form.windowTitle(), Text(form.Info().caption));
@@ -197,18 +173,18 @@ private slots:
         SealCrcc(block);
         f.Feed(block);
         for (const auto& w : kFieldWindows) CompareFields(*w.form(*f.program), w.content(f.Input(false)));
-        QCOMPARE(f.program->orv15.ValueLabel("wheel3_spd")->text(), QString::fromStdString(ChannelText(block, 0x1C4, false)));
-        QCOMPARE(f.program->orv14.ValueLabel("out_x_tx")->text(), QString("---"));
-        QCOMPARE(f.program->orv16.ValueLabel("title")->text(), QString("A  HI, THIS IS AMSAT OSCAR-40"));
+        QCOMPARE(f.program->navigationWindow.ValueLabel("wheel3_spd")->text(), QString::fromStdString(ChannelText(block, 0x1C4, false)));
+        QCOMPARE(f.program->powerWindow.ValueLabel("out_x_tx")->text(), QString("---"));
+        QCOMPARE(f.program->statusWindow.ValueLabel("title")->text(), QString("A  HI, THIS IS AMSAT OSCAR-40"));
     }
 
     void GroupBoxesCarryTheirCaptionsAndHints() {
         Fixture f;
         const std::pair<FieldForm*, const std::vector<GroupInfo>*> windows[] = {
-            {&f.program->orv16, &StatusGroups()},
-            {&f.program->orv14, &PowerGroups()},
-            {&f.program->orv13, &TemperatureGroups()},
-            {&f.program->orv15, &NavigationGroups()},
+            {&f.program->statusWindow, &StatusGroups()},
+            {&f.program->powerWindow, &PowerGroups()},
+            {&f.program->temperatureWindow, &TemperatureGroups()},
+            {&f.program->navigationWindow, &NavigationGroups()},
         };
         for (const auto& [form, groups] : windows) {
             QStringList shown;
@@ -223,13 +199,13 @@ private slots:
             }
             QCOMPARE(form->toolTip(), Text(form->Info().formHint));
         }
-        QCOMPARE(f.program->orv16.ClockPanel()->toolTip(), Text(kClockPanelHint));
+        QCOMPARE(f.program->statusWindow.ClockPanel()->toolTip(), Text(kClockPanelHint));
     }
 
     void ShiftLeftClickOnTheFreeSurfaceTogglesRawMode() {
         Fixture f;
-        TOrv14& power = f.program->orv14;
-        f.program->orv1.DataCheckBox(DisplayWindow::Power)->click();
+        PowerWindow& power = f.program->powerWindow;
+        f.program->mainWindow.DataCheckBox(DisplayWindow::Power)->click();
         QVERIFY(QTest::qWaitForWindowExposed(&power));
         f.Feed(PlausibleBlock());
         QSignalSpy toggled(&power, &FieldForm::RawModeToggled);
@@ -263,7 +239,7 @@ private slots:
         // The window redraws at once only from a good A block: not after a failed check, not
         // from a block with the failed mark; the mode changes all the same.
         QVERIFY(!power.RawMode());
-        Station& station = f.program->orv1.station();
+        StationState& station = f.program->station.state();
         const QString shown = value->text();
         station.flags.crccStatus = false;
         QTest::mousePress(&power, Qt::LeftButton, Qt::ShiftModifier, free);
@@ -280,7 +256,7 @@ private slots:
 
     void CaptionClickAsksForAGraphWhileReplayIsShown() {
         Fixture f;
-        TOrv16& status = f.program->orv16;
+        StatusWindow& status = f.program->statusWindow;
         status.show();
         QSignalSpy requests(&status, &FieldForm::GraphRequested);
         QLabel* vRx = status.CaptionLabel("agc_v_rx");
@@ -304,7 +280,7 @@ private slots:
         QTest::mouseClick(status.CaptionLabel("rx_v"), Qt::LeftButton);
         QCOMPARE(requests.count(), 1);
         // Every channel caption of the other windows hands over its own channel.
-        TOrv15& nav = f.program->orv15;
+        NavigationWindow& nav = f.program->navigationWindow;
         nav.SetReplayWindow(&replay);
         QSignalSpy navRequests(&nav, &FieldForm::GraphRequested);
         QTest::mouseClick(nav.CaptionLabel("wheel2_spd"), Qt::LeftButton);
@@ -314,8 +290,8 @@ private slots:
 
     void ClosingUnchecksTheBoxAndKeepsThePositionInTwips() {
         Fixture f;
-        TOrv16& status = f.program->orv16;
-        QCheckBox* box = f.program->orv1.DataCheckBox(DisplayWindow::Status);
+        StatusWindow& status = f.program->statusWindow;
+        QCheckBox* box = f.program->mainWindow.DataCheckBox(DisplayWindow::Status);
         box->click();
         QVERIFY(box->isChecked());
         QVERIFY(status.isVisible());
@@ -329,8 +305,8 @@ private slots:
         QCOMPARE(status.ValueLabel("agc_v_tx")->text(), QString("---"));
 
         // Hidden by its box, it keeps its place as well; a minimised one does not write.
-        TOrv14& power = f.program->orv14;
-        QCheckBox* powerBox = f.program->orv1.DataCheckBox(DisplayWindow::Power);
+        PowerWindow& power = f.program->powerWindow;
+        QCheckBox* powerBox = f.program->mainWindow.DataCheckBox(DisplayWindow::Power);
         powerBox->click();
         power.move(75, 15);
         powerBox->click();
@@ -348,39 +324,40 @@ private slots:
         power.close();
         QCOMPARE(f.store.Read(kFormPositionsKey, "Form14.Left"), std::string("1350"));
 
-        // Read back at creation: twips / 15; a value that is not a number gives the default.
+        // Read back at creation: twips / 15; a value that is not a number gives the default; a
+        // title bar above the screen is brought onto it.
         struct Case {
             const char* top;
             const char* left;
             QPoint expected;
         };
-        const Case cases[] = {{"450", "600", {40, 30}}, {"abc", "", {500 / 15, 100 / 15}}, {"-15", "1507", {100, -1}}};
+        const Case cases[] = {{"450", "600", {40, 30}}, {"abc", "", {500 / 15, 100 / 15}}, {"-15", "1507", {100, 0}}};
         for (const auto& c : cases) {
             f.store.Write(kFormPositionsKey, "Form15.Top", c.top);
             f.store.Write(kFormPositionsKey, "Form15.Left", c.left);
-            TOrv15 nav({f.store, f.program->orv1.station(), f.messages});
+            NavigationWindow nav({f.store, f.program->station.state(), f.messages});
             QCOMPARE(nav.pos(), c.expected);
         }
     }
 
     void StatusClockPanelShowsTheClockAndSwitchesItsForm() {
         Fixture f;  // 2003-12-30 14:05:09 UTC
-        TOrv16& status = f.program->orv16;
+        StatusWindow& status = f.program->statusWindow;
         QCOMPARE(status.ClockPanel()->text(), QString("Current Amsat Day#: 9494"));
         QTest::mouseClick(status.ClockPanel(), Qt::LeftButton);
-        QVERIFY(!f.program->orv1.AmsatDayClockForm());
+        QVERIFY(!f.program->mainWindow.AmsatDayClockForm());
         QCOMPARE(status.ClockPanel()->text(), QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
-        QCOMPARE(f.program->orv1.Timer()->interval(), 1000);
+        QCOMPARE(f.program->mainWindow.ClockTimer()->interval(), 1000);
         QTest::mouseClick(status.ClockPanel(), Qt::LeftButton);
-        QVERIFY(f.program->orv1.AmsatDayClockForm());
+        QVERIFY(f.program->mainWindow.AmsatDayClockForm());
         QCOMPARE(status.ClockPanel()->text(), QString("Current Amsat Day#: 9494"));
     }
 
     void MatrixWindowColoursItsCaptionsAndDrawsTheGrid() {
         Fixture f;
-        TOrv12& matrix = f.program->orv12;
+        IfMatrixWindow& matrix = f.program->ifMatrixWindow;
         QVERIFY(matrix.Picture().isNull());  // empty until the first update
-        f.program->orv1.DataCheckBox(DisplayWindow::Matrix)->click();
+        f.program->mainWindow.DataCheckBox(DisplayWindow::Matrix)->click();
         Block514 block = PlausibleBlock();
         SetByte(block, 0x1C8, 0x04);  // U output blue
         SetByte(block, 0x1C9, 0x00);
@@ -435,9 +412,9 @@ private slots:
         const QString shots = qEnvironmentVariable("ORV_SCREENSHOT_DIR");
         std::vector<QWidget*> windows;
         for (const auto& w : kFieldWindows) windows.push_back(w.form(*f.program));
-        windows.push_back(&f.program->orv12);
-        for (DisplayWindow w : kDisplayOrder) f.program->orv1.DataCheckBox(w)->click();
-        f.program->orv1.show();
+        windows.push_back(&f.program->ifMatrixWindow);
+        for (DisplayWindow w : kDisplayOrder) f.program->mainWindow.DataCheckBox(w)->click();
+        f.program->mainWindow.show();
         for (QWidget* w : windows) QVERIFY(QTest::qWaitForWindowExposed(w));
         std::vector<QSize> sizes;
         for (QWidget* w : windows) sizes.push_back(w->size());
@@ -474,10 +451,10 @@ private slots:
         QDir().mkpath(shots);
         QTest::qWait(300);
         for (QWidget* w : windows) QVERIFY(w->grab().save(shots + "/" + w->objectName() + ".png"));
-        f.program->orv14.ToggleRawMode();
+        f.program->powerWindow.ToggleRawMode();
         QTest::qWait(100);
-        QVERIFY(f.program->orv14.grab().save(shots + "/TOrv14-raw.png"));
-        QVERIFY(f.program->orv1.grab().save(shots + "/TOrv1.png"));
+        QVERIFY(f.program->powerWindow.grab().save(shots + "/PowerWindow-raw.png"));
+        QVERIFY(f.program->mainWindow.grab().save(shots + "/MainWindow.png"));
     }
 };
 

@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "../files/fixture.h"
-#include "app/sim/telemetry_generator.h"
+#include "sim/telemetry_generator.h"
 #include "files/channel_graph.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
@@ -25,15 +25,7 @@
 #include "recording_messages.h"
 #include "station_store.h"
 #include "ui/files_window_parts.h"
-#include "ui/torv1.h"
-#include "ui/torv10.h"
-#include "ui/torv11.h"
-#include "ui/torv13.h"
-#include "ui/torv17.h"
-#include "ui/torv2.h"
-#include "ui/torv5.h"
-#include "ui/torv6.h"
-#include "ui/torv7.h"
+#include "test_program.h"
 
 using namespace orv;
 using test::Concat;
@@ -66,44 +58,24 @@ Block512 ChannelBlock(std::uint8_t value, std::uint8_t ma, int orbit) {
                                                      {423, static_cast<std::uint8_t>(orbit >> 8)}});
 }
 
-// The windows of this subsystem and those they work with, created and wired in the program's order.
-struct Program {
+// The desktop program, with a display window in place of Status that counts its updates.
+struct Program : test::Program {
     Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : orv1(store, clock, messages), orv2(orv1.Scale()), orv5(orv1, store, clock),
-          orv6(orv1, orv2, store, messages), orv7(orv1, store, messages), orv10(orv6, store, messages, 1.0F),
-          orv11(store), orv17(orv1, orv6, store, messages) {
-        orv1.AttachRawWindow(&orv2);
-        orv1.AttachMenuWindow(MenuWindow::Logging, &orv5);
-        orv1.SetLogOnStart([this] { orv5.LogOnStart(); });
-        orv1.AttachMenuWindow(MenuWindow::Replay, &orv6);
-        orv1.SetReplayLoader([this](const QString& path) { orv6.LoadDroppedFile(path); });
-        orv1.AttachMenuWindow(MenuWindow::Filter, &orv7);
-        orv10.AttachDialog(&orv11);
-        orv6.AttachGraph(&orv10);
-        orv6.AttachExport(&orv17);
-        // A display window that counts its updates.
-        orv1.AttachDisplay(DisplayWindow::Status, &status, [this] { ++updates; });
-        orv1.DataCheckBox(DisplayWindow::Status)->click();
+        : test::Program(store, clock, messages) {
+        mainWindow.AttachDisplay(DisplayWindow::Status, &status, [this] { ++updates; });
+        mainWindow.DataCheckBox(DisplayWindow::Status)->click();
     }
-    QString Telemetry() const { return orv1.TelemetryDirectory(); }
+    QString Telemetry() const { return QString::fromStdString(station.TelemetryDirectory().string()); }
     std::filesystem::path TelemetryPath(const QString& name) const {
         return QDir(Telemetry()).filePath(name).toStdString();
     }
 
-    TOrv1 orv1;
-    TOrv2 orv2;
-    TOrv5 orv5;
-    TOrv6 orv6;
-    TOrv7 orv7;
-    TOrv10 orv10;
-    TOrv11 orv11;
-    TOrv17 orv17;
     QWidget status;
     int updates = 0;
 };
 
 // Answers the graph dialog once it is shown: fields as given, then OK.
-void AnswerDialog(TOrv11& dialog, const QString& address, const QString& start, const QString& stop, bool raw) {
+void AnswerDialog(GraphAddressDialog& dialog, const QString& address, const QString& start, const QString& stop, bool raw) {
     QTimer::singleShot(0, &dialog, [&dialog, address, start, stop, raw] {
         if (dialog.AddressField()->isVisible()) dialog.AddressField()->setText(address);
         dialog.StartField()->setText(start);
@@ -136,75 +108,75 @@ private slots:
 
     void LoggingAppendsReceivedBlocksToTheDaysFile() {
         Program& p = *p_;
-        p.orv1.station().flags.selection = TextSelection::Raw;
+        p.station.state().flags.selection = TextSelection::Raw;
         auto feed = [&](const Block512& block, bool good) {
             clock_->Advance(3);
-            p.orv1.runtime().receiver().ReceiveBlockBytes(OnTheWire(block, good));
+            p.station.receiver().ReceiveBlockBytes(OnTheWire(block, good));
         };
-        p.orv5.show();
-        QVERIFY(p.orv5.UseAction()->isEnabled());  // 514-byte modem
-        p.orv5.LoggingButton()->click();
-        QCOMPARE(p.orv5.NameField(), QString(" T031230.raw"));
-        QCOMPARE(p.orv5.CountText(), QString("---"));
+        p.loggingWindow.show();
+        QVERIFY(p.loggingWindow.UseAction()->isEnabled());  // 514-byte modem
+        p.loggingWindow.LoggingButton()->click();
+        QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.raw"));
+        QCOMPARE(p.loggingWindow.CountText(), QString("---"));
 
         const Block512 a = MakeABlock();
         feed(a, true);
         feed(a, false);
         feed(MakeEBlock("0013"), true);
-        QCOMPARE(p.orv5.CountText(), QString("3"));
+        QCOMPARE(p.loggingWindow.CountText(), QString("3"));
         const auto raw = ReadBytes(p.TelemetryPath("T031230.raw"));
         QCOMPARE(raw.size(), std::size_t{3 * 512});
         QCOMPARE(raw[512], std::uint8_t{0xC1});  // the failed mark and the failed-CRCC stamp
         QCOMPARE(std::string(raw.begin() + 512 + 466, raw.begin() + 512 + 469), std::string("P3D"));
         // The E block's slot (0x13 mod 16 = 3) is navy in the grid.
-        QVERIFY(p.orv5.EventGridVisible());
-        QCOMPARE(p.orv5.EventGridImage().pixelColor(3 * 10 + 5, 5), QColor(0, 0, 128));
+        QVERIFY(p.loggingWindow.EventGridVisible());
+        QCOMPARE(p.loggingWindow.EventGridImage().pixelColor(3 * 10 + 5, 5), QColor(0, 0, 128));
 
         // "use": a new file name; failed blocks are no longer logged.
-        p.orv5.Use1Click();
-        QCOMPARE(p.orv5.NameField(), QString(" T031230.tlm"));
+        p.loggingWindow.UseCrccClick();
+        QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.tlm"));
         feed(a, false);
         feed(a, true);
-        QCOMPARE(p.orv5.CountText(), QString("1"));
+        QCOMPARE(p.loggingWindow.CountText(), QString("1"));
         // Logging goes on with the window closed, into the same file.
-        p.orv5.close();
-        QVERIFY(!p.orv5.EventGridVisible());
+        p.loggingWindow.close();
+        QVERIFY(!p.loggingWindow.EventGridVisible());
         feed(a, true);
         QCOMPARE(ReadBytes(p.TelemetryPath("T031230.tlm")).size(), std::size_t{2 * 512});
-        QVERIFY(p.orv5.FailureText().isEmpty());
+        QVERIFY(p.loggingWindow.FailureText().isEmpty());
     }
 
     void FailedWritesAreShownWithTheirCount() {
         Program& p = *p_;
         // A folder where the log file should be: every append fails.
         QVERIFY(QDir().mkpath(p.Telemetry() + "/T031230.raw"));
-        p.orv5.show();
-        p.orv5.LoggingButton()->click();
+        p.loggingWindow.show();
+        p.loggingWindow.LoggingButton()->click();
         for (int i = 0; i < 2; ++i) {
             clock_->Advance(3);
-            p.orv1.runtime().receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+            p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
         }
-        QVERIFY2(p.orv5.FailureText().startsWith("2 blocks not logged: "), qPrintable(p.orv5.FailureText()));
-        QCOMPARE(p.orv5.CountText(), QString("0"));
+        QVERIFY2(p.loggingWindow.FailureText().startsWith("2 blocks not logged: "), qPrintable(p.loggingWindow.FailureText()));
+        QCOMPARE(p.loggingWindow.CountText(), QString("0"));
         // Cleared when logging starts again into a file that can be written.
         QVERIFY(QDir(p.Telemetry() + "/T031230.raw").removeRecursively());
-        p.orv5.StopButton()->click();
-        p.orv5.LoggingButton()->click();
+        p.loggingWindow.StopButton()->click();
+        p.loggingWindow.LoggingButton()->click();
         clock_->Advance(3);
-        p.orv1.runtime().receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
-        QVERIFY(p.orv5.FailureText().isEmpty());
-        QCOMPARE(p.orv5.CountText(), QString("1"));
+        p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+        QVERIFY(p.loggingWindow.FailureText().isEmpty());
+        QCOMPARE(p.loggingWindow.CountText(), QString("1"));
     }
 
     void LogOnStartShowsTheWindowAndLogs() {
         store_->Write(kStartupKey, "Log on Start", "yes");
         p_.reset();
         p_ = std::make_unique<Program>(*store_, *clock_, *messages_);
-        p_->orv1.FirstShown();  // the serial port of the test settings does not open; logging starts anyway
-        QVERIFY(p_->orv5.isVisible());
-        QVERIFY(p_->orv5.LoggingButton()->isChecked());
-        QVERIFY(p_->orv1.station().logging.logging);
-        QCOMPARE(p_->orv5.NameField(), QString(" T031230.raw"));
+        p_->mainWindow.FirstShown();  // the serial port of the test settings does not open; logging starts anyway
+        QVERIFY(p_->loggingWindow.isVisible());
+        QVERIFY(p_->loggingWindow.LoggingButton()->isChecked());
+        QVERIFY(p_->station.state().logging.logging);
+        QCOMPARE(p_->loggingWindow.NameField(), QString(" T031230.raw"));
     }
 
     void ReplayStepsThroughAFileAndDrivesTheDisplays() {
@@ -216,32 +188,32 @@ private slots:
             With(MakeABlock(), {{2, 7}}),
         };
         WriteBytes(p.TelemetryPath("T031230.tlm"), Concat(blocks));
-        p.orv1.ReplayClick();
-        QVERIFY(p.orv6.isVisible());
-        QVERIFY(p.orv1.station().flags.replayOpened);
-        QVERIFY(!p.orv1.TextButton(0)->isEnabled());
-        QVERIFY(p.orv1.TextButton(5)->isChecked());
-        QCOMPARE(p.orv6.FileList()->FileNames(), QStringList{"T031230.tlm"});
+        p.mainWindow.ReplayClick();
+        QVERIFY(p.replayWindow.isVisible());
+        QVERIFY(p.station.state().flags.replayOpened);
+        QVERIFY(!p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
+        QCOMPARE(p.replayWindow.FileList()->FileNames(), QStringList{"T031230.tlm"});
 
         p.updates = 0;
-        p.orv6.FileList()->setCurrentRow(0);
-        QCOMPARE(p.orv6.CounterText(), QString("1 / 7"));
-        QVERIFY(p.orv2.isVisible());
-        QCOMPARE(p.orv2.GroupCaption(), QString("Replay"));
+        p.replayWindow.FileList()->setCurrentRow(0);
+        QCOMPARE(p.replayWindow.CounterText(), QString("1 / 7"));
+        QVERIFY(p.rawDataWindow.isVisible());
+        QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Replay"));
         QCOMPARE(p.updates, 1);
-        QCOMPARE(p.orv1.station().stores.display[2], std::uint8_t{1});
+        QCOMPARE(p.station.state().stores.display[2], std::uint8_t{1});
 
         struct Step {
-            void (TOrv6::*button)();
+            void (ReplayWindow::*button)();
             std::uint32_t block;
         };
-        const Step steps[] = {{&TOrv6::Button5Click, 6}, {&TOrv6::Button5Click, 7}, {&TOrv6::Button2Click, 2},
-                              {&TOrv6::Button3Click, 1}, {&TOrv6::Button3Click, 1}, {&TOrv6::Button4Click, 2},
-                              {&TOrv6::Button6Click, 7}, {&TOrv6::Button4Click, 7}, {&TOrv6::Button1Click, 1}};
+        const Step steps[] = {{&ReplayWindow::ForwardFive, 6}, {&ReplayWindow::ForwardFive, 7}, {&ReplayWindow::BackFive, 2},
+                              {&ReplayWindow::BackOne, 1}, {&ReplayWindow::BackOne, 1}, {&ReplayWindow::ForwardOne, 2},
+                              {&ReplayWindow::LastBlock, 7}, {&ReplayWindow::ForwardOne, 7}, {&ReplayWindow::FirstBlock, 1}};
         for (const Step& step : steps) {
-            (p.orv6.*step.button)();
-            QCOMPARE(p.orv6.Current(), step.block);
-            QCOMPARE(p.orv6.CounterText(), QString("%1 / 7").arg(step.block));
+            (p.replayWindow.*step.button)();
+            QCOMPARE(p.replayWindow.Current(), step.block);
+            QCOMPARE(p.replayWindow.CounterText(), QString("%1 / 7").arg(step.block));
         }
         // "Go": digits only; 0 and beyond the end are corrected in the field.
         const struct {
@@ -250,49 +222,49 @@ private slots:
             const char* field;
         } gos[] = {{"", 1, ""}, {"0", 1, "1"}, {"4", 4, "4"}, {"9999", 7, "7"}};
         for (const auto& go : gos) {
-            p.orv6.GoField()->clear();
-            QTest::keyClicks(p.orv6.GoField(), go.typed);
-            p.orv6.Button7Click();
-            QCOMPARE(p.orv6.Current(), go.block);
-            QCOMPARE(p.orv6.GoField()->text(), QString(go.field));
+            p.replayWindow.GoField()->clear();
+            QTest::keyClicks(p.replayWindow.GoField(), go.typed);
+            p.replayWindow.GoClick();
+            QCOMPARE(p.replayWindow.Current(), go.block);
+            QCOMPARE(p.replayWindow.GoField()->text(), QString(go.field));
         }
-        QTest::keyClicks(p.orv6.GoField(), "x#");
-        QCOMPARE(p.orv6.GoField()->text(), QString("7"));
+        QTest::keyClicks(p.replayWindow.GoField(), "x#");
+        QCOMPARE(p.replayWindow.GoField()->text(), QString("7"));
 
         // An E block with Events mode off: text view and "Events" only, no display update.
-        p.orv1.EventsBox()->setEnabled(false);
-        p.orv6.Button1Click();
+        p.mainWindow.EventsBox()->setEnabled(false);
+        p.replayWindow.FirstBlock();
         p.updates = 0;
-        p.orv6.Button4Click();
-        p.orv6.Button4Click();
-        QCOMPARE(p.orv1.station().stores.current[0], std::uint8_t{'E'});
-        QVERIFY(p.orv1.EventsBox()->isEnabled());
+        p.replayWindow.ForwardOne();
+        p.replayWindow.ForwardOne();
+        QCOMPARE(p.station.state().stores.current[0], std::uint8_t{'E'});
+        QVERIFY(p.mainWindow.EventsBox()->isEnabled());
         QCOMPARE(p.updates, 1);  // only the A block at 2
 
-        p.orv6.close();
-        QVERIFY(p.orv1.TextButton(0)->isEnabled());
-        QVERIFY(!p.orv2.isVisible());
-        QCOMPARE(p.orv2.GroupCaption(), QString("Raw Data"));
-        QCOMPARE(p.orv6.Total(), 0U);
+        p.replayWindow.close();
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(!p.rawDataWindow.isVisible());
+        QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
+        QCOMPARE(p.replayWindow.Total(), 0U);
     }
 
     void ReplayReportsDamagedFilesAndTakesDrops() {
         Program& p = *p_;
         WriteBytes(p.TelemetryPath("short.raw"), std::vector<std::uint8_t>(1030, 'A'));
-        p.orv1.ReplayClick();
-        p.orv6.FileList()->setCurrentRow(p.orv6.FileList()->FileNames().indexOf("short.raw"));
+        p.mainWindow.ReplayClick();
+        p.replayWindow.FileList()->setCurrentRow(p.replayWindow.FileList()->FileNames().indexOf("short.raw"));
         QCOMPARE(messages_->texts, QStringList{"File error!\nFile altered or incorrect length"});
-        QCOMPARE(p.orv6.CounterText(), QString("1 / 2"));
+        QCOMPARE(p.replayWindow.CounterText(), QString("1 / 2"));
 
         // A drop on the main window: ".tlm" in any case is replayed, the list shows it alone.
         const QString elsewhere = tmp_->path() + "/X.TLM";
         WriteBytes(elsewhere.toStdString(), Concat({MakeABlock(), MakeABlock(), MakeABlock()}));
-        p.orv1.DropFile(tmp_->path() + "/x.raw");
-        QCOMPARE(p.orv6.Total(), 2U);
-        p.orv1.DropFile(elsewhere);
-        QCOMPARE(p.orv6.CounterText(), QString("1 / 3"));
-        QCOMPARE(p.orv6.FileList()->FileNames(), QStringList{"X.TLM"});
-        QVERIFY(!p.orv6.FileList()->isEnabled());
+        p.mainWindow.DropFile(tmp_->path() + "/x.raw");
+        QCOMPARE(p.replayWindow.Total(), 2U);
+        p.mainWindow.DropFile(elsewhere);
+        QCOMPARE(p.replayWindow.CounterText(), QString("1 / 3"));
+        QCOMPARE(p.replayWindow.FileList()->FileNames(), QStringList{"X.TLM"});
+        QVERIFY(!p.replayWindow.FileList()->isEnabled());
     }
 
     void GraphFromTheDialogAndItsMessages() {
@@ -302,39 +274,39 @@ private slots:
             blocks.push_back(
                 ChannelBlock(static_cast<std::uint8_t>(10 + 5 * i), static_cast<std::uint8_t>(i * 20), 300 + i));
         WriteBytes(p.TelemetryPath("A031230.tlm"), Concat(blocks));
-        p.orv1.ReplayClick();
-        p.orv6.FileList()->setCurrentRow(0);
+        p.mainWindow.ReplayClick();
+        p.replayWindow.FileList()->setCurrentRow(0);
 
         // Typed address: the window shows what the core computes for the same fields.
-        AnswerDialog(p.orv11, "#10", "1", "9", false);
-        p.orv6.Enterbyteaddress1Click();
-        QVERIFY(p.orv10.isVisible());
-        QVERIFY(p.orv10.Plot() != nullptr);
+        AnswerDialog(p.graphAddressDialog, "#10", "1", "9", false);
+        p.replayWindow.GraphTypedAddressClick();
+        QVERIFY(p.graphWindow.isVisible());
+        QVERIFY(p.graphWindow.Plot() != nullptr);
         const GraphInput input{
             .fromChannel = false, .addressText = "#10", .startText = "1", .stopText = "9", .raw = true, .request = {}};
-        const GraphOutcome core = GraphChannel(p.orv6.Session().Image(), input, 1.0);
+        const GraphOutcome core = GraphChannel(p.replayWindow.Session().Image(), input, 1.0);
         QVERIFY(core.plot);
-        const GraphPlot& plot = *p.orv10.Plot();
+        const GraphPlot& plot = *p.graphWindow.Plot();
         QCOMPARE(plot.label7, std::string("Data Addr = #10"));
         QCOMPARE(plot.label1, core.plot->label1);
         QCOMPARE(plot.label3, core.plot->label3);
         QCOMPARE(plot.label11, std::string("80"));       // MA of block 5
         QCOMPARE(plot.label5, std::string("Start Orbit# 304"));
         QVERIFY(plot.points == core.plot->points);
-        QCOMPARE(p.orv6.Range().stop, 9U);
+        QCOMPARE(p.replayWindow.Range().stop, 9U);
 
         // The read-out over block 5 (x 59 + 310 in layout units, scaled by kx, plus the image offset).
         const int x = static_cast<int>((59 + 310) * plot.factors.kx) + 8;
         const int y = static_cast<int>(150 * plot.factors.ky) + 2;
-        p.orv10.Image1MouseMove(QPoint(x, y));
-        QCOMPARE(p.orv10.BlockReadOut(), QString("5"));
-        QVERIFY(!p.orv10.ValueReadOut().isEmpty());
-        p.orv10.Image1MouseMove(QPoint(2, 2));
-        QVERIFY(p.orv10.BlockReadOut().isEmpty());
+        p.graphWindow.ShowReadOutAt(QPoint(x, y));
+        QCOMPARE(p.graphWindow.BlockReadOut(), QString("5"));
+        QVERIFY(!p.graphWindow.ValueReadOut().isEmpty());
+        p.graphWindow.ShowReadOutAt(QPoint(2, 2));
+        QVERIFY(p.graphWindow.BlockReadOut().isEmpty());
 
         // The picture: drawn, and saved as PNG at twice its size.
         const QString png = tmp_->path() + "/graph.png";
-        QVERIFY(p.orv10.SavePicture(png));
+        QVERIFY(p.graphWindow.SavePicture(png));
         const QImage saved(png);
         QCOMPARE(saved.width(), 2 * (plot.pictureWidth + 8));
 
@@ -350,26 +322,26 @@ private slots:
         };
         for (const auto& e : errors) {
             messages_->texts.clear();
-            AnswerDialog(p.orv11, "#10", e.start, e.stop, false);
-            p.orv10.GraphChannel();
+            AnswerDialog(p.graphAddressDialog, "#10", e.start, e.stop, false);
+            p.graphWindow.GraphChannel();
             QCOMPARE(messages_->texts, QStringList{QString(e.message)});
-            QCOMPARE(p.orv10.Plot()->start, 1U);
+            QCOMPARE(p.graphWindow.Plot()->start, 1U);
         }
 
         // Channel case: before any caption click, then from a caption click.
         messages_->texts.clear();
-        AnswerDialog(p.orv11, {}, "1", "9", true);
-        p.orv6.Graphselectedchannel1Click();
+        AnswerDialog(p.graphAddressDialog, {}, "1", "9", true);
+        p.replayWindow.GraphSelectedChannelClick();
         QCOMPARE(messages_->texts, QStringList{QString(kSelectChannelText)});
-        AnswerDialog(p.orv11, {}, "2", "8", false);
-        p.orv10.GraphChannel(GraphRequest{0x10, "Some channel", "Units"});
-        QVERIFY(!p.orv11.AddressField()->isVisibleTo(&p.orv11));
-        QCOMPARE(p.orv10.Plot()->label7, std::string("Some channel"));
-        QCOMPARE(p.orv10.Plot()->start, 2U);
+        AnswerDialog(p.graphAddressDialog, {}, "2", "8", false);
+        p.graphWindow.GraphChannel(GraphRequest{0x10, "Some channel", "Units"});
+        QVERIFY(!p.graphAddressDialog.AddressField()->isVisibleTo(&p.graphAddressDialog));
+        QCOMPARE(p.graphWindow.Plot()->label7, std::string("Some channel"));
+        QCOMPARE(p.graphWindow.Plot()->start, 2U);
 
         // Closing the Replay window hides the graph.
-        p.orv6.close();
-        QVERIFY(!p.orv10.isVisible());
+        p.replayWindow.close();
+        QVERIFY(!p.graphWindow.isVisible());
     }
 
     void FilterWritesWhatTheCoreWritesAndAsksBeforeOverwriting() {
@@ -380,21 +352,21 @@ private slots:
         const auto input = p.TelemetryPath("T030415.raw");
         WriteBytes(input, Concat(blocks));
         WriteBytes(p.TelemetryPath("other.tlr"), Concat({a}));
-        p.orv7.show();
-        QCOMPARE(p.orv7.FileList()->FileNames(), (QStringList{"other.tlr", "T030415.raw"}));
+        p.filterWindow.show();
+        QCOMPARE(p.filterWindow.FileList()->FileNames(), (QStringList{"other.tlr", "T030415.raw"}));
         // Drops: ".tlm" and ".raw" are taken, other files are not.
         auto drop = [&](const QString& name) {
             QMimeData mime;
             mime.setUrls({QUrl::fromLocalFile(p.Telemetry() + "/" + name)});
             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&p.orv7, &enter);
+            QCoreApplication::sendEvent(&p.filterWindow, &enter);
             QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&p.orv7, &event);
+            QCoreApplication::sendEvent(&p.filterWindow, &event);
         };
         drop("other.tlr");
-        QVERIFY(p.orv7.InputPath().isEmpty());
+        QVERIFY(p.filterWindow.InputPath().isEmpty());
         drop("T030415.raw");
-        QCOMPARE(p.orv7.InputCount(), QString("8"));
+        QCOMPARE(p.filterWindow.InputCount(), QString("8"));
 
         const struct {
             FilterKind kind;
@@ -406,37 +378,37 @@ private slots:
             {FilterKind::E, CrccMode::Filter, "E030415.tlm"},
         };
         for (const auto& run : runs) {
-            p.orv7.KindButton(run.kind)->click();
-            p.orv7.CrccButton(run.mode)->click();
-            QCOMPARE(p.orv7.OutputName(), QString(run.output));
-            p.orv7.Button1Click();
-            QTRY_VERIFY(!p.orv7.Running());
+            p.filterWindow.KindButton(run.kind)->click();
+            p.filterWindow.CrccButton(run.mode)->click();
+            QCOMPARE(p.filterWindow.OutputName(), QString(run.output));
+            p.filterWindow.StartFiltering();
+            QTRY_VERIFY(!p.filterWindow.Running());
             const auto expected = p.TelemetryPath(QString("core-") + run.output);
             const FilterResult core = FilterFile(input, expected, run.kind, run.mode, {});
             QCOMPARE(ReadBytes(p.TelemetryPath(run.output)), ReadBytes(expected));
-            QCOMPARE(p.orv7.FilteredCount(), QString::number(core.writtenBlocks));
+            QCOMPARE(p.filterWindow.FilteredCount(), QString::number(core.writtenBlocks));
         }
         QVERIFY(messages_->texts.isEmpty());
 
         // The output exists: "No" leaves it as it is, "Yes" replaces it.
-        p.orv7.KindButton(FilterKind::A)->click();
-        p.orv7.CrccButton(CrccMode::Filter)->click();
+        p.filterWindow.KindButton(FilterKind::A)->click();
+        p.filterWindow.CrccButton(CrccMode::Filter)->click();
         WriteBytes(p.TelemetryPath("A030415.tlm"), {1, 2, 3});
         messages_->answer = false;
-        p.orv7.Button1Click();
+        p.filterWindow.StartFiltering();
         QCOMPARE(messages_->texts, QStringList{QString("Output file already exists! \nDo you want to overwrite?")});
-        QVERIFY(!p.orv7.Running());
+        QVERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), (std::vector<std::uint8_t>{1, 2, 3}));
         messages_->answer = true;
-        p.orv7.Button1Click();
-        QTRY_VERIFY(!p.orv7.Running());
+        p.filterWindow.StartFiltering();
+        QTRY_VERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), ReadBytes(p.TelemetryPath("core-A030415.tlm")));
 
         // Nothing selected: the empty output is deleted.
-        p.orv7.KindButton(FilterKind::D)->click();
-        p.orv7.Button1Click();
-        QTRY_VERIFY(!p.orv7.Running());
-        QCOMPARE(p.orv7.FilteredCount(), QString("0"));
+        p.filterWindow.KindButton(FilterKind::D)->click();
+        p.filterWindow.StartFiltering();
+        QTRY_VERIFY(!p.filterWindow.Running());
+        QCOMPARE(p.filterWindow.FilteredCount(), QString("0"));
         QVERIFY(!QFile::exists(p.Telemetry() + "/D030415.tlm"));
     }
 
@@ -451,34 +423,34 @@ private slots:
         }
         blocks[3][0] = 0xC1;  // a marked A block has no line
         WriteBytes(p.TelemetryPath("A031230.tlm"), Concat(blocks));
-        p.orv1.ReplayClick();
-        p.orv6.FileList()->setCurrentRow(0);
-        p.orv6.Range() = BlockRange{2, 0};
-        p.orv6.Export1Click();
-        QVERIFY(p.orv17.isVisible());
-        QCOMPARE(p.orv17.StartField()->text(), QString("2"));
-        QCOMPARE(p.orv17.StopField()->text(), QString("6"));
+        p.mainWindow.ReplayClick();
+        p.replayWindow.FileList()->setCurrentRow(0);
+        p.replayWindow.Range() = BlockRange{2, 0};
+        p.replayWindow.ExportClick();
+        QVERIFY(p.exportWindow.isVisible());
+        QCOMPARE(p.exportWindow.StartField()->text(), QString("2"));
+        QCOMPARE(p.exportWindow.StopField()->text(), QString("6"));
 
         // The shared key filters: addresses as the Monitor's, masks at most 3 characters.
-        QTest::keyClicks(p.orv17.AddressField(0), "#1a7");
-        QTest::keyClicks(p.orv17.AddressField(1), "448x");
-        QTest::keyClicks(p.orv17.AddressField(2), "16");
-        p.orv17.MaskField(2)->clear();
-        QTest::keyClicks(p.orv17.MaskField(2), "#0fz");
-        QCOMPARE(p.orv17.AddressField(0)->text(), QString("#1A7"));
-        QCOMPARE(p.orv17.AddressField(1)->text(), QString("448"));
-        QCOMPARE(p.orv17.MaskField(2)->text(), QString("#0F"));
-        p.orv17.TransButton()->setChecked(true);
+        QTest::keyClicks(p.exportWindow.AddressField(0), "#1a7");
+        QTest::keyClicks(p.exportWindow.AddressField(1), "448x");
+        QTest::keyClicks(p.exportWindow.AddressField(2), "16");
+        p.exportWindow.MaskField(2)->clear();
+        QTest::keyClicks(p.exportWindow.MaskField(2), "#0fz");
+        QCOMPARE(p.exportWindow.AddressField(0)->text(), QString("#1A7"));
+        QCOMPARE(p.exportWindow.AddressField(1)->text(), QString("448"));
+        QCOMPARE(p.exportWindow.MaskField(2)->text(), QString("#0F"));
+        p.exportWindow.TransButton()->setChecked(true);
 
-        const ExportFields fields = p.orv17.Fields();
-        p.orv17.Button1Click();
-        QTRY_VERIFY(!p.orv17.Running());
+        const ExportFields fields = p.exportWindow.Fields();
+        p.exportWindow.StartExport();
+        QTRY_VERIFY(!p.exportWindow.Running());
         QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
-        QVERIFY(!p.orv17.isVisible());
+        QVERIFY(!p.exportWindow.isVisible());
         const ExportCheck check = PrepareExport(fields, 6);
         QVERIFY(check.plan);
         const auto expected = p.TelemetryPath("core-export.txt");
-        QVERIFY(ExportFile(p.orv6.Session().Image(), *check.plan, expected).written);
+        QVERIFY(ExportFile(p.replayWindow.Session().Image(), *check.plan, expected).written);
         const auto written = ReadBytes(p.TelemetryPath("export.txt"));
         QCOMPARE(written, ReadBytes(expected));
         const std::string text(written.begin(), written.end());
@@ -487,59 +459,59 @@ private slots:
         QCOMPARE(store_->Read(kExportKey, "Raw/Trans"), std::string("1"));
 
         // A lone "#" is refused: the header and the columns would not agree.
-        p.orv6.Export1Click();
-        p.orv17.AddressField(3)->setText("#");
-        p.orv17.Button1Click();
+        p.replayWindow.ExportClick();
+        p.exportWindow.AddressField(3)->setText("#");
+        p.exportWindow.StartExport();
         QCOMPARE(messages_->texts.size(), 1);
         QVERIFY(messages_->texts.first().contains("is not a number"));
-        QVERIFY(p.orv17.isVisible());
+        QVERIFY(p.exportWindow.isVisible());
     }
 
     // The road of a simulated pass: logged, filtered, replayed, graphed and exported. Each window
     // must draw something; with ORV_SCREENSHOTS set to a folder the pictures are kept there.
     void WindowsRenderASimulatedPass() {
         Program& p = *p_;
-        p.orv5.Logger().SetSyncEachRecord(false);
-        p.orv5.show();
-        p.orv5.LoggingButton()->click();
-        p.orv1.station().flags.selection = TextSelection::Raw;
+        p.loggingWindow.Logger().SetSyncEachRecord(false);
+        p.loggingWindow.show();
+        p.loggingWindow.LoggingButton()->click();
+        p.station.state().flags.selection = TextSelection::Raw;
         sim::SimOptions options;
         options.startUtc = kDecember30;
         sim::TelemetryGenerator generator(options);
         for (int i = 0; i < 900; ++i) {
             const sim::SimBlock block = generator.Next();
             clock_->Set(std::max(block.utc, clock_->Now() + 3));
-            p.orv1.runtime().receiver().ReceiveBlockBytes(block.wire);
+            p.station.receiver().ReceiveBlockBytes(block.wire);
         }
-        QVERIFY(p.orv5.CountText().toInt() > 800);
+        QVERIFY(p.loggingWindow.CountText().toInt() > 800);
 
-        p.orv7.show();
-        p.orv7.FileList()->setCurrentRow(p.orv7.FileList()->FileNames().indexOf("T031230.raw"));
-        p.orv7.KindButton(FilterKind::A)->click();
-        p.orv7.Button1Click();
-        QTRY_VERIFY(!p.orv7.Running());
-        QVERIFY(p.orv7.FilteredCount().toInt() > 400);
+        p.filterWindow.show();
+        p.filterWindow.FileList()->setCurrentRow(p.filterWindow.FileList()->FileNames().indexOf("T031230.raw"));
+        p.filterWindow.KindButton(FilterKind::A)->click();
+        p.filterWindow.StartFiltering();
+        QTRY_VERIFY(!p.filterWindow.Running());
+        QVERIFY(p.filterWindow.FilteredCount().toInt() > 400);
 
-        p.orv1.ReplayClick();
-        p.orv6.FileList()->setCurrentRow(p.orv6.FileList()->FileNames().indexOf("A031230.tlm"));
-        p.orv6.Button5Click();
+        p.mainWindow.ReplayClick();
+        p.replayWindow.FileList()->setCurrentRow(p.replayWindow.FileList()->FileNames().indexOf("A031230.tlm"));
+        p.replayWindow.ForwardFive();
         // A caption click in the Temperature window, wired as the desktop program wires it.
-        TOrv13 orv13(DisplayContext{*store_, p.orv1.station(), *messages_});
-        orv13.SetReplayWindow(&p.orv6);
-        connect(&orv13, &FieldForm::GraphRequested, &p.orv10, qOverload<const GraphRequest&>(&TOrv10::GraphChannel));
-        AnswerDialog(p.orv11, {}, "1", QString::number(p.orv6.Total()), false);
-        QTest::mouseClick(orv13.CaptionLabel("pnl1"), Qt::LeftButton);
-        QVERIFY2(p.orv10.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
-        QCOMPARE(p.orv10.Plot()->label7, std::string("Temp. Solar Panel #1"));
-        QCOMPARE(p.orv10.Plot()->label13, std::string("Deg.C"));
-        p.orv10.Image1MouseMove(QPoint(400, 200));
-        p.orv6.Export1Click();
-        p.orv17.AddressField(0)->setText("#14C");
-        p.orv17.AddressField(1)->setText("448");
+        TemperatureWindow temperatureWindow(DisplayContext{*store_, p.station.state(), *messages_});
+        temperatureWindow.SetReplayWindow(&p.replayWindow);
+        connect(&temperatureWindow, &FieldForm::GraphRequested, &p.graphWindow, qOverload<const GraphRequest&>(&ChannelGraphWindow::GraphChannel));
+        AnswerDialog(p.graphAddressDialog, {}, "1", QString::number(p.replayWindow.Total()), false);
+        QTest::mouseClick(temperatureWindow.CaptionLabel("pnl1"), Qt::LeftButton);
+        QVERIFY2(p.graphWindow.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
+        QCOMPARE(p.graphWindow.Plot()->label7, std::string("Temp. Solar Panel #1"));
+        QCOMPARE(p.graphWindow.Plot()->label13, std::string("Deg.C"));
+        p.graphWindow.ShowReadOutAt(QPoint(400, 200));
+        p.replayWindow.ExportClick();
+        p.exportWindow.AddressField(0)->setText("#14C");
+        p.exportWindow.AddressField(1)->setText("448");
 
         const QString keep = qEnvironmentVariable("ORV_SCREENSHOTS");
         const std::pair<QWidget*, const char*> windows[] = {
-            {&p.orv5, "logging"}, {&p.orv6, "replay"}, {&p.orv7, "filter"}, {&p.orv10, "graph"}, {&p.orv17, "export"},
+            {&p.loggingWindow, "logging"}, {&p.replayWindow, "replay"}, {&p.filterWindow, "filter"}, {&p.graphWindow, "graph"}, {&p.exportWindow, "export"},
         };
         for (const auto& [window, name] : windows) {
             QVERIFY(window->isVisible());
@@ -552,11 +524,11 @@ private slots:
         }
         if (!keep.isEmpty()) {
             // The dialog as the graph shows it, and the picture a save writes.
-            p.orv11.Prepare(true, {}, p.orv6.Range());
-            p.orv11.show();
-            p.orv11.grab().save(QDir(keep).filePath("graph-dialog.png"));
-            p.orv11.hide();
-            QVERIFY(p.orv10.SavePicture(QDir(keep).filePath("graph-saved.png")));
+            p.graphAddressDialog.Prepare(true, {}, p.replayWindow.Range());
+            p.graphAddressDialog.show();
+            p.graphAddressDialog.grab().save(QDir(keep).filePath("graph-dialog.png"));
+            p.graphAddressDialog.hide();
+            QVERIFY(p.graphWindow.SavePicture(QDir(keep).filePath("graph-saved.png")));
         }
     }
 

@@ -1,5 +1,8 @@
 // The main window and the Setup window on the offscreen platform.
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,13 +11,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../app/pty.h"
+#include "pty.h"
+#include "free_port.h"
 #include "reception/crcc.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/torv1.h"
-#include "ui/torv2.h"
-#include "ui/torv4.h"
+#include "test_program.h"
+#include "ui/files_window_parts.h"
 
 using namespace orv;
 using test::FillStore;
@@ -32,17 +35,7 @@ Block514 MakeBlock(char id, bool good) {
     return b;
 }
 
-// The program's windows as the desktop program creates them.
-struct Program {
-    Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : orv1(store, clock, messages), orv2(orv1.Scale()), orv4(store, orv1.station(), clock, messages) {
-        orv1.AttachRawWindow(&orv2);
-        orv1.AttachSetup(&orv4);
-    }
-    TOrv1 orv1;
-    TOrv2 orv2;
-    TOrv4 orv4;
-};
+using test::Program;
 
 }  // namespace
 
@@ -62,8 +55,8 @@ private slots:
                                               "Orv\\DSP subdirectory does not exist. \n   It will be created."}));
         QVERIFY(QDir(dir + "/telemetry").exists());
         QVERIFY(QDir(dir + "/Dsp").exists());
-        QCOMPARE(p.orv1.TelemetryDirectory(), dir + "/telemetry");
-        QVERIFY(p.orv1.Timer()->isActive());
+        QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), dir + "/telemetry");
+        QVERIFY(p.mainWindow.ClockTimer()->isActive());
         // A second start finds them all.
         messages.texts.clear();
         Program again(store, clock, messages);
@@ -72,33 +65,39 @@ private slots:
 
     void FirstRunShowsSetupModallyAndSaveCompletesStartUp() {
         QTemporaryDir tmp;
+        test::PtyPair pty;
+        QVERIFY(pty.Ok());
         MemoryStore store;
+        // Values Setup does not show: the device behind the port and the relay's port.
+        store.Write(kStartupKey, "Serial Device", pty.SlavePath());
+        store.Write(kStartupKey, "TCP/IP Port", test::FreeTcpPort());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        QVERIFY(p.orv1.FirstRun());
-        QCOMPARE(p.orv1.station().receiver.blockLength, 514);
-        p.orv1.show();
-        QTRY_VERIFY(p.orv4.isVisible());
-        QCOMPARE(p.orv4.windowModality(), Qt::ApplicationModal);
-        QVERIFY(!p.orv1.Timer()->isActive());
+        QVERIFY(p.mainWindow.FirstRun());
+        QCOMPARE(p.mainWindow.state().receiver.blockLength, 514);
+        p.mainWindow.show();
+        QTRY_VERIFY(p.setupWindow.isVisible());
+        QCOMPARE(p.setupWindow.windowModality(), Qt::ApplicationModal);
+        QVERIFY(!p.mainWindow.ClockTimer()->isActive());
 
         // Save in the design state: the offset field still says "Edit1". Nothing is written.
-        p.orv4.SaveButton()->click();
+        p.setupWindow.SaveButton()->click();
         QCOMPARE(messages.texts.last(), QString("'Edit1' is not a valid floating point value"));
-        QVERIFY(store.Values().empty());
-        QVERIFY(p.orv4.isVisible());
+        QVERIFY(store.Read(kStartupKey, "Com Port No.").empty());
+        QVERIFY(store.Read(kStartupKey, "Default Directory").empty());
+        QVERIFY(p.setupWindow.isVisible());
 
         // Choose a port, a directory, "Auto" and the 512-byte modem; leave "Log On Start" and
         // "TCP/IP Boot" untouched.
-        SetupChoices c = p.orv4.Choices();
+        SetupChoices c = p.setupWindow.Choices();
         c.portItem = 2;
         c.directoryField = "  " + tmp.path().toStdString() + " ";
         c.autoTime = true;
         c.modemItem = 0;
-        p.orv4.SetChoices(c);
-        p.orv4.SaveButton()->click();
-        QVERIFY(!p.orv4.isVisible());
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
         QCOMPARE(store.Read(kStartupKey, "Log on Start"), std::string("yes"));
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("1"));
         QCOMPARE(store.Read(kStartupKey, "Com Port No."), std::string("3"));
@@ -107,9 +106,82 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Auto Time"), std::string("true"));
         QCOMPARE(store.Read(kStartupKey, "Log FEC"), std::string("false"));
         QCOMPARE(store.Read(kStartupKey, "Default Directory"), tmp.path().toStdString());
-        QVERIFY(!p.orv1.FirstRun());
-        QCOMPARE(p.orv1.station().receiver.blockLength, 512);
-        QVERIFY(p.orv1.Timer()->isActive());
+        QVERIFY(!p.mainWindow.FirstRun());
+        QCOMPARE(p.mainWindow.state().receiver.blockLength, 512);
+        QVERIFY(p.mainWindow.ClockTimer()->isActive());
+        // The saved "Log On Start" and "TCP/IP Boot" take effect at once, not at the next start:
+        // the port is open with "Raw", logging runs, and the station serves.
+        QVERIFY2(p.station.serial().IsOpen(), qPrintable(messages.texts.join("|")));
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.station.logger().Logging());
+        QVERIFY(p.loggingWindow.isVisible());
+        QVERIFY(p.station.relay().Server().IsListening());
+        QVERIFY(p.networkWindow.isVisible());
+    }
+
+    void CancellingTheFirstRunSetupLeavesTheProgramUsable() {
+        MemoryStore store;
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        p.mainWindow.show();
+        QTRY_VERIFY(p.setupWindow.isVisible());
+        QCOMPARE(QGuiApplication::modalWindow(), p.setupWindow.windowHandle());
+        p.setupWindow.CancelButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
+        // No window is left blocking the others: the main window takes input again.
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);
+        QVERIFY(p.mainWindow.isVisible());
+        QVERIFY(p.mainWindow.FirstRun());
+        // The program runs on without a port setting: "Raw" reports the port and stays usable.
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
+        p.mainWindow.SetupClick();
+        QVERIFY(p.setupWindow.isVisible());
+        QCOMPARE(p.setupWindow.windowModality(), Qt::NonModal);
+        // Closing the first-run Setup by its frame does the same as Cancel.
+        p.setupWindow.close();
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);
+    }
+
+    void SavingANewDataDirectoryMovesEveryUserAtOnce() {
+        QTemporaryDir tmp;
+        const QString first = tmp.path() + "/first";
+        const QString second = tmp.path() + "/second";
+        MemoryStore store;
+        FillStore(store, first);
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        QDir().mkpath(second + "/telemetry");
+        QFile log(second + "/telemetry/T031230.raw");
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(QByteArray(512, 'A'));
+        log.close();
+
+        p.mainWindow.SetupClick();
+        SetupChoices c = p.setupWindow.Choices();
+        c.directoryField = second.toStdString();
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+
+        QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), second + "/telemetry");
+        // The Replay and Filter lists show the new directory's files.
+        p.mainWindow.ReplayClick();
+        QCOMPARE(p.replayWindow.FileList()->Directory(), second + "/telemetry");
+        p.replayWindow.close();
+        p.filterWindow.show();
+        QCOMPARE(p.filterWindow.FileList()->Directory(), second + "/telemetry");
+        // A raw block saved by a click on the text view goes there too.
+        p.station.state().flags.selection = TextSelection::Raw;
+        clock.Advance(3);
+        p.station.receiver().ReceiveBlockBytes(MakeBlock('A', true));
+        p.mainWindow.SaveRawBlock(true);
+        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        // Logging started now writes into the new directory.
+        p.station.StartLogging();
+        QCOMPARE(QString::fromStdString(p.station.logger().LogPath().parent_path().string()), second + "/telemetry");
     }
 
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
@@ -122,17 +194,17 @@ private slots:
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        p.orv1.Setup1Click();
-        const SetupChoices c = p.orv4.Choices();
+        p.mainWindow.SetupClick();
+        const SetupChoices c = p.setupWindow.Choices();
         QCOMPARE(c.baudItem, 4);
         QVERIFY(c.manualTime);
         QCOMPARE(c.offsetText, std::string("-2.5"));
-        QVERIFY(p.orv4.OffsetField()->isVisibleTo(&p.orv4));
+        QVERIFY(p.setupWindow.OffsetField()->isVisibleTo(&p.setupWindow));
         QCOMPARE(c.directoryField, " " + tmp.path().toStdString());
-        p.orv4.OffsetField()->setText("3.0");
-        p.orv4.SaveButton()->click();
+        p.setupWindow.OffsetField()->setText("3.0");
+        p.setupWindow.SaveButton()->click();
         QCOMPARE(store.Read(kStartupKey, "TimeOff"), std::string("3.0"));
-        QCOMPARE(p.orv1.station().settings.utcRule.timeOffHours, 3.0F);
+        QCOMPARE(p.mainWindow.state().settings.utcRule.timeOffHours, 3.0F);
         QCOMPARE(store.Read(kStartupKey, "Log on Start"), std::string("no"));
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("0"));
     }
@@ -146,29 +218,29 @@ private slots:
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         messages.texts.clear();
-        QVERIFY(!p.orv1.findChild<QLabel*>("Label5")->isEnabled());
-        p.orv1.TextButton(0)->click();  // "Raw"
-        QVERIFY(p.orv1.runtime().serial().IsOpen());
-        QVERIFY(p.orv2.isVisible());
-        QCOMPARE(p.orv2.GroupCaption(), QString("Raw Data"));
-        QVERIFY(p.orv1.findChild<QLabel*>("Label5")->isEnabled());
-        p.orv1.TextButton(2)->click();  // "L"
-        QCOMPARE(p.orv2.GroupCaption(), QString("L Block"));
-        QCOMPARE(p.orv1.station().flags.selection, TextSelection::L);
-        p.orv1.TextButton(5)->click();  // "OFF"
-        QVERIFY(!p.orv1.runtime().serial().IsOpen());
-        QVERIFY(!p.orv2.isVisible());
-        QVERIFY(p.orv1.ByteLabel().isEmpty());
+        QVERIFY(!p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
+        p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw"
+        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.rawDataWindow.isVisible());
+        QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
+        QVERIFY(p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
+        p.mainWindow.TextButton(TextSelection::L)->click();  // "L"
+        QCOMPARE(p.rawDataWindow.GroupCaption(), QString("L Block"));
+        QCOMPARE(p.mainWindow.state().flags.selection, TextSelection::L);
+        p.mainWindow.TextButton(TextSelection::Off)->click();  // "OFF"
+        QVERIFY(!p.station.serial().IsOpen());
+        QVERIFY(!p.rawDataWindow.isVisible());
+        QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
 
         // A port that cannot be opened: beep, the message, and back to "OFF".
-        p.orv1.runtime().SetSerialOverride("/dev/orv-missing");
-        p.orv1.TextButton(0)->click();
+        p.station.SetSerialOverride("/dev/orv-missing");
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         QCOMPARE(messages.texts, QStringList({"Problem opening port!\nPort may already be in use!"}));
         QCOMPARE(messages.beeps, 1);
-        QVERIFY(p.orv1.TextButton(5)->isChecked());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
     }
 
     void DispatchGateHoldsBackFailedBlocks() {
@@ -180,43 +252,46 @@ private slots:
         Program p(store, clock, messages);
         QWidget status;
         int updates = 0;
-        p.orv1.AttachDisplay(DisplayWindow::Status, &status, [&] { ++updates; });
-        p.orv1.DataCheckBox(DisplayWindow::Status)->click();
+        p.mainWindow.AttachDisplay(DisplayWindow::Status, &status, [&] { ++updates; });
+        p.mainWindow.DataCheckBox(DisplayWindow::Status)->click();
         QVERIFY(status.isVisible());
-        p.orv1.station().flags.selection = TextSelection::Raw;
+        p.station.state().flags.selection = TextSelection::Raw;
         auto feed = [&](const Block514& b) {
             clock.Advance(3);
-            p.orv1.runtime().receiver().ReceiveBlockBytes(b);
+            p.station.receiver().ReceiveBlockBytes(b);
         };
         updates = 0;
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 0);
-        QCOMPARE(p.orv1.CrccLabel(), QString("FAIL"));
+        QCOMPARE(p.mainWindow.CrccLabel(), QString("FAIL"));
         feed(MakeBlock('A', true));
         QCOMPARE(updates, 1);
         // Ctrl + right click shows failed data.
-        p.orv1.ToggleShowFailedData();
+        p.mainWindow.ToggleShowFailedData();
         QCOMPARE(messages.beeps, 1);
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 2);
-        p.orv1.ToggleShowFailedData();
+        p.mainWindow.ToggleShowFailedData();
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.
-        p.orv1.ReplayClick();
+        p.mainWindow.ReplayClick();
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());  // replay switched reception off
+        p.replayWindow.close();
+        p.station.state().flags.selection = TextSelection::Raw;
         feed(MakeBlock('A', false));
         QCOMPARE(updates, 3);
         // With "K" selected, A blocks fill the stores but are not dispatched.
-        p.orv1.station().flags.selection = TextSelection::K;
+        p.station.state().flags.selection = TextSelection::K;
         feed(MakeBlock('A', true));
         QCOMPARE(updates, 3);
-        QCOMPARE(p.orv1.station().stores.display[2], std::uint8_t('x'));
+        QCOMPARE(p.mainWindow.state().stores.display[2], std::uint8_t('x'));
         // An E block enables "Events"; checking it puts the last E block on display.
-        QVERIFY(!p.orv1.EventsBox()->isEnabled());
+        QVERIFY(!p.mainWindow.EventsBox()->isEnabled());
         feed(MakeBlock('E', true));
-        QVERIFY(p.orv1.EventsBox()->isEnabled());
-        p.orv1.EventsBox()->click();
-        QCOMPARE(p.orv1.station().stores.display[0], std::uint8_t('E'));
+        QVERIFY(p.mainWindow.EventsBox()->isEnabled());
+        p.mainWindow.EventsBox()->click();
+        QCOMPARE(p.mainWindow.state().stores.display[0], std::uint8_t('E'));
         QCOMPARE(updates, 4);
     }
 
@@ -228,38 +303,22 @@ private slots:
         test::RecordingMessages messages;
         Program p(store, clock, messages);
         QStringList loaded;
-        p.orv1.SetReplayLoader([&](const QString& f) { loaded << f; });
-        p.orv1.EventsBox()->setEnabled(true);
-        p.orv1.DropFile("/data/X.TLM");
-        p.orv1.DropFile("/data/x.raw");
+        p.mainWindow.SetReplayLoader([&](const QString& f) { loaded << f; });
+        p.mainWindow.EventsBox()->setEnabled(true);
+        p.mainWindow.DropFile("/data/X.TLM");
+        p.mainWindow.DropFile("/data/x.raw");
         QCOMPARE(loaded, QStringList({"/data/X.TLM"}));
-        QVERIFY(p.orv1.station().flags.replayOpened);
-        QVERIFY(!p.orv1.EventsBox()->isEnabled());
+        QVERIFY(p.mainWindow.state().flags.replayOpened);
+        QVERIFY(!p.mainWindow.EventsBox()->isEnabled());
 
         QString shown;
-        p.orv1.SetClockLineSink([&](const QString& t) { shown = t; });
-        p.orv1.Timer1Timer();
+        p.mainWindow.SetClockLineSink([&](const QString& t) { shown = t; });
+        p.mainWindow.ClockTick();
         QCOMPARE(shown, QString("Current Amsat Day#: 9494"));
-        QCOMPARE(p.orv1.Timer()->interval(), 5000);
-        p.orv1.SetClockForm(false);
+        QCOMPARE(p.mainWindow.ClockTimer()->interval(), 5000);
+        p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
-        QCOMPARE(p.orv1.Timer()->interval(), 1000);
-    }
-
-    void MenuItemsOfWindowsNotYetBuiltAreDisabledWithAHint() {
-        QTemporaryDir tmp;
-        MemoryStore store;
-        FillStore(store, tmp.path());
-        ManualClock clock(0);
-        test::RecordingMessages messages;
-        Program p(store, clock, messages);
-        QVERIFY(!p.orv1.MenuAction(MenuWindow::Filter)->isEnabled());
-        QVERIFY(!p.orv1.MenuAction(MenuWindow::Filter)->toolTip().isEmpty());
-        QWidget filter;
-        p.orv1.AttachMenuWindow(MenuWindow::Filter, &filter);
-        QVERIFY(p.orv1.MenuAction(MenuWindow::Filter)->isEnabled());
-        p.orv1.MenuAction(MenuWindow::Filter)->trigger();
-        QVERIFY(filter.isVisible());
+        QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {
@@ -269,11 +328,16 @@ private slots:
         ManualClock clock(0);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
-        p.orv1.show();
-        p.orv1.move(40, 0);
-        p.orv1.close();
+        p.mainWindow.show();
+        p.mainWindow.move(40, 0);
+        p.rawDataWindow.show();
+        p.rawDataWindow.move(60, 30);
+        p.mainWindow.close();
         QCOMPARE(store.Read(kFormPositionsKey, "Form1.Left"), std::string("600"));
         QCOMPARE(store.Read(kFormPositionsKey, "Form1.Top"), std::string("00"));
+        // The raw data window keeps its place too.
+        QCOMPARE(store.Read(kFormPositionsKey, "Form2.Left"), std::string("900"));
+        QCOMPARE(store.Read(kFormPositionsKey, "Form2.Top"), std::string("450"));
     }
 };
 

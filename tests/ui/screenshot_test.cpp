@@ -9,8 +9,7 @@
 
 #include "reception/crcc.h"
 #include "recording_messages.h"
-#include "ui/torv1.h"
-#include "ui/torv2.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -36,11 +35,11 @@ private slots:
         store.Write(kStartupKey, "Default Directory", tmp.path().toStdString());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
-        TOrv1 orv1(store, clock, messages);
-        TOrv2 orv2(orv1.Scale());
-        orv1.AttachRawWindow(&orv2);
-        orv1.show();
-        orv2.show();
+        test::Program program(store, clock, messages);
+        MainWindow& mainWindow = program.mainWindow;
+        RawDataWindow& rawDataWindow = program.rawDataWindow;
+        mainWindow.show();
+        rawDataWindow.show();
 
         Block514 block{};
         const char* header = "A  AO-40 telemetry  2003-12-30  14:05:09  CMD 1F2E  orbit 1234";
@@ -51,22 +50,22 @@ private slots:
         const auto c = Crcc(std::span(block).first(512));
         block[512] = static_cast<std::uint8_t>(c >> 8);
         block[513] = static_cast<std::uint8_t>(c);
-        orv1.station().flags.selection = TextSelection::Raw;
-        orv1.runtime().receiver().ReceiveBlockBytes(block);
-        QVERIFY(QTest::qWaitForWindowExposed(&orv1));
-        QVERIFY(QTest::qWaitForWindowExposed(&orv2));
+        program.station.state().flags.selection = TextSelection::Raw;
+        program.station.receiver().ReceiveBlockBytes(block);
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(&rawDataWindow));
         QTest::qWait(200);
 
         const QString out = QDir(QCoreApplication::applicationDirPath()).filePath("screenshots");
         QDir().mkpath(out);
-        const QImage main = orv1.grab().toImage();
-        const QImage raw = orv2.grab().toImage();
+        const QImage main = mainWindow.grab().toImage();
+        const QImage raw = rawDataWindow.grab().toImage();
         main.save(out + "/main-window.png");
         raw.save(out + "/raw-data-window.png");
         QVERIFY(main.width() > 100 && main.height() > 50);
         QVERIFY2(DistinctColours(main) > 3, "the main window is blank");
         QVERIFY2(DistinctColours(raw) > 3, "the raw data window is blank");
-        QCOMPARE(orv1.CrccLabel(), QString("OK"));
+        QCOMPARE(mainWindow.CrccLabel(), QString("OK"));
     }
 };
 

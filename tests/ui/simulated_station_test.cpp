@@ -6,12 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/sim/pty_feeder.h"
-#include "app/sim/telemetry_generator.h"
+#include "sim/pty_feeder.h"
+#include "sim/telemetry_generator.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/torv1.h"
-#include "ui/torv2.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -35,18 +34,18 @@ private slots:
         test::FillStore(store, tmp.path());
         SystemClock clock;
         test::RecordingMessages messages;
-        TOrv1 orv1(store, clock, messages);
-        TOrv2 orv2(orv1.Scale());
-        orv1.AttachRawWindow(&orv2);
-        orv1.runtime().SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
-        orv1.TextButton(0)->click();  // "Raw" opens the port
-        QVERIFY(orv1.runtime().serial().IsOpen());
+        test::Program program(store, clock, messages);
+        MainWindow& mainWindow = program.mainWindow;
+        RawDataWindow& rawDataWindow = program.rawDataWindow;
+        program.station.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
+        mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw" opens the port
+        QVERIFY(program.station.serial().IsOpen());
 
         std::vector<Block512> shown;
         std::vector<QString> verdicts;
-        connect(&orv1.runtime(), &StationRuntime::BlockHandled, [&] {
-            shown.push_back(orv1.station().stores.lastComplete);
-            verdicts.push_back(orv1.CrccLabel());
+        connect(&program.station, &Station::BlockHandled, [&] {
+            shown.push_back(program.station.state().stores.lastComplete);
+            verdicts.push_back(mainWindow.CrccLabel());
         });
         QVERIFY2(feeder.Start(error), error.c_str());
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), std::size_t(blocks), 60000);
@@ -61,10 +60,10 @@ private slots:
             QVERIFY2(shown[static_cast<std::size_t>(i)] == expected, qPrintable(QStringLiteral("block %1").arg(i)));
         }
         // The Input group shows the last block; the raw data window drew it.
-        QCOMPARE(orv1.BlockLabel(), QString(QChar(BlockId(shown.back()))));
-        QCOMPARE(orv1.ByteLabel(), QString("514"));
-        QVERIFY(orv2.isVisible());
-        QCOMPARE(orv2.GroupCaption(), QString("Raw Data"));
+        QCOMPARE(mainWindow.BlockLabel(), QString(QChar(BlockId(shown.back()))));
+        QCOMPARE(mainWindow.ByteLabel(), QString("514"));
+        QVERIFY(rawDataWindow.isVisible());
+        QCOMPARE(rawDataWindow.GroupCaption(), QString("Raw Data"));
         QVERIFY(messages.texts.isEmpty());
         feeder.Stop();
     }

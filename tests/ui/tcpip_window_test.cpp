@@ -18,14 +18,12 @@
 #include <vector>
 
 #include "../net/test_blocks.h"
-#include "app/sim/pseudo_terminal.h"
-#include "app/sim/telemetry_generator.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/telemetry_generator.h"
 #include "net/wire.h"
 #include "recording_messages.h"
 #include "station_store.h"
-#include "ui/torv1.h"
-#include "ui/torv19.h"
-#include "ui/torv2.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -41,7 +39,7 @@ std::uint16_t FreePort() {
 }
 
 // A block from a station's serial port, in reads of `chunk` bytes, after a pause that starts it.
-void Feed(StationRuntime& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
+void Feed(Station& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
     clock.Advance(3);
     for (std::size_t at = 0; at < block.size(); at += chunk)
         runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
@@ -60,26 +58,21 @@ Block512 Kept(std::span<const std::uint8_t> block, bool intact) {
     return kept;
 }
 
-// The windows wired as the desktop program wires them.
-struct Program {
+// The desktop program, keeping every block the station completes.
+struct Program : test::Program {
     Program(KeyValueStore& store, const Clock& clock, test::RecordingMessages& messages)
-        : orv1(store, clock, messages), orv2(orv1.Scale()), orv19(orv1, store) {
-        orv1.AttachRawWindow(&orv2);
-        AttachTcpIpWindow(orv1, orv19);
-        QObject::connect(&orv1.runtime(), &StationRuntime::BlockHandled, [this] {
-            kept.push_back(orv1.station().stores.lastComplete);
-            verdicts.push_back(orv1.CrccLabel());
+        : test::Program(store, clock, messages) {
+        QObject::connect(&station, &Station::BlockHandled, [this] {
+            kept.push_back(station.state().stores.lastComplete);
+            verdicts.push_back(mainWindow.CrccLabel());
         });
     }
     void TypeInto(QLineEdit* field, const QString& text) {
         field->clear();
         QTest::keyClicks(field, text);
     }
-    bool SerialOpen() { return orv1.runtime().serial().IsOpen(); }
+    bool SerialOpen() { return station.serial().IsOpen(); }
 
-    TOrv1 orv1;
-    TOrv2 orv2;
-    TOrv19 orv19;
     std::vector<Block512> kept;
     std::vector<QString> verdicts;
 };
@@ -88,12 +81,10 @@ struct Program {
 struct ServingStation {
     MemoryStore store;
     ManualClock clock{1'000'000};
-    StationRuntime runtime{store, clock};
-    Relay relay;
+    Station runtime{store, clock};
+    Relay& relay = runtime.relay();
     explicit ServingStation(bool realTime) {
         relay.SetRealTime(realTime);
-        relay.SetReceiverState(&runtime.station().receiver);
-        runtime.SetRelay(&relay);
         relay.Server().Listen(0, QHostAddress::LocalHost);
     }
     std::uint16_t Port() { return relay.Server().Port(); }
@@ -118,8 +109,8 @@ private slots:
 
     void ServerRelaysWhatTheMainWindowReceivesByteExact() {
         Program p(*store_, clock_, *messages_);
-        TOrv19& w = p.orv19;
-        p.orv1.MenuAction(MenuWindow::Internet)->trigger();
+        NetworkWindow& w = p.networkWindow;
+        p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowTitle(), QString("TCP/IP          Orv"));
         QCOMPARE(w.PortField()->text(), QString("1024"));
@@ -129,13 +120,13 @@ private slots:
         p.TypeInto(w.PortField(), QString::number(FreePort()));
         w.ModeButton(NetMode::Server)->click();
         QCOMPARE(w.StatusText(), QString("Listening..."));
-        QCOMPARE(QString::number(w.Control().relay().Server().Port()), w.PortField()->text());
+        QCOMPARE(QString::number(p.station.relay().Server().Port()), w.PortField()->text());
         QVERIFY(!w.AddressField()->isVisible() && !w.ConnectButton()->isVisible());
         QVERIFY(!w.PortField()->isEnabled() && !w.SavePortAction()->isEnabled());
         QVERIFY(w.RelayGroup()->isEnabled());
 
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        client.connectToHost(QHostAddress::LocalHost, p.station.relay().Server().Port());
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
 
         // Blocks as the main window's serial port delivers them, relayed in the mode chosen:
@@ -157,7 +148,7 @@ private slots:
         Bytes expected;
         for (const Case& c : cases) {
             w.RelayItem(c.item)->click();
-            Feed(p.orv1.runtime(), clock_, c.block, c.chunk);
+            Feed(p.station, clock_, c.block, c.chunk);
             if (c.item == 1) {
                 Append(expected, kNetworkSyncMarker);
                 Append(expected, c.block);
@@ -167,7 +158,7 @@ private slots:
                     Append(expected, std::span(c.block).subspan(at, std::min(c.chunk, c.block.size() - at)));
                 }
             }
-            QCOMPARE(p.orv1.CrccLabel(), QString(c.intact ? "OK" : "FAIL"));
+            QCOMPARE(p.mainWindow.CrccLabel(), QString(c.intact ? "OK" : "FAIL"));
         }
         QByteArray got;
         QTRY_VERIFY_WITH_TIMEOUT((got += client.readAll()).size() >= static_cast<qsizetype>(expected.size()), 30000);
@@ -179,13 +170,13 @@ private slots:
         // A site that stops reading is dropped, and the status line says so.
         QTcpSocket sleeper;
         sleeper.setReadBufferSize(1);
-        sleeper.connectToHost(QHostAddress::LocalHost, w.Control().relay().Server().Port());
+        sleeper.connectToHost(QHostAddress::LocalHost, p.station.relay().Server().Port());
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Server Active: 1 site(s)"), 30000);
-        w.Control().relay().Server().SetUnsentCap(64 * 1024);
+        p.station.relay().Server().SetUnsentCap(64 * 1024);
         const Bytes load(64 * 1024, 0x55);
         // The operating system buffers a few megabytes first; 26 MB is far more than that.
-        for (int round = 0; round < 400 && w.Control().relay().Server().HasClients(); ++round) {
-            w.Control().relay().SendChunk(load, false);
+        for (int round = 0; round < 400 && p.station.relay().Server().HasClients(); ++round) {
+            p.station.relay().SendChunk(load, false);
             QCoreApplication::processEvents();
         }
         QCOMPARE(w.StatusText(),
@@ -198,11 +189,11 @@ private slots:
         std::string error;
         QVERIFY2(pty.Open(error), error.c_str());
         Program p(*store_, clock_, *messages_);
-        TOrv19& w = p.orv19;
-        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.orv1.TextButton(0)->click();
+        NetworkWindow& w = p.networkWindow;
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         QVERIFY(p.SerialOpen());
-        p.orv1.MenuAction(MenuWindow::Internet)->trigger();
+        p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
 
         w.ModeButton(NetMode::Client)->click();
         QVERIFY(!p.SerialOpen());
@@ -222,14 +213,14 @@ private slots:
 
         ServingStation server(false);  // "Full block"
         p.TypeInto(w.PortField(), QString::number(server.Port()));
-        p.orv1.TextButton(5)->click();  // "OFF": the view follows "Raw" once connected
+        p.mainWindow.TextButton(TextSelection::Off)->click();  // "OFF": the view follows "Raw" once connected
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Connect to: 127.0.0.1"), 30000);
         QCOMPARE(w.ConnectButton()->text(), QString("Disconnect"));
         QVERIFY(!w.PortField()->isEnabled());
-        QVERIFY(p.orv1.station().flags.networkInputActive);
-        QVERIFY(p.orv1.TextButton(0)->isChecked());
-        QVERIFY(p.orv2.isVisible());
+        QVERIFY(p.station.state().flags.networkInputActive);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.rawDataWindow.isVisible());
         QVERIFY(!p.SerialOpen());
         QTRY_VERIFY_WITH_TIMEOUT(server.relay.Server().HasClients(), 30000);
 
@@ -246,12 +237,12 @@ private slots:
         }
         // The client learned the server's mode; the byte counter says "FB".
         QVERIFY(w.RelayItem(1)->isChecked());
-        QCOMPARE(p.orv1.ByteLabel(), QString("FB"));
+        QCOMPARE(p.mainWindow.ByteLabel(), QString("FB"));
 
         w.ConnectButton()->click();
         QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
         QCOMPARE(w.StatusText(), QString());
-        QVERIFY(!p.orv1.station().flags.networkInputActive);
+        QVERIFY(!p.station.state().flags.networkInputActive);
         QVERIFY(!p.SerialOpen());  // still a client, not connected
         w.ModeButton(NetMode::Off)->click();
         QVERIFY(p.SerialOpen());  // given back
@@ -285,7 +276,7 @@ private slots:
 
         SystemClock clock;
         Program p(*store_, clock, *messages_);
-        TOrv19& w = p.orv19;
+        NetworkWindow& w = p.networkWindow;
         w.show();
         w.ModeButton(NetMode::Client)->click();
         p.TypeInto(w.AddressField(), "127.0.0.1");
@@ -309,10 +300,10 @@ private slots:
         }
         QCOMPARE(w.RelayItem(0)->isChecked(), !fullBlock);
         QCOMPARE(w.RelayItem(1)->isChecked(), fullBlock);
-        QCOMPARE(p.orv1.ByteLabel(), QString(fullBlock ? "FB" : "514"));
+        QCOMPARE(p.mainWindow.ByteLabel(), QString(fullBlock ? "FB" : "514"));
         // The server went away after its last block: the link is down, the status cleared.
         QTRY_COMPARE_WITH_TIMEOUT(w.ConnectButton()->text(), QString("Connect"), 30000);
-        QVERIFY(!p.orv1.station().flags.networkInputActive);
+        QVERIFY(!p.station.state().flags.networkInputActive);
     }
 
     void ReplaySwitchesAClientOrAServerOff() {
@@ -323,22 +314,22 @@ private slots:
         };
         for (const Case c : {Case{NetMode::Server, true}, Case{NetMode::Client, true}, Case{NetMode::Udp, false}}) {
             Program p(*store_, clock_, *messages_);
-            TOrv19& w = p.orv19;
+            NetworkWindow& w = p.networkWindow;
             p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : FreePort()));
             w.ModeButton(c.mode)->click();
             if (c.mode == NetMode::Client) {
                 p.TypeInto(w.AddressField(), "127.0.0.1");
                 w.ConnectButton()->click();
-                QTRY_VERIFY_WITH_TIMEOUT(p.orv1.station().flags.networkInputActive, 30000);
+                QTRY_VERIFY_WITH_TIMEOUT(p.station.state().flags.networkInputActive, 30000);
             }
-            if (c.mode == NetMode::Server) QVERIFY(w.Control().relay().Server().IsListening());
-            p.orv1.ReplayClick();
-            QVERIFY(p.orv1.station().flags.replayOpened);
+            if (c.mode == NetMode::Server) QVERIFY(p.station.relay().Server().IsListening());
+            p.mainWindow.ReplayClick();
+            QVERIFY(p.station.state().flags.replayOpened);
             QCOMPARE(w.ModeButton(NetMode::Off)->isChecked(), c.switchedOff);
             QCOMPARE(w.ModeButton(c.mode)->isChecked(), !c.switchedOff);
-            QVERIFY(!w.Control().relay().Server().IsListening());
-            QVERIFY(!p.orv1.station().flags.networkInputActive);
-            QCOMPARE(w.Control().relay().UdpOn(), !c.switchedOff);
+            QVERIFY(!p.station.relay().Server().IsListening());
+            QVERIFY(!p.station.state().flags.networkInputActive);
+            QCOMPARE(p.station.relay().UdpOn(), !c.switchedOff);
         }
     }
 
@@ -348,13 +339,13 @@ private slots:
         store_->Write(kStartupKey, "TCP/IP Port", std::to_string(port));
         store_->Write(kStartupKey, "Server Site", "ground.example.org");
         Program p(*store_, clock_, *messages_);
-        TOrv19& w = p.orv19;
+        NetworkWindow& w = p.networkWindow;
         QVERIFY(!w.isVisible());
-        p.orv1.show();
+        p.mainWindow.show();
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 30000);
         QVERIFY(w.ModeButton(NetMode::Server)->isChecked());
-        QVERIFY(w.Control().relay().Server().IsListening());
-        QCOMPARE(w.Control().relay().Server().Port(), port);
+        QVERIFY(p.station.relay().Server().IsListening());
+        QCOMPARE(p.station.relay().Server().Port(), port);
         QCOMPARE(w.StatusText(), QString("Listening..."));
         QCOMPARE(w.AddressField()->text(), QString("ground.example.org"));
     }
@@ -362,7 +353,7 @@ private slots:
     void ClosingEndsTheLinkAndKeepsSettingsAndPlace() {
         {
             Program p(*store_, clock_, *messages_);
-            TOrv19& w = p.orv19;
+            NetworkWindow& w = p.networkWindow;
             w.show();
             w.ModeButton(NetMode::Client)->click();
             p.TypeInto(w.AddressField(), "ground.example.org");
@@ -374,19 +365,19 @@ private slots:
 
             p.TypeInto(w.PortField(), QString::number(FreePort()));
             w.ModeButton(NetMode::Server)->click();
-            QVERIFY(w.Control().relay().Server().IsListening());
+            QVERIFY(p.station.relay().Server().IsListening());
             w.move(210, 140);
             w.close();
-            QVERIFY(!w.Control().relay().Server().IsListening());
+            QVERIFY(!p.station.relay().Server().IsListening());
             QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
             QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Left"), std::to_string(w.x() * 15));
             QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Top"), std::to_string(w.y() * 15));
         }
         Program again(*store_, clock_, *messages_);
-        QCOMPARE(again.orv19.AddressField()->text(), QString("ground.example.org"));
-        QCOMPARE(again.orv19.PortField()->text(), QString("5000"));
+        QCOMPARE(again.networkWindow.AddressField()->text(), QString("ground.example.org"));
+        QCOMPARE(again.networkWindow.PortField()->text(), QString("5000"));
         const FormPosition saved = ReadFormPosition(*store_, 19, 0, 0);
-        QCOMPARE(again.orv19.pos(), QPoint(saved.left, saved.top));
+        QCOMPARE(again.networkWindow.pos(), QPoint(saved.left, saved.top));
     }
 
 private:

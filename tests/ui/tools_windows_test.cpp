@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -21,10 +23,7 @@
 #include "station_store.h"
 #include "tools/byte_dump.h"
 #include "tools/dsp_program.h"
-#include "ui/torv1.h"
-#include "ui/torv18.h"
-#include "ui/torv8.h"
-#include "ui/torv9.h"
+#include "test_program.h"
 
 using namespace orv;
 
@@ -37,26 +36,22 @@ void FillStore(MemoryStore& store, const QString& dir) {
     QDir().mkpath(dir + "/Dsp");
 }
 
-// The windows wired as the desktop program wires them; the byte dump at scale 1 so that the
-// pixel positions below hold on any screen.
-struct Program {
-    Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : orv1(store, clock, messages), orv8(store, orv1.station()), orv9(store, 1.0F), orv18(orv1, messages) {
-        orv8.AttachByteDump(&orv9);
-        orv1.AttachMenuWindow(MenuWindow::Monitor, &orv8);
-        orv1.SetMonitorUpdate([this] { orv8.MonitorUpdate(); });
-        orv1.AttachMenuWindow(MenuWindow::DspLoad, &orv18);
-    }
-    Block514& Display() { return orv1.station().stores.display; }
-    TOrv1 orv1;
-    TOrv8 orv8;
-    TOrv9 orv9;
-    TOrv18 orv18;
+// The desktop program; its byte dump draws at the screen scale, 1 on the offscreen platform, so
+// that the pixel positions below hold.
+struct Program : test::Program {
+    using test::Program::Program;
+    Block514& Display() { return station.state().stores.display; }
 };
 
 // The centre of the byte dump cell of an address, in panel pixels (scale 1).
 QPoint CellCentre(int address) {
     return {36 + static_cast<int>(31.7 * (address % 16)) + 15, 30 + 15 * (address / 16) + 7};
+}
+
+// The pointer moves over a widget without a button held, whatever windows stand in front of it.
+void MovePointer(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
 }
 
 QString WriteFile(const QString& path, const std::string& content) {
@@ -81,11 +76,11 @@ private slots:
 
     void MonitorShowsTheValueTextsOfTheDisplayBlockAtEachDispatch() {
         Program p(*store_, clock_, *messages_);
-        p.orv1.MenuAction(MenuWindow::Monitor)->trigger();
-        QVERIFY(p.orv8.isVisible());
-        QCOMPARE(p.orv8.windowTitle(), QString(" Monitor"));
+        p.mainWindow.MenuAction(MenuWindow::Monitor)->trigger();
+        QVERIFY(p.monitorWindow.isVisible());
+        QCOMPARE(p.monitorWindow.windowTitle(), QString(" Monitor"));
         const char* addresses[] = {"#1A7", "423", "#200", "600", "511", "   ", "100"};
-        for (int i = 0; i < 7; ++i) p.orv8.AddressField(i)->setText(addresses[i]);
+        for (int i = 0; i < 7; ++i) p.monitorWindow.AddressField(i)->setText(addresses[i]);
         auto& d = p.Display();
         d[0] = 0x05;
         d[100] = 0xFF;
@@ -94,49 +89,49 @@ private slots:
         d[424] = 0x12;
         d[511] = 0x34;
         d[512] = 0x12;
-        p.orv1.station().flags.crccStatus = true;  // the dispatch gate is open
+        p.station.state().flags.crccStatus = true;  // the dispatch gate is open
 
         struct Case {
-            std::function<void(TOrv8&)> choose;
+            std::function<void(MonitorWindow&)> choose;
             std::array<const char*, 7> shown;
         };
         const Case cases[] = {
-            {[](TOrv8&) {}, {"#A5", "#A5", " --- ", " --- ", "#34", "#05", "#FF"}},
-            {[](TOrv8& m) { m.WordButton()->click(); }, {"#12A5", "#12A5", " --- ", " --- ", "#1234", "#0005", "#FFFF"}},
-            {[](TOrv8& m) { m.BaseButton(MonitorBase::Dec)->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "65535"}},
-            {[](TOrv8& m) { m.SignedBox()->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "-1"}},
-            {[](TOrv8& m) { m.BaseButton(MonitorBase::Bin)->click(); },
+            {[](MonitorWindow&) {}, {"#A5", "#A5", " --- ", " --- ", "#34", "#05", "#FF"}},
+            {[](MonitorWindow& m) { m.WordButton()->click(); }, {"#12A5", "#12A5", " --- ", " --- ", "#1234", "#0005", "#FFFF"}},
+            {[](MonitorWindow& m) { m.BaseButton(MonitorBase::Dec)->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "65535"}},
+            {[](MonitorWindow& m) { m.SignedBox()->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "-1"}},
+            {[](MonitorWindow& m) { m.BaseButton(MonitorBase::Bin)->click(); },
              {"10100101", "10100101", " --- ", " --- ", "00110100", "00000101", "11111111"}},
         };
         for (const Case& c : cases) {
-            c.choose(p.orv8);
-            p.orv1.DispatchBlock();
+            c.choose(p.monitorWindow);
+            p.mainWindow.DispatchBlock();
             for (int i = 0; i < 7; ++i) {
-                QCOMPARE(p.orv8.ValueField(i)->text(), QString(c.shown[static_cast<std::size_t>(i)]));
-                QCOMPARE(p.orv8.ValueField(i)->text().toStdString(),
-                         MonitorValueText(addresses[i], p.orv8.Format(), d));
+                QCOMPARE(p.monitorWindow.ValueField(i)->text(), QString(c.shown[static_cast<std::size_t>(i)]));
+                QCOMPARE(p.monitorWindow.ValueField(i)->text().toStdString(),
+                         MonitorValueText(addresses[i], p.monitorWindow.Format(), d));
             }
         }
         // The dispatch refreshes the Monitor only while it is visible; empty fields stay as they are.
-        p.orv8.ValueField(9)->setText("kept");
+        p.monitorWindow.ValueField(9)->setText("kept");
         d[100] = 0x0F;
-        p.orv8.hide();
-        p.orv1.DispatchBlock();
-        QCOMPARE(p.orv8.ValueField(6)->text(), QString("11111111"));
-        p.orv8.show();
-        p.orv1.DispatchBlock();
-        QCOMPARE(p.orv8.ValueField(6)->text(), QString("00001111"));
-        QCOMPARE(p.orv8.ValueField(9)->text(), QString("kept"));
-        p.orv8.ClearButton()->click();
+        p.monitorWindow.hide();
+        p.mainWindow.DispatchBlock();
+        QCOMPARE(p.monitorWindow.ValueField(6)->text(), QString("11111111"));
+        p.monitorWindow.show();
+        p.mainWindow.DispatchBlock();
+        QCOMPARE(p.monitorWindow.ValueField(6)->text(), QString("00001111"));
+        QCOMPARE(p.monitorWindow.ValueField(9)->text(), QString("kept"));
+        p.monitorWindow.ClearButton()->click();
         for (int i = 0; i < 10; ++i) {
-            QVERIFY(p.orv8.AddressField(i)->text().isEmpty());
-            QVERIFY(p.orv8.ValueField(i)->text().isEmpty());
+            QVERIFY(p.monitorWindow.AddressField(i)->text().isEmpty());
+            QVERIFY(p.monitorWindow.ValueField(i)->text().isEmpty());
         }
     }
 
     void AddressFieldsTakeOnlyAddressKeys() {
         Program p(*store_, clock_, *messages_);
-        p.orv8.show();
+        p.monitorWindow.show();
         struct Case {
             const char* typed;
             const char* text;
@@ -147,7 +142,7 @@ private slots:
             {"#12345", "#123"},
             {"##1", "#1"},
         };
-        QLineEdit* edit = p.orv8.AddressField(0);
+        QLineEdit* edit = p.monitorWindow.AddressField(0);
         for (const Case& c : cases) {
             edit->clear();
             QTest::keyClicks(edit, c.typed);
@@ -168,8 +163,8 @@ private slots:
 
     void FormatControlsEnableAsTheRulesSay() {
         Program p(*store_, clock_, *messages_);
-        p.orv8.show();
-        TOrv8& m = p.orv8;
+        p.monitorWindow.show();
+        MonitorWindow& m = p.monitorWindow;
         // At start: "Hex" and "Byte", "Signed" disabled.
         QVERIFY(m.BaseButton(MonitorBase::Hex)->isChecked());
         QVERIFY(m.ByteButton()->isChecked());
@@ -204,53 +199,53 @@ private slots:
     void ByteDumpShowsTheBlockAndHandsAddressesToTheMonitor() {
         Program p(*store_, clock_, *messages_);
         for (int i = 0; i < 512; ++i) p.Display()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
-        p.orv8.show();
-        p.orv8.DataWindowBox()->click();
-        QVERIFY(p.orv9.isVisible());
-        QCOMPARE(p.orv9.windowTitle(), QString("  Byte Dump                                           Orv"));
-        QCOMPARE(p.orv9.Text().toStdString(), ByteDumpText(p.Display(), false));
-        p.orv8.BaseButton(MonitorBase::Dec)->click();
-        QCOMPARE(p.orv9.Text().toStdString(), ByteDumpText(p.Display(), true));
+        p.monitorWindow.show();
+        p.monitorWindow.DataWindowBox()->click();
+        QVERIFY(p.byteDumpWindow.isVisible());
+        QCOMPARE(p.byteDumpWindow.windowTitle(), QString("  Byte Dump                                           Orv"));
+        QCOMPARE(p.byteDumpWindow.Text().toStdString(), ByteDumpText(p.Display(), false));
+        p.monitorWindow.BaseButton(MonitorBase::Dec)->click();
+        QCOMPARE(p.byteDumpWindow.Text().toStdString(), ByteDumpText(p.Display(), true));
 
         // The readout follows the pointer; a click copies into the first empty field.
-        QWidget* panel = p.orv9.Panel();
-        p.orv8.AddressField(0)->setText("5");
-        QTest::mouseMove(panel, CellCentre(423));
-        QTRY_COMPARE(p.orv8.Readout()->text(), QString("423"));
+        QWidget* panel = p.byteDumpWindow.Panel();
+        p.monitorWindow.AddressField(0)->setText("5");
+        MovePointer(panel, CellCentre(423));
+        QCOMPARE(p.monitorWindow.Readout()->text(), QString("423"));
         QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(423));
-        QCOMPARE(p.orv8.AddressField(1)->text(), QString(" 423"));
-        QCOMPARE(p.orv8.ValueField(1)->text().toStdString(), MonitorValueText("423", p.orv8.Format(), p.Display()));
-        p.orv8.BaseButton(MonitorBase::Hex)->click();
+        QCOMPARE(p.monitorWindow.AddressField(1)->text(), QString(" 423"));
+        QCOMPARE(p.monitorWindow.ValueField(1)->text().toStdString(), MonitorValueText("423", p.monitorWindow.Format(), p.Display()));
+        p.monitorWindow.BaseButton(MonitorBase::Hex)->click();
         QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(0x1F));
-        QCOMPARE(p.orv8.AddressField(2)->text(), QString(" #01F"));
+        QCOMPARE(p.monitorWindow.AddressField(2)->text(), QString(" #01F"));
         // Beside the table: "---", and a click copies nothing.
-        QTest::mouseMove(panel, QPoint(20, 100));
-        QTRY_COMPARE(p.orv8.Readout()->text(), QString("---"));
+        MovePointer(panel, QPoint(20, 100));
+        QCOMPARE(p.monitorWindow.Readout()->text(), QString("---"));
         QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(20, 100));
-        QVERIFY(p.orv8.AddressField(3)->text().isEmpty());
+        QVERIFY(p.monitorWindow.AddressField(3)->text().isEmpty());
         // With every field taken, the first is overwritten.
-        for (int i = 0; i < 10; ++i) p.orv8.AddressField(i)->setText("1");
+        for (int i = 0; i < 10; ++i) p.monitorWindow.AddressField(i)->setText("1");
         QTest::mouseClick(panel, Qt::LeftButton, {}, CellCentre(511));
-        QCOMPARE(p.orv8.AddressField(0)->text(), QString(" #1FF"));
+        QCOMPARE(p.monitorWindow.AddressField(0)->text(), QString(" #1FF"));
 
         // Closing the byte dump unchecks "Data Window" and clears the readout.
-        p.orv9.close();
-        QVERIFY(!p.orv8.DataWindowBox()->isChecked());
-        QVERIFY(p.orv8.Readout()->text().isEmpty());
+        p.byteDumpWindow.close();
+        QVERIFY(!p.monitorWindow.DataWindowBox()->isChecked());
+        QVERIFY(p.monitorWindow.Readout()->text().isEmpty());
     }
 
     void MonitorKeepsAddressesAndPositionAcrossRuns() {
         {
             Program p(*store_, clock_, *messages_);
-            p.orv8.show();
-            p.orv8.move(30, 40);
-            p.orv8.AddressField(0)->setText("#1A7");
-            p.orv8.AddressField(9)->setText(" 423");
-            p.orv8.DataWindowBox()->click();
-            QVERIFY(p.orv9.isVisible());
-            p.orv8.close();
-            QVERIFY(!p.orv9.isVisible());
-            QVERIFY(!p.orv8.DataWindowBox()->isChecked());
+            p.monitorWindow.show();
+            p.monitorWindow.move(30, 40);
+            p.monitorWindow.AddressField(0)->setText("#1A7");
+            p.monitorWindow.AddressField(9)->setText(" 423");
+            p.monitorWindow.DataWindowBox()->click();
+            QVERIFY(p.byteDumpWindow.isVisible());
+            p.monitorWindow.close();
+            QVERIFY(!p.byteDumpWindow.isVisible());
+            QVERIFY(!p.monitorWindow.DataWindowBox()->isChecked());
         }
         QCOMPARE(store_->Read(kMonitorKey, "Address #1"), std::string("#1A7"));
         QCOMPARE(store_->Read(kMonitorKey, "Address #2"), std::string());
@@ -258,9 +253,9 @@ private slots:
         QCOMPARE(store_->Read(kFormPositionsKey, "Form8.Left"), std::string("450"));
         QVERIFY(!store_->Read(kFormPositionsKey, "Form9.Left").empty());
         Program again(*store_, clock_, *messages_);
-        QCOMPARE(again.orv8.AddressField(0)->text(), QString("#1A7"));
-        QCOMPARE(again.orv8.AddressField(9)->text(), QString(" 423"));
-        QCOMPARE(again.orv8.pos(), QPoint(30, 40));
+        QCOMPARE(again.monitorWindow.AddressField(0)->text(), QString("#1A7"));
+        QCOMPARE(again.monitorWindow.AddressField(9)->text(), QString(" 423"));
+        QCOMPARE(again.monitorWindow.pos(), QPoint(30, 40));
     }
 
     void LoaderListsProgramFilesWhateverTheirCase() {
@@ -268,20 +263,20 @@ private slots:
             QVERIFY(!WriteFile(Dir() + "/Dsp/" + name, "x").isEmpty());
         QDir().mkpath(Dir() + "/Dsp/f.obj");  // a directory, not a file
         Program p(*store_, clock_, *messages_);
-        p.orv1.MenuAction(MenuWindow::DspLoad)->trigger();
-        QVERIFY(p.orv18.isVisible());
-        QCOMPARE(p.orv18.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj"}));
-        p.orv18.FileList()->item(1)->setSelected(true);
-        QCOMPARE(p.orv18.SelectedFile(), Dir() + "/Dsp/b.OBJ");
+        p.mainWindow.MenuAction(MenuWindow::DspLoad)->trigger();
+        QVERIFY(p.dspLoaderWindow.isVisible());
+        QCOMPARE(p.dspLoaderWindow.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj"}));
+        p.dspLoaderWindow.FileList()->item(1)->setSelected(true);
+        QCOMPARE(p.dspLoaderWindow.SelectedFile(), Dir() + "/Dsp/b.OBJ");
 
         // The directory's name too is matched without regard to case.
-        p.orv18.hide();
+        p.dspLoaderWindow.hide();
         QVERIFY(QDir(Dir()).rename("Dsp", "DSP"));
         QVERIFY(!WriteFile(Dir() + "/DSP/g.obj", "x").isEmpty());
-        p.orv18.show();
-        QCOMPARE(p.orv18.DspDirectory(), Dir() + "/DSP");
-        QCOMPARE(p.orv18.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj", "g.obj"}));
-        QVERIFY(p.orv18.SelectedFile().isEmpty());
+        p.dspLoaderWindow.show();
+        QCOMPARE(p.dspLoaderWindow.DspDirectory(), Dir() + "/DSP");
+        QCOMPARE(p.dspLoaderWindow.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj", "g.obj"}));
+        QVERIFY(p.dspLoaderWindow.SelectedFile().isEmpty());
     }
 
     void LoaderSendsTheProgramWhileReceptionStandsAside() {
@@ -292,30 +287,30 @@ private slots:
         QVERIFY(program.Ok());
         WriteFile(Dir() + "/Dsp/prog.obj", input);
         Program p(*store_, clock_, *messages_);
-        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.orv1.TextButton(0)->click();  // "Raw": reception has the port
-        QVERIFY(p.orv1.runtime().serial().IsOpen());
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw": reception has the port
+        QVERIFY(p.station.serial().IsOpen());
         pty.StartReading();
-        p.orv18.show();
-        p.orv18.FileList()->item(0)->setSelected(true);
-        QSignalSpy progress(p.orv18.ProgressBar(), &QProgressBar::valueChanged);
+        p.dspLoaderWindow.show();
+        p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
+        QSignalSpy progress(p.dspLoaderWindow.ProgressBar(), &QProgressBar::valueChanged);
 
-        p.orv18.LoadButton()->click();
+        p.dspLoaderWindow.LoadButton()->click();
         // Reception stands aside: input suspended, the main window "OFF", its selections locked.
-        QVERIFY(p.orv1.station().flags.serialInputSuspended);
-        QVERIFY(p.orv1.TextButton(5)->isChecked());
-        QVERIFY(!p.orv1.TextButton(0)->isEnabled());
-        QVERIFY(!p.orv18.LoadButton()->isEnabled());
+        QVERIFY(p.station.state().flags.serialInputSuspended);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
+        QVERIFY(!p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(!p.dspLoaderWindow.LoadButton()->isEnabled());
 
-        QTRY_VERIFY_WITH_TIMEOUT(!p.orv18.isVisible(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(!p.dspLoaderWindow.isVisible(), 120000);
         QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
         QCOMPARE(messages_->beeps, 1);
-        QVERIFY(!p.orv1.station().flags.serialInputSuspended);
+        QVERIFY(!p.station.state().flags.serialInputSuspended);
         // Back to "Raw": the port is the station's again.
-        QVERIFY(p.orv1.TextButton(0)->isChecked());
-        QVERIFY(p.orv1.TextButton(0)->isEnabled());
-        QVERIFY(p.orv1.runtime().serial().IsOpen());
-        QCOMPARE(p.orv18.ProgressBar()->value(), 0);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
+        QVERIFY(p.station.serial().IsOpen());
+        QCOMPARE(p.dspLoaderWindow.ProgressBar()->value(), 0);
         bool reached100 = false;
         for (const auto& v : progress) reached100 = reached100 || v.at(0).toInt() == 100;
         QVERIFY(reached100);
@@ -329,25 +324,25 @@ private slots:
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
         Program p(*store_, clock_, *messages_);
-        p.orv1.runtime().SetSerialOverride(QString::fromStdString(pty.SlavePath()));
-        p.orv1.TextButton(0)->click();
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
         pty.StartReading();
-        p.orv18.show();
+        p.dspLoaderWindow.show();
 
-        p.orv18.LoadButton()->click();  // nothing chosen yet
+        p.dspLoaderWindow.LoadButton()->click();  // nothing chosen yet
         QCOMPARE(messages_->texts.size(), 1);
         QVERIFY2(messages_->texts.last().contains("no DSP file is selected"), qPrintable(messages_->texts.last()));
 
-        p.orv18.FileList()->item(0)->setSelected(true);
-        p.orv18.LoadButton()->click();
+        p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
+        p.dspLoaderWindow.LoadButton()->click();
         QCOMPARE(messages_->texts.size(), 2);
         QVERIFY2(messages_->texts.last().contains("bad.obj\": line 2"), qPrintable(messages_->texts.last()));
         QCOMPARE(messages_->beeps, 2);
         // Reception was never disturbed, and the window stays for another choice.
-        QVERIFY(!p.orv1.station().flags.serialInputSuspended);
-        QVERIFY(p.orv1.TextButton(0)->isChecked());
-        QVERIFY(p.orv1.runtime().serial().IsOpen());
-        QVERIFY(p.orv18.isVisible());
+        QVERIFY(!p.station.state().flags.serialInputSuspended);
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.dspLoaderWindow.isVisible());
         QTest::qWait(200);
         QVERIFY(pty.StopReading().empty());
     }

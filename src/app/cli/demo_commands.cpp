@@ -1,18 +1,14 @@
 // orv-cli demo: the station without a window, fed by the built-in simulator through a
 // pseudo-terminal, printing each completed block.
 #include <QCoreApplication>
-#include <QTimer>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <utility>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
-#include "app/demo_station.h"
-#include "app/station/station_runtime.h"
+#include "station/demo_station.h"
+#include "station/headless_station.h"
 #include "fec/fec_log.h"
 #include "reception/block.h"
 
@@ -22,7 +18,7 @@ namespace {
 constexpr const char* kUsage = "[--modem 512|514|ADC] [--blocks N]";
 
 // "A OK  A  HI, THIS IS AMSAT OSCAR-40 ... 2003-12-30  14:05:09": kind, verdict, header line.
-std::string BlockLine(const Station& s) {
+std::string BlockLine(const StationState& s) {
     const auto& b = s.stores.lastComplete;
     std::string header;
     for (std::size_t i = 0; i < 64; ++i) {
@@ -34,22 +30,15 @@ std::string BlockLine(const Station& s) {
     return std::string(1, kind >= 0x20 && kind < 0x7F ? kind : '?') + " " + s.receiver.crccLabel + "  " + header;
 }
 
-// What the headless station shows of ADC reception: which block the FEC reconstruction delivered
-// (the byte counter reads "FEC"), and a FEC log that cannot be written, once per file.
-class AdcView final : public ReceiverHooks, public AdcReceptionHooks {
+// Whether the block just finished was delivered by the FEC reconstruction (the byte counter
+// reads "FEC").
+class FecDeliveryView final : public StationView {
 public:
     void ShowByteCount(std::string_view text) override { fecDelivered_ = text == "FEC"; }
-    void FecLogFailed(const std::filesystem::path& path) override {
-        if (path == failedLog_) return;
-        failedLog_ = path;
-        std::cerr << "orv-cli demo: cannot write the FEC log \"" << path.string() << "\"; its lines are lost\n";
-    }
-    // True once per block delivered by the FEC reconstruction.
     bool TakeFecDelivered() { return std::exchange(fecDelivered_, false); }
 
 private:
     bool fecDelivered_ = false;
-    std::filesystem::path failedLog_;
 };
 
 int RunDemo(std::vector<std::string> args, int argc, char** argv) {
@@ -76,33 +65,30 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
         return 1;
     }
     SystemClock clock;
-    StationRuntime runtime(demo.Store(), clock);
-    runtime.LoadSettings();
-    runtime.station().flags.selection = TextSelection::Raw;
-    AdcView adcView;
-    runtime.SetView(&adcView);
-    runtime.adc().SetHooks(&adcView);
-    runtime.SetSerialOverride(demo.SerialDevice());
-    QString reason;
-    if (!runtime.OpenSerialPort(&reason) || !demo.Start()) {
-        std::cerr << "orv-cli demo: " << (reason.isEmpty() ? demo.Error() : reason).toStdString() << "\n";
+    HeadlessSetup setup;
+    setup.serialPath = demo.SerialDevice().toStdString();
+    setup.logFec = *modem == ModemType::Adc;
+    HeadlessStation station(setup, demo.Store(), clock,
+                            [](const std::string& line) { std::cerr << "orv-cli demo: " << line << "\n"; });
+    FecDeliveryView view;
+    station.station().SetView(&view);
+    if (station.Start() != 0) return 1;
+    if (!demo.Start()) {
+        std::cerr << "orv-cli demo: " << demo.Error().toStdString() << "\n";
         return 1;
     }
     std::cerr << "Receiving simulated telemetry from " << demo.SerialDevice().toStdString()
               << (*modem == ModemType::Adc ? " as ADC samples (a block every 10 to 13 s; Ctrl-C ends)\n"
                                            : " (a block about every 10 s; Ctrl-C ends)\n");
     long long count = 0;
-    QObject::connect(&runtime, &StationRuntime::BlockHandled, [&] {
-        std::cout << BlockLine(runtime.station()) << std::endl;
+    Station& s = station.station();
+    QObject::connect(&s, &Station::BlockHandled, [&] {
+        std::cout << BlockLine(s.state()) << std::endl;
         // A block rebuilt from an FEC frame: the decoder's figures as the status line shows them.
-        if (adcView.TakeFecDelivered())
-            std::cout << "  FEC  " << FecStatusLine(runtime.adc().Status(), true) << std::endl;
+        if (view.TakeFecDelivered()) std::cout << "  FEC  " << FecStatusLine(s.adc().Status(), true) << std::endl;
         if (limit > 0 && ++count >= limit) QCoreApplication::quit();
     });
-    QObject::connect(&runtime, &StationRuntime::SerialPortLost, [&](const QString& r) {
-        std::cerr << "orv-cli demo: serial port lost: " << r.toStdString() << "\n";
-        QCoreApplication::exit(1);
-    });
+    QObject::connect(&station, &HeadlessStation::Failed, [] { QCoreApplication::exit(1); });
     sim::StopSignal stop;
     StopOnSignals onSignals(stop);
     onSignals.ExitEventLoopWhenStopped();

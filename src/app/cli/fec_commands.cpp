@@ -100,7 +100,7 @@ int RunFecDecode(std::vector<std::string> args, int, char**) {
 // CRCC "ignore", and prints one line per block.
 class AdcCommandHooks final : public ReceiverHooks, public AdcReceptionHooks {
 public:
-    AdcCommandHooks(const Station& station, std::ofstream& log, std::string logPath)
+    AdcCommandHooks(const StationState& station, std::ofstream& log, std::string logPath)
         : station_(station), log_(log), logPath_(std::move(logPath)) {}
 
     void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
@@ -123,7 +123,7 @@ public:
     bool Failed() const { return logFailed_ || fecLogFailed_; }
 
 private:
-    const Station& station_;
+    const StationState& station_;
     std::ofstream& log_;
     std::string logPath_;
     int blocks_ = 0;
@@ -152,7 +152,7 @@ int RunAdc(std::vector<std::string> args, int, char**) {
         return 1;
     }
 
-    Station station;
+    StationState station;
     station.SetModemType(ModemType::Adc);
     station.logging.logging = true;
     station.logging.aOnly = false;   // Block " all"

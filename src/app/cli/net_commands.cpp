@@ -1,15 +1,9 @@
-// orv-cli station: the headless station. The same station core as the desktop program, without
-// any window, until SIGINT or SIGTERM: input from a serial demodulator or from another station's
-// relay server, the relay to clients and by UDP, one line per completed block on stdout; status
-// and errors on stderr.
+// orv-cli station: the headless station until SIGINT or SIGTERM. The options become the station
+// library's setup; one line per completed block on stdout, status and errors on stderr.
 #include <QCoreApplication>
 #include <QString>
-#include <QTimer>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,13 +11,10 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
-#include "app/station/station_runtime.h"
-#include "files/telemetry_logger.h"
 #include "net/block_line.h"
-#include "net/network_client.h"
-#include "net/relay.h"
 #include "net/wire.h"
 #include "reception/qt_settings_store.h"
+#include "station/headless_station.h"
 
 namespace orv::cli {
 namespace {
@@ -32,23 +23,6 @@ constexpr const char* kStationUsage =
     "(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS])\n"
     "        [--data-dir DIR [--log all|A] [--crcc ignore|use] [--log-fec]]\n"
     "        [--serve PORT [--full-block]] [--udp HOST:PORT]";
-
-struct StationOptions {
-    std::string serialPath;
-    std::optional<int> baud;
-    std::optional<ModemType> modem;
-    std::string connectHost;
-    std::uint16_t connectPort = 0;
-    int reconnectSeconds = 0;
-    std::string dataDir;
-    bool logAOnly = false;
-    bool useCrcc = false;
-    bool logFec = false;
-    std::optional<std::uint16_t> servePort;  // 0: any free port, reported on stderr
-    bool fullBlock = false;
-    std::string udpHost;
-    std::uint16_t udpPort = 0;
-};
 
 void Complain(const std::string& message) { std::cerr << "orv-cli station: " << message << "\n"; }
 
@@ -70,7 +44,7 @@ bool ReadHostPort(const std::string& option, const std::string& text, std::strin
 }
 
 // Reads the command line; false (with a message) on anything it cannot use.
-bool ReadStationOptions(std::vector<std::string> args, StationOptions& o) {
+bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
     CliArgs a(std::move(args));
     o.serialPath = Globals().serialPath;  // --serial is read before the subcommand
     const auto baud = a.TakeValue("--baud");
@@ -134,151 +108,37 @@ bool ReadStationOptions(std::vector<std::string> args, StationOptions& o) {
     return true;
 }
 
-// Status texts on stderr, each once: a link that keeps failing or a run of sent datagrams does not
-// fill the log with the same line.
-void PrintStatus(const QString& text) {
-    static QString last;
-    if (text.isEmpty() || text == last) return;
-    last = text;
-    Complain(text.toStdString());
+void PrintBlock(const Station& station, const Clock& clock) {
+    const StationState& s = station.state();
+    const std::string line = BlockLine(s.stores.current, s.receiver.crccLabel, clock.Now());
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
 }
 
-// One headless station, put together from the options and run until a signal or a fatal loss.
-class HeadlessStation {
-public:
-    HeadlessStation(const StationOptions& options, KeyValueStore& store)
-        : o_(options), runtime_(store, clock_), station_(runtime_.station()) {}
-
-    // 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do
-    // not fit the station's settings.
-    int Run() {
-        runtime_.LoadSettings();
-        if (const int refused = ApplyOptions(); refused != 0) return refused;
-        if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
-        QObject::connect(&runtime_, &StationRuntime::BlockHandled, [this] { PrintBlock(); });
-
-        StopOnSignals onSignals(stop_);
-        onSignals.ExitEventLoopWhenStopped();
-        const int code = QCoreApplication::exec();
-        stop_.Request();  // what follows is the station's own doing
-        if (client_) client_->Disconnect();
-        relay_.Server().Stop();
-        runtime_.CloseSerialPort();
-        Complain("stopped");
-        return code;
-    }
-
-private:
-    int ApplyOptions() {
-        // Blocks from the network always carry their CRCC bytes.
-        if (!o_.connectHost.empty()) station_.SetModemType(ModemType::Bytes514);
-        if (o_.modem) station_.SetModemType(*o_.modem);
-        if (o_.baud) station_.settings.baudRate = *o_.baud;
-        if (o_.logFec && !station_.AdcPath()) {
-            Complain("--log-fec needs FEC frames: --modem ADC");
-            return 2;
-        }
-        if (o_.useCrcc && station_.receiver.blockLength != 514) {
-            Complain("--crcc use needs 514-byte blocks");
-            return 2;
-        }
-        station_.settings.logFec = o_.logFec;
-        return 0;
-    }
-
-    // Logging as the Logging window does it, into DIR/telemetry.
-    bool StartLogging() {
-        if (o_.dataDir.empty()) return true;
-        const auto telemetry = std::filesystem::path(o_.dataDir) / "telemetry";
-        std::error_code error;
-        std::filesystem::create_directories(telemetry, error);
-        if (error) return Refuse("cannot create " + telemetry.string() + ": " + error.message());
-        station_.workingDataDirectory = o_.dataDir;
-        logger_ = std::make_unique<TelemetryLogger>(station_, clock_);
-        if (o_.logAOnly) logger_->LogABlocksOnly();
-        if (o_.useCrcc) logger_->UseCrcc();
-        logger_->StartLogging();
-        Complain("logging to " + logger_->LogPath().string());
-        runtime_.SetLogSink([this](std::span<const std::uint8_t, kTelemetryBytes> record) {
-            const LogAppendResult result = logger_->AppendBlockToLog(record);
-            if (!result.written)
-                Complain("block not logged (" + std::to_string(logger_->LostBlocks()) + " lost): " + result.error);
-        });
-        return true;
-    }
-
-    bool StartRelay() {
-        relay_.SetReceiverState(&station_.receiver);
-        relay_.SetRealTime(!o_.fullBlock);
-        runtime_.SetRelay(&relay_);
-        QObject::connect(&relay_, &Relay::StatusChanged, &PrintStatus);
-        if (o_.servePort) {
-            if (!relay_.Server().Listen(*o_.servePort)) return false;  // the status has said why
-            Complain("serving on port " + std::to_string(relay_.Server().Port()) +
-                     (o_.fullBlock ? " (Full block)" : " (Real time)"));
-        }
-        if (!o_.udpHost.empty()) {
-            relay_.SetUdpOn(true);
-            relay_.Udp().SetDestination(QString::fromStdString(o_.udpHost), o_.udpPort);
-        }
-        return true;
-    }
-
-    bool StartInput() {
-        if (!o_.connectHost.empty()) {
-            client_ = std::make_unique<NetworkClient>(station_, runtime_.receiver());
-            client_->SetReconnectSeconds(o_.reconnectSeconds);
-            QObject::connect(client_.get(), &NetworkClient::StatusChanged, &PrintStatus);
-            QObject::connect(client_.get(), &NetworkClient::StateChanged, [this](NetworkClient::LinkState state) {
-                // Without --reconnect a lost or refused link ends the station.
-                if (state == NetworkClient::LinkState::Off && !stop_.Requested())
-                    Fail("no link to " + o_.connectHost + ":" + std::to_string(o_.connectPort) +
-                         "; stopping (--reconnect SECONDS keeps trying)");
-            });
-            client_->ConnectTo(QString::fromStdString(o_.connectHost), o_.connectPort);
-            return true;
-        }
-        runtime_.SetSerialOverride(QString::fromStdString(o_.serialPath));
-        QString error;
-        if (!runtime_.OpenSerialPort(&error))
-            return Refuse("cannot open serial port " + o_.serialPath + ": " + error.toStdString());
-        QObject::connect(&runtime_, &StationRuntime::SerialPortLost,
-                         [this](const QString& reason) { Fail("serial port lost: " + reason.toStdString()); });
-        Complain("reading " + o_.serialPath + " at " + std::to_string(station_.settings.baudRate) + " baud, modem " +
-                 ModemTypeText(station_.settings.modemType));
-        return true;
-    }
-
-    void PrintBlock() {
-        const std::string line = BlockLine(station_.stores.current, station_.receiver.crccLabel, clock_.Now());
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
-
-    // Ends the station with status 1 once the event loop runs (also when it has not started yet).
-    void Fail(const std::string& message) {
-        Complain(message);
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    }
-
-    const StationOptions& o_;
-    SystemClock clock_;
-    sim::StopSignal stop_;
-    StationRuntime runtime_;
-    Station& station_;
-    std::unique_ptr<TelemetryLogger> logger_;
-    Relay relay_;
-    std::unique_ptr<NetworkClient> client_;
-};
-
+// 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do not
+// fit the station's settings.
 int RunStation(std::vector<std::string> args, int argc, char** argv) {
-    StationOptions options;
-    if (!ReadStationOptions(std::move(args), options)) return 2;
+    HeadlessSetup setup;
+    if (!ReadStationOptions(std::move(args), setup)) return 2;
     QCoreApplication app(argc, argv);
     auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
-    HeadlessStation station(options, *store);
-    return station.Run();
+    SystemClock clock;
+    HeadlessStation station(setup, *store, clock, Complain);
+    if (const int code = station.Start(); code != 0) return code;
+    QObject::connect(&station.station(), &Station::BlockHandled, [&] { PrintBlock(station.station(), clock); });
+    // Ends the station with status 1 once the event loop runs (also when it has not started yet).
+    QObject::connect(&station, &HeadlessStation::Failed, [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); },
+                                  Qt::QueuedConnection);
+    });
+    sim::StopSignal stop;
+    StopOnSignals onSignals(stop);
+    onSignals.ExitEventLoopWhenStopped();
+    const int code = QCoreApplication::exec();
+    station.Stop();
+    Complain("stopped");
+    return code;
 }
 
 }  // namespace

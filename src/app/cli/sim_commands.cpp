@@ -17,10 +17,10 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
-#include "app/sim/byte_sink.h"
-#include "app/sim/pseudo_terminal.h"
-#include "app/sim/stream_pacer.h"
-#include "app/station/station_runtime.h"
+#include "sim/byte_sink.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/stream_pacer.h"
+#include "station/station.h"
 #include "net/relay.h"
 #include "reception/clock.h"
 #include "reception/dates.h"
@@ -61,17 +61,17 @@ private:
     std::string error_;
 };
 
-// A station's serial port as a sink: the bytes of each write enter the runtime on its own thread
-// as one serial read, in order, and the runtime does with them what it does with a demodulator's.
-class RuntimeSink final : public sim::ByteSink {
+// A station's serial port as a sink: the bytes of each write enter the station on its own thread
+// as one serial read, in order, and the station does with them what it does with a demodulator's.
+class StationSink final : public sim::ByteSink {
 public:
-    explicit RuntimeSink(StationRuntime& runtime) : runtime_(runtime) {}
+    explicit StationSink(Station& station) : station_(station) {}
     bool Write(std::span<const std::uint8_t> bytes) override {
         const QByteArray read(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
         QMetaObject::invokeMethod(
-            &runtime_,
+            &station_,
             [this, read] {
-                runtime_.SerialBytes({reinterpret_cast<const std::uint8_t*>(read.constData()),
+                station_.SerialBytes({reinterpret_cast<const std::uint8_t*>(read.constData()),
                                       static_cast<std::size_t>(read.size())});
             },
             Qt::QueuedConnection);
@@ -80,7 +80,7 @@ public:
     std::string Error() const override { return {}; }
 
 private:
-    StationRuntime& runtime_;
+    Station& station_;
 };
 
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DDTHH:MM:SS" (UTC), years 1978..2099.
@@ -219,21 +219,19 @@ int Finish(const sim::StreamReport& report, std::int64_t dropped) {
 }
 
 // The stream served to TCP clients in the relay's wire format, as a station serves what its
-// demodulator delivers: the bytes enter a station runtime as serial reads (paced on a thread of
-// their own, from the first client on) and the runtime's relay sends them on, "Real time" or
+// demodulator delivers: the bytes enter a station as serial reads (paced on a thread of their
+// own, from the first client on) and the station's relay sends them on, "Real time" or
 // "Full block". The port is the only line on stdout.
 int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals& onSignals,
                  const sim::BlockObserver& observer, const char* pace, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     MemoryStore settings;
     SystemClock clock;  // the receiver starts each block after the stream's pause between blocks
-    StationRuntime runtime(settings, clock);
-    runtime.LoadSettings();
-    runtime.station().SetModemType(r.options.modem);
-    Relay relay;
+    Station station(settings, clock);
+    station.LoadSettings();
+    station.state().SetModemType(r.options.modem);
+    Relay& relay = station.relay();
     relay.SetRealTime(!r.fullBlock);
-    relay.SetReceiverState(&runtime.station().receiver);
-    runtime.SetRelay(&relay);
     QObject::connect(&relay, &Relay::StatusChanged, [](const QString& text) {
         if (!text.isEmpty()) std::cerr << "orv-cli simulate: " << text.toStdString() << "\n";
     });
@@ -243,7 +241,7 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals&
               << relay.Server().Port() << (r.fullBlock ? " (Full block), " : " (Real time), ")
               << pace << "; the stream starts when the first client connects; stop with Ctrl+C\n";
 
-    RuntimeSink sink(runtime);
+    StationSink sink(station);
     sim::StreamReport report;
     report.stopped = true;  // unless the stream runs
     std::thread feeder;
@@ -252,7 +250,7 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals&
         feeder = std::thread([&] {
             sim::PacedStream stream(r.options, r.speed);
             report = sim::PaceStream(stream.Schedule(), sink, r.blocks, stop, observer);
-            // Queued behind the last bytes, so the runtime has handled them when the loop ends.
+            // Queued behind the last bytes, so the station has handled them when the loop ends.
             QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         });
     });

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <csignal>
 
-#include "app/sim/stop_signal.h"
+#include "sim/stop_signal.h"
 
 namespace orv::cli {
 

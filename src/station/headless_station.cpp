@@ -1,0 +1,135 @@
+#include "station/headless_station.h"
+
+#include <filesystem>
+
+#include "station/network_control.h"
+
+namespace orv {
+
+HeadlessStation::HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock,
+                                 std::function<void(const std::string&)> report, QObject* parent)
+    : QObject(parent), setup_(setup), report_(std::move(report)), station_(store, clock) {
+    station_.adc().SetHooks(this);
+}
+
+HeadlessStation::~HeadlessStation() {
+    station_.adc().SetHooks(nullptr);
+    Stop();
+}
+
+int HeadlessStation::Start() {
+    station_.LoadSettings();
+    if (const int refused = ApplySetup(); refused != 0) return refused;
+    if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
+    return 0;
+}
+
+void HeadlessStation::Stop() {
+    stopping_ = true;
+    station_.Shutdown();
+}
+
+int HeadlessStation::ApplySetup() {
+    StationState& s = station_.state();
+    // Blocks from the network always carry their CRCC bytes.
+    if (!setup_.connectHost.empty()) s.SetModemType(ModemType::Bytes514);
+    if (setup_.modem) s.SetModemType(*setup_.modem);
+    if (setup_.baud) s.settings.baudRate = *setup_.baud;
+    if (setup_.logFec && !s.AdcPath()) {
+        report_("--log-fec needs FEC frames: --modem ADC");
+        return 2;
+    }
+    if (setup_.useCrcc && s.receiver.blockLength != 514) {
+        report_("--crcc use needs 514-byte blocks");
+        return 2;
+    }
+    s.settings.logFec = setup_.logFec;
+    return 0;
+}
+
+bool HeadlessStation::StartLogging() {
+    if (setup_.dataDir.empty()) return true;
+    StationState& s = station_.state();
+    s.settings.dataDirectory = s.workingDataDirectory = setup_.dataDir;
+    const auto telemetry = station_.TelemetryDirectory();
+    std::error_code error;
+    std::filesystem::create_directories(telemetry, error);
+    if (error) {
+        report_("cannot create " + telemetry.string() + ": " + error.message());
+        return false;
+    }
+    TelemetryLogger& logger = station_.logger();
+    if (setup_.logAOnly) logger.LogABlocksOnly();
+    if (setup_.useCrcc) logger.UseCrcc();
+    station_.StartLogging();
+    report_("logging to " + logger.LogPath().string());
+    connect(&station_, &Station::BlockLogged, this, [this](const LogAppendResult& result) {
+        if (!result.written)
+            report_("block not logged (" + std::to_string(station_.logger().LostBlocks()) + " lost): " + result.error);
+    });
+    return true;
+}
+
+bool HeadlessStation::StartRelay() {
+    Relay& relay = station_.relay();
+    relay.SetRealTime(!setup_.fullBlock);
+    connect(&relay, &Relay::StatusChanged, this, &HeadlessStation::ReportOnce);
+    if (setup_.servePort) {
+        if (!relay.Server().Listen(*setup_.servePort)) return false;  // the status has said why
+        report_("serving on port " + std::to_string(relay.Server().Port()) +
+                (setup_.fullBlock ? " (Full block)" : " (Real time)"));
+    }
+    if (!setup_.udpHost.empty()) {
+        relay.SetUdpOn(true);
+        relay.Udp().SetDestination(QString::fromStdString(setup_.udpHost), setup_.udpPort);
+    }
+    return true;
+}
+
+bool HeadlessStation::StartInput() {
+    if (!setup_.connectHost.empty()) {
+        NetworkClient& client = station_.client();
+        client.SetReconnectSeconds(setup_.reconnectSeconds);
+        connect(&client, &NetworkClient::StatusChanged, this, &HeadlessStation::ReportOnce);
+        connect(&client, &NetworkClient::StateChanged, this, [this](NetworkClient::LinkState state) {
+            if (state != NetworkClient::LinkState::Off || stopping_) return;
+            const std::string message = "no link to " + setup_.connectHost + ":" + std::to_string(setup_.connectPort) +
+                                        "; stopping (--reconnect SECONDS keeps trying)";
+            report_(message);
+            emit Failed(QString::fromStdString(message));
+        });
+        client.ConnectTo(QString::fromStdString(setup_.connectHost), setup_.connectPort);
+        return true;
+    }
+    station_.SetSerialOverride(QString::fromStdString(setup_.serialPath));
+    const SelectionResult opened = station_.SelectText(TextSelection::Raw);
+    if (opened.portFailed) {
+        report_("cannot open serial port " + setup_.serialPath + ": " + opened.error);
+        return false;
+    }
+    connect(&station_, &Station::SerialPortLost, this, [this](const QString& reason) {
+        const std::string message = "serial port lost: " + reason.toStdString();
+        report_(message);
+        emit Failed(QString::fromStdString(message));
+    });
+    const StationState& s = station_.state();
+    report_("reading " + setup_.serialPath + " at " + std::to_string(s.settings.baudRate) + " baud, modem " +
+            ModemTypeText(s.settings.modemType));
+    return true;
+}
+
+// Status texts, each once: a link that keeps failing or a run of sent datagrams does not fill the
+// log with the same line.
+void HeadlessStation::ReportOnce(const QString& text) {
+    if (text.isEmpty() || text == lastStatus_) return;
+    lastStatus_ = text;
+    report_(text.toStdString());
+}
+
+void HeadlessStation::FecLogFailed(const std::filesystem::path& path) {
+    if (path == failedFecLog_) return;
+    failedFecLog_ = path;
+    report_("cannot write the FEC log \"" + path.string() + "\"; its lines are lost");
+}
+
+}  // namespace orv

@@ -1,0 +1,76 @@
+#pragma once
+// The station without windows, as `orv-cli station` and `orv-cli demo` run it: serial or network
+// input, logging into the data directory, the relay server and the UDP sender, all set up from one
+// record, with status lines for the operator through a reporter.
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "fec/adc_reception.h"
+#include "reception/startup_settings.h"
+#include "station/station.h"
+
+namespace orv {
+
+struct HeadlessSetup {
+    // Input: a serial device, or another station's relay server.
+    std::string serialPath;
+    std::optional<int> baud;
+    std::optional<ModemType> modem;
+    std::string connectHost;
+    std::uint16_t connectPort = 0;
+    int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
+    // Logging into dataDir/telemetry, as the Logging window does it.
+    std::string dataDir;
+    bool logAOnly = false;
+    bool useCrcc = false;
+    bool logFec = false;
+    // The relay: TCP server (port 0: any free port) and UDP datagrams.
+    std::optional<std::uint16_t> servePort;
+    bool fullBlock = false;
+    std::string udpHost;
+    std::uint16_t udpPort = 0;
+};
+
+class HeadlessStation : public QObject, private AdcReceptionHooks {
+    Q_OBJECT
+public:
+    // `report` gets each status line for the operator (without a trailing newline).
+    HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock,
+                    std::function<void(const std::string&)> report, QObject* parent = nullptr);
+    ~HeadlessStation() override;
+
+    Station& station() { return station_; }
+
+    // Loads the settings, applies the setup and starts logging, the relay and the input.
+    // 0 when running; 2 when the setup does not fit the station's settings; 1 when something
+    // could not be started (the report says why).
+    int Start();
+    // Closes every input and link.
+    void Stop();
+
+signals:
+    // The input is gone for good (a lost serial port, a link that is not retried).
+    void Failed(const QString& reason);
+
+private:
+    int ApplySetup();
+    bool StartLogging();
+    bool StartRelay();
+    bool StartInput();
+    void ReportOnce(const QString& text);
+    void FecLogFailed(const std::filesystem::path& path) override;
+
+    HeadlessSetup setup_;
+    std::function<void(const std::string&)> report_;
+    Station station_;
+    QString lastStatus_;
+    std::filesystem::path failedFecLog_;
+    bool stopping_ = false;
+};
+
+}  // namespace orv

@@ -1,0 +1,42 @@
+#pragma once
+// The Setup window's choices, how they are filled from the station and how "Save" stores them.
+#include <optional>
+#include <string>
+
+#include "reception/clock.h"
+#include "reception/settings_store.h"
+#include "reception/station_state.h"
+
+namespace orv {
+
+// The baud list in its order.
+inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600};
+
+// The state of the Setup window's controls; -1 is "nothing selected".
+struct SetupChoices {
+    int portItem = -1;            // "1".."12" as 0..11
+    std::string directoryField;   // the "Default Directory" field
+    int modemItem = -1;           // "512 byte", "514 byte", "ADC"
+    int baudItem = -1;            // index into kBaudRates
+    int logOnStartItem = -1;      // "No", "Yes"
+    int bootItem = -1;            // "Normal", "Server"
+    bool logFec = false;
+    bool autoTime = false;        // "Auto" checked
+    bool manualTime = false;      // "Manual" checked
+    std::string offsetText = "Edit1";
+};
+
+// The offset field's text for an offset in hours: one decimal (three significant digits).
+std::string OffsetFieldText(double hours);
+
+// Fills the choices from the station's settings, as "Setup" does; `previous` keeps the baud
+// selection when the baud rate is not in the list.
+SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous);
+
+// "Save": checks the UTC offset first and, when it is not a number, returns the conversion
+// message and writes nothing. Otherwise writes every value in its order to "Startup", applies
+// them to the station (modem type at once) and returns nothing.
+std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
+                                            const Clock& clock);
+
+}  // namespace orv

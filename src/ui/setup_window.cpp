@@ -1,0 +1,187 @@
+#include "ui/setup_window.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHideEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/form_position.h"
+#include "ui/user_messages.h"
+
+namespace orv {
+namespace {
+
+// A captioned radio group laid out in `columns` columns; the buttons carry ids 0..n-1.
+QButtonGroup* RadioGroup(QWidget* parent, QLayout* into, const QString& caption, const QStringList& items, int columns) {
+    auto* box = new QGroupBox(caption, parent);
+    auto* grid = new QGridLayout(box);
+    auto* group = new QButtonGroup(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], box);
+        group->addButton(b, i);
+        grid->addWidget(b, i / columns, i % columns);
+    }
+    into->addWidget(box);
+    return group;
+}
+
+}  // namespace
+
+SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Clock& clock, UserMessages& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      store_(store), station_(station), clock_(clock), messages_(messages) {
+    setObjectName("SetupWindow");
+    setWindowTitle(QStringLiteral(" Setup                Orv"));
+    auto* columns = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+
+    QStringList ports;
+    for (int i = 1; i <= 12; ++i) ports << QString::number(i);
+    portGroup_ = RadioGroup(this, left, QStringLiteral("Com Port"), ports, 4);
+
+    auto* panel2 = new QWidget(this);
+    auto* panelLayout = new QVBoxLayout(panel2);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(new QLabel(QStringLiteral("Default Directory"), panel2));
+    directoryField_ = new QLineEdit(panel2);
+    directoryField_->setObjectName("DirectoryField");
+    panelLayout->addWidget(directoryField_);
+    left->addWidget(panel2);
+
+    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC"}, 3);
+
+    auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
+    auto* baudLayout = new QVBoxLayout(groupBox5);
+    baudList_ = new QListWidget(groupBox5);
+    baudList_->setObjectName("BaudList");
+    for (int rate : kBaudRates) baudList_->addItem(QString::number(rate));
+    baudList_->setFixedHeight(baudList_->sizeHintForRow(0) + 2 * baudList_->frameWidth() + 2);
+    baudLayout->addWidget(baudList_);
+    right->addWidget(groupBox5);
+
+    logOnStartGroup_ = RadioGroup(this, right, QStringLiteral("Log On Start"), {"No", "Yes"}, 2);
+    bootGroup_ = RadioGroup(this, right, QStringLiteral("TCP/IP Boot"), {"Normal", "Server"}, 2);
+    logFecBox_ = new QCheckBox(QStringLiteral("Log FEC status"), this);
+    right->addWidget(logFecBox_);
+
+    auto* groupBox1 = new QGroupBox(QStringLiteral("UTC offset (hrs): "), this);
+    auto* utcLayout = new QHBoxLayout(groupBox1);
+    autoTimeButton_ = new QRadioButton(QStringLiteral("Auto"), groupBox1);
+    manualTimeButton_ = new QRadioButton(QStringLiteral("Manual"), groupBox1);
+    offsetField_ = new QLineEdit(QStringLiteral("Edit1"), groupBox1);
+    offsetField_->setObjectName("OffsetField");
+    offsetField_->setFixedWidth(60);
+    offsetField_->setVisible(false);
+    utcLayout->addWidget(autoTimeButton_);
+    utcLayout->addWidget(manualTimeButton_);
+    utcLayout->addWidget(offsetField_);
+    right->addWidget(groupBox1);
+
+    auto* buttons = new QHBoxLayout;
+    saveButton_ = new QPushButton(QStringLiteral("Save"), this);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(cancelButton_);
+    right->addLayout(buttons);
+    right->addStretch();
+
+    connect(saveButton_, &QPushButton::clicked, this, &SetupWindow::SaveClick);
+    connect(cancelButton_, &QPushButton::clicked, this, &SetupWindow::CancelClick);
+    connect(autoTimeButton_, &QRadioButton::clicked, this, &SetupWindow::AutoTimeClick);
+    connect(manualTimeButton_, &QRadioButton::clicked, this, &SetupWindow::ManualTimeClick);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    RestoreFormPosition(this, store_, 4, 50, 50);
+}
+
+void SetupWindow::Select(QButtonGroup* group, int item) {
+    // Unchecking every button of an exclusive group needs the exclusivity lifted for a moment.
+    group->setExclusive(false);
+    for (auto* b : group->buttons()) b->setChecked(group->id(b) == item);
+    group->setExclusive(true);
+}
+
+SetupChoices SetupWindow::Choices() const {
+    SetupChoices c;
+    c.portItem = portGroup_->checkedId();
+    c.directoryField = directoryField_->text().toStdString();
+    c.modemItem = modemGroup_->checkedId();
+    c.baudItem = baudList_->currentRow();
+    c.logOnStartItem = logOnStartGroup_->checkedId();
+    c.bootItem = bootGroup_->checkedId();
+    c.logFec = logFecBox_->isChecked();
+    c.autoTime = autoTimeButton_->isChecked();
+    c.manualTime = manualTimeButton_->isChecked();
+    c.offsetText = offsetField_->text().toStdString();
+    return c;
+}
+
+void SetupWindow::SetChoices(const SetupChoices& c) {
+    Select(portGroup_, c.portItem);
+    directoryField_->setText(QString::fromStdString(c.directoryField));
+    Select(modemGroup_, c.modemItem);
+    if (c.baudItem >= 0) baudList_->setCurrentRow(c.baudItem);
+    Select(logOnStartGroup_, c.logOnStartItem);
+    Select(bootGroup_, c.bootItem);
+    logFecBox_->setChecked(c.logFec);
+    autoTimeButton_->setChecked(c.autoTime);
+    manualTimeButton_->setChecked(c.manualTime);
+    offsetField_->setText(QString::fromStdString(c.offsetText));
+    offsetField_->setVisible(c.manualTime);
+}
+
+void SetupWindow::OpenFromMenu() {
+    setWindowModality(Qt::NonModal);
+    show();
+    SetChoices(FillSetupChoices(station_, clock_, Choices()));
+}
+
+void SetupWindow::ShowFirstRun() {
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+}
+
+void SetupWindow::AutoTimeClick() { offsetField_->setVisible(false); }
+
+void SetupWindow::ManualTimeClick() {
+    offsetField_->setVisible(true);
+    offsetField_->setText(QString::fromStdString(OffsetFieldText(UtcOffsetHours(station_.settings.utcRule, clock_))));
+}
+
+void SetupWindow::SaveClick() {
+    if (auto error = SaveSetupChoices(Choices(), store_, station_, clock_)) {
+        messages_.Inform(QString::fromStdString(*error));
+        return;
+    }
+    hide();
+    if (afterSave_) afterSave_();
+}
+
+void SetupWindow::CancelClick() { close(); }
+
+void SetupWindow::closeEvent(QCloseEvent* event) {
+    SaveFormPosition(this, store_, 4);
+    QWidget::closeEvent(event);
+}
+
+void SetupWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // The modality may change only while the window is hidden: changed while it is shown, the
+    // first-run window would keep blocking every other window after Cancel.
+    setWindowModality(Qt::NonModal);
+}
+
+}  // namespace orv

@@ -1,0 +1,72 @@
+#pragma once
+// SetupWindow, the Setup window: port, data directory, modem type, baud rate, log on start, TCP/IP
+// boot, FEC log and UTC offset.
+#include <QWidget>
+#include <functional>
+
+#include "station/setup_choices.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace orv {
+
+class UserMessages;
+
+class SetupWindow : public QWidget {
+    Q_OBJECT
+public:
+    SetupWindow(KeyValueStore& store, StationState& station, const Clock& clock, UserMessages& messages, QWidget* parent = nullptr);
+
+    // Called after a successful "Save".
+    void SetAfterSave(std::function<void()> afterSave) { afterSave_ = std::move(afterSave); }
+
+    // "Setup" from the main window's menu: fill from the current settings and show (not modal).
+    void OpenFromMenu();
+    // First run: shown modally in its design state.
+    void ShowFirstRun();
+
+    SetupChoices Choices() const;
+    void SetChoices(const SetupChoices& c);
+
+    void SaveClick();  // "Save"
+    void CancelClick();  // "Cancel"
+    void AutoTimeClick();  // "Auto"
+    void ManualTimeClick();  // "Manual"
+
+    QPushButton* SaveButton() const { return saveButton_; }
+    QPushButton* CancelButton() const { return cancelButton_; }
+    QLineEdit* OffsetField() const { return offsetField_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    static void Select(QButtonGroup* group, int item);
+
+    KeyValueStore& store_;
+    StationState& station_;
+    const Clock& clock_;
+    UserMessages& messages_;
+    std::function<void()> afterSave_;
+
+    QButtonGroup* portGroup_;  // Com Port
+    QLineEdit* directoryField_;           // Default Directory
+    QButtonGroup* modemGroup_;  // Modem Type
+    QListWidget* baudList_;      // Baud Rate
+    QButtonGroup* logOnStartGroup_;  // Log On Start
+    QButtonGroup* bootGroup_;  // TCP/IP Boot
+    QCheckBox* logFecBox_;       // Log FEC status
+    QRadioButton* autoTimeButton_; // Auto
+    QRadioButton* manualTimeButton_; // Manual
+    QLineEdit* offsetField_;           // UTC offset
+    QPushButton* saveButton_;
+    QPushButton* cancelButton_;
+};
+
+}  // namespace orv

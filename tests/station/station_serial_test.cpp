@@ -1,0 +1,99 @@
+// The serial path end to end: a pseudo-terminal stands in for the demodulator, the station
+// reads it through the same QSerialPort adapter the program uses.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <vector>
+
+#include "station/station.h"
+#include "pty.h"
+#include "reception/crcc.h"
+
+namespace {
+
+std::vector<std::uint8_t> MakeBlock(char id, bool good) {
+    std::vector<std::uint8_t> b(514, 0x30);
+    b[0] = static_cast<std::uint8_t>(id);
+    b[1] = ' ';
+    const std::uint16_t c = orv::Crcc(std::span(b).first(512));
+    b[512] = static_cast<std::uint8_t>(c >> 8);
+    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (good ? 0 : 0x10));
+    return b;
+}
+
+struct Verdicts : QObject {
+    std::vector<std::string> seen;
+};
+
+}  // namespace
+
+class StationSerialTest : public QObject {
+    Q_OBJECT
+private slots:
+    void BlocksInUnevenChunksWithARealPause() {
+        orv::test::PtyPair pty;
+        QVERIFY(pty.Ok());
+        orv::MemoryStore store;
+        orv::SystemClock clock;
+        orv::Station runtime(store, clock);
+        runtime.LoadSettings();
+        runtime.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        QString error;
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(error)); }
+        std::vector<std::string> verdicts;
+        connect(&runtime, &orv::Station::BlockHandled, [&] {
+            verdicts.push_back(std::string(1, static_cast<char>(runtime.state().stores.lastComplete[0] & 0x7F)) + ":" +
+                               runtime.state().receiver.crccLabel);
+        });
+
+        const auto good = MakeBlock('A', true);
+        const auto bad = MakeBlock('K', false);
+        // First block in chunks of 7, 100, 1, 300 and the rest.
+        std::size_t offset = 0;
+        for (std::size_t n : {7, 100, 1, 300, 106}) {
+            QVERIFY(pty.Write(good.data() + offset, n));
+            offset += n;
+            QTest::qWait(30);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(verdicts.size(), std::size_t(1), 10000);
+        // A real pause of more than two clock seconds starts the next block.
+        QTest::qWait(2300);
+        QVERIFY(pty.Write(bad.data(), 200));
+        QTest::qWait(50);
+        QVERIFY(pty.Write(bad.data() + 200, 314));
+        QTRY_COMPARE_WITH_TIMEOUT(verdicts.size(), std::size_t(2), 10000);
+        QCOMPARE(verdicts[0], std::string("A:OK"));
+        QCOMPARE(verdicts[1], std::string("K:FAIL"));
+        QCOMPARE(runtime.state().stores.lastA[5], std::uint8_t(0x30));
+    }
+
+    void DeviceRemovedUnderAnOpenPortIsReported() {
+        auto pty = std::make_unique<orv::test::PtyPair>();
+        QVERIFY(pty->Ok());
+        orv::MemoryStore store;
+        orv::SystemClock clock;
+        orv::Station runtime(store, clock);
+        runtime.SetSerialOverride(QString::fromStdString(pty->SlavePath()));
+        QVERIFY(!runtime.SelectText(orv::TextSelection::Raw).portFailed);
+        QString reason;
+        connect(&runtime, &orv::Station::SerialPortLost, [&](const QString& r) { reason = r.isEmpty() ? "lost" : r; });
+        pty.reset();  // the device goes away
+        QTRY_VERIFY_WITH_TIMEOUT(!reason.isEmpty(), 10000);
+        QVERIFY(!runtime.serial().IsOpen());
+    }
+
+    void MissingDeviceFailsToOpenWithAReason() {
+        orv::MemoryStore store;
+        orv::SystemClock clock;
+        orv::Station runtime(store, clock);
+        runtime.SetSerialOverride("/dev/orv-no-such-device");
+        QString error;
+        { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY(opened.portFailed); }
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!runtime.serial().IsOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(StationSerialTest)
+#include "station_serial_test.moc"

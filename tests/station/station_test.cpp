@@ -1,0 +1,125 @@
+// The station as both executables run it: its stores, its data directory and the rules of who
+// holds the serial port, with a pseudo-terminal for a port and loopback sockets.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "free_port.h"
+#include "pty.h"
+#include "qt_support.h"
+#include "reception/clock.h"
+#include "reception/settings_store.h"
+#include "station/network_control.h"
+#include "station/station.h"
+
+namespace orv {
+namespace {
+
+using test::EnsureApp;
+using test::WaitUntil;
+
+struct StationRules : ::testing::Test {
+    QTemporaryDir dir;
+    test::PtyPair pty;
+    MemoryStore store;
+    ManualClock clock{1072793109};
+    std::unique_ptr<Station> station;
+    int selectionChanges = 0;
+
+    StationRules() {
+        EnsureApp();
+        store.Write(kStartupKey, "Log on Start", "no");
+        store.Write(kStartupKey, "Com Port No.", "1");
+        store.Write(kStartupKey, "Default Directory", dir.path().toStdString());
+        store.Write(kStartupKey, "Modem Type", "514");
+        station = std::make_unique<Station>(store, clock);
+        station->LoadSettings();
+        station->SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        QObject::connect(station.get(), &Station::SelectionChanged, [this] { ++selectionChanges; });
+    }
+    bool SerialOpen() { return station->serial().IsOpen(); }
+};
+
+TEST_F(StationRules, StoresThatHeldNoBlockStartWithNoBlockId) {
+    const BlockStores& stores = station->state().stores;
+    for (const Block514* store : {&stores.display, &stores.lastA, &stores.lastE}) EXPECT_EQ((*store)[0], 0xFF);
+    EXPECT_EQ(stores.current[0], 0x00);
+}
+
+TEST_F(StationRules, DspLoadTakesThePortAndGivesItBack) {
+    station->SelectText(TextSelection::Raw);
+    ASSERT_TRUE(SerialOpen());
+    station->BeginDspLoad();
+    EXPECT_FALSE(SerialOpen());
+    EXPECT_EQ(station->Selection(), TextSelection::Off);
+    EXPECT_FALSE(station->TelemetrySelectable());
+    // Bytes arriving meanwhile are not telemetry.
+    station->SerialBytes(std::vector<std::uint8_t>(514, 'A'));
+    EXPECT_EQ(station->state().receiver.position, 0);
+    station->EndDspLoad();
+    EXPECT_TRUE(SerialOpen());
+    EXPECT_EQ(station->Selection(), TextSelection::Raw);
+    EXPECT_GE(selectionChanges, 3);
+}
+
+TEST_F(StationRules, ReplaySwitchesOffTheSerialPortAndAServingOrConnectedLink) {
+    station->SelectText(TextSelection::Raw);
+    NetworkControl& network = station->network();
+    network.SetPortText(QString::fromStdString(test::FreeTcpPort()));
+    network.SelectMode(NetMode::Server);
+    ASSERT_TRUE(station->relay().Server().IsListening());
+    station->OpenReplay();
+    EXPECT_FALSE(SerialOpen());
+    EXPECT_FALSE(station->relay().Server().IsListening());
+    EXPECT_EQ(network.Mode(), NetMode::Off);
+    EXPECT_TRUE(station->state().flags.replayOpened);
+    EXPECT_EQ(station->SelectText(TextSelection::Raw).portOpened, false);
+    station->CloseReplay();
+    EXPECT_TRUE(station->TelemetrySelectable());
+    EXPECT_FALSE(SerialOpen());  // the port stays closed; "OFF" stays chosen
+    EXPECT_TRUE(station->state().flags.replayOpened);  // the display gate stays open for the run
+}
+
+TEST_F(StationRules, UdpModeKeepsTheSerialPortAndEndingClientModeReopensIt) {
+    station->SelectText(TextSelection::N);
+    NetworkControl& network = station->network();
+    network.SelectMode(NetMode::Client);
+    EXPECT_FALSE(SerialOpen());
+    network.SelectMode(NetMode::Udp);
+    EXPECT_TRUE(SerialOpen());
+    EXPECT_EQ(station->Selection(), TextSelection::N);
+    // "OFF" chosen during client mode keeps the port shut afterwards.
+    network.SelectMode(NetMode::Client);
+    station->SelectText(TextSelection::Off);
+    network.SelectMode(NetMode::Off);
+    EXPECT_FALSE(SerialOpen());
+}
+
+TEST_F(StationRules, APortThatCannotBeOpenedIsReportedWithTheDevice) {
+    station->SetSerialOverride("/dev/orv-no-such-device");
+    QString device;
+    QString reason;
+    QObject::connect(station.get(), &Station::PortOpenFailed, [&](const QString& d, const QString& r) {
+        device = d;
+        reason = r;
+    });
+    const SelectionResult r = station->SelectText(TextSelection::Raw);
+    EXPECT_TRUE(r.portFailed);
+    EXPECT_EQ(device, "/dev/orv-no-such-device");
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(station->Selection(), TextSelection::Off);
+}
+
+TEST_F(StationRules, EveryUserOfTheDataDirectoryFollowsSavedSettings) {
+    EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(dir.path().toStdString()) / "telemetry");
+    station->StartLogging();
+    const std::string moved = dir.path().toStdString() + "/moved";
+    station->state().settings.dataDirectory = moved;  // as Setup's Save writes it
+    station->SettingsSaved();
+    EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(moved) / "telemetry");
+    EXPECT_EQ(station->logger().LogPath().parent_path(), std::filesystem::path(moved) / "telemetry");
+    EXPECT_EQ(station->adc().FecLogDirectory(), std::filesystem::path(moved) / "telemetry");
+}
+
+}  // namespace
+}  // namespace orv
