@@ -12,6 +12,7 @@
 
 #include "fec/adc_reception.h"
 #include "reception/startup_settings.h"
+#include "station/forwarding_setup.h"
 #include "station/station.h"
 
 namespace orv {
@@ -34,6 +35,10 @@ struct HeadlessSetup {
     bool fullBlock = false;
     std::string udpHost;
     std::uint16_t udpPort = 0;
+    // KISS in and out, SiDS, MQTT. A KISS input may be the only input.
+    ForwardingSetup forwarding;
+    // The demo or the simulator feeds the station: nothing is submitted to SiDS.
+    bool simulated = false;
 };
 
 class HeadlessStation : public QObject, private AdcReceptionHooks {
@@ -56,12 +61,15 @@ public:
 signals:
     // The input is gone for good (a lost serial port, a link that is not retried).
     void Failed(const QString& reason);
+    // The only input, a KISS file or standard input, has ended.
+    void Ended();
 
 private:
     int ApplySetup();
     bool StartLogging();
     bool StartRelay();
     bool StartInput();
+    bool StartKiss();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;
 

@@ -68,6 +68,7 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
     HeadlessSetup setup;
     setup.serialPath = demo.SerialDevice().toStdString();
     setup.logFec = *modem == ModemType::Adc;
+    setup.simulated = true;
     HeadlessStation station(setup, demo.Store(), clock,
                             [](const std::string& line) { std::cerr << "orv-cli demo: " << line << "\n"; });
     FecDeliveryView view;

@@ -10,6 +10,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/forwarding_options.h"
 #include "app/cli/stop_on_signals.h"
 #include "net/block_line.h"
 #include "net/wire.h"
@@ -19,10 +20,11 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kStationUsage =
-    "(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS])\n"
-    "        [--data-dir DIR [--log all|A] [--crcc ignore|use] [--log-fec]]\n"
-    "        [--serve PORT [--full-block]] [--udp HOST:PORT]";
+const std::string kStationUsage =
+    std::string("(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS])\n"
+                "        [--data-dir DIR [--log all|A] [--crcc ignore|use] [--log-fec]]\n"
+                "        [--serve PORT [--full-block]] [--udp HOST:PORT]\n") +
+    kForwardingUsage;
 
 void Complain(const std::string& message) { std::cerr << "orv-cli station: " << message << "\n"; }
 
@@ -58,6 +60,8 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
     const auto serve = a.TakeValue("--serve");
     o.fullBlock = a.TakeFlag("--full-block");
     const auto udp = a.TakeValue("--udp");
+    std::string forwardingError;
+    if (!TakeForwardingOptions(a, o.forwarding, forwardingError)) return Refuse(forwardingError);
     if (!a.Error().empty()) return Refuse(a.Error());
     if (const std::string unknown = a.UnknownOption(); !unknown.empty()) return Refuse("unknown option " + unknown);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
@@ -72,7 +76,8 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
             o.reconnectSeconds = static_cast<int>(v);
         }
     } else {
-        if (o.serialPath.empty()) return Refuse("give the input: --serial PATH or --connect HOST:PORT");
+        if (o.serialPath.empty() && !o.forwarding.HasKissInput())
+            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;
@@ -128,6 +133,10 @@ int RunStation(std::vector<std::string> args, int argc, char** argv) {
     if (const int code = station.Start(); code != 0) return code;
     QObject::connect(&station.station(), &Station::BlockHandled, [&] { PrintBlock(station.station(), clock); });
     // Ends the station with status 1 once the event loop runs (also when it has not started yet).
+    QObject::connect(&station, &HeadlessStation::Ended, [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
+                                  Qt::QueuedConnection);
+    });
     QObject::connect(&station, &HeadlessStation::Failed, [] {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); },
                                   Qt::QueuedConnection);
