@@ -68,7 +68,7 @@ bool Forwarding::OpenKissStream(const QString& path, QString& error) {
     auto input = std::make_unique<KissStreamInput>([this](std::span<const std::uint8_t> b) { KissFrameIn(b); });
     QString reason;
     if (!input->Open(path, &reason)) {
-        error = QStringLiteral("KISS: cannot read \"%1\": %2").arg(path, reason);
+        error = QStringLiteral("KISS: %1").arg(reason);
         return false;
     }
     kissStream_ = std::move(input);
