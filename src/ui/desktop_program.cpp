@@ -25,8 +25,11 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       exportWindow(station, replayWindow, station.store(), messages),
       dspLoaderWindow(station, messages),
       networkWindow(station, station.store()),
-      adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages) {
+      adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages),
+      forwardingWindow(station) {
     Wire();
+    // KISS, SiDS and MQTT run from the start, as they were left.
+    forwardingWindow.ApplyStored();
 }
 
 DisplayContext DesktopProgram::Displays() { return {station.store(), station.state(), messages}; }
@@ -82,6 +85,7 @@ void DesktopProgram::Wire() {
     });
 
     mainWindow.AttachMenuWindow(MenuWindow::AdcDisplay, &adcAnalysisWindow);
+    mainWindow.AttachMenuWindow(MenuWindow::Forwarding, &forwardingWindow);
     mainWindow.SetAdcRefresh([this] { adcAnalysisWindow.RefreshAdcStatistics(); });
 }
 

@@ -8,6 +8,7 @@
 #include "ui/dsp_loader_window.h"
 #include "ui/export_window.h"
 #include "ui/filter_window.h"
+#include "ui/forwarding_window.h"
 #include "ui/graph_address_dialog.h"
 #include "ui/if_matrix_window.h"
 #include "ui/logging_window.h"
@@ -52,6 +53,7 @@ struct DesktopProgram {
     DspLoaderWindow dspLoaderWindow;
     NetworkWindow networkWindow;
     AdcAnalysisWindow adcAnalysisWindow;
+    ForwardingWindow forwardingWindow;
 
 private:
     DisplayContext Displays();
