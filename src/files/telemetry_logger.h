@@ -56,9 +56,8 @@ public:
     LogAppendResult AppendBlockToLog(Record record);
 
     const std::string& CountText() const { return countText_; }
-    // Records that did not reach the file since logging was last started, and the last reason.
+    // Records that did not reach the file since logging was last started.
     std::uint64_t LostBlocks() const { return lostBlocks_; }
-    const std::string& LastError() const { return lastError_; }
     // The status line for the window: empty while all is well, else the red failure text.
     std::string FailureText() const;
 

@@ -48,7 +48,6 @@ public:
     // Splits `bytes` bytes into pieces of uneven length, in order.
     std::vector<LineChunk> Split(std::size_t bytes);
 
-    double BytesPerSecond() const { return bytesPerSecond_; }
 
 private:
     void SetRate(double bytesPerSecond);

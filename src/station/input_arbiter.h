@@ -46,7 +46,6 @@ public:
     void BeginDspLoad();
     // The load has ended: "Raw" again if the port was open before, and serial input resumes.
     SelectionResult EndDspLoad();
-    bool DspLoading() const { return dspLoading_; }
 
     // "Client (data in)" chosen: an open port closes and is remembered for reopening.
     void BeginNetworkInput();

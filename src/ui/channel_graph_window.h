@@ -42,10 +42,8 @@ public:
 
     const GraphPlot* Plot() const { return plot_ ? &*plot_ : nullptr; }
     const GraphRequest& Request() const { return request_; }
-    bool FromChannel() const { return fromChannel_; }
     QString BlockReadOut() const;
     QString ValueReadOut() const;
-    QLabel* PictureLabel() const { return pictureLabel_; }
 
 public slots:
     // A display window's caption click (while the Replay window is shown): graph that channel.

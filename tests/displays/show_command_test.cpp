@@ -6,42 +6,26 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
-#include "app/cli/command.h"
+#include "cli_command_run.h"
 #include "field_cases.h"
+#include "file_contents.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
 
-struct Result {
-    int code;
-    std::string out, err;
-};
+test::CliRun Show(std::vector<std::string> args) { return test::RunCliCommand("show", std::move(args)); }
 
-Result Show(std::vector<std::string> args) {
-    for (const auto& c : cli::DisplayCommands()) {
-        if (c.name != "show") continue;
-        std::ostringstream out, err;
-        auto* oldOut = std::cout.rdbuf(out.rdbuf());
-        auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-        const int code = c.run(std::move(args), 0, nullptr);
-        std::cout.rdbuf(oldOut);
-        std::cerr.rdbuf(oldErr);
-        return {code, out.str(), err.str()};
-    }
-    ADD_FAILURE() << "no show command";
-    return {-1, "", ""};
-}
-
-std::string WriteFile(const std::string& name, const std::vector<Block514>& blocks, std::size_t recordSize,
-                      std::size_t extraBytes = 0) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream f(path, std::ios::binary);
-    for (const auto& b : blocks) f.write(reinterpret_cast<const char*>(b.data()), static_cast<long>(recordSize));
-    f << std::string(extraBytes, 'x');
-    return path;
+// Writes the first `recordSize` bytes of each block into the file `name` in `dir`, then
+// `extraBytes` bytes 'x'; the file's path.
+std::string WriteFile(const test::TempDir& dir, const std::string& name, const std::vector<Block514>& blocks,
+                      std::size_t recordSize, std::size_t extraBytes = 0) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& b : blocks) bytes.insert(bytes.end(), b.begin(), b.begin() + static_cast<long>(recordSize));
+    bytes.resize(bytes.size() + extraBytes, 'x');
+    test::WriteBytes(dir / name, bytes);
+    return dir.File(name);
 }
 
 Block514 Titled(char kind, const char* title) {
@@ -54,12 +38,14 @@ Block514 Titled(char kind, const char* title) {
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 TEST(ShowCommandTest, PicksTheBlockAndItsWindow) {
+    const test::TempDir dir;
     Block514 e = Titled('E', "E  event");
     std::memcpy(e.data() + 135, "00F3", 4);
-    const std::string file = WriteFile("show_file.tlm", {Titled('A', "A  first"), e, Titled('A', "A  third")}, 512);
+    const std::string file =
+        WriteFile(dir, "show_file.tlm", {Titled('A', "A  first"), e, Titled('A', "A  third")}, 512);
 
-    Result r = Show({"status", file, "--block", "3"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    test::CliRun r = Show({"status", file, "--block", "3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(FirstLine(r.out), "Header\tTitle\tA  third\tform");
     EXPECT_NE(r.out.find("\nRcv/Ant/Leila\t21:\tON\tred\n"), std::string::npos);
 
@@ -67,28 +53,29 @@ TEST(ShowCommandTest, PicksTheBlockAndItsWindow) {
     EXPECT_EQ(FirstLine(r.out), "Header\tTitle\tA  first\tform");
 
     r = Show({"status", file, "--block", "2", "--events"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(FirstLine(r.out), "Header\tTitle\tPhase 3-D Event #00F3\tform");
 
     // Blocks the window would not draw.
     for (const auto& args : {std::vector<std::string>{"power", file, "--block", "2"},
                              std::vector<std::string>{"nav", file, "--events"}}) {
         r = Show(args);
-        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.out.empty());
         EXPECT_NE(r.err.find("kind"), std::string::npos) << r.err;
     }
 }
 
 TEST(ShowCommandTest, SingleBlockAndMatrixLines) {
-    const std::string file = WriteFile("show_block.dat", {Titled('A', "A  one")}, 514);
-    Result r = Show({"power", file, "--raw"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    const test::TempDir dir;
+    const std::string file = WriteFile(dir, "show_block.dat", {Titled('A', "A  one")}, 514);
+    test::CliRun r = Show({"power", file, "--raw"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(FirstLine(r.out), "Volts\tBat.Main:\t0\tform");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 37);
 
     r = Show({"matrix", file});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(FirstLine(r.out), "Input/Rx\t21\t\tred");
     EXPECT_NE(r.out.find("Output/Tx\tK\t\tgrey\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nConnection\tV\tU\tred\n"), std::string::npos);
@@ -96,7 +83,7 @@ TEST(ShowCommandTest, SingleBlockAndMatrixLines) {
     // JSON: the same fields as the text lines, and the block number.
     const std::string tempLines = Show({"temp", file}).out;
     r = Show({"temp", file, "--json"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     const QJsonObject temp = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(temp["window"].toString(), "temp");
     EXPECT_EQ(temp["block"].toInt(), 1);
@@ -116,8 +103,9 @@ TEST(ShowCommandTest, SingleBlockAndMatrixLines) {
 }
 
 TEST(ShowCommandTest, BadInputGetsAMessage) {
-    const std::string file = WriteFile("show_short.tlm", {Titled('A', "A")}, 512, 100);
-    const std::string tiny = WriteFile("show_tiny.tlm", {}, 0, 300);
+    const test::TempDir dir;
+    const std::string file = WriteFile(dir, "show_short.tlm", {Titled('A', "A")}, 512, 100);
+    const std::string tiny = WriteFile(dir, "show_tiny.tlm", {}, 0, 300);
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -130,18 +118,18 @@ TEST(ShowCommandTest, BadInputGetsAMessage) {
         {{"clock", file}, 2, "unknown window"},
         {{"matrix", file, "--raw"}, 2, "no raw mode"},
         {{"status", tiny}, 1, "less than one"},
-        {{"status", ::testing::TempDir() + "no_such_file.tlm"}, 1, "cannot open"},
+        {{"status", dir.File("no_such_file.tlm")}, 1, "cannot open"},
         {{"status"}, 2, "usage"},
         {{"status", file, "--fast"}, 2, "unknown option"},
     };
     for (const auto& c : cases) {
-        const Result r = Show(c.args);
-        EXPECT_EQ(r.code, c.code) << c.message;
+        const test::CliRun r = Show(c.args);
+        EXPECT_EQ(r.exitCode, c.code) << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
     // A trailing partial record is reported and left out.
-    const Result r = Show({"status", file});
-    EXPECT_EQ(r.code, 0);
+    const test::CliRun r = Show({"status", file});
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.err.find("File altered or incorrect length"), std::string::npos) << r.err;
 }
 

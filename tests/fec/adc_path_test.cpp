@@ -13,8 +13,9 @@
 #include "fec/adc_sample_path.h"
 #include "fec/adc_synth.h"
 #include "fec/fec_block.h"
-#include "reception/crcc.h"
 #include "fec_test_util.h"
+#include "sealed_block.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
@@ -51,17 +52,6 @@ struct PathFixture {
         return path.Ring()[static_cast<std::size_t>((path.RingIndex() - 1 - samplesAgo) & 0x1FFF)];
     }
 };
-
-Block514 MakeBlock(char id, std::uint8_t seed) {
-    Block514 b{};
-    for (std::size_t i = 0; i < 512; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + seed);
-    b[0] = static_cast<std::uint8_t>(id);
-    b[1] = ' ';
-    const auto c = Crcc(std::span<const std::uint8_t>(b.data(), 512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>(c & 0xFF);
-    return b;
-}
 
 AdcSynthesizer NoiselessSynth() {
     AdcSynthOptions o;
@@ -104,7 +94,7 @@ TEST(AdcPath, UncodedBlockIsCapturedAfterTheSyncWordAndFedByteByByte) {
     AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(300, stream);
-    const Block514 block = MakeBlock('A', 3);
+    const Block514 block = test::NumberedBlock(3, 'A');
     synth.AppendUncodedBlock(block, stream);
     PathFixture f;
     // Up to the last sample of the sync word nothing is captured; the sync sample itself is not.
@@ -194,7 +184,7 @@ TEST(AdcPath, StatisticsEvery5400SamplesOutsideCapture) {
     // sync word and 4112 captured samples bring no refresh, 5399 searching samples after them do.
     AdcSynthesizer synth = NoiselessSynth();
     std::vector<std::uint8_t> stream;
-    synth.AppendUncodedBlock(MakeBlock('E', 1), stream);
+    synth.AppendUncodedBlock(test::NumberedBlock(1, 'E'), stream);
     f.Feed(stream);
     EXPECT_EQ(f.rec.refreshes, 2);
     f.Feed(std::vector<std::uint8_t>(5398, 128));
@@ -231,7 +221,7 @@ TEST(AdcPath, FastCorrelatorsMatchTheReferenceSampleForSample) {
         o.seed = static_cast<std::uint64_t>(ebNo) + 1;
         AdcSynthesizer synth(o);
         synth.AppendFecFrame(test::RandomData(31), stream);
-        synth.AppendUncodedBlock(MakeBlock('K', 9), stream);
+        synth.AppendUncodedBlock(test::NumberedBlock(9, 'K'), stream);
         synth.AppendIdle(100, stream);
         synth.AppendFecFrame(test::RandomData(32), stream);
         synth.AppendIdle(100, stream);
@@ -295,9 +285,9 @@ TEST(AdcReception, UncodedBlocksBackToBackAndFecFramesAreAllReceived) {
     AdcSynthesizer synth(o);
     std::vector<std::uint8_t> stream;
     synth.AppendIdle(200, stream);
-    const Block514 a = MakeBlock('A', 1);
-    const Block514 k = MakeBlock('K', 2);
-    const Block514 e = MakeBlock('E', 3);
+    const Block514 a = test::NumberedBlock(1, 'A');
+    const Block514 k = test::NumberedBlock(2, 'K');
+    const Block514 e = test::NumberedBlock(3, 'E');
     const FecData d1 = test::RandomData(41);
     const FecData d2 = test::RandomData(42);
     // Uncoded blocks follow each other behind their sync words only, 20 ms per byte.
@@ -349,9 +339,8 @@ TEST(AdcReception, FecFramesDecodeWhereUncodedBlocksFail) {
 }
 
 TEST(AdcReception, FecLogFollowsTheSetting) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("orv_adc_log_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder;
+    const std::filesystem::path& dir = folder.path();
     AdcSynthOptions o;
     o.ebNoDb = 8.0;
     AdcSynthesizer synth(o);
@@ -376,7 +365,6 @@ TEST(AdcReception, FecLogFollowsTheSetting) {
     std::string line;
     for (int i = 0; i < 4; ++i) std::getline(in, line);
     EXPECT_GT(std::stof(line.substr(27, 4)), kFecSyncThreshold) << line;
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
 // The orv-cli commands fec-encode, fec-decode and adc on files.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "app/cli/command.h"
+#include "cli_command_run.h"
 #include "fec/adc_synth.h"
 #include "fec/eb_no.h"
 #include "fec/fec_block.h"
 #include "fec_test_util.h"
-#include "reception/crcc.h"
+#include "file_contents.h"
+#include "sealed_block.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
@@ -19,42 +18,24 @@ namespace {
 namespace fs = std::filesystem;
 
 struct CliFixture : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() /
-                   ("orv_fec_cli_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    CliFixture() { fs::create_directories(dir); }
-    ~CliFixture() override { fs::remove_all(dir); }
+    test::TempDir dir;
 
-    std::string Path(const char* name) const { return (dir / name).string(); }
-
-    static void Write(const std::string& path, std::span<const std::uint8_t> bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::vector<std::uint8_t> Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string Path(const char* name) const { return dir.File(name); }
 
     // Runs a command; its exit code, and what it printed to stdout.
-    int Run(const std::string& name, std::vector<std::string> args, std::string& out) {
-        for (const auto& c : cli::FecCommands()) {
-            if (c.name != name) continue;
-            testing::internal::CaptureStdout();
-            const int code = c.run(std::move(args), 0, nullptr);
-            out = testing::internal::GetCapturedStdout();
-            return code;
-        }
-        ADD_FAILURE() << "no command " << name;
-        return -1;
+    static int Run(const std::string& name, std::vector<std::string> args, std::string& out) {
+        const test::CliRun r = test::RunCliCommand(name, std::move(args));
+        out = r.out;
+        return r.exitCode;
     }
 };
 
 TEST_F(CliFixture, EncodeThenDecode) {
     const FecData data = test::RandomData(70);
-    Write(Path("data"), data);
+    test::WriteBytes(Path("data"), data);
     std::string out;
     ASSERT_EQ(Run("fec-encode", {Path("data"), Path("frame")}, out), 0);
-    auto frame = Read(Path("frame"));
+    auto frame = test::ReadBytes(Path("frame"));
     ASSERT_EQ(frame.size(), kFecFrameSymbols);
     EXPECT_TRUE(std::all_of(frame.begin(), frame.end(), [](std::uint8_t s) { return s <= 1; }));
 
@@ -62,29 +43,29 @@ TEST_F(CliFixture, EncodeThenDecode) {
     for (auto& s : frame) s = s != 0 ? 255 : 0;
     frame[100] ^= 0xFF;
     frame[4000] ^= 0xFF;
-    Write(Path("soft"), frame);
+    test::WriteBytes(Path("soft"), frame);
     ASSERT_EQ(Run("fec-decode", {Path("soft"), "--data", Path("out"), "--block", Path("block")}, out), 0);
     EXPECT_EQ(out, "rsCorrections=0,0 channelErrors=2 ebNoDb=" + [] {
         char b[32];
         std::snprintf(b, sizeof b, "%.4f", static_cast<double>(EbNoFromChannelErrors(2)));
         return std::string(b);
     }() + "\n");
-    EXPECT_EQ(Read(Path("out")), std::vector<std::uint8_t>(data.begin(), data.end()));
+    EXPECT_EQ(test::ReadBytes(Path("out")), std::vector<std::uint8_t>(data.begin(), data.end()));
     const Block514 block = ReconstructFecBlock(data);
-    EXPECT_EQ(Read(Path("block")), std::vector<std::uint8_t>(block.begin(), block.end()));
+    EXPECT_EQ(test::ReadBytes(Path("block")), std::vector<std::uint8_t>(block.begin(), block.end()));
 }
 
 TEST_F(CliFixture, DecodeFailureAndBadInput) {
     std::vector<std::uint8_t> noise(kFecFrameSymbols);
     for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>(i * 131 + (i >> 3));
-    Write(Path("noise"), noise);
+    test::WriteBytes(Path("noise"), noise);
     std::string out;
     EXPECT_EQ(Run("fec-decode", {Path("noise"), "--data", Path("out")}, out), 1);
     EXPECT_NE(out.find(" channelErrors=- ebNoDb=-\n"), std::string::npos) << out;
     EXPECT_EQ(out.rfind("rsCorrections=", 0), 0U);
     EXPECT_FALSE(fs::exists(Path("out")));
     // Wrong sizes and missing files are refused.
-    Write(Path("short"), std::vector<std::uint8_t>(5199));
+    test::WriteBytes(Path("short"), std::vector<std::uint8_t>(5199));
     EXPECT_EQ(Run("fec-decode", {Path("short")}, out), 1);
     EXPECT_EQ(Run("fec-encode", {Path("short"), Path("x")}, out), 1);
     EXPECT_EQ(Run("fec-decode", {Path("missing")}, out), 1);
@@ -102,9 +83,7 @@ TEST_F(CliFixture, AdcLogsEveryBlockAndPrintsOneLineEach) {
     for (std::size_t i = 0; i < 512; ++i) k[i] = static_cast<std::uint8_t>('0' + i % 40);
     k[0] = 'K';
     k[1] = ' ';
-    const auto c = Crcc(std::span<const std::uint8_t>(k.data(), 512));
-    k[512] = static_cast<std::uint8_t>(c >> 8);
-    k[513] = static_cast<std::uint8_t>(c);
+    test::SealCrcc(k);
     Block514 broken = k;
     broken[0] = 'E';  // CRCC no longer matches
     FecData data = test::RandomData(71);
@@ -114,13 +93,13 @@ TEST_F(CliFixture, AdcLogsEveryBlockAndPrintsOneLineEach) {
     synth.AppendUncodedBlock(broken, samples);
     synth.AppendFecFrame(data, samples);
     synth.AppendIdle(5, samples);
-    Write(Path("samples"), samples);
+    test::WriteBytes(Path("samples"), samples);
     fs::create_directories(dir / "telemetry");
 
     std::string out;
     ASSERT_EQ(Run("adc", {Path("samples"), "--log", Path("log.tlm"), "--fec-log-dir", (dir / "telemetry").string()}, out), 0);
     EXPECT_EQ(out, "1 K OK uncoded\n2 E FAIL uncoded\n3 A OK fec\n");
-    const auto log = Read(Path("log.tlm"));
+    const auto log = test::ReadBytes(Path("log.tlm"));
     ASSERT_EQ(log.size(), 3U * 512);
     EXPECT_TRUE(std::equal(k.begin(), k.begin() + 512, log.begin()));
     EXPECT_EQ(log[512], 'E' | 0x80);  // failed mark
@@ -128,7 +107,7 @@ TEST_F(CliFixture, AdcLogsEveryBlockAndPrintsOneLineEach) {
     EXPECT_TRUE(fs::exists(dir / "telemetry" / "1_FEC.txt"));
     // A second run appends.
     ASSERT_EQ(Run("adc", {Path("samples"), "--log", Path("log.tlm")}, out), 0);
-    EXPECT_EQ(Read(Path("log.tlm")).size(), 6U * 512);
+    EXPECT_EQ(test::ReadBytes(Path("log.tlm")).size(), 6U * 512);
     EXPECT_EQ(Run("adc", {Path("samples"), "--log", Path("log.tlm"), "--fec-log-dir", Path("nodir")}, out), 1);
     EXPECT_EQ(Run("adc", {Path("samples")}, out), 2);
 }

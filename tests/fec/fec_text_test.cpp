@@ -4,14 +4,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "fec/fec_block.h"
 #include "fec/fec_log.h"
 #include "text/number_text.h"
 #include "reception/crcc.h"
+#include "file_contents.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
@@ -34,11 +34,6 @@ FecData SampleData() {
 
 std::string Text(const Block514& b, std::size_t from, std::size_t count) {
     return std::string(reinterpret_cast<const char*>(b.data() + from), count);
-}
-
-std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 TEST(FixedText, RoundsToSignificantDigitsThenDecimals) {
@@ -134,9 +129,8 @@ TEST(FecLog, LinesPadEveryPiece) {
 }
 
 TEST(FecLog, FilesPerDayWithHeaderAndRunningCounter) {
-    const auto dir = std::filesystem::temp_directory_path() / ("orv_fec_log_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder;
+    const std::filesystem::path& dir = folder.path();
     FecLogState state;
     const FecStatus ok = Status(0, 0, 0, 20.0F, 50.0F);
     EXPECT_EQ(FecLogFileName(0), "0_FEC.txt");
@@ -147,7 +141,7 @@ TEST(FecLog, FilesPerDayWithHeaderAndRunningCounter) {
               "          Block            Sync      RS      Chan   Eb/No\r\n"
               "   ID      UTC       MA    gain     Corrs    Errs    db  \r\n"
               " " + std::string(57, '-') + "\r\n");
-    EXPECT_EQ(ReadFile(dir / "0_FEC.txt"), header + "    0    00:00:00     0    50.0     0   0      0   >8.3\r\n" +
+    EXPECT_EQ(test::ReadText(dir / "0_FEC.txt"), header + "    0    00:00:00     0    50.0     0   0      0   >8.3\r\n" +
                                                "    1    00:00:00     0    50.0     0   0      0   >8.3\r\n");
     // A new day starts a new file at 0; going back to an existing file keeps counting.
     KeepFecFrameFacts(SampleData(), state);
@@ -155,14 +149,13 @@ TEST(FecLog, FilesPerDayWithHeaderAndRunningCounter) {
     EXPECT_EQ(state.lineCounter, 1);
     state.dayCount = 0;
     ASSERT_TRUE(AppendFecLogLine(dir, state, ok));
-    const std::string old = ReadFile(dir / "0_FEC.txt");
+    const std::string old = test::ReadText(dir / "0_FEC.txt");
     EXPECT_NE(old.find("\r\n    1    14:05:09   200    50.0"), std::string::npos);
-    EXPECT_EQ(ReadFile(dir / "9494_FEC.txt").substr(header.size(), 6), "    0 ");
+    EXPECT_EQ(test::ReadText(dir / "9494_FEC.txt").substr(header.size(), 6), "    0 ");
     // An unwritable place loses the line, says so and leaves the counter.
     const int counter = state.lineCounter;
     EXPECT_FALSE(AppendFecLogLine(dir / "missing", state, ok));
     EXPECT_EQ(state.lineCounter, counter);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(FecLog, StatusLine) {

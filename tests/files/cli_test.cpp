@@ -1,43 +1,18 @@
 // orv-cli filter, export and graph run as a user runs them: outputs, exit codes, messages.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-
 #include "fixture.h"
+#include "orv_cli_run.h"
 
 namespace orv {
 namespace {
 
+using test::CliRun;
 using test::MakeABlock;
-using test::MakeBlock;
+using test::RunOrvCli;
+using test::StandardBlock;
 using test::TempDir;
 using test::With;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-CliRun Cli(const TempDir& dir, const std::string& args) {
-    const std::string cmd = std::string("'") + ORV_CLI + "' " + args + " > '" + (dir / "stdout").string() + "' 2> '" +
-                            (dir / "stderr").string() + "'";
-    const int status = std::system(cmd.c_str());
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = test::ReadText(dir / "stdout");
-    r.err = test::ReadText(dir / "stderr");
-    return r;
-}
-
-std::string Q(const std::filesystem::path& p) {
-    std::string quoted = "'";
-    quoted += p.string();
-    quoted += "'";
-    return quoted;
-}
 
 // Nine A blocks with a rising channel at 300, MA = block number, orbit 1000 + block; a K block
 // and a marked A block at the end.
@@ -49,7 +24,7 @@ std::vector<Block512> Log() {
                                {422, static_cast<std::uint8_t>((1000 + n) & 0xFF)},
                                {423, static_cast<std::uint8_t>((1000 + n) >> 8)}}));
     }
-    blocks.push_back(MakeBlock('K'));
+    blocks.push_back(StandardBlock('K'));
     Block512 marked = blocks[0];
     marked[0] = 0xC1;
     blocks.push_back(marked);
@@ -59,47 +34,47 @@ std::vector<Block512> Log() {
 TEST(CliFilter, CountsOverwriteAndDamage) {
     TempDir dir;
     test::WriteBytes(dir / "T030415.raw", test::Concat(Log()));
-    CliRun r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "A030415.tlm") + " --kind A");
+    CliRun r = RunOrvCli({"filter", dir.File("T030415.raw"), dir.File("A030415.tlm"), "--kind", "A"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "11 9\n");
     EXPECT_EQ(test::ReadBytes(dir / "A030415.tlm").size(), 9U * 512U);
     // An existing output without --force: an error, the file untouched.
     test::WriteBytes(dir / "A030415.tlm", {9, 9, 9});
-    r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "A030415.tlm"));
+    r = RunOrvCli({"filter", dir.File("T030415.raw"), dir.File("A030415.tlm")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("--force"), std::string::npos);
     EXPECT_EQ(test::ReadBytes(dir / "A030415.tlm").size(), 3U);
-    r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "A030415.tlm") + " --force --crcc ignore");
+    r = RunOrvCli({"filter", dir.File("T030415.raw"), dir.File("A030415.tlm"), "--force", "--crcc", "ignore"});
     EXPECT_EQ(r.out, "11 11\n");
     // Nothing selected: no output file.
-    r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "E.tlm") + " --kind E");
+    r = RunOrvCli({"filter", dir.File("T030415.raw"), dir.File("E.tlm"), "--kind", "E"});
     EXPECT_EQ(r.out, "11 0\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "E.tlm"));
     // A damaged input: the file error and exit 2.
     auto bytes = test::Concat(Log());
     bytes.resize(1000);
     test::WriteBytes(dir / "bad.raw", bytes);
-    r = Cli(dir, "filter " + Q(dir / "bad.raw") + " " + Q(dir / "bad.tlm"));
+    r = RunOrvCli({"filter", dir.File("bad.raw"), dir.File("bad.tlm")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "File error!\nFile altered or incorrect length\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.tlm"));
-    r = Cli(dir, "filter " + Q(dir / "T030415.raw") + " " + Q(dir / "x.tlm") + " --kind Q");
+    r = RunOrvCli({"filter", dir.File("T030415.raw"), dir.File("x.tlm"), "--kind", "Q"});
     EXPECT_EQ(r.exitCode, 2);
 }
 
 TEST(CliExport, MasksFollowTheirAddress) {
     TempDir dir;
     test::WriteBytes(dir / "in.tlm", test::Concat(Log()));
-    CliRun r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out.txt") +
-                         " --addr 300 --addr '#12C' --mask '#0F' --start 8 --stop 99");
+    CliRun r = RunOrvCli({"export", dir.File("in.tlm"), dir.File("out.txt"), "--addr", "300", "--addr", "#12C", "--mask",
+                          "#0F", "--start", "8", "--stop", "99"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(test::ReadText(dir / "out.txt"), "Blk#, Amsat Day, Telem. addr. = 300, #12C\r\n" + std::string(74, '-') +
                                                    "\r\n8, 9235.50000, 80.0, 0.0\r\n9, 9235.50000, 90.0, 10.0\r\n");
-    r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out2.txt") + " --addr '#'");
+    r = RunOrvCli({"export", dir.File("in.tlm"), dir.File("out2.txt"), "--addr", "#"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Address #1 \"#\" is not a number\n        Please re-enter!\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "out2.txt"));
-    r = Cli(dir, "export " + Q(dir / "in.tlm") + " " + Q(dir / "out2.txt") + " --mask 15 --addr 300");
+    r = RunOrvCli({"export", dir.File("in.tlm"), dir.File("out2.txt"), "--mask", "15", "--addr", "300"});
     EXPECT_EQ(r.exitCode, 2);
 }
 
@@ -108,26 +83,27 @@ TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     auto blocks = Log();
     blocks.resize(9);
     test::WriteBytes(dir / "a.tlm", test::Concat(blocks));
-    CliRun r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr 300 --png " + Q(dir / "g.png"));
+    CliRun r = RunOrvCli({"graph", dir.File("a.tlm"), "--addr", "300", "--png", dir.File("g.png")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "90.0\n70.0\n50.0\n30.0\n10.0\nMA 1\n3\n5\n7\nMA 9\nStart Orbit# 1005\n");
     EXPECT_EQ(r.err, "");
     const auto png = test::ReadBytes(dir / "g.png");
     ASSERT_GT(png.size(), 8U);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
-    r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr 600");
+    r = RunOrvCli({"graph", dir.File("a.tlm"), "--addr", "600"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Improper data address entered!\n");
-    r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr 300 --start 4 --stop 2 --png " + Q(dir / "no.png"));
+    r = RunOrvCli(
+        {"graph", dir.File("a.tlm"), "--addr", "300", "--start", "4", "--stop", "2", "--png", dir.File("no.png")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Stop Blk# is below Start Blk#!\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "no.png"));
     // Translated: the channel as its display caption names it.
-    r = Cli(dir, "graph " + Q(dir / "a.tlm") + " --addr '#140' --trans");
+    r = RunOrvCli({"graph", dir.File("a.tlm"), "--addr", "#140", "--trans"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "-67.0");  // -69.72 everywhere: -69 and -70, stretched to -67 and -71
     test::WriteBytes(dir / "k.tlm", test::Concat(Log()));
-    r = Cli(dir, "graph " + Q(dir / "k.tlm") + " --addr 300");
+    r = RunOrvCli({"graph", dir.File("k.tlm"), "--addr", "300"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "This telemetry file contains non-A blocks\n   Please filter before graphing!\n");
 }

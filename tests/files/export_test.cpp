@@ -11,7 +11,7 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::MakeBlock;
+using test::StandardBlock;
 using test::TempDir;
 using test::With;
 
@@ -35,7 +35,7 @@ std::vector<Block512> ExportLog() {
                                                   {0x140, static_cast<std::uint8_t>(k * 51)},
                                                   {511, static_cast<std::uint8_t>(k)}});
         blocks.push_back(b);
-        if (k == 1) blocks.push_back(MakeBlock('K'));
+        if (k == 1) blocks.push_back(StandardBlock('K'));
         if (k == 3) {
             Block512 marked = b;
             marked[0] = 0xC1;

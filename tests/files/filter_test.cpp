@@ -12,8 +12,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::MakeBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 using test::With;
 
@@ -37,17 +37,17 @@ std::vector<Block512> MixedLog() {
         a1,
         Seq(MakeEBlock("0005"), 4),
         Seq(MakeEBlock("0045"), 5),                            // slot 5 again
-        Seq(MakeBlock('K'), 6),
-        Seq(MakeBlock('L'), 7),
+        Seq(StandardBlock('K'), 6),
+        Seq(StandardBlock('L'), 7),
         failedA,
-        Seq(MakeBlock('D'), 9),
+        Seq(StandardBlock('D'), 9),
         Seq(MakeABlock("2003-04-15  12:00:20"), 10),
         Seq(Fec(MakeABlock("2003-04-15  12:00:20")), 11),      // FEC block repeating the time of 10
         a1,                                                    // 12: equal to 1, but not consecutive
         Seq(MakeEBlock("zz12"), 13),                           // no hexadecimal digits: slot 0
         Seq(MakeEBlock("0040"), 14),                           // slot 0 again
-        Seq(MakeBlock('M'), 15),
-        Seq(MakeBlock('N'), 16),
+        Seq(StandardBlock('M'), 15),
+        Seq(StandardBlock('N'), 16),
         modem512A,
         failedE,
         Seq(Fec(MakeABlock("2003-04-15  12:01:30")), 19),      // FEC block with a new time
@@ -193,7 +193,7 @@ TEST(FilterOutputName, NamesAndTheSameNameCase) {
 
 TEST(FilterFile, OverwriteDamageSameFileAndEmptyOutput) {
     TempDir dir;
-    test::WriteBytes(dir / "in.raw", test::Concat({Seq(MakeABlock(), 1), Seq(MakeBlock('D'), 2)}));
+    test::WriteBytes(dir / "in.raw", test::Concat({Seq(MakeABlock(), 1), Seq(StandardBlock('D'), 2)}));
     test::WriteBytes(dir / "out.tlm", {1, 2, 3});
     int asked = 0;
     // No: nothing is touched.
@@ -232,7 +232,7 @@ TEST(FilterFile, OverwriteDamageSameFileAndEmptyOutput) {
 TEST(FilterFile, DeviceOutputIsNeverRemoved) {
     if (!std::filesystem::exists("/dev/null")) GTEST_SKIP() << "no /dev/null";
     TempDir dir;
-    test::WriteBytes(dir / "in.raw", test::Concat({Seq(MakeABlock(), 1), Seq(MakeBlock('D'), 2)}));
+    test::WriteBytes(dir / "in.raw", test::Concat({Seq(MakeABlock(), 1), Seq(StandardBlock('D'), 2)}));
     FilterResult r = FilterFile(dir / "in.raw", "/dev/null", FilterKind::A, CrccMode::Filter,
                                 [](const std::filesystem::path&) { return true; });
     EXPECT_TRUE(r.ran);

@@ -199,7 +199,7 @@ TEST(GraphChannel, NonABlocksStopTheGraph) {
     // Outside the range it does not matter.
     out = GraphChannel(marked, Typed("300", "1", "2"), 1.0);
     EXPECT_TRUE(out.plot);
-    blocks[2] = test::MakeBlock('K');
+    blocks[2] = test::StandardBlock('K');
     out = GraphChannel(test::ImageOf(blocks), Typed("300", "2", "4"), 1.0);
     EXPECT_EQ(out.message, kNonABlocksText);
 }

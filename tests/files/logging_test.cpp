@@ -21,8 +21,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::MakeBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 
 // 2003-04-15 23:30:00 UTC.
@@ -83,13 +83,7 @@ struct LoggingStation : ReceiverHooks {
             receiver.ReceiveBlockBytes(block);
             return;
         }
-        Block514 full{};
-        std::copy(block.begin(), block.end(), full.begin());
-        std::uint16_t crcc = Crcc(block);
-        if (!goodCrcc) crcc ^= 0x5A5A;
-        full[512] = static_cast<std::uint8_t>(crcc >> 8);
-        full[513] = static_cast<std::uint8_t>(crcc & 0xFF);
-        receiver.ReceiveBlockBytes(full);
+        receiver.ReceiveBlockBytes(test::OnTheWire(block, goodCrcc));
     }
     std::vector<std::uint8_t> File() const { return test::ReadBytes(logger.LogPath()); }
 };
@@ -103,7 +97,7 @@ TEST(TelemetryLogger, FailedBlockCarriesMarkAndStampUnderRaw) {
     ASSERT_EQ(file.size(), 512U);
     EXPECT_EQ(file[0], 0xC1);
     EXPECT_EQ(std::string(file.begin() + 466, file.begin() + 469), "P3D");
-    const std::uint16_t sent = Crcc(a) ^ 0x5A5A;
+    const std::uint16_t sent = Crcc(a) ^ test::kCrccDamage;
     EXPECT_EQ(file[469], sent >> 8);
     EXPECT_EQ(file[470], sent & 0xFF);
     EXPECT_EQ(s.appends.back().countText, "1");
@@ -125,7 +119,7 @@ TEST(TelemetryLogger, Modem512MarksBothBytesAndLogsEverything) {
     s.station.SetModemType(ModemType::Bytes512);
     s.logger.StartLogging();
     s.Receive(MakeABlock(), true);
-    s.Receive(MakeBlock('K'), true);
+    s.Receive(StandardBlock('K'), true);
     const auto file = s.File();
     ASSERT_EQ(file.size(), 1024U);
     for (std::size_t r = 0; r < 2; ++r) {
@@ -138,7 +132,7 @@ TEST(TelemetryLogger, StopAndStartContinuesTheFileAndCountsEarlierBlocks) {
     LoggingStation s;
     s.logger.StartLogging();
     s.Receive(MakeABlock(), true);
-    s.Receive(MakeBlock('D'), true);
+    s.Receive(StandardBlock('D'), true);
     s.logger.StopLogging();
     s.Receive(MakeABlock(), true);  // not logged
     s.logger.StartLogging();
@@ -153,7 +147,7 @@ TEST(TelemetryLogger, AOnlySkipsOtherKindsAndLeavesTheGrid) {
     s.logger.LogABlocksOnly();
     s.logger.StartLogging();
     s.Receive(MakeEBlock("0013"), true);
-    s.Receive(MakeBlock('K'), true);
+    s.Receive(StandardBlock('K'), true);
     s.Receive(MakeABlock(), true);
     EXPECT_EQ(s.File().size(), 512U);
     for (int slot = 0; slot < 32; ++slot) EXPECT_FALSE(s.logger.Grid().CapturedOk(slot));
@@ -186,7 +180,7 @@ TEST(AppendRecordToFile, CutsATornTailBeforeAppending) {
     std::vector<std::uint8_t> bytes = test::Concat({MakeABlock()});
     bytes.resize(512 + 100, 0x33);  // a partial record left by a crash
     test::WriteBytes(path, bytes);
-    const Block512 d = MakeBlock('D');
+    const Block512 d = StandardBlock('D');
     const AppendOutcome out = AppendRecordToFile(path, Record(d), false);
     EXPECT_TRUE(out.written);
     EXPECT_EQ(out.strayBytes, 100U);

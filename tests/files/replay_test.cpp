@@ -9,8 +9,8 @@ namespace orv {
 namespace {
 
 using test::MakeABlock;
-using test::MakeBlock;
 using test::MakeEBlock;
+using test::StandardBlock;
 using test::TempDir;
 
 TEST(ReplayStepping, UnsignedRulesOnASevenBlockFile) {
@@ -47,7 +47,7 @@ TEST(ReplayStepping, GoField) {
 
 TEST(ReplaySession, DamagedLengthLoadsTheWholeRecords) {
     TempDir dir;
-    auto bytes = test::Concat({MakeABlock(), MakeBlock('D')});
+    auto bytes = test::Concat({MakeABlock(), StandardBlock('D')});
     bytes.push_back(0x45);  // 1,030 bytes: two records and a stray tail
     bytes.resize(1030, 0x20);
     test::WriteBytes(dir / "x.tlm", bytes);
@@ -104,7 +104,7 @@ TEST(ReplaySession, WhatEachKindOfBlockReaches) {
     TempDir dir;
     Block512 failedA = MakeABlock();
     failedA[0] |= 0x80;
-    test::WriteBytes(dir / "r.tlm", test::Concat({MakeABlock(), MakeEBlock("0005"), MakeBlock('K'), failedA}));
+    test::WriteBytes(dir / "r.tlm", test::Concat({MakeABlock(), MakeEBlock("0005"), StandardBlock('K'), failedA}));
     ReplaySession replay;
     ASSERT_TRUE(replay.Load(dir / "r.tlm").loaded);
     StationState station;

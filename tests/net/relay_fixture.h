@@ -12,6 +12,7 @@
 #include "net/wire.h"
 #include "qt_support.h"
 #include "reception/settings_store.h"
+#include "serial_feed.h"
 #include "test_blocks.h"
 
 namespace orv::test {
@@ -40,11 +41,7 @@ struct TestStation {
     StationState& station() { return facade.state(); }
 
     // A block from the serial port, in reads of `chunk` bytes, after a pause that starts it.
-    void Receive(std::span<const std::uint8_t> block, std::size_t chunk) {
-        clock.Advance(3);
-        for (std::size_t at = 0; at < block.size(); at += chunk)
-            facade.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
-    }
+    void Receive(std::span<const std::uint8_t> block, std::size_t chunk) { FeedBlock(facade, clock, block, chunk); }
 };
 
 // A station that serves what it receives.

@@ -5,13 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QNetworkDatagram>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
-#include "pty.h"
 #include "fec/adc_synth.h"
+#include "orv_cli_process.h"
+#include "pty.h"
 
 #include "relay_fixture.h"
 
@@ -29,42 +29,23 @@ Block514 HeaderBlock(int second, bool goodCrcc = true) {
     std::copy(header.begin(), header.end(), b.begin());
     b[0] = 'A';
     b[1] = ' ';
-    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (goodCrcc ? 0 : 1));
+    SealCrcc(b, goodCrcc);
     return b;
 }
 
-struct HeadlessStation {
-    QTemporaryDir dir;
-    QProcess process;
-    QString err, out;
+// A folder for a station's settings file, made before the station starts and removed after it ends.
+struct SettingsFolder {
+    QTemporaryDir settings;
+};
 
-    explicit HeadlessStation(QStringList args) {
-        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
-        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
-        process.start(ORV_CLI, QStringList{"--settings", dir.filePath("orv.ini"), "station"} + args);
-    }
-    ~HeadlessStation() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(30000);
-        }
-    }
-    bool Said(const QString& text) {
-        return WaitUntil([&] { return err.contains(text) || process.state() == QProcess::NotRunning; }) &&
-               err.contains(text);
-    }
+// orv-cli station with settings of its own.
+struct HeadlessStation : SettingsFolder, OrvCliProcess {
+    explicit HeadlessStation(const QStringList& args)
+        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args) {}
     std::uint16_t ServedPort() {
         if (!Said("serving on port ")) return 0;
         return static_cast<std::uint16_t>(QRegularExpression("serving on port (\\d+)").match(err).captured(1).toUInt());
     }
-    int Stop() {
-        process.terminate();  // SIGTERM
-        if (!WaitUntil([&] { return process.state() == QProcess::NotRunning; })) return -1;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    }
-    QStringList Lines() const { return out.split('\n', Qt::SkipEmptyParts); }
 };
 
 struct StationProcess : ::testing::Test {
@@ -116,7 +97,6 @@ TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBloc
 TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);  // the station must not hold the device's other end
     QUdpSocket datagrams;
     ASSERT_TRUE(datagrams.bind(QHostAddress::LocalHost, 0));
     QTemporaryDir data;
@@ -150,7 +130,7 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
 
     // The demodulator goes away: the station says so and ends with an error.
     demodulator.CloseMaster();
-    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(station.Ended());
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
 }
@@ -158,7 +138,6 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
 TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {
     PtyPair demodulator;
     ASSERT_TRUE(demodulator.Ok());
-    ::fcntl(demodulator.Master(), F_SETFD, FD_CLOEXEC);
     QTemporaryDir data;
     HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--modem", "ADC",
                              "--data-dir", data.path(), "--log-fec"});
@@ -194,7 +173,7 @@ TEST_F(StationProcess, WithoutReconnectALostLinkEndsTheStationWithAnError) {
     HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream->Port())});
     ASSERT_TRUE(station.Said("Connect to: 127.0.0.1"));
     upstream.reset();
-    ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(station.Ended());
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("no link to 127.0.0.1:")) << station.err.toStdString();
 }
@@ -221,7 +200,7 @@ TEST_F(StationProcess, RefusesOptionsItCannotUse) {
     };
     for (const QStringList& args : cases) {
         HeadlessStation station(args);
-        ASSERT_TRUE(WaitUntil([&] { return station.process.state() == QProcess::NotRunning; }));
+        ASSERT_TRUE(station.Ended());
         EXPECT_EQ(station.process.exitCode(), 2) << args.join(' ').toStdString();
         EXPECT_TRUE(station.err.startsWith("orv-cli station: ")) << station.err.toStdString();
         EXPECT_TRUE(station.out.isEmpty());

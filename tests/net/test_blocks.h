@@ -1,33 +1,14 @@
 #pragma once
-// Blocks and a recording sink shared by the relay tests.
+// A recording sink for the relay tests, and the numbered blocks they send.
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "net/network_block_reader.h"
 #include "reception/block.h"
-#include "reception/crcc.h"
+#include "sealed_block.h"
 
 namespace orv::test {
-
-// A 514-byte A block with a correct CRCC whose bytes 2..5 carry a sequence number, so that loss
-// and reordering show.
-inline Block514 NumberedBlock(std::uint32_t number, char id = 'A') {
-    Block514 b{};
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 7 + number);
-    b[0] = static_cast<std::uint8_t>(id);
-    b[1] = ' ';
-    for (int k = 0; k < 4; ++k) b[2 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(number >> (8 * k));
-    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>(c & 0xFF);
-    return b;
-}
-
-inline std::uint32_t BlockNumber(std::span<const std::uint8_t> b) {
-    return static_cast<std::uint32_t>(b[2]) | static_cast<std::uint32_t>(b[3]) << 8 |
-           static_cast<std::uint32_t>(b[4]) << 16 | static_cast<std::uint32_t>(b[5]) << 24;
-}
 
 // Gathers what a NetworkBlockReader hands on: the new-block signals and the block bytes, cut into
 // whole blocks at each signal.

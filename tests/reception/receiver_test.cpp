@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "reception/crcc.h"
 #include "reception/receiver.h"
+#include "sealed_block.h"
 
 namespace orv {
 namespace {
@@ -48,16 +48,9 @@ struct Recorder : ReceiverHooks {
     bool Has(const std::string& e) const { return Count(e) > 0; }
 };
 
-// A 514-byte block of the given kind with a correct CRCC (or a broken one).
+// A 514-byte block of the given kind, every other byte 'A', with a correct CRCC (or a broken one).
 Block514 MakeBlock(char id, bool goodCrcc = true, std::uint8_t fill = 0x41) {
-    Block514 b{};
-    b.fill(fill);
-    b[0] = static_cast<std::uint8_t>(id);
-    b[1] = ' ';
-    const std::uint16_t c = Crcc(std::span(b).first(512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (goodCrcc ? 0 : 1));
-    return b;
+    return test::SealedBlock(id, goodCrcc, fill);
 }
 
 struct Fixture : ::testing::Test {
@@ -225,9 +218,7 @@ TEST_F(Fixture, EventPointerOnlyFromGoodStandardABlocks) {
     Block514 a = MakeBlock('A', true, 0);
     a[478] = 0x34;
     a[479] = 0x12;
-    const std::uint16_t c = Crcc(std::span(a).first(512));
-    a[512] = static_cast<std::uint8_t>(c >> 8);
-    a[513] = static_cast<std::uint8_t>(c);
+    test::SealCrcc(a);
     Feed(a);
     EXPECT_EQ(station.receiver.eventPointer, 0x1234);
     a[478] = 0x99;  // now the CRCC fails
@@ -271,9 +262,7 @@ TEST_F(Fixture, EventNumberFromLoggedStandardEBlocks) {
     station.logging.logging = true;
     Block514 e = MakeBlock('E', true, 0);
     std::memcpy(&e[135], "00A5", 4);
-    const std::uint16_t c = Crcc(std::span(e).first(512));
-    e[512] = static_cast<std::uint8_t>(c >> 8);
-    e[513] = static_cast<std::uint8_t>(c);
+    test::SealCrcc(e);
     Feed(e);
     EXPECT_EQ(station.receiver.eventNumber, 0xA5);
 }

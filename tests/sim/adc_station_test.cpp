@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "adc_feed.h"
+#include "serial_feed.h"
 #include "memory_sink.h"
 #include "sim/pty_feeder.h"
 #include "sim/stream_pacer.h"

@@ -1,54 +1,31 @@
 // orv-cli simulate: the --out file, and clear refusals of what it cannot do.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "app/cli/command.h"
+#include "cli_command_run.h"
+#include "file_contents.h"
 #include "sim/telemetry_generator.h"
+#include "temp_dir.h"
 
 namespace orv::cli {
 namespace {
 
-struct Result {
-    int code = 0;
-    std::string errors;
-};
-
-Result Simulate(std::vector<std::string> args) {
-    for (const auto& c : AllCommands()) {
-        if (c.name != "simulate") continue;
-        ::testing::internal::CaptureStderr();
-        const int code = c.run(std::move(args), 0, nullptr);
-        return {code, ::testing::internal::GetCapturedStderr()};
-    }
-    ADD_FAILURE() << "no simulate command";
-    return {-1, {}};
-}
-
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+test::CliRun Simulate(std::vector<std::string> args) { return test::RunCliCommand("simulate", std::move(args)); }
 
 struct SimCli : ::testing::Test {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("orv_sim_cli_" + std::to_string(std::random_device{}()));
+    test::TempDir dir;
     std::filesystem::path out = dir / "stream.bin";
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 };
 
 TEST_F(SimCli, OutWritesTheSeededStreamWithoutPauses) {
     for (const char* modem : {"514", "512"}) {
-        const Result r = Simulate({"--out", out.string(), "--blocks", "7", "--modem", modem, "--seed", "9",
-                                   "--fail-share", "0.25", "--start", "2026-12-10 14:00:00"});
-        ASSERT_EQ(r.code, 0) << r.errors;
-        EXPECT_NE(r.errors.find("sent 7 blocks"), std::string::npos) << r.errors;
+        const test::CliRun r = Simulate({"--out", out.string(), "--blocks", "7", "--modem", modem, "--seed", "9",
+                                        "--fail-share", "0.25", "--start", "2026-12-10 14:00:00"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.err.find("sent 7 blocks"), std::string::npos) << r.err;
 
         sim::SimOptions o;
         o.modem = std::string(modem) == "512" ? ModemType::Bytes512 : ModemType::Bytes514;
@@ -61,15 +38,15 @@ TEST_F(SimCli, OutWritesTheSeededStreamWithoutPauses) {
             const auto w = twin.Next().wire;
             expected.insert(expected.end(), w.begin(), w.end());
         }
-        EXPECT_EQ(ReadFile(out), expected);
+        EXPECT_EQ(test::ReadBytes(out), expected);
     }
 }
 
 TEST_F(SimCli, AdcOutWritesTheDemodulatorSamples) {
-    const Result r = Simulate({"--out", out.string(), "--blocks", "4", "--modem", "ADC", "--ebno", "6.5",
-                               "--adc-offset", "131", "--seed", "9", "--start", "2026-12-10 14:00:00"});
-    ASSERT_EQ(r.code, 0) << r.errors;
-    EXPECT_NE(r.errors.find("sent 4 blocks (A 3, K 1), 3 as FEC frames"), std::string::npos) << r.errors;
+    const test::CliRun r = Simulate({"--out", out.string(), "--blocks", "4", "--modem", "ADC", "--ebno", "6.5",
+                                    "--adc-offset", "131", "--seed", "9", "--start", "2026-12-10 14:00:00"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("sent 4 blocks (A 3, K 1), 3 as FEC frames"), std::string::npos) << r.err;
 
     sim::SimOptions o;
     o.modem = ModemType::Adc;
@@ -87,7 +64,7 @@ TEST_F(SimCli, AdcOutWritesTheDemodulatorSamples) {
     const auto closing = twin.Closing();
     expected.insert(expected.end(), closing.begin(), closing.end());
     EXPECT_EQ(expected.size(), 3u * 5200 + 4144 + 40);
-    EXPECT_EQ(ReadFile(out), expected);
+    EXPECT_EQ(test::ReadBytes(out), expected);
 }
 
 TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
@@ -125,14 +102,14 @@ TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
         {{"--out", f, "--blocks"}, "needs a value"},
     };
     for (const auto& c : cases) {
-        const Result r = Simulate(c.args);
-        EXPECT_EQ(r.code, 2) << c.says;
-        EXPECT_NE(r.errors.find(c.says), std::string::npos) << r.errors;
+        const test::CliRun r = Simulate(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.says;
     }
-    const Result r = Simulate({"--out", (dir / "no-such-dir" / "x.bin").string(), "--blocks", "3"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.errors.find("cannot create"), std::string::npos) << r.errors;
+    const test::CliRun r = Simulate({"--out", (dir / "no-such-dir" / "x.bin").string(), "--blocks", "3"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
 }
 
 }  // namespace

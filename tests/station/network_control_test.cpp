@@ -1,22 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-
-#include "station/network_control.h"
+#include "free_port.h"
 #include "pty.h"
+#include "station/network_control.h"
 #include "relay_fixture.h"
 
 namespace orv {
 namespace {
 
 using namespace test;
-
-// A port that was free a moment ago.
-QString FreePortText() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return QString::number(probe.serverPort());
-}
 
 // A station receiving from a serial port (a pseudo-terminal), with "Raw" chosen.
 struct Control : ::testing::Test {
@@ -33,7 +25,7 @@ struct Control : ::testing::Test {
 };
 
 TEST_F(Control, ModesSetTheControlsTheLinksAndTheSerialPort) {
-    control.SetPortText(FreePortText());
+    control.SetPortText(QString::number(FreeTcpPort()));
     const NetworkView& v = control.View();
 
     ASSERT_TRUE(SerialOpen());

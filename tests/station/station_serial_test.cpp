@@ -8,25 +8,7 @@
 
 #include "station/station.h"
 #include "pty.h"
-#include "reception/crcc.h"
-
-namespace {
-
-std::vector<std::uint8_t> MakeBlock(char id, bool good) {
-    std::vector<std::uint8_t> b(514, 0x30);
-    b[0] = static_cast<std::uint8_t>(id);
-    b[1] = ' ';
-    const std::uint16_t c = orv::Crcc(std::span(b).first(512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (good ? 0 : 0x10));
-    return b;
-}
-
-struct Verdicts : QObject {
-    std::vector<std::string> seen;
-};
-
-}  // namespace
+#include "sealed_block.h"
 
 class StationSerialTest : public QObject {
     Q_OBJECT
@@ -47,8 +29,8 @@ private slots:
                                runtime.state().receiver.crccLabel);
         });
 
-        const auto good = MakeBlock('A', true);
-        const auto bad = MakeBlock('K', false);
+        const auto good = orv::test::SealedBlock('A', true, 0x30);
+        const auto bad = orv::test::SealedBlock('K', false, 0x30);
         // First block in chunks of 7, 100, 1, 300 and the rest.
         std::size_t offset = 0;
         for (std::size_t n : {7, 100, 1, 300, 106}) {

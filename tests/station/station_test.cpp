@@ -65,7 +65,7 @@ TEST_F(StationRules, DspLoadTakesThePortAndGivesItBack) {
 TEST_F(StationRules, ReplaySwitchesOffTheSerialPortAndAServingOrConnectedLink) {
     station->SelectText(TextSelection::Raw);
     NetworkControl& network = station->network();
-    network.SetPortText(QString::fromStdString(test::FreeTcpPort()));
+    network.SetPortText(QString::number(test::FreeTcpPort()));
     network.SelectMode(NetMode::Server);
     ASSERT_TRUE(station->relay().Server().IsListening());
     station->OpenReplay();

@@ -1,16 +1,17 @@
 #pragma once
-// A loopback TCP port that was free a moment ago, as the text a port field or setting holds.
+// A loopback TCP port for a test's server.
 #include <QHostAddress>
-#include <QString>
 #include <QTcpServer>
-#include <string>
+#include <cstdint>
 
 namespace orv::test {
 
-inline std::string FreeTcpPort() {
+// A loopback TCP port that was free a moment ago (another program may take it meanwhile); 0 when
+// no port could be had.
+inline std::uint16_t FreeTcpPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
-    return std::to_string(probe.serverPort());
+    return probe.serverPort();
 }
 
 }  // namespace orv::test

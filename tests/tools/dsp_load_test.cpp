@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "hex_records.h"
-#include "pseudo_terminal.h"
+#include "pty.h"
 #include "tools/dsp_load.h"
 #include "tools/dsp_program.h"
 #include "tools/dsp_transfer.h"
@@ -30,7 +30,7 @@ private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
     void wholeTransferReachesTheModem() {
-        test::PseudoTerminal pty;
+        test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         const std::string input = test::TestProgram(12);
         const DspProgram program = ConvertDspProgram(input);

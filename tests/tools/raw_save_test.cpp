@@ -2,9 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
+#include "file_contents.h"
+#include "temp_dir.h"
 #include "tools/raw_save.h"
 
 namespace orv {
@@ -88,14 +89,9 @@ TEST(RawSave, TextLines) {
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
 
-std::string FileContent(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 TEST(RawSave, WritesAndReplacesFiles) {
-    const auto dir = std::filesystem::temp_directory_path() / ("orv_raw_save_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder;
+    const std::filesystem::path& dir = folder.path();
     Block512 block{};
     block.fill('x');
     block[0] = 'A';
@@ -103,13 +99,12 @@ TEST(RawSave, WritesAndReplacesFiles) {
     { std::ofstream(dir / "A-blk.dat") << std::string(2000, 'z'); }  // an earlier, longer file
 
     EXPECT_EQ(SaveRawBlock(dir.string(), choice, block, false), "");
-    EXPECT_EQ(FileContent(dir / "A-blk.dat"), std::string(block.begin(), block.end()));
+    EXPECT_EQ(test::ReadText(dir / "A-blk.dat"), std::string(block.begin(), block.end()));
     EXPECT_EQ(SaveRawBlock(dir.string(), choice, block, true), "");
-    EXPECT_EQ(FileContent(dir / "A-blk.txt"), RawSaveText(block));
+    EXPECT_EQ(test::ReadText(dir / "A-blk.txt"), RawSaveText(block));
 
     // A file that cannot be created is reported, not passed over.
     EXPECT_NE(SaveRawBlock((dir / "missing").string(), choice, block, false), "");
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -15,9 +15,9 @@
 #include <QTest>
 #include <vector>
 
-#include "../sim/adc_feed.h"
 #include "sim/stream_pacer.h"
 #include "recording_messages.h"
+#include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
 
@@ -30,9 +30,7 @@ constexpr std::int64_t kStart = 1796911200;  // 2026-12-10 14:00:00 UTC
 // The desktop program of an ADC station.
 struct AdcProgram {
     explicit AdcProgram(const QString& dir, const char* modem = "ADC") : clock(kStart) {
-        QDir(dir).mkpath("telemetry");
-        QDir(dir).mkpath("Dsp");
-        test::FillStore(store, dir);
+        test::FillStoreWithDirectories(store, dir);
         store.Write(kStartupKey, "Modem Type", modem);
         program = std::make_unique<test::Program>(store, clock, messages);
         mainWindow = &program->mainWindow;

@@ -15,8 +15,8 @@
 #include "displays/power_content.h"
 #include "displays/status_content.h"
 #include "displays/temperature_content.h"
-#include "reception/crcc.h"
 #include "recording_messages.h"
+#include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
 
@@ -25,12 +25,6 @@ using namespace orv;
 namespace {
 
 void SetByte(Block514& b, int address, int value) { b[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(value); }
-
-void SealCrcc(Block514& b) {
-    const std::uint16_t c = Crcc(std::span(b).first(512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>(c & 0xFF);
-}
 
 // A telemetry block as the spacecraft sends it in normal operation: its text header, plausible
 // analog channels and a typical set of switches.
@@ -63,7 +57,7 @@ Block514 PlausibleBlock() {
         {0x1DF, 0x01}, {0x1F2, 0x01}, {0x1F4, 0x82}, {0x1FC, 0x01}, {0x1FE, 0x40}, {0x1FF, 0x00},
     };
     for (const auto& [address, value] : digital) SetByte(b, address, value);
-    SealCrcc(b);
+    test::SealCrcc(b);
     return b;
 }
 
@@ -170,7 +164,7 @@ private slots:
         SetByte(block, 0x1CA, 0x00);
         SetByte(block, 0x194, 0x01);
         SetByte(block, 0x1EE, 0xFF);
-        SealCrcc(block);
+        test::SealCrcc(block);
         f.Feed(block);
         for (const auto& w : kFieldWindows) CompareFields(*w.form(*f.program), w.content(f.Input(false)));
         QCOMPARE(f.program->navigationWindow.ValueLabel("wheel3_spd")->text(), QString::fromStdString(ChannelText(block, 0x1C4, false)));
@@ -361,7 +355,7 @@ private slots:
         Block514 block = PlausibleBlock();
         SetByte(block, 0x1C8, 0x04);  // U output blue
         SetByte(block, 0x1C9, 0x00);
-        SealCrcc(block);
+        test::SealCrcc(block);
         f.Feed(block);
         const MatrixContent content = MatrixFields(f.Input(false));
         for (std::size_t i = 0; i < content.inputs.size(); ++i)
@@ -428,7 +422,7 @@ private slots:
             SetByte(wide, w, 1);
             SetByte(wide, w + 1, 0);
         }
-        SealCrcc(wide);
+        test::SealCrcc(wide);
         const Block514 plausible = PlausibleBlock();
         for (const Block514* block : {static_cast<const Block514*>(&wide), &plausible}) {
             f.Feed(*block);

@@ -16,39 +16,30 @@
 #include <QUrl>
 #include <memory>
 
-#include "../files/fixture.h"
 #include "sim/telemetry_generator.h"
 #include "files/channel_graph.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
-#include "reception/crcc.h"
+#include "file_contents.h"
 #include "recording_messages.h"
 #include "station_store.h"
+#include "telemetry_records.h"
 #include "ui/files_window_parts.h"
 #include "test_program.h"
 
 using namespace orv;
 using test::Concat;
 using test::MakeABlock;
-using test::MakeBlock;
 using test::MakeEBlock;
+using test::OnTheWire;
 using test::ReadBytes;
+using test::StandardBlock;
 using test::With;
 using test::WriteBytes;
 
 namespace {
 
 constexpr std::int64_t kDecember30 = 1072793109;  // 2003-12-30 14:05:09 UTC
-
-// A block as the modem delivers it: 512 bytes and the CRCC, right or wrong.
-Block514 OnTheWire(const Block512& block, bool good) {
-    Block514 b{};
-    std::copy(block.begin(), block.end(), b.begin());
-    const std::uint16_t c = Crcc(std::span(b).first(512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (good ? 0 : 1));
-    return b;
-}
 
 // An A block whose channel 0x10 holds `value`, with MA and orbit number.
 Block512 ChannelBlock(std::uint8_t value, std::uint8_t ma, int orbit) {
@@ -94,9 +85,7 @@ private slots:
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
         store_ = std::make_unique<MemoryStore>();
-        test::FillStore(*store_, tmp_->path());
-        QDir().mkpath(tmp_->path() + "/telemetry");
-        QDir().mkpath(tmp_->path() + "/Dsp");
+        test::FillStoreWithDirectories(*store_, tmp_->path());
         clock_ = std::make_unique<ManualClock>(kDecember30);
         messages_ = std::make_unique<test::RecordingMessages>();
         p_ = std::make_unique<Program>(*store_, *clock_, *messages_);
@@ -184,7 +173,7 @@ private slots:
         // A, A, E, A, D, K, A
         const std::vector<Block512> blocks = {
             With(MakeABlock(), {{2, 1}}), With(MakeABlock(), {{2, 2}}), MakeEBlock("0005"),
-            With(MakeABlock(), {{2, 4}}), MakeBlock('D'),               MakeBlock('K'),
+            With(MakeABlock(), {{2, 4}}), StandardBlock('D'),               StandardBlock('K'),
             With(MakeABlock(), {{2, 7}}),
         };
         WriteBytes(p.TelemetryPath("T031230.tlm"), Concat(blocks));
@@ -347,7 +336,7 @@ private slots:
     void FilterWritesWhatTheCoreWritesAndAsksBeforeOverwriting() {
         Program& p = *p_;
         const Block512 a = MakeABlock();
-        const std::vector<Block512> blocks = {a, a, With(a, {{0, 0xC1}}), MakeEBlock("0005"), MakeBlock('K'),
+        const std::vector<Block512> blocks = {a, a, With(a, {{0, 0xC1}}), MakeEBlock("0005"), StandardBlock('K'),
                                               With(a, {{40, '9'}}), MakeEBlock("0045"), a};
         const auto input = p.TelemetryPath("T030415.raw");
         WriteBytes(input, Concat(blocks));

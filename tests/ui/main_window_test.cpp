@@ -1,5 +1,8 @@
 // The main window and the Setup window on the offscreen platform.
+#include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -13,31 +16,16 @@
 
 #include "pty.h"
 #include "free_port.h"
-#include "reception/crcc.h"
 #include "recording_messages.h"
+#include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
 
 using namespace orv;
 using test::FillStore;
-
-namespace {
-
-Block514 MakeBlock(char id, bool good) {
-    Block514 b{};
-    b.fill('x');
-    b[0] = static_cast<std::uint8_t>(id);
-    b[1] = ' ';
-    const std::uint16_t c = Crcc(std::span(b).first(512));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>((c & 0xFF) ^ (good ? 0 : 1));
-    return b;
-}
-
 using test::Program;
-
-}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -70,7 +58,7 @@ private slots:
         MemoryStore store;
         // Values Setup does not show: the device behind the port and the relay's port.
         store.Write(kStartupKey, "Serial Device", pty.SlavePath());
-        store.Write(kStartupKey, "TCP/IP Port", test::FreeTcpPort());
+        store.Write(kStartupKey, "TCP/IP Port", std::to_string(test::FreeTcpPort()));
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         Program p(store, clock, messages);
@@ -175,7 +163,7 @@ private slots:
         // A raw block saved by a click on the text view goes there too.
         p.station.state().flags.selection = TextSelection::Raw;
         clock.Advance(3);
-        p.station.receiver().ReceiveBlockBytes(MakeBlock('A', true));
+        p.station.receiver().ReceiveBlockBytes(test::SealedBlock('A', true, 'x'));
         p.mainWindow.SaveRawBlock(true);
         QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
         QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
@@ -261,34 +249,34 @@ private slots:
             p.station.receiver().ReceiveBlockBytes(b);
         };
         updates = 0;
-        feed(MakeBlock('A', false));
+        feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 0);
         QCOMPARE(p.mainWindow.CrccLabel(), QString("FAIL"));
-        feed(MakeBlock('A', true));
+        feed(test::SealedBlock('A', true, 'x'));
         QCOMPARE(updates, 1);
         // Ctrl + right click shows failed data.
         p.mainWindow.ToggleShowFailedData();
         QCOMPARE(messages.beeps, 1);
-        feed(MakeBlock('A', false));
+        feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         p.mainWindow.ToggleShowFailedData();
-        feed(MakeBlock('A', false));
+        feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.
         p.mainWindow.ReplayClick();
         QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());  // replay switched reception off
         p.replayWindow.close();
         p.station.state().flags.selection = TextSelection::Raw;
-        feed(MakeBlock('A', false));
+        feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 3);
         // With "K" selected, A blocks fill the stores but are not dispatched.
         p.station.state().flags.selection = TextSelection::K;
-        feed(MakeBlock('A', true));
+        feed(test::SealedBlock('A', true, 'x'));
         QCOMPARE(updates, 3);
         QCOMPARE(p.mainWindow.state().stores.display[2], std::uint8_t('x'));
         // An E block enables "Events"; checking it puts the last E block on display.
         QVERIFY(!p.mainWindow.EventsBox()->isEnabled());
-        feed(MakeBlock('E', true));
+        feed(test::SealedBlock('E', true, 'x'));
         QVERIFY(p.mainWindow.EventsBox()->isEnabled());
         p.mainWindow.EventsBox()->click();
         QCOMPARE(p.mainWindow.state().stores.display[0], std::uint8_t('E'));
@@ -319,6 +307,22 @@ private slots:
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
         QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
+    }
+
+    void HintsHideAfterFourSeconds() {
+        static bool installed = false;
+        if (!installed) InstallHintTiming(*qApp);
+        installed = true;
+        QWidget widget;
+        widget.setToolTip(QStringLiteral(" Display all data, a hint long enough for Qt's own timing to keep it 10 s "));
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), widget.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&widget, &ask);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QTest::qWait(2500);
+        QVERIFY(QToolTip::isVisible());  // a late event loop only hides it later
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);  // 4000 ms, not Qt's 10 s
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {

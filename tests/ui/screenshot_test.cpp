@@ -7,8 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "reception/crcc.h"
 #include "recording_messages.h"
+#include "sealed_block.h"
+#include "station_store.h"
 #include "test_program.h"
 
 using namespace orv;
@@ -30,9 +31,7 @@ private slots:
     void MainAndRawWindowsRender() {
         QTemporaryDir tmp;
         MemoryStore store;
-        store.Write(kStartupKey, "Log on Start", "no");
-        store.Write(kStartupKey, "Com Port No.", "1");
-        store.Write(kStartupKey, "Default Directory", tmp.path().toStdString());
+        test::FillStore(store, tmp.path());
         ManualClock clock(1072793109);
         test::RecordingMessages messages;
         test::Program program(store, clock, messages);
@@ -47,9 +46,7 @@ private slots:
         std::copy(header, header + std::strlen(header), block.begin());
         for (int i = 64; i < 512; ++i) block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
         block[1] = ' ';
-        const auto c = Crcc(std::span(block).first(512));
-        block[512] = static_cast<std::uint8_t>(c >> 8);
-        block[513] = static_cast<std::uint8_t>(c);
+        test::SealCrcc(block);
         program.station.state().flags.selection = TextSelection::Raw;
         program.station.receiver().ReceiveBlockBytes(block);
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));

@@ -28,10 +28,8 @@ private slots:
         QVERIFY2(feeder.Open(error), error.c_str());
 
         QTemporaryDir tmp;
-        QDir(tmp.path()).mkpath("telemetry");
-        QDir(tmp.path()).mkpath("Dsp");
         MemoryStore store;
-        test::FillStore(store, tmp.path());
+        test::FillStoreWithDirectories(store, tmp.path());
         SystemClock clock;
         test::RecordingMessages messages;
         test::Program program(store, clock, messages);

@@ -18,10 +18,13 @@
 #include <vector>
 
 #include "../net/test_blocks.h"
-#include "sim/pseudo_terminal.h"
 #include "sim/telemetry_generator.h"
+#include "free_port.h"
 #include "net/wire.h"
+#include "orv_cli_process.h"
+#include "pty.h"
 #include "recording_messages.h"
+#include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
 
@@ -30,20 +33,6 @@ using namespace orv;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A port that was free a moment ago.
-std::uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A block from a station's serial port, in reads of `chunk` bytes, after a pause that starts it.
-void Feed(Station& runtime, ManualClock& clock, std::span<const std::uint8_t> block, std::size_t chunk) {
-    clock.Advance(3);
-    for (std::size_t at = 0; at < block.size(); at += chunk)
-        runtime.SerialBytes(block.subspan(at, std::min(chunk, block.size() - at)));
-}
 
 Block514 Damaged(Block514 block) {
     block[100] ^= 0x10;
@@ -100,10 +89,8 @@ private slots:
     void init() {
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
-        QDir(tmp_->path()).mkpath("telemetry");
-        QDir(tmp_->path()).mkpath("Dsp");
         store_ = std::make_unique<MemoryStore>();
-        test::FillStore(*store_, tmp_->path());
+        test::FillStoreWithDirectories(*store_, tmp_->path());
         messages_ = std::make_unique<test::RecordingMessages>();
     }
 
@@ -117,7 +104,7 @@ private slots:
         QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
         QVERIFY(w.RelayItem(0)->isChecked());
 
-        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
         w.ModeButton(NetMode::Server)->click();
         QCOMPARE(w.StatusText(), QString("Listening..."));
         QCOMPARE(QString::number(p.station.relay().Server().Port()), w.PortField()->text());
@@ -148,7 +135,7 @@ private slots:
         Bytes expected;
         for (const Case& c : cases) {
             w.RelayItem(c.item)->click();
-            Feed(p.station, clock_, c.block, c.chunk);
+            test::FeedBlock(p.station, clock_, c.block, c.chunk);
             if (c.item == 1) {
                 Append(expected, kNetworkSyncMarker);
                 Append(expected, c.block);
@@ -185,9 +172,8 @@ private slots:
     }
 
     void ClientTakesTheSerialPortsPlaceAndGivesItBack() {
-        sim::PseudoTerminal pty;
-        std::string error;
-        QVERIFY2(pty.Open(error), error.c_str());
+        test::PtyPair pty;
+        QVERIFY(pty.Ok());
         Program p(*store_, clock_, *messages_);
         NetworkWindow& w = p.networkWindow;
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
@@ -205,7 +191,7 @@ private slots:
 
         // Nobody listens: the status says so and the button stays "Connect".
         p.TypeInto(w.AddressField(), " 127.0.0.1 ");
-        p.TypeInto(w.PortField(), QString::number(FreePort()));
+        p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.StatusText(), QString("Error connecting to: 127.0.0.1"), 30000);
         QCOMPARE(w.ConnectButton()->text(), QString("Connect"));
@@ -227,7 +213,7 @@ private slots:
         // One block at a time, as the spacecraft sends them: the client reads each whole.
         const Block514 blocks[] = {test::NumberedBlock(1), Damaged(test::NumberedBlock(2)), test::NumberedBlock(3)};
         for (std::size_t i = 0; i < std::size(blocks); ++i) {
-            Feed(server.runtime, server.clock, blocks[i], 64);
+            test::FeedBlock(server.runtime, server.clock, blocks[i], 64);
             QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), i + 1, 30000);
         }
         for (std::size_t i = 0; i < std::size(blocks); ++i) {
@@ -263,15 +249,14 @@ private slots:
         QFETCH(bool, fullBlock);
         QFETCH(QString, speed);
         QFETCH(int, blocks);
-        QProcess sim;
         QStringList args{"simulate", "--tcp-serve", "0", "--speed", speed, "--blocks", QString::number(blocks),
                          "--seed", "7", "--fail-share", "0.5", "--start", "2026-12-10 14:00:00"};
         if (fullBlock) args << "--full-block";
-        sim.start(QStringLiteral(ORV_CLI), args);
-        QVERIFY(sim.waitForStarted(30000));
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 30000);
+        test::OrvCliProcess sim(args);
+        QVERIFY(sim.process.waitForStarted(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.out.contains('\n'), 30000);
         bool ok = false;
-        const int port = QString::fromLatin1(sim.readLine()).trimmed().toInt(&ok);
+        const int port = sim.out.section('\n', 0, 0).trimmed().toInt(&ok);
         QVERIFY(ok && port > 0);
 
         SystemClock clock;
@@ -283,9 +268,9 @@ private slots:
         p.TypeInto(w.PortField(), QString::number(port));
         w.ConnectButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(p.kept.size(), std::size_t(blocks), 60000);
-        QTRY_COMPARE_WITH_TIMEOUT(sim.state(), QProcess::NotRunning, 30000);
-        const QString said = QString::fromLatin1(sim.readAllStandardError());
-        QCOMPARE(sim.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.process.state(), QProcess::NotRunning, 30000);
+        const QString said = sim.err;
+        QCOMPARE(sim.process.exitCode(), 0);
         QVERIFY2(said.contains(QStringLiteral("sent %1 blocks").arg(blocks)), qPrintable(said));
 
         sim::SimOptions options;
@@ -315,7 +300,7 @@ private slots:
         for (const Case c : {Case{NetMode::Server, true}, Case{NetMode::Client, true}, Case{NetMode::Udp, false}}) {
             Program p(*store_, clock_, *messages_);
             NetworkWindow& w = p.networkWindow;
-            p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : FreePort()));
+            p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : test::FreeTcpPort()));
             w.ModeButton(c.mode)->click();
             if (c.mode == NetMode::Client) {
                 p.TypeInto(w.AddressField(), "127.0.0.1");
@@ -334,7 +319,7 @@ private slots:
     }
 
     void BootServerMakesTheWindowAServerAtStartUp() {
-        const std::uint16_t port = FreePort();
+        const std::uint16_t port = test::FreeTcpPort();
         store_->Write(kStartupKey, "Boot Server", "1");
         store_->Write(kStartupKey, "TCP/IP Port", std::to_string(port));
         store_->Write(kStartupKey, "Server Site", "ground.example.org");
@@ -363,7 +348,7 @@ private slots:
             QCOMPARE(store_->Read(kStartupKey, "Server Site"), std::string("ground.example.org"));
             QCOMPARE(store_->Read(kStartupKey, "TCP/IP Port"), std::string("5000"));
 
-            p.TypeInto(w.PortField(), QString::number(FreePort()));
+            p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
             w.ModeButton(NetMode::Server)->click();
             QVERIFY(p.station.relay().Server().IsListening());
             w.move(210, 140);

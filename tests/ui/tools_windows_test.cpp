@@ -17,8 +17,8 @@
 #include <functional>
 #include <memory>
 
-#include "../tools/hex_records.h"
-#include "../tools/pseudo_terminal.h"
+#include "hex_records.h"
+#include "pty.h"
 #include "recording_messages.h"
 #include "station_store.h"
 #include "tools/byte_dump.h"
@@ -28,13 +28,6 @@
 using namespace orv;
 
 namespace {
-
-// Settings as after a normal Setup, with the data directory and its subdirectories present.
-void FillStore(MemoryStore& store, const QString& dir) {
-    test::FillStore(store, dir);
-    QDir().mkpath(dir + "/telemetry");
-    QDir().mkpath(dir + "/Dsp");
-}
 
 // The desktop program; its byte dump draws at the screen scale, 1 on the offscreen platform, so
 // that the pixel positions below hold.
@@ -70,7 +63,7 @@ private slots:
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
         store_ = std::make_unique<MemoryStore>();
-        FillStore(*store_, Dir());
+        test::FillStoreWithDirectories(*store_, Dir());
         messages_ = std::make_unique<test::RecordingMessages>();
     }
 
@@ -280,7 +273,7 @@ private slots:
     }
 
     void LoaderSendsTheProgramWhileReceptionStandsAside() {
-        test::PseudoTerminal pty;
+        test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         const std::string input = test::TestProgram(2);
         const DspProgram program = ConvertDspProgram(input);
@@ -320,7 +313,7 @@ private slots:
     }
 
     void MalformedFileIsReportedAndNothingSent() {
-        test::PseudoTerminal pty;
+        test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
         Program p(*store_, clock_, *messages_);

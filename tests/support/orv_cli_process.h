@@ -1,0 +1,54 @@
+#pragma once
+// orv-cli running in the background while the test talks to it (a station, a relay server): what
+// it writes is collected as it comes, while the test runs the event loop. The test target
+// defines ORV_CLI as the program's path.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include "qt_support.h"
+
+#ifndef ORV_CLI
+#error "ORV_CLI must name the orv-cli program"
+#endif
+
+namespace orv::test {
+
+struct OrvCliProcess {
+    QProcess process;
+    QString out, err;  // everything written to stdout and stderr so far
+
+    // Starts `orv-cli args...`; whether it started shows in process.state().
+    explicit OrvCliProcess(const QStringList& args) {
+        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
+        process.start(QStringLiteral(ORV_CLI), args);
+    }
+    // Kills it when it still runs.
+    ~OrvCliProcess() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(30000);
+        }
+    }
+    OrvCliProcess(const OrvCliProcess&) = delete;
+    OrvCliProcess& operator=(const OrvCliProcess&) = delete;
+
+    // Waits until stderr holds `text`; false when the program ends (or the wait times out) first.
+    bool Said(const QString& text) {
+        return WaitUntil([&] { return err.contains(text) || process.state() == QProcess::NotRunning; }) &&
+               err.contains(text);
+    }
+    // Waits until the program has ended by itself; false on time-out.
+    bool Ended() { return WaitUntil([&] { return process.state() == QProcess::NotRunning; }); }
+    // Asks it to stop (SIGTERM) and waits: its exit code, -2 when it crashed, -1 on time-out.
+    int Stop() {
+        process.terminate();
+        if (!Ended()) return -1;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    }
+    // The complete lines of stdout so far.
+    QStringList Lines() const { return out.split('\n', Qt::SkipEmptyParts); }
+};
+
+}  // namespace orv::test
