@@ -184,7 +184,7 @@ struct StationSidsTest : ::testing::Test {
 // block are not. The queue keeps what a server that is down did not take across a restart of the
 // station, and the next station sends it once the server is back.
 TEST_F(StationSidsTest, LiveBlocksArePostedAndTheQueueOutlivesARestart) {
-    const quint16 port = static_cast<quint16>(std::stoi(test::FreeTcpPort()));  // nobody listens yet
+    const quint16 port = test::FreeTcpPort();  // nobody listens yet
     const std::string kiss = WriteKissFile(dir, "in.kiss", MixedBlocks());
     {
         TestStation s(dir, "first", Setup(kiss, port), clock);
