@@ -7,14 +7,9 @@
 #include "forward/received_block.h"
 #include "reception/block.h"
 #include "reception/crcc.h"
+#include "sealed_block.h"
 
 namespace orv::test {
-
-inline void SetCrcc(Block514& b) {
-    const std::uint16_t c = Crcc(std::span(b).first(kTelemetryBytes));
-    b[512] = static_cast<std::uint8_t>(c >> 8);
-    b[513] = static_cast<std::uint8_t>(c & 0xFF);
-}
 
 // A block with a good CRCC whose bytes 2..5 carry `number`, and whose body holds FEND and FESC
 // bytes, so that escaping, loss and reordering all show.
@@ -28,7 +23,7 @@ inline Block514 ForwardBlock(std::uint32_t number, char id = 'A') {
     b[11] = 0xDB;
     b[12] = 0xDC;
     b[13] = 0xDD;
-    SetCrcc(b);
+    SealCrcc(b);
     return b;
 }
 

@@ -1,79 +1,65 @@
 // orv-cli station's forwarding options as separate processes: a station reading KISS from a file
-// writes KISS that a second station reads from standard input, and both logs are the same; option
+// writes KISS that a second station reads, and both logs are the same; option
 // values that cannot work are refused with a message and status 2 before anything starts.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "forward/kiss.h"
 #include "forward_blocks.h"
+#include "orv_cli_run.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString err;
-};
+using test::CliRun;
+using test::RunOrvCli;
+using test::TempDir;
 
-CliRun OrvCli(const QTemporaryDir& dir, const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(ORV_CLI, QStringList{"--settings", dir.filePath("orv.ini"), "station"} + args);
-    if (!p.waitForStarted(30000)) return {};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromLocal8Bit(p.readAllStandardError())};
+CliRun Station(const TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--settings", (dir / "orv.ini").string(), "station"});
+    return RunOrvCli(args);
 }
 
-QByteArray Logs(const QString& dataDir) {
-    QByteArray all;
-    const QDir dir(dataDir + "/telemetry");
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly)) all += f.readAll();  // names carry the date: not compared
-    }
+// The telemetry logs' bytes, file after file (the names carry the date: not compared).
+std::string Logs(const std::filesystem::path& dataDir) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::directory_iterator(dataDir / "telemetry")) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    std::string all;
+    for (const auto& f : files) all += test::ReadText(f.string());
     return all;
 }
 
 TEST(StationCliForwardingTest, KissOutOfOneStationIntoAnotherGivesTheSameLog) {
-    QTemporaryDir dir;
+    TempDir dir;
     std::vector<std::uint8_t> kiss;
     for (std::uint32_t n = 1; n <= 5; ++n) AppendKissFrame(kiss, test::ForwardBlock(n, n == 3 ? 'E' : 'A'));
     Block514 failed = test::ForwardBlock(6);
     failed[40] ^= 1;
     AppendKissFrame(kiss, failed);
-    QFile in(dir.filePath("in.kiss"));
-    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
-    in.write(reinterpret_cast<const char*>(kiss.data()), static_cast<qint64>(kiss.size()));
-    in.close();
+    const std::string in = (dir / "in.kiss").string(), out = (dir / "a.kiss").string();
+    std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(kiss.data()),
+                                              static_cast<std::streamsize>(kiss.size()));
 
-    const CliRun a = OrvCli(dir, {"--kiss-in", in.fileName(), "--kiss-out", dir.filePath("a.kiss"), "--data-dir",
-                               dir.filePath("a")});
-    ASSERT_EQ(a.code, 0) << a.err.toStdString();
-    QFile out(dir.filePath("a.kiss"));
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    const QByteArray aKiss = out.readAll();
-    EXPECT_EQ(aKiss, QByteArray(reinterpret_cast<const char*>(kiss.data()), static_cast<qsizetype>(kiss.size())));
+    const CliRun a = Station(dir, {"--kiss-in", in, "--kiss-out", out, "--data-dir", (dir / "a").string()});
+    ASSERT_EQ(a.exitCode, 0) << a.err;
+    EXPECT_EQ(test::ReadText(out), std::string(kiss.begin(), kiss.end()));
 
-    const CliRun b = OrvCli(dir, {"--kiss-in", "-", "--data-dir", dir.filePath("b")}, aKiss);
-    ASSERT_EQ(b.code, 0) << b.err.toStdString();
-    const QByteArray logA = Logs(dir.filePath("a"));
-    EXPECT_EQ(logA.size(), 6 * 512);  // every block, the failed one too
-    EXPECT_EQ(Logs(dir.filePath("b")), logA);
+    const CliRun b = Station(dir, {"--kiss-in", out, "--data-dir", (dir / "b").string()});
+    ASSERT_EQ(b.exitCode, 0) << b.err;
+    const std::string logA = Logs(dir / "a");
+    EXPECT_EQ(logA.size(), 6U * kTelemetryBytes);  // every block, the failed one too
+    EXPECT_EQ(Logs(dir / "b"), logA);
 }
 
 TEST(StationCliForwardingTest, UnusableValuesAreRefused) {
-    QTemporaryDir dir;
+    TempDir dir;
     const struct {
-        QStringList args;
+        std::vector<std::string> args;
         const char* message;
     } cases[] = {
         {{"--kiss-in", "-", "--kiss-serve", "70000"}, "--kiss-serve \"70000\" is not a port"},
@@ -89,10 +75,10 @@ TEST(StationCliForwardingTest, UnusableValuesAreRefused) {
         {{"--data-dir", "x"}, "--kiss-in FILE"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
-        const CliRun r = OrvCli(dir, c.args);
-        EXPECT_EQ(r.code, 2) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        const CliRun r = Station(dir, c.args);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
 }
 
