@@ -22,6 +22,7 @@
 #include "qt_support.h"
 #include "reception/clock.h"
 #include "station/forwarding.h"
+#include "station/forwarding_settings.h"
 #include "station/headless_station.h"
 #include "station_store.h"
 
@@ -291,6 +292,58 @@ TEST(StationMqttTest, StationPublishesItsBlocks) {
     EXPECT_EQ(blocks[7]["verdict"].toString(), "FAIL");
     EXPECT_EQ(blocks[8]["verdict"].toString(), "NA");
     EXPECT_EQ(blocks[8]["hex"].toString().size(), 1024);
+}
+
+// The desktop settings: defaults when nothing is stored, every value back as written, and the
+// values of a part that is on checked before anything starts.
+TEST(ForwardingSettingsTest, StoredValuesAndTheSetupTheyGive) {
+    MemoryStore store;
+    ForwardingSettings s = ReadForwardingSettings(store);
+    EXPECT_EQ(s.noradId, "26609");
+    EXPECT_EQ(s.mqttBroker, "127.0.0.1:1883");
+    std::string error;
+    auto setup = ForwardingSetupFrom(s, error);
+    ASSERT_TRUE(setup.has_value()) << error;
+    EXPECT_FALSE(setup->kissServePort || setup->mqtt || !setup->sidsUrl.empty() || setup->HasKissInput());
+
+    s.kissServeOn = s.sidsOn = s.mqttOn = s.kissConnectOn = true;
+    s.kissConnect = " localhost:8001 ";
+    s.callsign = "TE5T";
+    s.latitude = "33.9249S";
+    s.longitude = "18.4241";
+    s.noradId = "43700";
+    s.mqttTopic = "ao40";
+    WriteForwardingSettings(store, s);
+    EXPECT_EQ(store.Read(kForwardingKey, "MQTT Topic"), "ao40");
+    const ForwardingSettings back = ReadForwardingSettings(store);
+    EXPECT_TRUE(back.kissServeOn && back.sidsOn && back.mqttOn && back.kissConnectOn && !back.kissOutOn);
+    EXPECT_EQ(back.latitude, "33.9249S");
+    setup = ForwardingSetupFrom(back, error);
+    ASSERT_TRUE(setup.has_value()) << error;
+    EXPECT_EQ(*setup->kissServePort, 8001);
+    EXPECT_EQ(setup->kissConnectHost, "localhost");
+    EXPECT_DOUBLE_EQ(setup->sids.latitude, -33.9249);
+    EXPECT_EQ(setup->sids.noradId, 43700);
+    EXPECT_EQ(setup->mqtt->topicPrefix, "ao40");
+
+    const struct {
+        void (*spoil)(ForwardingSettings&);
+        const char* reason;
+    } refused[] = {
+        {[](ForwardingSettings& v) { v.kissServePort = "0"; }, "server port"},
+        {[](ForwardingSettings& v) { v.kissConnect = "localhost"; }, "server to read"},
+        {[](ForwardingSettings& v) { v.longitude = "181E"; }, "longitude"},
+        {[](ForwardingSettings& v) { v.noradId = "AO-40"; }, "NORAD"},
+        {[](ForwardingSettings& v) { v.mqttBroker = ":1883"; }, "broker"},
+        {[](ForwardingSettings& v) { v.mqttUser = "orv"; v.mqttPasswordFile = "/nonexistent/orv"; }, "password"},
+    };
+    for (const auto& c : refused) {
+        ForwardingSettings bad = back;
+        c.spoil(bad);
+        error.clear();
+        EXPECT_FALSE(ForwardingSetupFrom(bad, error).has_value()) << c.reason;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
 }
 
 }  // namespace
