@@ -155,7 +155,8 @@ void Forwarding::BlockCompleted(const ReceivedBlock& block) {
                                .arg(kissFile_->Failed())
                                .arg(QString::fromStdString(lastKissFileError_)));
     }
-    if (sids_) sids_->Submit(block);
+    if (sids_ && ShouldSubmitToSids(block) && !sidsDuplicates_.SeenRecently(block.bytes, block.utcSeconds))
+        sids_->Submit(block);
     if (mqtt_) {
         mqtt_->Publish(block);
         emit CountsChanged();
@@ -164,10 +165,12 @@ void Forwarding::BlockCompleted(const ReceivedBlock& block) {
 
 QString Forwarding::SidsCountsText() const {
     if (!sids_) return {};
-    return QStringLiteral("SiDS: %1 submitted, %2 queued, %3 failed")
-        .arg(sids_->Submitted())
-        .arg(sids_->Queued())
-        .arg(sids_->Failed());
+    QString text = QStringLiteral("SiDS: %1 submitted, %2 queued, %3 failed")
+                       .arg(sids_->Submitted())
+                       .arg(sids_->Queued())
+                       .arg(sids_->Failed());
+    if (sidsDuplicates_.Duplicates() > 0) text += QStringLiteral(", %1 duplicates skipped").arg(sidsDuplicates_.Duplicates());
+    return text;
 }
 
 void Forwarding::KissFrameIn(std::span<const std::uint8_t> block) {

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "forward/duplicate_filter.h"
 #include "forward/kiss_file_writer.h"
 #include "forward/mqtt_publisher.h"
 #include "forward/received_block.h"
@@ -69,7 +70,8 @@ public:
     void StopSids();
     void StopMqtt();
 
-    // The station completed a block: KISS out, SiDS (live blocks with a good CRCC), MQTT.
+    // The station completed a block: KISS out, SiDS (live blocks with a good CRCC, not the same
+    // frame again within a minute), MQTT.
     void BlockCompleted(const ReceivedBlock& block);
 
     // The running parts, or null.
@@ -80,7 +82,7 @@ public:
     SidsSubmitter* sids() const { return sids_.get(); }
     MqttPublisher* mqtt() const { return mqtt_.get(); }
 
-    // "SiDS: 120 submitted, 3 queued, 0 failed"; empty when SiDS is off.
+    // "SiDS: 120 submitted, 3 queued, 0 failed" (and ", 2 duplicates skipped"); empty when SiDS is off.
     QString SidsCountsText() const;
 
 signals:
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<SidsSubmitter> sids_;
     std::unique_ptr<MqttPublisher> mqtt_;
     std::string lastKissFileError_;
+    DuplicateFilter sidsDuplicates_;
 };
 
 }  // namespace orv

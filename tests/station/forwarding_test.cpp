@@ -182,18 +182,21 @@ struct StationSidsTest : ::testing::Test {
 };
 
 // Live blocks with a good CRCC are posted with the station's fields; the failed and the 512-byte
-// block are not. The queue keeps what a server that is down did not take across a restart of the
+// block are not, nor the same frame a second time. The queue keeps what a server that is down did not take across a restart of the
 // station, and the next station sends it once the server is back.
 TEST_F(StationSidsTest, LiveBlocksArePostedAndTheQueueOutlivesARestart) {
     const quint16 port = test::FreeTcpPort();  // nobody listens yet
-    const std::string kiss = WriteKissFile(dir, "in.kiss", MixedBlocks());
+    auto blocks = MixedBlocks();
+    blocks.push_back(blocks.front());  // the same frame again, from a second decoder
+    const std::string kiss = WriteKissFile(dir, "in.kiss", blocks);
     {
         TestStation s(dir, "first", Setup(kiss, port), clock);
         ASSERT_EQ(s.station->Start(), 0) << s.Reports();
         ASSERT_TRUE(WaitUntil([&] { return s.ended; }));
         SidsSubmitter* sids = s.forwarding().sids();
         ASSERT_NE(sids, nullptr);
-        EXPECT_EQ(sids->Queued(), 7U);  // 6 A blocks and the E block
+        EXPECT_EQ(sids->Queued(), 7U);  // 6 A blocks and the E block, the repeated one once
+        EXPECT_TRUE(s.forwarding().SidsCountsText().endsWith("1 duplicates skipped"));
         ASSERT_TRUE(WaitUntil([&] { return !sids->LastError().isEmpty() || !sids->Busy(); }));
     }
     ASSERT_TRUE(server.Listen(port));
