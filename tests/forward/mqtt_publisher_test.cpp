@@ -5,7 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "displays/display_json.h"
 #include "forward/mqtt_publisher.h"
@@ -110,11 +112,16 @@ TEST(MqttPublisherTest, ReconnectsAndDeliversAfterBrokerRestarts) {
     test::RunFor(300);
 
     std::set<std::uint32_t> numbers;
+    std::vector<std::uint32_t> firstArrivals;
     for (const auto& m : recorder->Messages()) {
         const QByteArray bytes = QByteArray::fromHex(Json(m.payload)["hex"].toString().toLatin1());
-        numbers.insert(test::ForwardBlockNumber(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), 6)));
+        const std::uint32_t n =
+            test::ForwardBlockNumber(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), 6));
+        if (numbers.insert(n).second) firstArrivals.push_back(n);
     }
     EXPECT_EQ(numbers.size(), 20U);  // QoS 1 is at least once: each of the twenty came
+    // In the order published, also what waited for the first connection and for the reconnection.
+    EXPECT_TRUE(std::is_sorted(firstArrivals.begin(), firstArrivals.end()));
     EXPECT_EQ(*numbers.rbegin(), 19U);
     EXPECT_EQ(publisher.Dropped(), 0U);
     recorder.reset();
