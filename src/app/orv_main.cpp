@@ -73,6 +73,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
             return 1;
         }
+        std::fprintf(stderr, "orv: %s\n", qPrintable(demo->StartNote()));
+        program.mainWindow.setWindowTitle(QStringLiteral("Orv demo"));
+        program.mainWindow.ShowFeedback(demo->StartNote());
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    if (demo) std::fprintf(stderr, "orv: %s\n", qPrintable(demo->Finish()));
+    return code;
 }

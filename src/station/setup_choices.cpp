@@ -39,6 +39,10 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
 
     s.comPort = c.portItem + 1;
     write("Com Port No.", std::to_string(s.comPort));
+    if (c.serialDevice) {
+        s.serialDevice = std::string(TrimSpaces(*c.serialDevice));
+        write("Serial Device", s.serialDevice);
+    }
 
     if (c.baudItem < 0) c.baudItem = 0;
     s.baudRate = kBaudRates[c.baudItem];

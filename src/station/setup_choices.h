@@ -24,6 +24,9 @@ struct SetupChoices {
     bool autoTime = false;        // "Auto" checked
     bool manualTime = false;      // "Manual" checked
     std::string offsetText = "Edit1";
+    // The serial device chosen or typed (off Windows): saved as "Serial Device"; nothing when the
+    // operator left the device shown as it was.
+    std::optional<std::string> serialDevice;
 };
 
 // The offset field's text for an offset in hours: one decimal (three significant digits).

@@ -37,6 +37,7 @@ DisplayContext DesktopProgram::Displays() { return {station.store(), station.sta
 void DesktopProgram::Wire() {
     mainWindow.AttachRawWindow(&rawDataWindow);
     mainWindow.AttachSetup(&setupWindow);
+    setupWindow.SetDeviceInUse([this] { return station.SerialDevice(); });
 
     mainWindow.AttachMenuWindow(MenuWindow::Logging, &loggingWindow);
     mainWindow.SetLogOnStart([this] { loggingWindow.LogOnStart(); });

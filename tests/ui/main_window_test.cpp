@@ -4,13 +4,19 @@
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -39,8 +45,8 @@ private slots:
         test::RecordingMessages messages;
         Program p(store, clock, messages);
         QCOMPARE(messages.texts, QStringList({"Indicated Orv main directory does not exist. \n   It will be created.",
-                                              "Orv\\telemetry subdirectory does not exist. \n   It will be created.",
-                                              "Orv\\DSP subdirectory does not exist. \n   It will be created."}));
+                                              QDir::toNativeSeparators("Orv/telemetry") + " subdirectory does not exist. \n   It will be created.",
+                                              QDir::toNativeSeparators("Orv/DSP") + " subdirectory does not exist. \n   It will be created."}));
         QVERIFY(QDir(dir + "/telemetry").exists());
         QVERIFY(QDir(dir + "/Dsp").exists());
         QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), dir + "/telemetry");
@@ -165,7 +171,9 @@ private slots:
         clock.Advance(3);
         p.station.receiver().ReceiveBlockBytes(test::SealedBlock('A', true, 'x'));
         p.mainWindow.SaveRawBlock(true);
-        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat"));
+        // Beside the beep, the operator reads where the block went.
+        QCOMPARE(p.mainWindow.LastFeedback(), "A-blk saved to " + QDir::toNativeSeparators(second + "/telemetry/A-blk.dat"));
         QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
         // Logging started now writes into the new directory.
         p.station.StartLogging();
@@ -197,6 +205,63 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("0"));
     }
 
+    void SetupChoosesTheSerialDeviceAndTheDirectoryAndKeepsItsLayout() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        SetupWindow& w = p.setupWindow;
+        // The device in use is shown, also one given on the command line.
+        p.station.SetSerialOverride("/dev/pts/77");
+        p.mainWindow.SetupClick();
+        QVERIFY(w.DeviceField());
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/pts/77"));
+        // Saved unchanged, nothing is written for the device.
+        w.SaveButton()->click();
+        QVERIFY(store.Read(kStartupKey, "Serial Device").empty());
+
+        p.station.SetSerialOverride(QString());
+        p.mainWindow.SetupClick();
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/ttyS0"));  // from "Com Port No." 1
+        w.DeviceField()->setEditText(" /dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 ");
+        QString started;
+        w.SetDirectoryChooser([&](const QString& start) {
+            started = start;
+            return tmp.path() + "/station";
+        });
+        w.BrowseButton()->click();
+        QCOMPARE(started, tmp.path());
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+        w.SetDirectoryChooser([](const QString&) { return QString(); });  // cancelled: unchanged
+        w.BrowseButton()->click();
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+
+        // "Manual" shows the offset field without moving or resizing anything else.
+        w.AutoTimeClick();
+        QCoreApplication::processEvents();
+        auto* modem = w.findChildren<QGroupBox*>().at(0);
+        for (QGroupBox* b : w.findChildren<QGroupBox*>())
+            if (b->title() == "Modem Type") modem = b;
+        const QRect modemBefore = modem->geometry();
+        const QSize sizeBefore = w.size();
+        w.ManualTimeClick();
+        QCoreApplication::processEvents();
+        QCOMPARE(modem->geometry(), modemBefore);
+        QCOMPARE(w.size(), sizeBefore);
+        // The directory's label sits right above its field.
+        for (QLabel* l : w.findChildren<QLabel*>())
+            if (l->text() == "Default Directory")
+                QVERIFY(w.DirectoryField()->geometry().top() - l->geometry().bottom() <= 8);
+
+        w.OffsetField()->setText("0.0");
+        w.SaveButton()->click();
+        QCOMPARE(store.Read(kStartupKey, "Serial Device"), std::string("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(p.station.SerialDevice(), QString("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(store.Read(kStartupKey, "Default Directory"), QDir::toNativeSeparators(tmp.path() + "/station").toStdString());
+    }
+
     void TextSelectionOpensAndOffClosesThePort() {
         QTemporaryDir tmp;
         test::PtyPair pty;
@@ -223,10 +288,13 @@ private slots:
         QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
 
-        // A port that cannot be opened: beep, the message, and back to "OFF".
+        // A port that cannot be opened: beep, the message with the device and the system's reason,
+        // and back to "OFF".
         p.station.SetSerialOverride("/dev/orv-missing");
         p.mainWindow.TextButton(TextSelection::Raw)->click();
-        QCOMPARE(messages.texts, QStringList({"Problem opening port!\nPort may already be in use!"}));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].startsWith("Problem opening port!\nPort may already be in use!\n\nDevice: /dev/orv-missing\nReason: "));
+        QVERIFY2(messages.texts[0].size() > 80, qPrintable(messages.texts[0]));
         QCOMPARE(messages.beeps, 1);
         QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
     }
@@ -257,9 +325,11 @@ private slots:
         // Ctrl + right click shows failed data.
         p.mainWindow.ToggleShowFailedData();
         QCOMPARE(messages.beeps, 1);
+        QVERIFY2(p.mainWindow.LastFeedback().contains("now shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         p.mainWindow.ToggleShowFailedData();
+        QVERIFY2(p.mainWindow.LastFeedback().contains("no longer shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.
@@ -307,6 +377,39 @@ private slots:
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
         QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
+    }
+
+    void HelpOpensTheGuideOrShowsItInAWindowOfItsOwn() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(0);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        messages.texts.clear();
+        QList<QUrl> opened;
+        bool handled = true;
+        p.mainWindow.SetUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return handled;
+        });
+        // A handler takes the guide: a copy of the user's own, not a fixed shared path.
+        p.mainWindow.HelpClick();
+        QCOMPARE(opened.size(), 1);
+        const QString copy = opened[0].toLocalFile();
+        QVERIFY2(QFile::exists(copy), qPrintable(copy));
+        QVERIFY2(copy.startsWith(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) ||
+                     QFileInfo(copy).fileName() != "orv-guide.html",
+                 qPrintable(copy));
+        QVERIFY(!p.mainWindow.GuideWindowShown());
+        // Nothing opens it: the built-in guide in a window of the program.
+        handled = false;
+        p.mainWindow.HelpClick();
+        QWidget* guide = p.mainWindow.GuideWindowShown();
+        QVERIFY(guide && guide->isVisible());
+        auto* browser = qobject_cast<QTextBrowser*>(guide);
+        QVERIFY(browser && browser->toPlainText().size() > 200);
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
     }
 
     void HintsHideAfterFourSeconds() {

@@ -21,10 +21,20 @@
 namespace orv::cli {
 namespace {
 
+// Records with a wrong checksum: a warning on stderr for each; true when the command goes on.
+bool AcceptChecksums(const char* command, const DspProgram& program, bool ignore) {
+    for (const std::string& w : program.checksumWarnings) std::cerr << "orv-cli " << command << ": warning: " << w << "\n";
+    if (program.checksumWarnings.empty() || ignore) return true;
+    std::cerr << "orv-cli " << command
+              << ": the records get fresh checksums when converted; give --ignore-checksums to go on\n";
+    return false;
+}
+
 int RunDspConvert(std::vector<std::string> args, int, char**) {
     CliArgs a(std::move(args));
+    const bool ignore = a.TakeFlag("--ignore-checksums");
     if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-convert FILE\n";
+        std::cerr << "usage: orv-cli dsp-convert FILE [--ignore-checksums]\n";
         return 2;
     }
     const DspProgram program = ReadDspProgram(a.Rest()[0]);
@@ -32,6 +42,7 @@ int RunDspConvert(std::vector<std::string> args, int, char**) {
         std::cerr << "orv-cli dsp-convert: " << program.error << "\n";
         return 1;
     }
+    if (!AcceptChecksums("dsp-convert", program, ignore)) return 1;
     if (std::fwrite(program.text.data(), 1, program.text.size(), stdout) != program.text.size() ||
         std::fflush(stdout) != 0) {
         std::cerr << "orv-cli dsp-convert: cannot write the output\n";
@@ -70,11 +81,16 @@ void DrawProgress(int percent) {
 
 int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
     CliArgs a(std::move(args));
+    const bool ignore = a.TakeFlag("--ignore-checksums");
     if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-load FILE --serial PATH\n";
+        std::cerr << "usage: orv-cli dsp-load FILE --serial PATH [--ignore-checksums]\n";
         return 2;
     }
     const std::string file = a.Rest()[0];
+    {
+        const DspProgram program = ReadDspProgram(file);
+        if (program.Ok() && !AcceptChecksums("dsp-load", program, ignore)) return 1;
+    }
     std::string error;
     const QString device = LoaderDevice(error);
     if (device.isEmpty()) {
@@ -106,7 +122,7 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
         QCoreApplication::quit();
     });
     QString reason;
-    if (!load.Start(QString::fromStdString(file), device, &reason)) {
+    if (!load.Start(QString::fromStdString(file), device, &reason, true)) {
         std::cerr << "orv-cli dsp-load: " << reason.toStdString() << "\n";
         return 1;
     }
@@ -118,12 +134,13 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
 
 std::vector<CliCommand> ToolCommands() {
     return {
-        {"dsp-convert", "FILE",
+        {"dsp-convert", "FILE [--ignore-checksums]",
          "write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to stdout, as sent after the reset "
-         "command",
+         "command; records with a wrong checksum are listed and need --ignore-checksums",
          RunDspConvert},
-        {"dsp-load", "FILE --serial PATH",
-         "load the program FILE into a DSP-93 modem on the serial device PATH (default: the configured port)",
+        {"dsp-load", "FILE --serial PATH [--ignore-checksums]",
+         "load the program FILE into a DSP-93 modem on the serial device PATH (default: the configured port); "
+         "records with a wrong checksum are listed and need --ignore-checksums",
          RunDspLoad},
     };
 }
