@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the build, the tests and the demo need, if any is missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-          libgtest-dev googletest libbenchmark-dev xvfb xauth openbox x11-utils libmosquitto-dev mosquitto)
+          libgtest-dev googletest libbenchmark-dev xvfb xauth openbox x11-utils
+          dpkg-dev file libmosquitto-dev mosquitto)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

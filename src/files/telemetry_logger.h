@@ -21,6 +21,7 @@ struct LogAppendResult {
     std::string countText;          // "Count:": blocks in the whole file (length / 512)
     bool eventGridChanged = false;  // an E block was logged: repaint the grid
     std::string error;              // the failure, empty when written
+    bool newFile = false;           // following the date, the name changed before this append
 };
 
 class TelemetryLogger {
@@ -73,6 +74,11 @@ public:
     // loses nothing but the block being written at a power cut).
     void SetSyncEachRecord(bool on) { sync_ = on; }
 
+    // Whether each append first names the file by the clock's date (a station left running goes
+    // on in the next day's file after midnight). Off by default: the Logging window keeps the
+    // name it showed when logging started.
+    void SetFollowDate(bool on) { followDate_ = on; }
+
 private:
     StationState& station_;
     const Clock& clock_;
@@ -83,6 +89,7 @@ private:
     std::uint64_t lostBlocks_ = 0;
     std::string lastError_;
     bool sync_ = true;
+    bool followDate_ = false;
 };
 
 // The log file name for a date: prefix ("T" all blocks, "A" A blocks only) + yy mm dd +

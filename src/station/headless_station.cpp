@@ -1,5 +1,7 @@
 #include "station/headless_station.h"
 
+#include <QHostAddress>
+
 #include <filesystem>
 
 #include "station/forwarding.h"
@@ -62,13 +64,20 @@ bool HeadlessStation::StartLogging() {
     TelemetryLogger& logger = station_.logger();
     if (setup_.logAOnly) logger.LogABlocksOnly();
     if (setup_.useCrcc) logger.UseCrcc();
+    logger.SetFollowDate(setup_.daily);
     station_.StartLogging();
     report_("logging to " + logger.LogPath().string());
     connect(&station_, &Station::BlockLogged, this, [this](const LogAppendResult& result) {
+        if (result.newFile) report_("new day: logging to " + station_.logger().LogPath().string());
         if (!result.written)
             report_("block not logged (" + std::to_string(station_.logger().LostBlocks()) + " lost): " + result.error);
     });
     return true;
+}
+
+std::filesystem::path HeadlessStation::ReopenLog() {
+    station_.logger().UpdateLogFileName();
+    return station_.logger().LogPath();
 }
 
 bool HeadlessStation::StartRelay() {
@@ -76,8 +85,11 @@ bool HeadlessStation::StartRelay() {
     relay.SetRealTime(!setup_.fullBlock);
     connect(&relay, &Relay::StatusChanged, this, &HeadlessStation::ReportOnce);
     if (setup_.servePort) {
-        if (!relay.Server().Listen(*setup_.servePort)) return false;  // the status has said why
-        report_("serving on port " + std::to_string(relay.Server().Port()) +
+        const QHostAddress address = setup_.bindAddress.empty() ? QHostAddress(QHostAddress::Any)
+                                                                : QHostAddress(QString::fromStdString(setup_.bindAddress));
+        if (!relay.Server().Listen(*setup_.servePort, address)) return false;  // the status has said why
+        report_("serving on " + (setup_.bindAddress.empty() ? std::string() : setup_.bindAddress + " ") + "port " +
+                std::to_string(relay.Server().Port()) +
                 (setup_.fullBlock ? " (Full block)" : " (Real time)"));
     }
     if (!setup_.udpHost.empty()) {

@@ -30,9 +30,11 @@ struct HeadlessSetup {
     bool logAOnly = false;
     bool useCrcc = false;
     bool logFec = false;
+    bool daily = false;            // at midnight (the naming rule's date) go on in the next day's file
     // The relay: TCP server (port 0: any free port) and UDP datagrams.
     std::optional<std::uint16_t> servePort;
     bool fullBlock = false;
+    std::string bindAddress;       // the server's listening address; empty: all interfaces
     std::string udpHost;
     std::uint16_t udpPort = 0;
     // KISS in and out, SiDS, MQTT. A KISS input may be the only input.
@@ -57,6 +59,10 @@ public:
     int Start();
     // Closes every input and link.
     void Stop();
+    // After the log file was moved away (logrotate): the log is written by whole-record appends
+    // that open and close the file each time, so the next block creates the file anew under
+    // today's name. Returns that path.
+    std::filesystem::path ReopenLog();
 
 signals:
     // The input is gone for good (a lost serial port, a link that is not retried).

@@ -22,18 +22,18 @@ extern char** environ;
 
 namespace orv::test {
 
-// Runs `orv-cli args...` with no shell between (arguments are passed as they are, no quoting) and
-// stdin from /dev/null, and waits for it to end. exitCode is -1 when it could not be started or
-// did not exit normally (a signal).
-inline CliRun RunOrvCli(const std::vector<std::string>& args) {
+// Runs `program args...` with no shell between (arguments are passed as they are, no quoting) and
+// stdin from the file `input`, and waits for it to end. exitCode is -1 when it could not be
+// started or did not exit normally (a signal).
+inline CliRun RunProgram(std::string program, const std::vector<std::string>& args,
+                         const std::string& input = "/dev/null") {
     TempDir streams;
     const std::string out = (streams / "stdout").string(), err = (streams / "stderr").string();
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string program = ORV_CLI;
     std::vector<std::string> words = args;
     std::vector<char*> argv;
     argv.push_back(program.data());
@@ -54,6 +54,11 @@ inline CliRun RunOrvCli(const std::vector<std::string>& args) {
     r.out = ReadText(out);
     r.err = ReadText(err);
     return r;
+}
+
+// Runs `orv-cli args...` the same way (stdin from /dev/null unless `input` names a file).
+inline CliRun RunOrvCli(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return RunProgram(ORV_CLI, args, input);
 }
 
 }  // namespace orv::test

@@ -17,7 +17,7 @@ namespace {
 QRect ShowFramed(MainWindow& window) {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return {};
-    QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, 10000);
+    QTest::qWaitFor([&] { return window.frameGeometry().height() > window.geometry().height(); }, 20000);
     return window.frameGeometry();
 }
 
@@ -38,11 +38,14 @@ private slots:
             test::Program p(store, clock, messages);
             const QRect frame = ShowFramed(p.mainWindow);
             QVERIFY2(frame.isValid(), "the main window was not shown");
-            QVERIFY2(frame.height() > p.mainWindow.height(), "no window manager frame");
+            QVERIFY2(frame.height() > p.mainWindow.height(),
+                     qPrintable(QStringLiteral("start %1: no window manager frame: %2,%3 %4x%5")
+                                    .arg(start).arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
             QTRY_COMPARE_WITH_TIMEOUT(p.mainWindow.frameGeometry().topLeft(), QPoint(200, 150), 10000);
             p.mainWindow.close();
             QCOMPARE(store.Read(kFormPositionsKey, "Form1.Left"), std::string("3000"));
             QCOMPARE(store.Read(kFormPositionsKey, "Form1.Top"), std::string("2250"));
+            QTest::qWait(200);  // the window manager lets go of the closed window
         }
     }
 

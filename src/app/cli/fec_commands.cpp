@@ -10,6 +10,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stream_io.h"
 #include "fec/adc_reception.h"
 #include "fec/fec_block.h"
 #include "fec/fec_codec.h"
@@ -19,80 +20,48 @@
 namespace orv::cli {
 namespace {
 
-// The whole file, or nothing with a message.
-std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& command, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "orv-cli " << command << ": cannot open \"" << path << "\"\n";
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::cerr << "orv-cli " << command << ": cannot read \"" << path << "\"\n";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-// The file `path` made to hold exactly `bytes`; false with a message.
-bool WriteBytes(const std::string& command, const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::cerr << "orv-cli " << command << ": cannot write \"" << path << "\"\n";
-        return false;
-    }
-    return true;
-}
-
 bool HasSize(const std::string& command, const std::string& path, const std::vector<std::uint8_t>& bytes,
              std::size_t size, const char* what) {
     if (bytes.size() == size) return true;
-    std::cerr << "orv-cli " << command << ": \"" << path << "\" holds " << bytes.size() << " bytes; " << what
+    std::cerr << "orv-cli " << command << ": " << InputName(path) << " holds " << bytes.size() << " bytes; " << what
               << " has " << size << "\n";
     return false;
 }
 
-int RunFecEncode(std::vector<std::string> args, int, char**) {
+int RunFecEncode(const CliArgs& a, int, char**) {
     const std::string cmd = "fec-encode";
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 2) {
-        std::cerr << "usage: orv-cli fec-encode DATA OUT\n";
-        return 2;
-    }
-    const auto data = ReadBytes(cmd, a.Rest()[0]);
+    if (a.Rest().size() != 2) return UsageError(cmd, "give the data file and the output file");
+    const auto data = ReadAll(cmd, a.Rest()[0]);
     if (!data || !HasSize(cmd, a.Rest()[0], *data, kFecDataBytes, "the data of an FEC frame")) return 1;
     std::array<std::uint8_t, kFecFrameSymbols> frame{};
     FecEncodeFrame(std::span<const std::uint8_t, kFecDataBytes>(data->data(), kFecDataBytes), frame);
-    return WriteBytes(cmd, a.Rest()[1], frame) ? 0 : 1;
+    return WriteAll(cmd, a.Rest()[1], frame) ? 0 : 1;
 }
 
-int RunFecDecode(std::vector<std::string> args, int, char**) {
+int RunFecDecode(const CliArgs& a, int, char**) {
     const std::string cmd = "fec-decode";
-    CliArgs a(std::move(args));
-    const auto dataOut = a.TakeValue("--data");
-    const auto blockOut = a.TakeValue("--block");
-    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli fec-decode FRAME [--data OUT] [--block OUT]\n";
-        return 2;
-    }
-    const auto frame = ReadBytes(cmd, a.Rest()[0]);
+    const auto dataOut = a.Value("--data");
+    const auto blockOut = a.Value("--block");
+    if (a.Rest().size() != 1) return UsageError(cmd, "give one frame file");
+    const auto frame = ReadAll(cmd, a.Rest()[0]);
     if (!frame || !HasSize(cmd, a.Rest()[0], *frame, kFecFrameSymbols, "an FEC frame")) return 1;
 
     FecStatus status;
     FecData data{};
     const bool decoded = DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols>(frame->data(), kFecFrameSymbols), status, data);
-    std::printf("rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
+    // The figures go to stderr when the decoded bytes go to standard output.
+    FILE* figures = dataOut == "-" || blockOut == "-" ? stderr : stdout;
+    std::fprintf(figures, "rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
     if (!decoded) {
-        std::printf("channelErrors=- ebNoDb=-\n");
+        std::fprintf(figures, "channelErrors=- ebNoDb=-\n");
         if (dataOut || blockOut) std::cerr << "orv-cli fec-decode: the frame did not decode; nothing written\n";
         return 1;
     }
-    std::printf("channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fprintf(figures, "channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fflush(figures);
     bool ok = true;
-    if (dataOut) ok = WriteBytes(cmd, *dataOut, data) && ok;
-    if (blockOut) ok = WriteBytes(cmd, *blockOut, ReconstructFecBlock(data)) && ok;
+    if (dataOut) ok = WriteAll(cmd, *dataOut, data) && ok;
+    if (blockOut) ok = WriteAll(cmd, *blockOut, ReconstructFecBlock(data)) && ok;
     return ok ? 0 : 1;
 }
 
@@ -131,20 +100,15 @@ private:
     bool fecLogFailed_ = false;
 };
 
-int RunAdc(std::vector<std::string> args, int, char**) {
+int RunAdc(const CliArgs& a, int, char**) {
     const std::string cmd = "adc";
-    CliArgs a(std::move(args));
-    const auto logPath = a.TakeValue("--log");
-    const auto fecLogDir = a.TakeValue("--fec-log-dir");
-    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1 || !logPath) {
-        std::cerr << "usage: orv-cli adc SAMPLES --log OUT [--fec-log-dir DIR]\n";
-        return 2;
-    }
-    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir)) {
-        std::cerr << "orv-cli adc: \"" << *fecLogDir << "\" is not a directory\n";
-        return 1;
-    }
-    const auto samples = ReadBytes(cmd, a.Rest()[0]);
+    const auto logPath = a.Value("--log");
+    const auto fecLogDir = a.Value("--fec-log-dir");
+    if (a.Rest().size() > 1) return UsageError(cmd, "give one samples file (or - for standard input)");
+    if (!logPath) return UsageError(cmd, "--log OUT is required");
+    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir))
+        return Failure(cmd, "\"" + *fecLogDir + "\" is not a directory");
+    const auto samples = ReadAll(cmd, a.Rest().empty() ? "-" : a.Rest()[0]);
     if (!samples) return 1;
     std::ofstream log(*logPath, std::ios::binary | std::ios::app);
     if (!log) {
@@ -179,13 +143,22 @@ int RunAdc(std::vector<std::string> args, int, char**) {
 
 std::vector<CliCommand> FecCommands() {
     return {
-        {"fec-encode", "DATA OUT", "encode the 256 bytes of DATA into an FEC frame of 5200 hard symbols (0 or 1)",
+        {"fec-encode", "DATA OUT",
+         "Encode the 256 bytes of DATA into an FEC frame of 5200 hard symbols (0 or 1) in OUT (- for either: "
+         "standard input or output).",
+         {},
          RunFecEncode},
-        {"fec-decode", "FRAME [--data OUT] [--block OUT]",
-         "decode an FEC frame of 5200 soft symbols; print the Reed-Solomon corrections, channel errors and Eb/No",
+        {"fec-decode", "[OPTIONS] FRAME",
+         "Decode an FEC frame of 5200 soft symbols (FRAME, - for standard input); print the Reed-Solomon "
+         "corrections, channel errors and Eb/No.",
+         {{{"data"}, "OUT", "write the 256 decoded data bytes to OUT (- for standard output)"},
+          {{"block"}, "OUT", "write the 512-byte telemetry block rebuilt from the data to OUT (- for standard output)"}},
          RunFecDecode},
-        {"adc", "SAMPLES --log OUT [--fec-log-dir DIR]",
-         "run ADC samples through sync detection and decoding; append each block to OUT, print one line per block",
+        {"adc", "--log OUT [OPTIONS] [SAMPLES]",
+         "Run ADC samples (SAMPLES, - or none: standard input) through sync detection and decoding as the station "
+         "does at 400 samples a second; append each block to OUT and print one line per block.",
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+          {{"fec-log-dir"}, "DIR", "also write the FEC log (as the station names it) into the directory DIR"}},
          RunAdc},
     };
 }

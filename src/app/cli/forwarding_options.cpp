@@ -42,21 +42,44 @@ bool Coordinate(const std::string& option, const std::optional<std::string>& tex
 
 }  // namespace
 
-bool TakeForwardingOptions(CliArgs& a, ForwardingSetup& setup, std::string& error) {
-    const auto kissServe = a.TakeValue("--kiss-serve");
-    const auto kissOut = a.TakeValue("--kiss-out");
-    const auto kissConnect = a.TakeValue("--kiss-connect");
-    const auto kissIn = a.TakeValue("--kiss-in");
-    const auto sids = a.TakeValue("--sids");
-    const auto callsign = a.TakeValue("--callsign");
-    const auto latitude = a.TakeValue("--latitude");
-    const auto longitude = a.TakeValue("--longitude");
-    const auto norad = a.TakeValue("--norad-id");
-    const auto sidsQueue = a.TakeValue("--sids-queue");
-    const auto mqtt = a.TakeValue("--mqtt");
-    const auto mqttTopic = a.TakeValue("--mqtt-topic");
-    const auto mqttUser = a.TakeValue("--mqtt-user");
-    const auto mqttPasswordFile = a.TakeValue("--mqtt-password-file");
+std::vector<CliOption> ForwardingOptions() {
+    return {
+        {{"kiss-serve"}, "PORT", "serve every block as a KISS frame to TCP clients on PORT (all interfaces)"},
+        {{"kiss-out"}, "FILE", "append every block as a KISS frame to FILE"},
+        {{"kiss-connect"}, "HOST:PORT", "receive KISS frames of 512 or 514 bytes from a KISS server (direwolf, "
+                                        "an SDR decoder); reconnects after 5 s"},
+        {{"kiss-in"}, "FILE", "receive KISS frames from FILE, or - for standard input; alone, the station ends "
+                              "at its end"},
+        {{"sids"}, "URL", "submit each live block with a good CRCC to a SiDS telemetry server (e.g. "
+                          "https://db.satnogs.org/api/telemetry/)"},
+        {{"callsign"}, "CALL", "with --sids: the station's callsign"},
+        {{"latitude"}, "DEG", "with --sids: the station's latitude (52.0146, 52.0146N, -33.9)"},
+        {{"longitude"}, "DEG", "with --sids: the station's longitude (4.3647E, -71.1)"},
+        {{"norad-id"}, "N", "with --sids: the NORAD number (26609 AO-40, default; 43700 QO-100 beacon)"},
+        {{"sids-queue"}, "FILE", "with --sids: the queue file (default: sids_queue in the data directory)"},
+        {{"mqtt"}, "HOST:PORT", "publish every block (PREFIX/block) and the A blocks' values (PREFIX/telemetry) "
+                                "to an MQTT broker"},
+        {{"mqtt-topic"}, "PREFIX", "with --mqtt: the topic prefix (default: orv)"},
+        {{"mqtt-user"}, "USER", "with --mqtt: log in as USER"},
+        {{"mqtt-password-file"}, "FILE", "with --mqtt-user: the password, the first line of FILE"},
+    };
+}
+
+bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string& error) {
+    const auto kissServe = a.Value("--kiss-serve");
+    const auto kissOut = a.Value("--kiss-out");
+    const auto kissConnect = a.Value("--kiss-connect");
+    const auto kissIn = a.Value("--kiss-in");
+    const auto sids = a.Value("--sids");
+    const auto callsign = a.Value("--callsign");
+    const auto latitude = a.Value("--latitude");
+    const auto longitude = a.Value("--longitude");
+    const auto norad = a.Value("--norad-id");
+    const auto sidsQueue = a.Value("--sids-queue");
+    const auto mqtt = a.Value("--mqtt");
+    const auto mqttTopic = a.Value("--mqtt-topic");
+    const auto mqttUser = a.Value("--mqtt-user");
+    const auto mqttPasswordFile = a.Value("--mqtt-password-file");
 
     if (kissServe) {
         std::uint16_t port = 0;

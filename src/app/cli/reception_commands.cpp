@@ -7,29 +7,19 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stream_io.h"
 #include "reception/crcc.h"
 #include "reception/dates.h"
 
 namespace orv::cli {
 namespace {
 
-int RunCrcc(std::vector<std::string> args, int, char**) {
-    if (args.size() != 1) {
-        std::cerr << "usage: orv-cli crcc FILE\n";
-        return 2;
-    }
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in) {
-        std::cerr << "orv-cli crcc: cannot open \"" << args[0] << "\"\n";
-        return 1;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::cerr << "orv-cli crcc: cannot read \"" << args[0] << "\"\n";
-        return 1;
-    }
-    std::printf("%04X\n", Crcc(bytes));
-    return 0;
+int RunCrcc(const CliArgs& a, int, char**) {
+    if (a.Rest().size() > 1) return UsageError("crcc", "give one file (or - for standard input)");
+    const auto bytes = ReadAll("crcc", a.Rest().empty() ? "-" : a.Rest()[0]);
+    if (!bytes) return kExitFailure;
+    std::printf("%04X\n", Crcc(*bytes));
+    return kExitOk;
 }
 
 // Reads "YYYY-MM-DD"; false unless it names a real calendar date.
@@ -50,23 +40,19 @@ bool ParseIsoDate(const std::string& text, int& y, int& m, int& d) {
     return true;
 }
 
-int RunDate(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const auto dayNumberText = a.TakeValue("--day-number");
+int RunDate(const CliArgs& a, int, char**) {
+    const auto dayNumberText = a.Value("--day-number");
     int n = 0;
     if (dayNumberText) {
         long long v;
         if (!CliArgs::ParseInt(*dayNumberText, v) || v < 600000 || v > 800000) {
-            std::cerr << "orv-cli date: \"" << *dayNumberText
-                      << "\" is not a day number between 600000 and 800000\n";
-            return 1;
+            return UsageError("date", "\"" + *dayNumberText + "\" is not a day number between 600000 and 800000");
         }
         n = static_cast<int>(v);
     } else {
         int y, m, d;
         if (a.Rest().size() != 1 || !ParseIsoDate(a.Rest()[0], y, m, d) || y < 1900 || y > 2099) {
-            std::cerr << "orv-cli date: give a date YYYY-MM-DD between 1900 and 2099, or --day-number N\n";
-            return 1;
+            return UsageError("date", "give a date YYYY-MM-DD between 1900 and 2099, or --day-number N");
         }
         n = DayNumber(y, m, d);
     }
@@ -78,8 +64,11 @@ int RunDate(std::vector<std::string> args, int, char**) {
 
 std::vector<CliCommand> ReceptionCommands() {
     return {
-        {"crcc", "FILE", "print the CRCC of all bytes of FILE as 4 hexadecimal digits", RunCrcc},
-        {"date", "YYYY-MM-DD | --day-number N", "print the day number, the Amsat Day and the date text", RunDate},
+        {"crcc", "[FILE]", "Print the CRCC of all bytes of FILE (- or none: standard input) as 4 hexadecimal digits.", {},
+         RunCrcc},
+        {"date", "YYYY-MM-DD | --day-number N", "Print the day number, the Amsat Day and the date text of a date.",
+         {{{"day-number"}, "N", "convert the day number N (600000 to 800000) instead of a date"}},
+         RunDate},
     };
 }
 

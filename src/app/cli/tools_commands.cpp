@@ -30,13 +30,9 @@ bool AcceptChecksums(const char* command, const DspProgram& program, bool ignore
     return false;
 }
 
-int RunDspConvert(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const bool ignore = a.TakeFlag("--ignore-checksums");
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-convert FILE [--ignore-checksums]\n";
-        return 2;
-    }
+int RunDspConvert(const CliArgs& a, int, char**) {
+    const bool ignore = a.Has("--ignore-checksums");
+    if (a.Rest().size() != 1) return UsageError("dsp-convert", "give one program file");
     const DspProgram program = ReadDspProgram(a.Rest()[0]);
     if (!program.Ok()) {
         std::cerr << "orv-cli dsp-convert: " << program.error << "\n";
@@ -79,13 +75,9 @@ void DrawProgress(int percent) {
     std::fflush(stderr);
 }
 
-int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
-    CliArgs a(std::move(args));
-    const bool ignore = a.TakeFlag("--ignore-checksums");
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-load FILE --serial PATH [--ignore-checksums]\n";
-        return 2;
-    }
+int RunDspLoad(const CliArgs& a, int argc, char** argv) {
+    const bool ignore = a.Has("--ignore-checksums");
+    if (a.Rest().size() != 1) return UsageError("dsp-load", "give one program file");
     const std::string file = a.Rest()[0];
     {
         const DspProgram program = ReadDspProgram(file);
@@ -134,13 +126,16 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
 
 std::vector<CliCommand> ToolCommands() {
     return {
-        {"dsp-convert", "FILE [--ignore-checksums]",
-         "write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to stdout, as sent after the reset "
-         "command; records with a wrong checksum are listed and need --ignore-checksums",
+        {"dsp-convert", "[--ignore-checksums] FILE",
+         "Write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to standard output, as it is sent "
+         "after the reset command; records with a wrong checksum are listed and need --ignore-checksums.",
+         {{{"ignore-checksums"}, "", "go on when records of FILE have a wrong checksum (they get fresh ones)"}},
          RunDspConvert},
-        {"dsp-load", "FILE --serial PATH [--ignore-checksums]",
-         "load the program FILE into a DSP-93 modem on the serial device PATH (default: the configured port); "
-         "records with a wrong checksum are listed and need --ignore-checksums",
+        {"dsp-load", "[--serial PATH] [--ignore-checksums] FILE",
+         "Load the program FILE into a DSP-93 modem on the serial device (default: the configured port); a "
+         "progress bar on a terminal. Records with a wrong checksum are listed and need --ignore-checksums.",
+         {SerialOption(), SettingsOption(),
+          {{"ignore-checksums"}, "", "go on when records of FILE have a wrong checksum (they get fresh ones)"}},
          RunDspLoad},
     };
 }
