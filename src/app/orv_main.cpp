@@ -11,6 +11,7 @@
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
 #include "station/demo_station.h"
+#include "station/forwarding.h"
 #include "station/station.h"
 #include "ui/desktop_program.h"
 #include "ui/hint_timing.h"
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
     orv::DesktopProgram program(station, messages);
     program.mainWindow.show();
     if (demo) {
+        // Simulated blocks are never submitted anywhere as received.
+        station.forwarding().SetLiveSource(false);
         // The demo station receives through its real serial path, a pseudo-terminal.
         station.SetSerialOverride(demo->SerialDevice());
         program.mainWindow.SelectTextClick(orv::TextSelection::Raw);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "station/audio_input.h"
+#include "station/forwarding.h"
 #include "station/network_control.h"
 
 namespace orv {
@@ -23,7 +24,7 @@ HeadlessStation::~HeadlessStation() {
 int HeadlessStation::Start() {
     station_.LoadSettings();
     if (const int refused = ApplySetup(); refused != 0) return refused;
-    if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
+    if (!StartLogging() || !StartRelay() || !StartKiss() || !StartInput()) return 1;
     return 0;
 }
 
@@ -103,8 +104,21 @@ bool HeadlessStation::StartRelay() {
     return true;
 }
 
+bool HeadlessStation::StartKiss() {
+    Forwarding& forwarding = station_.forwarding();
+    forwarding.SetLiveSource(!setup_.simulated);
+    connect(&forwarding, &Forwarding::StatusChanged, this, &HeadlessStation::ReportOnce);
+    connect(&forwarding, &Forwarding::KissInputEnded, this, [this](const QString& error) {
+        report_(error.isEmpty() ? std::string("end of the KISS input") : "KISS input: " + error.toStdString());
+        if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.kissConnectHost.empty())
+            emit Ended();
+    });
+    return StartForwarding(setup_.forwarding, station_, station_.DataDirectory(), report_);
+}
+
 bool HeadlessStation::StartInput() {
     if (setup_.audio) return StartAudioInput();
+    if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.HasKissInput()) return true;
     if (!setup_.connectHost.empty()) {
         NetworkClient& client = station_.client();
         client.SetReconnectSeconds(setup_.reconnectSeconds);

@@ -12,6 +12,7 @@
 
 #include "fec/adc_reception.h"
 #include "reception/startup_settings.h"
+#include "station/forwarding_setup.h"
 #include "station/station.h"
 
 namespace orv {
@@ -38,6 +39,10 @@ struct HeadlessSetup {
     std::string bindAddress;       // the server's listening address; empty: all interfaces
     std::string udpHost;
     std::uint16_t udpPort = 0;
+    // KISS in and out, SiDS, MQTT. A KISS input may be the only input.
+    ForwardingSetup forwarding;
+    // The demo or the simulator feeds the station: nothing is submitted to SiDS.
+    bool simulated = false;
 };
 
 class HeadlessStation : public QObject, private AdcReceptionHooks {
@@ -64,6 +69,8 @@ public:
 signals:
     // The input is gone for good (a lost serial port, a link that is not retried).
     void Failed(const QString& reason);
+    // The only input, a KISS file or standard input, has ended.
+    void Ended();
 
 private:
     int ApplySetup();
@@ -71,6 +78,7 @@ private:
     bool StartRelay();
     bool StartInput();
     bool StartAudioInput();
+    bool StartKiss();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;
 

@@ -4,6 +4,7 @@
 #include "reception/data_directory.h"
 #include "reception/startup_settings.h"
 #include "station/audio_input.h"
+#include "station/forwarding.h"
 #include "station/network_control.h"
 
 namespace orv {
@@ -43,6 +44,7 @@ Station::Station(KeyValueStore& store, const Clock& clock, QObject* parent)
       replayRoute_(std::make_unique<ReplayRoute>(*this)) {
     relay_.SetReceiverState(&state_.receiver);
     network_ = std::make_unique<NetworkControl>(*this);
+    forwarding_ = std::make_unique<Forwarding>(clock_, [this](std::span<const std::uint8_t> b) { ReceiveWholeBlock(b); });
     connect(&serial_, &SerialPort::DataAvailable, this, &Station::ReadSerialPort);
     connect(&serial_, &SerialPort::PortLost, this, &Station::OnPortLost);
     connect(&client_, &NetworkClient::StateChanged, this, &Station::InputsChanged);
@@ -204,6 +206,7 @@ void Station::OnPortLost(const QString& reason) {
 
 void Station::Shutdown() {
     client_.Disconnect();
+    forwarding_->StopAll();
     relay_.Server().Stop();
     relay_.Udp().SetDestination(QString(), 0);
     serial_.Close();
@@ -251,6 +254,7 @@ void Station::DispatchBlock() {
 }
 
 void Station::BlockFinished() {
+    forwarding_->BlockCompleted(CompletedBlock(state_, clock_.Now(), forwarding_->LiveSource()));
     if (view_) view_->BlockFinished();
     emit BlockHandled();
 }

@@ -30,6 +30,7 @@
 namespace orv {
 
 class AudioInput;
+class Forwarding;
 class NetworkControl;
 
 class Station : public QObject, private ReceiverHooks, private SerialPortControl {
@@ -50,6 +51,8 @@ public:
     NetworkClient& client() { return client_; }
     NetworkControl& network() { return *network_; }
     ReplaySession& replay() { return replay_; }
+    // KISS in and out, SiDS submission, MQTT (forwarding.h).
+    Forwarding& forwarding() { return *forwarding_; }
     const InputArbiter& inputs() const { return inputs_; }
     // With modem type "Audio" the audio input takes the serial port's place.
     AudioInput& audio() { return *audio_; }
@@ -109,6 +112,9 @@ public:
     // Routes bytes read from the serial port: discarded while the DSP-93 load owns the port, to
     // the ADC path in "ADC" mode, otherwise to the receiver.
     void SerialBytes(std::span<const std::uint8_t> bytes);
+    // A whole 512- or 514-byte block from another decoder (KISS in): judged, logged, displayed
+    // and relayed like one from the serial port.
+    void ReceiveWholeBlock(std::span<const std::uint8_t> block) { receiver_.ReceiveWholeBlock(block); }
 
     // Closes every input and link: the serial port, the client, the server, the UDP sender.
     void Shutdown();
@@ -182,6 +188,7 @@ private:
     std::unique_ptr<NetworkControl> network_;
     std::unique_ptr<AudioInput> audio_;
     std::optional<AudioSettings> audioOverride_;
+    std::unique_ptr<Forwarding> forwarding_;
     StationView* view_ = nullptr;
 };
 

@@ -27,8 +27,11 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       dspLoaderWindow(station, messages),
       networkWindow(station, station.store()),
       adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages),
-      audioSignalWindow([&s] { return s.audio().Demodulator(); }) {
+      audioSignalWindow([&s] { return s.audio().Demodulator(); }),
+      forwardingWindow(station) {
     Wire();
+    // KISS, SiDS and MQTT run from the start, as they were left.
+    forwardingWindow.ApplyStored();
 }
 
 DisplayContext DesktopProgram::Displays() { return {station.store(), station.state(), messages}; }
@@ -85,6 +88,7 @@ void DesktopProgram::Wire() {
     });
 
     mainWindow.AttachMenuWindow(MenuWindow::AdcDisplay, &adcAnalysisWindow);
+    mainWindow.AttachMenuWindow(MenuWindow::Forwarding, &forwardingWindow);
     mainWindow.SetAdcRefresh([this] { adcAnalysisWindow.RefreshAdcStatistics(); });
 
     // With modem type "Audio" the picture of the signal opens when the audio input starts: the

@@ -9,6 +9,7 @@
 #include "ui/dsp_loader_window.h"
 #include "ui/export_window.h"
 #include "ui/filter_window.h"
+#include "ui/forwarding_window.h"
 #include "ui/graph_address_dialog.h"
 #include "ui/if_matrix_window.h"
 #include "ui/logging_window.h"
@@ -54,6 +55,7 @@ struct DesktopProgram {
     NetworkWindow networkWindow;
     AdcAnalysisWindow adcAnalysisWindow;
     AudioSignalWindow audioSignalWindow;
+    ForwardingWindow forwardingWindow;
 
 private:
     DisplayContext Displays();

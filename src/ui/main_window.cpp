@@ -165,8 +165,8 @@ void MainWindow::BuildMenu() {
     auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
     menu->setToolTipsVisible(true);
     menu->addAction(QStringLiteral("Setup"), this, &MainWindow::SetupClick);
-    const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display"};
-    for (int i = 0; i < 7; ++i) {
+    const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display", "Forwarding"};
+    for (int i = 0; i < 8; ++i) {
         QAction* a = menu->addAction(QString::fromLatin1(items[i]));
         a->setEnabled(false);
         menuActions_[static_cast<std::size_t>(i)] = a;

@@ -30,7 +30,7 @@ class SetupWindow;
 class UserMessages;
 
 // Menu items that open other windows.
-enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay };
+enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay, Forwarding };
 
 class MainWindow : public QMainWindow, private StationView {
     Q_OBJECT
@@ -165,13 +165,13 @@ private:
     std::array<QRadioButton*, 6> textButtons_{};  // in TextSelection order: Raw, K, L, M, N, Off
     std::array<QCheckBox*, 5> dataBoxes_{};
     QCheckBox* eventsBox_ = nullptr;
-    std::array<QAction*, 7> menuActions_{};
+    std::array<QAction*, 8> menuActions_{};
     QTimer* clockTimer_ = nullptr;
 
     std::array<QPointer<QWidget>, 5> displays_{};
     std::array<std::function<void()>, 5> displayUpdates_{};
-    std::array<QPointer<QWidget>, 7> menuWindows_{};
-    std::array<std::function<void()>, 7> menuOpen_{};
+    std::array<QPointer<QWidget>, 8> menuWindows_{};
+    std::array<std::function<void()>, 8> menuOpen_{};
     std::function<void()> monitorUpdate_;
     std::function<void()> adcRefresh_;
     std::function<void(const QString&)> replayLoad_;

@@ -59,6 +59,7 @@ int RunDemo(const CliArgs& a, int argc, char** argv) {
     HeadlessSetup setup;
     setup.serialPath = demo.SerialDevice().toStdString();
     setup.logFec = *modem == ModemType::Adc;
+    setup.simulated = true;
     HeadlessStation station(setup, demo.Store(), clock,
                             [](const std::string& line) { std::cerr << "orv-cli demo: " << line << "\n"; });
     FecDeliveryView view;

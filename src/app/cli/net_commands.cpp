@@ -10,6 +10,7 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/forwarding_options.h"
 #include "app/cli/hangup_signal.h"
 #include "app/cli/station_audio_options.h"
 #include "app/cli/station_config.h"
@@ -27,7 +28,7 @@ constexpr const char* kStationUsage = "[--config FILE] (--serial PATH | --connec
 
 // Every option of the station; each can also be a key of the --config file.
 std::vector<CliOption> StationOptions() {
-    return {
+    std::vector<CliOption> options = {
         {{"config"}, "FILE", "read the options from the INI file FILE (key = value, one per option, e.g. "
                              "data-dir = /var/lib/orv); options on the command line override it"},
         SerialOption(),
@@ -53,6 +54,9 @@ std::vector<CliOption> StationOptions() {
         {{"json"}, "", "print one JSON object per block (JSON Lines) instead of the text line"},
         SettingsOption(),
     };
+    const auto forwarding = ForwardingOptions();
+    options.insert(options.end() - 1, forwarding.begin(), forwarding.end());
+    return options;
 }
 
 void Complain(const std::string& message) { std::cerr << "orv-cli station: " << message << "\n"; }
@@ -92,6 +96,8 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
     const auto udp = a.Value("--udp");
     std::string audioError;
     if (!TakeStationAudioOptions(a, o.audio, audioError)) return Refuse(audioError);
+    std::string forwardingError;
+    if (!ReadForwardingOptions(a, o.forwarding, forwardingError)) return Refuse(forwardingError);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
 
     long long v = 0;
@@ -107,7 +113,8 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
             o.reconnectSeconds = static_cast<int>(v);
         }
     } else {
-        if (o.serialPath.empty()) return Refuse("give the input: --serial PATH, --connect HOST:PORT or an audio input");
+        if (o.serialPath.empty() && !o.forwarding.HasKissInput())
+            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE or an audio input");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;
@@ -201,6 +208,10 @@ int RunStation(const CliArgs& commandLine, int argc, char** argv) {
         else Complain("SIGHUP: log file closed; the next block reopens " + station.ReopenLog().string());
     });
     // Ends the station with status 1 once the event loop runs (also when it has not started yet).
+    QObject::connect(&station, &HeadlessStation::Ended, [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
+                                  Qt::QueuedConnection);
+    });
     QObject::connect(&station, &HeadlessStation::Failed, [] {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); },
                                   Qt::QueuedConnection);
