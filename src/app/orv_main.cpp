@@ -1,48 +1,86 @@
 // orv: the desktop program.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_args.h"
+#include "app/cli/command_line_text.h"
 
 #include "reception/clock.h"
 #include "reception/qt_settings_store.h"
 #include "station/demo_station.h"
+#include "station/forwarding.h"
 #include "station/station.h"
 #include "ui/desktop_program.h"
 #include "ui/hint_timing.h"
 #include "ui/user_messages.h"
 
+namespace {
+
+// The options of orv, for the parser, --help and the man page.
+orv::cli::CliPage DesktopPage() {
+    return {"orv",
+            "[OPTIONS]",
+            "AO-40 telemetry ground station with windows. Reception from a serial modem or another station, "
+            "logging, replay, the display windows, export, the TCP/UDP relay and the DSP-93 loader, for AO-40 and "
+            "the QO-100 beacon's 400-baud format. The user guide is in the Help menu.",
+            {{{"settings"}, "FILE", "keep the settings in FILE (INI) instead of the user's store"},
+             {{"serial"}, "PATH", "the serial device, overriding the \"Com Port No.\" setting"},
+             {{"demo"}, "", "run on a built-in simulated station, with a throw-away data directory and settings"},
+             {{"modem"}, "TYPE", "the modem of the demo: 512, 514 (default) or ADC"},
+             {{"h", "help"}, "", "show this help and exit"},
+             {{"V", "version"}, "", "print the version and exit"},
+             {{"manpage"}, "", "print the man page (roff) and exit", true}}};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Help, version and the man page need no display, so they are answered before the
+    // application object exists.
+    const orv::cli::CliPage page = DesktopPage();
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    std::string error;
+    const auto args = orv::cli::CliArgs::Parse(page.options, words, error);
+    if (orv::cli::AsksForHelp(words)) {
+        std::fputs(orv::cli::HelpText(page).c_str(), stdout);
+        return 0;
+    }
+    if (!args) {
+        std::fprintf(stderr, "orv: %s (see orv --help)\n", error.c_str());
+        return 2;
+    }
+    if (args->Has("--version")) {
+        std::printf("orv %s\n", ORV_VERSION);
+        return 0;
+    }
+    if (args->Has("--manpage")) {
+        std::fputs(orv::cli::ManPage("orv", ORV_VERSION, ORV_RELEASE_DATE, page, {},
+                                     {{"FILES", "The settings are kept in the user's Qt settings store unless --settings "
+                                                "names an INI file; telemetry logs are written to the \"telemetry\" "
+                                                "folder of the data directory chosen in Setup."},
+                                      {"SEE ALSO", "orv-cli(1)"}})
+                       .c_str(),
+                   stdout);
+        return 0;
+    }
+    if (!args->Rest().empty()) {
+        std::fprintf(stderr, "orv: unexpected argument \"%s\" (see orv --help)\n", args->Rest().front().c_str());
+        return 2;
+    }
+
     Q_INIT_RESOURCE(guide);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orv"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
     orv::InstallHintTiming(app);
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("AO-40 telemetry ground station"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    QCommandLineOption settingsOption(QStringLiteral("settings"),
-                                      QStringLiteral("Keep the settings in FILE (INI) instead of the user's store."),
-                                      QStringLiteral("FILE"));
-    QCommandLineOption serialOption(QStringLiteral("serial"),
-                                    QStringLiteral("Serial device to use, overriding the \"Com Port No.\" setting."),
-                                    QStringLiteral("PATH"));
-    QCommandLineOption demoOption(
-        QStringLiteral("demo"),
-        QStringLiteral("Run on a built-in simulated station, with a throw-away data directory and settings."));
-    QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Modem type of the demo: 512, 514 or ADC."),
-                                   QStringLiteral("TYPE"), QStringLiteral("514"));
-    parser.addOption(settingsOption);
-    parser.addOption(serialOption);
-    parser.addOption(demoOption);
-    parser.addOption(modemOption);
-    parser.process(app);
+    const auto value = [&](const char* option) { return QString::fromStdString(args->Value(option).value_or("")); };
 
     std::unique_ptr<orv::DemoStation> demo;
-    if (parser.isSet(demoOption)) {
-        const auto modem = orv::DemoModemType(parser.value(modemOption));
+    if (args->Has("--demo")) {
+        const auto modem = orv::DemoModemType(args->Value("--modem") ? value("--modem") : QStringLiteral("514"));
         if (!modem) {
             std::fprintf(stderr, "orv: --modem takes 512, 514 or ADC\n");
             return 2;
@@ -55,14 +93,16 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<orv::QtSettingsStore> store;
     if (!demo)
-        store = orv::OpenSettingsStore(parser.value(settingsOption));
+        store = orv::OpenSettingsStore(value("--settings"));
     orv::SystemClock clock;
     orv::QtUserMessages messages;
     orv::Station station(demo ? demo->Store() : *store, clock);
-    if (parser.isSet(serialOption)) station.SetSerialOverride(parser.value(serialOption));
+    if (args->Has("--serial")) station.SetSerialOverride(value("--serial"));
     orv::DesktopProgram program(station, messages);
     program.mainWindow.show();
     if (demo) {
+        // Simulated blocks are never submitted anywhere as received.
+        station.forwarding().SetLiveSource(false);
         // The demo station receives through its real serial path, a pseudo-terminal.
         station.SetSerialOverride(demo->SerialDevice());
         program.mainWindow.SelectTextClick(orv::TextSelection::Raw);
@@ -70,6 +110,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orv: the demo cannot start: %s\n", qPrintable(demo->Error()));
             return 1;
         }
+        std::fprintf(stderr, "orv: %s\n", qPrintable(demo->StartNote()));
+        program.mainWindow.setWindowTitle(QStringLiteral("Orv demo"));
+        program.mainWindow.ShowFeedback(demo->StartNote());
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    if (demo) std::fprintf(stderr, "orv: %s\n", qPrintable(demo->Finish()));
+    return code;
 }

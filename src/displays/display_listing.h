@@ -1,5 +1,7 @@
 #pragma once
-// Window content as text lines (GROUP, CAPTION, TEXT, COLOUR separated by tabs) and as JSON.
+// Window content as text lines (GROUP, CAPTION, TEXT, COLOUR separated by tabs), and the table
+// of the five display windows by name.
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +18,16 @@ std::string FieldListing(const std::vector<DisplayField>& fields);
 // set cell with the row and column captions and "red".
 std::string MatrixListing(const MatrixContent& content);
 
-// The same as one JSON object: {"window": ..., "block": ..., "fields": [...]}.
-std::string FieldListingJson(std::string_view window, long long block, const std::vector<DisplayField>& fields);
-std::string MatrixListingJson(long long block, const MatrixContent& content);
+// A display window by its name on the command line and in JSON.
+struct NamedDisplayWindow {
+    std::string_view name;  // "status", "power", "temp", "nav", "matrix"
+    const WindowInfo& (*info)();
+    std::vector<DisplayField> (*fields)(const DisplayInput&);  // null for the IF matrix
+};
+
+// The five windows in the order the display dispatch updates them: Status, Matrix, Nav, Power, Temp.
+std::span<const NamedDisplayWindow> DisplayWindows();
+// The window called `name`, or null.
+const NamedDisplayWindow* FindDisplayWindow(std::string_view name);
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -57,6 +58,17 @@ std::string ExportHeader(const std::array<std::string, kExportChannels>& address
     return header;
 }
 
+std::string CsvExportHeader(const std::array<ExportChannel, kExportChannels>& channels) {
+    std::string header = "block,time,amsat_day";
+    for (const ExportChannel& c : channels) {
+        if (c.address < 0) continue;
+        char name[16];
+        std::snprintf(name, sizeof name, ",addr_0x%03X", static_cast<unsigned>(c.address));
+        header += name;
+    }
+    return header + "\n";
+}
+
 ExportCheck PrepareExport(const ExportFields& fields, std::uint32_t total) {
     ExportCheck check;
     const auto start = ParseBlockNumber(fields.startText);
@@ -87,7 +99,8 @@ ExportCheck PrepareExport(const ExportFields& fields, std::uint32_t total) {
         plan.channels[k].mask = ParseTelemetryNumber(fields.masks[k]);
     }
     plan.raw = fields.raw;
-    plan.header = ExportHeader(fields.addresses);
+    plan.csv = fields.csv;
+    plan.header = fields.csv ? CsvExportHeader(plan.channels) : ExportHeader(fields.addresses);
     check.plan = std::move(plan);
     return check;
 }
@@ -186,7 +199,7 @@ private:
 
 class LineWriter {
 public:
-    explicit LineWriter(const ExportPlan& plan) {
+    explicit LineWriter(const ExportPlan& plan) : csv_(plan.csv) {
         for (const ExportChannel& c : plan.channels)
             if (c.address >= 0) channels_.emplace_back(c, plan.raw);
     }
@@ -211,6 +224,7 @@ public:
         }
         const auto time = TimeOfBlock(r.data());
         if (!day_ || !time) return false;
+        if (csv_) return AppendCsv(out, image, i, *time);
         AppendUnsigned(out, i + 1);
         out += ", ";
         amsatDays_.Append(out, *day_, *time);
@@ -224,6 +238,46 @@ public:
     }
 
 private:
+    // "17,2003-12-30T14:05:09Z,1460.58691,12.3,...\n": the same values without padding. The time
+    // needs a real calendar date and time of day; false otherwise (counted as not numeric).
+    bool AppendCsv(std::string& out, const TelemetryImage& image, std::uint64_t i, const TimeOfDay& time) {
+        const Record r = image.RecordAt(i);
+        int year = 0, month = 0, day = 0;
+        ReadField(r.data() + 36, 4, year);
+        ReadField(r.data() + 41, 2, month);
+        ReadField(r.data() + 44, 2, day);
+        static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] || time.hour > 23 || time.minute > 59 ||
+            time.second > 59)
+            return false;
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, ",%04d-%02d-%02dT%02d:%02d:%02dZ,", year, month, day, time.hour,
+                      time.minute, time.second);
+        AppendUnsigned(out, i + 1);
+        out += stamp;
+        const std::size_t dayAt = out.size();
+        amsatDays_.Append(out, *day_, time);
+        TrimSpaces(out, dayAt);
+        for (ChannelTexts& c : channels_) {
+            const auto p = static_cast<std::size_t>(c.Address());
+            out += ',';
+            const std::size_t at = out.size();
+            out += c.Text(r[p], image.NextByte(i, p));
+            TrimSpaces(out, at);
+        }
+        out += '\n';
+        return true;
+    }
+
+    // Removes the padding spaces of the field that starts at `at` and runs to the end of `out`.
+    static void TrimSpaces(std::string& out, std::size_t at) {
+        std::size_t first = at;
+        while (first < out.size() && out[first] == ' ') ++first;
+        out.erase(at, first - at);
+        while (out.size() > at && out.back() == ' ') out.pop_back();
+    }
+
+    bool csv_;
     std::vector<ChannelTexts> channels_;
     AmsatDayTexts amsatDays_;
     std::uint8_t lastDate_[10] = {0xFF};
@@ -239,11 +293,9 @@ std::optional<long double> AmsatDayOfBlock(Record r) {
     return static_cast<long double>(*day) + static_cast<long double>(time->Fraction());
 }
 
-ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
-                        const ProgressFn& progress) {
+ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, const ExportWriter& write,
+                         const ProgressFn& progress, bool* stopped) {
     ExportResult result;
-    OutputFile out;
-    if (!out.Open(output, result.message)) return result;
     LineWriter lines(plan);
     std::string buffer = plan.header;
     buffer.reserve(kWriteChunk + 4096);
@@ -253,14 +305,14 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
     const std::uint64_t count = last > first ? last - first : 0;
     std::optional<SequentialPass> pass;
     if (count != 0) pass.emplace(image, first, last);
-    bool stopped = false;
     bool writing = true;
     for (std::uint64_t i = first; i < last && writing; ++i) {
         pass->Reach(i);
         if (i != first && (i - first) % kProgressRecords == 0) {
             if (progress && !progress(i - first, count)) {
-                stopped = true;
-                break;
+                if (stopped) *stopped = true;
+                result.message = "Export stopped.";
+                return result;
             }
         }
         constexpr std::uint64_t kPrefetchRecords = 8;
@@ -272,12 +324,29 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
             ++result.skippedTime;
         }
         if (buffer.size() >= kWriteChunk) {
-            writing = out.Write(buffer.data(), buffer.size());
+            writing = write(buffer.data(), buffer.size());
             buffer.clear();
         }
     }
-    out.Write(buffer.data(), buffer.size());
+    if (writing) writing = write(buffer.data(), buffer.size());
     pass.reset();
+    if (!writing) {
+        result.message = "The output could not be written.";
+        return result;
+    }
+    if (progress) progress(count, count);
+    result.written = true;
+    return result;
+}
+
+ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
+                        const ProgressFn& progress) {
+    ExportResult result;
+    OutputFile out;
+    if (!out.Open(output, result.message)) return result;
+    bool stopped = false;
+    result = ExportLines(image, plan, [&](const char* data, std::size_t bytes) { return out.Write(data, bytes); },
+                         progress, &stopped);
     if (stopped) {
         out.Discard();
         result.message = "Export stopped; the incomplete file was removed.";
@@ -286,10 +355,9 @@ ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, con
     if (!out.Close(result.message)) {
         out.Discard();
         result.message += " The incomplete file was removed.";
+        result.written = false;
         return result;
     }
-    if (progress) progress(count, count);
-    result.written = true;
     return result;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The export: up to eight channels of the A blocks of a telemetry file, one comma-separated line
-// per block with the block number and the Amsat Day of its time stamp, for other programs.
+// per block with the block number and the Amsat Day of its time stamp, for other programs. Two
+// formats: the historic export.txt (two header lines, padded numbers, CR LF) and CSV (one header
+// row of plain column names, an ISO 8601 UTC time column, numbers without padding, LF).
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +32,7 @@ struct ExportFields {
     std::string startText;   // "Start:"
     std::string stopText;    // "Stop:"
     bool raw = true;         // "Raw" (else "Trans.")
+    bool csv = false;        // CSV instead of the historic export.txt format
 };
 
 struct ExportChannel {
@@ -42,7 +45,8 @@ struct ExportPlan {
     std::array<ExportChannel, kExportChannels> channels;
     std::uint32_t start = 1, stop = 0;   // 1-based, inclusive; stop below start writes no lines
     bool raw = true;
-    std::string header;                  // both header lines with their "\r\n"
+    bool csv = false;
+    std::string header;                  // both header lines with their "\r\n" (CSV: the header row)
 };
 
 struct ExportCheck {
@@ -59,6 +63,9 @@ ExportCheck PrepareExport(const ExportFields& fields, std::uint32_t total);
 // off, then a rule of 74 "-"; each line ends in "\r\n".
 std::string ExportHeader(const std::array<std::string, kExportChannels>& addresses);
 
+// The CSV header row: "block,time,amsat_day" and "addr_0x1A7" for each channel's address, "\n".
+std::string CsvExportHeader(const std::array<ExportChannel, kExportChannels>& channels);
+
 // Amsat Day with the day fraction of an A block's time text (bytes 36..55: year 36-39, month
 // 41-42, day 44-45, hour 48-49, minute 51-52, second 54-55); nothing when a field is not a number.
 std::optional<long double> AmsatDayOfBlock(Record record);
@@ -74,5 +81,12 @@ struct ExportResult {
 // removes the incomplete file and says why.
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress = {});
+
+// The same lines handed to `write` in pieces of up to about 1 MiB (standard output, a socket).
+// `write` returns false when it failed; the export then stops and says so in the message.
+// `stopped` is set when `progress` asked to stop.
+using ExportWriter = std::function<bool(const char* data, std::size_t bytes)>;
+ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, const ExportWriter& write,
+                         const ProgressFn& progress = {}, bool* stopped = nullptr);
 
 }  // namespace orv

@@ -57,6 +57,11 @@ void TelemetryLogger::StopLogging() { station_.logging.logging = false; }
 
 LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
     LogAppendResult result;
+    if (followDate_) {
+        const std::string before = fileName_;
+        UpdateLogFileName();
+        result.newFile = fileName_ != before;
+    }
     const AppendOutcome out = AppendRecordToFile(logPath_, record, sync_);
     countText_ = std::to_string(BlockCountOfLength(out.fileLength));
     result.countText = countText_;

@@ -22,6 +22,7 @@ struct LogAppendResult {
     bool eventGridChanged = false;  // an E block was logged: repaint the grid
     std::string error;              // the failure, empty when written
     std::string notice;             // a torn partial record cut from the file's end before it; else empty
+    bool newFile = false;           // following the date, the name changed before this append
 };
 
 class TelemetryLogger {
@@ -74,6 +75,11 @@ public:
     // loses nothing but the block being written at a power cut).
     void SetSyncEachRecord(bool on) { sync_ = on; }
 
+    // Whether each append first names the file by the clock's date (a station left running goes
+    // on in the next day's file after midnight). Off by default: the Logging window keeps the
+    // name it showed when logging started.
+    void SetFollowDate(bool on) { followDate_ = on; }
+
 private:
     StationState& station_;
     const Clock& clock_;
@@ -84,6 +90,7 @@ private:
     std::uint64_t lostBlocks_ = 0;
     std::string lastError_;
     bool sync_ = true;
+    bool followDate_ = false;
 };
 
 // The log file name for a date: prefix ("T" all blocks, "A" A blocks only) + yy mm dd +

@@ -31,6 +31,10 @@ std::string IsoUtcText(std::int64_t utcSeconds) {
     return text;
 }
 
+std::string HeaderTimeText(ConstBytes block) {
+    return HeaderField(block, kHeaderDate, kHeaderDateLength) + ' ' + HeaderField(block, kHeaderTime, kHeaderTimeLength);
+}
+
 std::string BlockLine(ConstBytes block, const std::string& verdict, std::int64_t utcSeconds) {
     const char id = BlockId(block);
     std::string line = IsoUtcText(utcSeconds);
@@ -40,9 +44,7 @@ std::string BlockLine(ConstBytes block, const std::string& verdict, std::int64_t
     line += verdict;
     if (id == 'A') {
         line += ' ';
-        line += HeaderField(block, kHeaderDate, kHeaderDateLength);
-        line += ' ';
-        line += HeaderField(block, kHeaderTime, kHeaderTimeLength);
+        line += HeaderTimeText(block);
     }
     return line;
 }

@@ -36,10 +36,13 @@ fs::path DspDirectory(const std::string& dataDirectory) {
 
 std::vector<DataDirectoryPart> DataDirectoryLayout(const std::string& dataDirectory) {
     const fs::path data(dataDirectory);
+    // The messages name the subdirectories in the platform's form: "Orv\telemetry" on Windows.
+    const std::string orv = std::string("Orv") + static_cast<char>(fs::path::preferred_separator);
     return {
         {data, "Indicated Orv main directory does not exist. \n   It will be created."},
-        {data / kTelemetrySubdirectory, "Orv\\telemetry subdirectory does not exist. \n   It will be created."},
-        {data / kDspSubdirectory, "Orv\\DSP subdirectory does not exist. \n   It will be created."},
+        {data / kTelemetrySubdirectory,
+         orv + std::string(kTelemetrySubdirectory) + " subdirectory does not exist. \n   It will be created."},
+        {data / kDspSubdirectory, orv + "DSP subdirectory does not exist. \n   It will be created."},
     };
 }
 

@@ -30,6 +30,15 @@ void BlockReceiver::ReceiveFecBlock(std::span<const std::uint8_t, kFullBlockByte
     station_.receiver.fecDelivery = false;
 }
 
+void BlockReceiver::ReceiveWholeBlock(std::span<const std::uint8_t> block) {
+    auto& r = station_.receiver;
+    const int modemLength = r.blockLength;
+    r.blockLength = static_cast<int>(block.size());
+    RestartAtSync();
+    ReceiveBlockBytes(block);
+    r.blockLength = modemLength;
+}
+
 void BlockReceiver::RelaySent() {
     station_.receiver.now = clock_.Now();
     station_.receiver.lastTime = station_.receiver.now;
@@ -179,13 +188,11 @@ void BlockReceiver::CompleteBlock() {
     if (hooks_.UdpRelayOn()) hooks_.RelayDatagram(std::span<const std::uint8_t>(stores.relay.data(), static_cast<std::size_t>(L)));
     // Byte counter: "FB" for whole blocks from a server, "FEC" for a block rebuilt from a frame.
     if (flags.networkInputActive && !hooks_.RelayRealTime()) hooks_.ShowByteCount("FB");
-    if (r.fecDelivery) {
-        hooks_.ShowByteCount("FEC");
-        r.fecDelivery = false;
-    }
+    if (r.fecDelivery) hooks_.ShowByteCount("FEC");
     // The last complete block, stamp included, for the raw saves and the text view.
     std::memcpy(stores.lastComplete.data(), cur.data(), kTelemetryBytes);
     hooks_.BlockFinished();
+    r.fecDelivery = false;
 }
 
 }  // namespace orv

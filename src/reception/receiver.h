@@ -58,7 +58,8 @@ public:
     virtual void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) {}
     // The display dispatch.
     virtual void DispatchBlock() {}
-    // The receiver has finished with a complete block (the last complete block store holds it).
+    // The receiver has finished with a complete block (the last complete block store holds it;
+    // the FEC delivery flag still tells whether it was rebuilt from an FEC frame).
     virtual void BlockFinished() {}
 };
 
@@ -74,6 +75,10 @@ public:
     // A whole 514-byte block rebuilt from an FEC frame: starts a new block and sets the FEC
     // delivery flag for its call.
     void ReceiveFecBlock(std::span<const std::uint8_t, kFullBlockBytes> block);
+
+    // A whole block of 512 or 514 bytes from another decoder (a KISS frame): starts a new block
+    // and is judged at its own length, whatever the modem type.
+    void ReceiveWholeBlock(std::span<const std::uint8_t> block);
 
     // The TCP/IP client found a network sync marker: the next call starts a new block.
     void SignalNetworkNewBlock() { station_.receiver.networkNewBlock = true; }

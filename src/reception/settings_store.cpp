@@ -68,6 +68,16 @@ FormPosition ReadFormPosition(const KeyValueStore& store, int formNumber, int de
             PixelsFromTwips(store, formNumber, ".Left", defaultLeftTwips)};
 }
 
+std::optional<FormPosition> ReadStoredFormPosition(const KeyValueStore& store, int formNumber) {
+    long long top = 0;
+    long long left = 0;
+    if (!ParseWholeNumber(store.Read(kFormPositionsKey, FormValueName(formNumber, ".Top")), top) ||
+        !ParseWholeNumber(store.Read(kFormPositionsKey, FormValueName(formNumber, ".Left")), left) ||
+        top < -1000000000LL || top > 1000000000LL || left < -1000000000LL || left > 1000000000LL)
+        return std::nullopt;
+    return FormPosition{static_cast<int>(top / 15), static_cast<int>(left / 15)};
+}
+
 void WriteFormPosition(KeyValueStore& store, int formNumber, FormPosition pixels) {
     store.Write(kFormPositionsKey, FormValueName(formNumber, ".Top"), TwoDigitText(pixels.top * 15));
     store.Write(kFormPositionsKey, FormValueName(formNumber, ".Left"), TwoDigitText(pixels.left * 15));

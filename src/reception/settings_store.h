@@ -3,6 +3,7 @@
 // The core reads and writes through KeyValueStore; the Qt adapter (qt_settings_store.h) keeps
 // it in the registry on Windows and in an INI file elsewhere.
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,6 +45,8 @@ struct FormPosition {
 // Reads "FormN.Top"/"FormN.Left" (twips) as pixels; a value that is absent or not a whole
 // number gives the default, which is itself in twips (as the values are stored).
 FormPosition ReadFormPosition(const KeyValueStore& store, int formNumber, int defaultTopTwips, int defaultLeftTwips);
+// The stored position in pixels, or nothing when either value is absent or not a whole number.
+std::optional<FormPosition> ReadStoredFormPosition(const KeyValueStore& store, int formNumber);
 
 // Writes the position as twips (pixels x 15) in "%02d" form.
 void WriteFormPosition(KeyValueStore& store, int formNumber, FormPosition pixels);

@@ -1,5 +1,7 @@
 #include "station/demo_station.h"
 
+#include <QDir>
+
 #include "reception/data_directory.h"
 
 namespace orv {
@@ -63,6 +65,23 @@ bool DemoStation::Start() {
     if (feeder_->Start(reason)) return true;
     error_ = QString::fromStdString(reason);
     return false;
+}
+
+QString DemoStation::StartNote() const {
+    return QStringLiteral("The demo's data directory is %1. It is deleted on exit, unless you log telemetry "
+                          "(Menu, Logging): the directory and its logs are then kept.")
+        .arg(QDir::toNativeSeparators(dir_.path()));
+}
+
+QString DemoStation::Finish() {
+    if (!dir_.isValid()) return {};
+    const QDir telemetry(QString::fromStdString(TelemetryDirectory(dir_.path().toStdString()).string()));
+    const QStringList logs = telemetry.entryList({QStringLiteral("*.raw"), QStringLiteral("*.tlm")}, QDir::Files);
+    if (logs.isEmpty())
+        return QStringLiteral("The demo's data directory %1 was deleted.").arg(QDir::toNativeSeparators(dir_.path()));
+    dir_.setAutoRemove(false);
+    return QStringLiteral("Telemetry was logged: the demo's logs are kept in %1 (%2).")
+        .arg(QDir::toNativeSeparators(telemetry.path()), logs.join(QStringLiteral(", ")));
 }
 
 }  // namespace orv

@@ -29,6 +29,13 @@ public:
     // Starts the simulated stream; call after the station has opened the port.
     bool Start();
 
+    // For the operator at start: where the demo's data are and that they go on exit unless
+    // telemetry is logged.
+    QString StartNote() const;
+    // At the end: when the operator logged telemetry (a .raw or .tlm file is in "telemetry"), the
+    // directory is kept; otherwise it is deleted with this object. Says which, naming the place.
+    QString Finish();
+
 private:
     QTemporaryDir dir_;
     std::unique_ptr<QtSettingsStore> store_;

@@ -1,7 +1,11 @@
 #include "station/headless_station.h"
 
+#include <QHostAddress>
+
 #include <filesystem>
 
+#include "station/audio_input.h"
+#include "station/forwarding.h"
 #include "station/network_control.h"
 
 namespace orv {
@@ -20,7 +24,7 @@ HeadlessStation::~HeadlessStation() {
 int HeadlessStation::Start() {
     station_.LoadSettings();
     if (const int refused = ApplySetup(); refused != 0) return refused;
-    if (!StartLogging() || !StartRelay() || !StartInput()) return 1;
+    if (!StartLogging() || !StartRelay() || !StartKiss() || !StartInput()) return 1;
     return 0;
 }
 
@@ -34,6 +38,10 @@ int HeadlessStation::ApplySetup() {
     // Blocks from the network always carry their CRCC bytes.
     if (!setup_.connectHost.empty()) s.SetModemType(ModemType::Bytes514);
     if (setup_.modem) s.SetModemType(*setup_.modem);
+    if (setup_.audio) {
+        s.SetModemType(ModemType::Audio);
+        station_.SetAudioOverride(*setup_.audio);
+    }
     if (setup_.baud) s.settings.baudRate = *setup_.baud;
     if (setup_.logFec && !s.AdcPath()) {
         report_("--log-fec needs FEC frames: --modem ADC");
@@ -61,9 +69,11 @@ bool HeadlessStation::StartLogging() {
     TelemetryLogger& logger = station_.logger();
     if (setup_.logAOnly) logger.LogABlocksOnly();
     if (setup_.useCrcc) logger.UseCrcc();
+    logger.SetFollowDate(setup_.daily);
     station_.StartLogging();
     report_("logging to " + logger.LogPath().string());
     connect(&station_, &Station::BlockLogged, this, [this](const LogAppendResult& result) {
+        if (result.newFile) report_("new day: logging to " + station_.logger().LogPath().string());
         if (!result.written)
             report_("block not logged (" + std::to_string(station_.logger().LostBlocks()) + " lost): " + result.error);
         if (!result.notice.empty()) report_(result.notice);
@@ -71,13 +81,21 @@ bool HeadlessStation::StartLogging() {
     return true;
 }
 
+std::filesystem::path HeadlessStation::ReopenLog() {
+    station_.logger().UpdateLogFileName();
+    return station_.logger().LogPath();
+}
+
 bool HeadlessStation::StartRelay() {
     Relay& relay = station_.relay();
     relay.SetRealTime(!setup_.fullBlock);
     connect(&relay, &Relay::StatusChanged, this, &HeadlessStation::ReportOnce);
     if (setup_.servePort) {
-        if (!relay.Server().Listen(*setup_.servePort)) return false;  // the status has said why
-        report_("serving on port " + std::to_string(relay.Server().Port()) +
+        const QHostAddress address = setup_.bindAddress.empty() ? QHostAddress(QHostAddress::Any)
+                                                                : QHostAddress(QString::fromStdString(setup_.bindAddress));
+        if (!relay.Server().Listen(*setup_.servePort, address)) return false;  // the status has said why
+        report_("serving on " + (setup_.bindAddress.empty() ? std::string() : setup_.bindAddress + " ") + "port " +
+                std::to_string(relay.Server().Port()) +
                 (setup_.fullBlock ? " (Full block)" : " (Real time)"));
     }
     if (!setup_.udpHost.empty()) {
@@ -87,7 +105,21 @@ bool HeadlessStation::StartRelay() {
     return true;
 }
 
+bool HeadlessStation::StartKiss() {
+    Forwarding& forwarding = station_.forwarding();
+    forwarding.SetLiveSource(!setup_.simulated);
+    connect(&forwarding, &Forwarding::StatusChanged, this, &HeadlessStation::ReportOnce);
+    connect(&forwarding, &Forwarding::KissInputEnded, this, [this](const QString& error) {
+        report_(error.isEmpty() ? std::string("end of the KISS input") : "KISS input: " + error.toStdString());
+        if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.kissConnectHost.empty())
+            emit Ended();
+    });
+    return StartForwarding(setup_.forwarding, station_, station_.DataDirectory(), report_);
+}
+
 bool HeadlessStation::StartInput() {
+    if (setup_.audio) return StartAudioInput();
+    if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.HasKissInput()) return true;
     if (!setup_.connectHost.empty()) {
         NetworkClient& client = station_.client();
         client.SetReconnectSeconds(setup_.reconnectSeconds);
@@ -116,6 +148,28 @@ bool HeadlessStation::StartInput() {
     const StationState& s = station_.state();
     report_("reading " + setup_.serialPath + " at " + std::to_string(s.settings.baudRate) + " baud, modem " +
             ModemTypeText(s.settings.modemType));
+    return true;
+}
+
+bool HeadlessStation::StartAudioInput() {
+    const SelectionResult opened = station_.SelectText(TextSelection::Raw);
+    if (opened.portFailed) {
+        report_("cannot open the audio input: " + opened.error);
+        return false;
+    }
+    connect(&station_, &Station::AudioStatus, this, [this](const QString& text) { report_(text.toStdString()); });
+    connect(&station_, &Station::AudioEnded, this, [this](const QString& reason) {
+        // Standard input is the station's only input: its end ends the station. A file's end
+        // leaves the station serving what it decoded until it is stopped.
+        if (setup_.audio->source == AudioSourceKind::Stdin) {
+            report_(reason.toStdString() + "; stopping");
+            emit Failed(reason);
+        } else {
+            report_(reason.toStdString() + "; the station goes on until it is stopped");
+        }
+    });
+    report_("reading audio from " + station_.audio().Description().toStdString() + ", carrier sought around " +
+            std::to_string(static_cast<int>(setup_.audio->centreHz)) + " Hz, modem Audio");
     return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "fec/adc_reception.h"
 #include "reception/startup_settings.h"
+#include "station/forwarding_setup.h"
 #include "station/station.h"
 
 namespace orv {
@@ -24,16 +25,24 @@ struct HeadlessSetup {
     std::string connectHost;
     std::uint16_t connectPort = 0;
     int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
+    // Or audio through the software demodulator (modem type "Audio").
+    std::optional<AudioSettings> audio;
     // Logging into dataDir/telemetry, as the Logging window does it.
     std::string dataDir;
     bool logAOnly = false;
     bool useCrcc = false;
     bool logFec = false;
+    bool daily = false;            // at midnight (the naming rule's date) go on in the next day's file
     // The relay: TCP server (port 0: any free port) and UDP datagrams.
     std::optional<std::uint16_t> servePort;
     bool fullBlock = false;
+    std::string bindAddress;       // the server's listening address; empty: all interfaces
     std::string udpHost;
     std::uint16_t udpPort = 0;
+    // KISS in and out, SiDS, MQTT. A KISS input may be the only input.
+    ForwardingSetup forwarding;
+    // The demo or the simulator feeds the station: nothing is submitted to SiDS.
+    bool simulated = false;
 };
 
 class HeadlessStation : public QObject, private AdcReceptionHooks {
@@ -52,16 +61,24 @@ public:
     int Start();
     // Closes every input and link.
     void Stop();
+    // After the log file was moved away (logrotate): the log is written by whole-record appends
+    // that open and close the file each time, so the next block creates the file anew under
+    // today's name. Returns that path.
+    std::filesystem::path ReopenLog();
 
 signals:
     // The input is gone for good (a lost serial port, a link that is not retried).
     void Failed(const QString& reason);
+    // The only input, a KISS file or standard input, has ended.
+    void Ended();
 
 private:
     int ApplySetup();
     bool StartLogging();
     bool StartRelay();
     bool StartInput();
+    bool StartAudioInput();
+    bool StartKiss();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;
 

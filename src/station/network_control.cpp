@@ -146,8 +146,8 @@ void NetworkControl::ShowStatus(const QString& text) {
 }
 
 void NetworkControl::Close() {
+    // The TCP sockets close; the UDP relay is not a link of this window's and goes on sending.
     StopLinks();
-    station_.relay().Udp().SetDestination(QString(), 0);
     GiveSerialPortBack();
 }
 

@@ -59,7 +59,7 @@ public:
     void PressConnect();
     // "Real time" (item 0) or "Full block" (item 1); ignored while the client is connected.
     void SelectRelayItem(int item);
-    // The window closes: both sockets close.
+    // The window closes: the TCP server and client close; the UDP relay keeps sending.
     void Close();
     // A connected or connecting client, or a listening server.
     bool LinkActive() const;

@@ -65,7 +65,7 @@ DSPLoad::~DSPLoad() {
 
 bool DSPLoad::IsRunning() const { return thread_ != nullptr; }
 
-bool DSPLoad::Start(const QString& filePath, const QString& device, QString* error) {
+bool DSPLoad::Start(const QString& filePath, const QString& device, QString* error, bool acceptWrongChecksums) {
     auto fail = [error](const QString& reason) {
         if (error) *error = reason;
         return false;
@@ -74,6 +74,8 @@ bool DSPLoad::Start(const QString& filePath, const QString& device, QString* err
     if (filePath.isEmpty()) return fail(QStringLiteral("no DSP file is selected"));
     const DspProgram program = ReadDspProgram(filePath.toStdString());
     if (!program.Ok()) return fail(QString::fromStdString(program.error));
+    if (!acceptWrongChecksums && !program.checksumWarnings.empty())
+        return fail(QString::fromStdString(ChecksumWarningText(program)));
 
     abandon_ = false;
     ok_ = false;

@@ -22,8 +22,10 @@ public:
     // Reads and converts the program file on the calling thread. A sound program: emits Started,
     // starts the transfer to `device` and returns true; Finished follows. Otherwise (no file,
     // unreadable, empty or malformed, or a load already running) returns false with the reason in
-    // *error; nothing is sent and no signal follows.
-    bool Start(const QString& filePath, const QString& device, QString* error = nullptr);
+    // *error; nothing is sent and no signal follows. Records with a wrong checksum are refused
+    // likewise, listed in *error, unless `acceptWrongChecksums`.
+    bool Start(const QString& filePath, const QString& device, QString* error = nullptr,
+               bool acceptWrongChecksums = false);
     bool IsRunning() const;
 
 signals:

@@ -39,8 +39,9 @@ struct Record {
     int type = 0;
 };
 
-// Checks one record line; returns an empty string when it is sound.
-std::string CheckRecord(std::string_view text, int line, Record& record) {
+// Checks one record line; returns an empty string when it can be converted. A wrong checksum does
+// not stop the conversion (the halves get fresh checksums); it is described in `checksumWarning`.
+std::string CheckRecord(std::string_view text, int line, Record& record, std::string& checksumWarning) {
     if (text.front() != ':') return LineError(line, "a record must start with \":\"");
     for (std::size_t i = 1; i < text.size(); ++i)
         if (HexValue(text[i]) < 0)
@@ -59,8 +60,8 @@ std::string CheckRecord(std::string_view text, int line, Record& record) {
     for (std::size_t i = 1; i + 2 < text.size(); i += 2) sum += static_cast<unsigned>(ByteAt(text, i));
     const unsigned wanted = (256 - sum % 256) % 256;
     if (static_cast<unsigned>(ByteAt(text, text.size() - 2)) != wanted)
-        return LineError(line, "checksum " + std::string(text.substr(text.size() - 2)) + " is wrong, the record needs " +
-                                   Hex(wanted, 2));
+        checksumWarning = LineError(line, "checksum " + std::string(text.substr(text.size() - 2)) +
+                                              " is wrong, the record needs " + Hex(wanted, 2));
     if (record.type == kEndOfFileType && record.count != 0)
         return LineError(line, "an end-of-file record carries no data");
     if (record.count % 2 != 0)
@@ -123,17 +124,21 @@ DspProgram ConvertDspProgram(std::string_view input) {
             return result;
         }
         Record record;
-        result.error = CheckRecord(WithoutTrailingBlanks(text), line, record);
+        std::string checksumWarning;
+        result.error = CheckRecord(WithoutTrailingBlanks(text), line, record, checksumWarning);
         if (!result.Ok()) return result;
+        if (!checksumWarning.empty()) result.checksumWarnings.push_back(std::move(checksumWarning));
         lastLine = line;
         if (record.type == kEndOfFileType) endLine = line;
         else records.push_back(record);
     }
     if (!started) {
+        result.checksumWarnings.clear();
         result.error = "no Intel HEX record (a line starting with \":\") in the file";
         return result;
     }
     if (endLine == 0) {
+        result.checksumWarnings.clear();
         result.error = LineError(lastLine, "the file does not end with an end-of-file record (:00000001FF)");
         return result;
     }
@@ -147,6 +152,14 @@ DspProgram ConvertDspProgram(std::string_view input) {
     out += kEndRecord;
     out += "G\r\n";
     return result;
+}
+
+std::string ChecksumWarningText(const DspProgram& program, std::size_t maxLines) {
+    std::string text;
+    const std::size_t count = program.checksumWarnings.size();
+    for (std::size_t i = 0; i < count && i < maxLines; ++i) text += program.checksumWarnings[i] + "\n";
+    if (count > maxLines) text += "and " + std::to_string(count - maxLines) + " more records with a wrong checksum\n";
+    return text;
 }
 
 DspProgram ReadDspProgram(const std::string& path) {
@@ -186,6 +199,7 @@ DspProgram ReadDspProgram(const std::string& path) {
     }
     result = ConvertDspProgram(content);
     if (!result.Ok()) result.error = "\"" + path + "\": " + result.error;
+    for (std::string& warning : result.checksumWarnings) warning = "\"" + path + "\": " + warning;
     return result;
 }
 

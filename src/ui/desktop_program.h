@@ -3,11 +3,13 @@
 // wired together. `orv` runs one; the window tests build the same program.
 #include "station/station.h"
 #include "ui/adc_analysis_window.h"
+#include "ui/audio_signal_window.h"
 #include "ui/byte_dump_window.h"
 #include "ui/channel_graph_window.h"
 #include "ui/dsp_loader_window.h"
 #include "ui/export_window.h"
 #include "ui/filter_window.h"
+#include "ui/forwarding_window.h"
 #include "ui/graph_address_dialog.h"
 #include "ui/if_matrix_window.h"
 #include "ui/logging_window.h"
@@ -52,6 +54,8 @@ struct DesktopProgram {
     DspLoaderWindow dspLoaderWindow;
     NetworkWindow networkWindow;
     AdcAnalysisWindow adcAnalysisWindow;
+    AudioSignalWindow audioSignalWindow;
+    ForwardingWindow forwardingWindow;
 
 private:
     DisplayContext Displays();

@@ -211,6 +211,9 @@ void FieldForm::Update() {
 
 void FieldForm::ToggleRawMode() {
     raw_ = !raw_;
+    // The caption says when the fields show raw channel values instead of converted ones.
+    const QString caption = Text(Info().caption);
+    setWindowTitle(raw_ ? caption.trimmed() + QStringLiteral("  -  raw values") : caption);
     const StationState& s = Context().station;
     if (RawToggleRedraws(s.stores.display, s.flags.crccStatus, s.receiver.blockLength)) Update();
     emit RawModeToggled();

@@ -1,5 +1,7 @@
 #include "ui/dsp_loader_window.h"
 
+#include "tools/dsp_program.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -94,9 +96,18 @@ void DspLoaderWindow::showEvent(QShowEvent* event) {
 
 void DspLoaderWindow::LoadClick() {
     if (load_.IsRunning()) return;
+    // Records whose own checksum is wrong are sent with fresh ones; the operator decides.
+    if (!selectedFile_.isEmpty()) {
+        const DspProgram program = ReadDspProgram(selectedFile_.toStdString());
+        if (program.Ok() && !program.checksumWarnings.empty() &&
+            !messages_.AskYesNo(QStringLiteral("These records of the DSP program have a wrong checksum:\n%1\n"
+                                               "The records sent to the modem get fresh checksums. Load anyway?")
+                                    .arg(QString::fromStdString(ChecksumWarningText(program)))))
+            return;
+    }
     QString error;
     // A sound program emits Started (LoadStarted) before the transfer opens the port.
-    if (!load_.Start(selectedFile_, station_.SerialDevice(), &error)) {
+    if (!load_.Start(selectedFile_, station_.SerialDevice(), &error, true)) {
         messages_.Beep();
         messages_.Inform(QStringLiteral("The DSP program was not loaded:\n%1").arg(error));
     }

@@ -109,7 +109,8 @@ void ExportWindow::BuildControls() {
 
     exportButton_ = new QPushButton(QStringLiteral("Export"), this);
     exportButton_->setObjectName("ExportButton");
-    exportButton_->setToolTip(QStringLiteral(" Create \"Orvc\\telemetry\\export.txt\" "));
+    exportButton_->setToolTip(
+        QStringLiteral(" Create \"%1\" ").arg(QDir::toNativeSeparators(QStringLiteral("Orv/telemetry/export.txt"))));
     connect(exportButton_, &QPushButton::clicked, this, &ExportWindow::StartExport);
     layout->addWidget(exportButton_);
     progressBar_ = new QProgressBar(this);
@@ -183,10 +184,13 @@ void ExportWindow::Finished(const ExportResult& result) {
         messages_.Inform(QString::fromStdString(result.message));
         return;
     }
+    // The operator learns where the file is.
+    QString done = QStringLiteral("%1 lines exported to\n%2").arg(result.lines).arg(QDir::toNativeSeparators(OutputPath()));
     if (result.skippedTime != 0)
-        messages_.Inform(QStringLiteral("%1 A blocks have a date or time that is not a number;\nthey have no line "
-                                        "in the export.")
-                             .arg(result.skippedTime));
+        done += QStringLiteral("\n\n%1 A blocks have a date or time that is not a number;\nthey have no line "
+                               "in the export.")
+                    .arg(result.skippedTime);
+    messages_.Inform(done);
     // The window goes away as if closed: the addresses are kept for the next run.
     SaveSettings();
     hide();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -19,13 +20,41 @@ QString TelemetryDirectoryText(const Station& station) {
 TelemetryFileList::TelemetryFileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        chosenByPress_ = true;
         const QString path = SelectedPath();
         if (!path.isEmpty()) emit FileChosen(path);
     });
+    // A click on the entry already highlighted chooses it again (the file is loaded anew).
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (chosenByPress_ || !item->isSelected()) return;
+        const QString path = SelectedPath();
+        if (!path.isEmpty()) emit FileChosen(path);
+    });
+    // New files (a Filter output) appear and removed ones go while the list is shown.
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (isVisible()) Refresh();
+    });
+}
+
+void TelemetryFileList::mousePressEvent(QMouseEvent* event) {
+    chosenByPress_ = false;
+    QListWidget::mousePressEvent(event);
+}
+
+void TelemetryFileList::showEvent(QShowEvent* event) {
+    QListWidget::showEvent(event);
+    // Changes made while the list was hidden.
+    if (!watcher_.directories().isEmpty()) Refresh();
+}
+
+void TelemetryFileList::Watch(const QString& directory) {
+    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+    if (!directory.isEmpty() && QFileInfo(directory).isDir()) watcher_.addPath(directory);
 }
 
 void TelemetryFileList::SetDirectory(const QString& directory) {
     directory_ = directory;
+    Watch(directory);
     Refresh();
 }
 
@@ -47,6 +76,7 @@ void TelemetryFileList::Refresh() {
 void TelemetryFileList::ShowOnly(const QString& path) {
     const QFileInfo info(path);
     directory_ = info.absolutePath();
+    Watch(QString());  // a dropped file stays alone in the list
     const QSignalBlocker blocker(this);
     clear();
     addItem(info.fileName());

@@ -2,6 +2,7 @@
 // Parts shared by the files windows: the file list of the Replay and Filter windows (the telemetry
 // files "*.tlm;*.raw;*.tlr", any case, of one directory), the files dropped onto a window, and the
 // sunken panels that show counts and read-outs.
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListWidget>
 #include <QString>
@@ -20,7 +21,8 @@ class TelemetryFileList final : public QListWidget {
 public:
     explicit TelemetryFileList(QWidget* parent = nullptr);
 
-    // Points the list at `directory` (empty: no files) and reads it.
+    // Points the list at `directory` (empty: no files) and reads it; while the list is shown it
+    // reads the directory again whenever files come or go.
     void SetDirectory(const QString& directory);
     const QString& Directory() const { return directory_; }
     // Reads the directory again; the selected file stays selected while it is there.
@@ -35,11 +37,19 @@ public:
     QStringList FileNames() const;
 
 signals:
-    // The user chose an entry (mouse or keys).
+    // The user chose an entry (mouse or keys), or clicked the one already chosen.
     void FileChosen(const QString& path);
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void Watch(const QString& directory);
+
     QString directory_;
+    QFileSystemWatcher watcher_;
+    bool chosenByPress_ = false;  // the selection changed since the last press
 };
 
 // Makes `window` take dropped files: the first file of each drop (a local path) goes to `dropped`

@@ -1,5 +1,6 @@
 #include "ui/form_position.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -12,6 +13,11 @@
 namespace orv {
 namespace {
 
+QPointer<QWidget>& Anchor() {
+    static QPointer<QWidget> anchor;
+    return anchor;
+}
+
 std::vector<ScreenRect> AvailableScreens() {
     std::vector<ScreenRect> screens;
     for (const QScreen* s : QGuiApplication::screens()) {
@@ -21,18 +27,49 @@ std::vector<ScreenRect> AvailableScreens() {
     return screens;
 }
 
+ScreenRect RectOf(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// The main window's frame, or an empty one while it is hidden.
+ScreenRect KeepClear(const QWidget* window) {
+    const QWidget* anchor = Anchor();
+    if (!anchor || anchor == window || !anchor->isVisible()) return {};
+    return RectOf(anchor->frameGeometry());
+}
+
+// Other windows of the program on the screen: the next cascade step.
+int CascadeIndex(const QWidget* window) {
+    int shown = 0;
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == window || w == Anchor() || !w->isVisible()) continue;
+        const Qt::WindowType type = w->windowType();
+        if (type == Qt::Window || type == Qt::Dialog) ++shown;
+    }
+    return shown % 8;
+}
+
+// The frame's size: known once the window manager framed the window; before that, the inner size
+// with the main window's frame margins.
+QSize FrameSize(const QWidget* window) {
+    QSize size = window->frameGeometry().size();
+    if (size != window->geometry().size()) return size;
+    size = window->size().expandedTo(window->sizeHint().boundedTo(window->maximumSize()));
+    if (const QWidget* anchor = Anchor(); anchor && anchor->isVisible())
+        size += anchor->frameGeometry().size() - anchor->geometry().size();
+    return size;
+}
+
 // The stored position is the frame's. Before a window is first shown its frame is unknown, and
-// under X11 window managers the inner area lands where the frame should be; so once the window
-// manager has framed the window and its geometry has settled, the frame is put in place and kept
-// on a screen. A window that gets no frame (no window manager), or that was moved by someone else
-// meanwhile, is left where it is.
+// under X11 window managers the inner area lands where the frame should be. So the frame is put
+// in place when the window is shown (its size estimated), and again once the window manager has
+// framed the window and its geometry has settled. A window that gets no frame (no window
+// manager), or that was moved by someone else meanwhile, is left where it is.
 class FramePlacer : public QObject {
 public:
     static constexpr int kPollMs = 50;
     static constexpr int kMaxPolls = 60;
 
-    FramePlacer(QWidget* window, QPoint frameTopLeft)
-        : QObject(window), window_(window), wanted_(frameTopLeft), restoredInner_(window->geometry().topLeft()) {
+    FramePlacer(QWidget* window, std::optional<QPoint> stored)
+        : QObject(window), window_(window), stored_(stored) {
         window->installEventFilter(this);
         poll_.setInterval(kPollMs);
         connect(&poll_, &QTimer::timeout, this, &FramePlacer::Poll);
@@ -42,12 +79,29 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Show) {
             window_->removeEventFilter(this);
+            Place(FrameSize(window_));
+            placedInner_ = window_->geometry().topLeft();
             poll_.start();
         }
         return false;
     }
 
 private:
+    void Place(QSize frame) {
+        std::optional<ScreenRect> stored;
+        if (stored_) stored = ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()};
+        const ScreenRect at = window_ == Anchor() && stored_
+                                  ? ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()}
+                                  : PlaceFrame(stored, frame.width(), frame.height(), KeepClear(window_),
+                                               AvailableScreens(), CascadeIndex(window_));
+        int left = at.left;
+        int top = at.top;
+        KeepFrameOnScreen(left, top, frame.width(), frame.height(), AvailableScreens());
+        if (window_->frameGeometry().topLeft() != QPoint(left, top)) window_->move(left, top);
+        // Where a stored position was replaced, the frame stays where it was put.
+        stored_ = QPoint(left, top);
+    }
+
     void Poll() {
         if (!window_ || ++polls_ > kMaxPolls) return deleteLater();
         const QRect frame = window_->frameGeometry();
@@ -57,17 +111,14 @@ private:
         lastInner_ = inner;
         if (!settled) return;
         poll_.stop();
-        const bool untouched = inner.topLeft() == restoredInner_ || frame.topLeft() == wanted_;
-        int left = wanted_.x();
-        int top = wanted_.y();
-        KeepFrameOnScreen(left, top, frame.width(), frame.height(), AvailableScreens());
-        if (untouched && frame.topLeft() != QPoint(left, top)) window_->move(left, top);
+        const bool untouched = inner.topLeft() == placedInner_ || frame.topLeft() == *stored_;
+        if (untouched) Place(frame.size());
         deleteLater();
     }
 
     QPointer<QWidget> window_;
-    QPoint wanted_;
-    QPoint restoredInner_;
+    std::optional<QPoint> stored_;
+    QPoint placedInner_;
     QTimer poll_;
     int polls_ = 0;
     QRect lastFrame_;
@@ -76,15 +127,22 @@ private:
 
 }  // namespace
 
+void SetPlacementAnchor(QWidget* mainWindow) { Anchor() = mainWindow; }
+
 void RestoreFormPosition(QWidget* window, const KeyValueStore& store, int formNumber, int defaultTopTwips,
                          int defaultLeftTwips) {
-    const FormPosition p = ReadFormPosition(store, formNumber, defaultTopTwips, defaultLeftTwips);
+    const std::optional<FormPosition> stored = ReadStoredFormPosition(store, formNumber);
+    const FormPosition p = stored ? *stored : ReadFormPosition(store, formNumber, defaultTopTwips, defaultLeftTwips);
     int left = p.left;
     int top = p.top;
     const QSize size = window->sizeHint().expandedTo(window->minimumSize());
     KeepFrameOnScreen(left, top, size.width(), size.height(), AvailableScreens());
     window->move(left, top);
-    new FramePlacer(window, QPoint(left, top));
+    // The main window keeps its default; the others are placed beside it when nothing is stored.
+    std::optional<QPoint> wanted;
+    if (window == Anchor()) wanted = QPoint(left, top);
+    else if (stored) wanted = QPoint(stored->left, stored->top);
+    new FramePlacer(window, wanted);
 }
 
 void SaveFormPosition(const QWidget* window, KeyValueStore& store, int formNumber) {

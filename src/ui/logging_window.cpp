@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -122,6 +123,14 @@ void LoggingWindow::BuildControls() {
     fileNameField_->setToolTip(QStringLiteral(" Default file name, may be edited. "));
     layout->addWidget(fileNameField_);
 
+    // Where the blocks go, whole, while logging runs.
+    logPathField_ = new QLineEdit(this);
+    logPathField_->setObjectName("LogPath");
+    logPathField_->setReadOnly(true);
+    logPathField_->setFrame(false);
+    logPathField_->setVisible(false);
+    layout->addWidget(logPathField_);
+
     auto* countRow = new QHBoxLayout;
     countRow->addWidget(new QLabel(QStringLiteral("Count:"), this));
     countLabel_ = SunkenPanel(QStringLiteral("Count"), QStringLiteral(" # of saved blocks "), 80, this);
@@ -204,7 +213,19 @@ void LoggingWindow::ShowLoggedBlock(const LogAppendResult& result) {
     ShowFailure();
 }
 
+void LoggingWindow::ShowLogPath() {
+    const bool logging = logger_.Logging();
+    const QString path = logging ? QDir::toNativeSeparators(QString::fromStdString(logger_.LogPath().string())) : QString();
+    if (logPathField_->text() != QStringLiteral("Logging to ") + path) {
+        logPathField_->setText(QStringLiteral("Logging to ") + path);
+        logPathField_->setToolTip(path);
+        logPathField_->setCursorPosition(0);
+    }
+    logPathField_->setVisible(logging);
+}
+
 void LoggingWindow::ShowFailure() {
+    ShowLogPath();
     const QString text = QString::fromStdString(logger_.FailureText());
     failure_->setText(text);
     failure_->setVisible(!text.isEmpty());

@@ -45,6 +45,8 @@ public:
 
     TelemetryLogger& Logger() { return logger_; }
     QString NameField() const;
+    // "Logging to " and the log file's full path; hidden while not logging.
+    QLineEdit* LogPathField() const { return logPathField_; }
     QString CountText() const;
     QString FailureText() const;
     bool EventGridVisible() const;
@@ -60,6 +62,7 @@ protected:
 private:
     void BuildControls();
     void ShowFailure();
+    void ShowLogPath();
 
     Station& station_;
     KeyValueStore& store_;
@@ -69,6 +72,7 @@ private:
     bool loggingChosen_ = false;  // the item of the "Logging" group last acted on
 
     QLineEdit* fileNameField_ = nullptr;      // file name
+    QLineEdit* logPathField_ = nullptr;       // the full path while logging
     QLabel* countLabel_ = nullptr;   // count
     QLabel* failure_ = nullptr;       // write failures, in red
     QLabel* eventGridLabel_ = nullptr;        // Event Grid

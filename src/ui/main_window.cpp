@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QToolTip>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -16,14 +18,17 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "files/replay.h"
 #include "reception/data_directory.h"
+#include "reception/port_failure.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
+#include "ui/guide_window.h"
 #include "ui/raw_data_window.h"
 #include "ui/setup_window.h"
 #include "ui/user_messages.h"
@@ -39,13 +44,15 @@ constexpr int kDateTimeInterval = 1000;
 }  // namespace
 
 MainWindow::MainWindow(Station& station, UserMessages& messages, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
       station_(station), messages_(messages) {
     setObjectName("MainWindow");
     setWindowTitle(QStringLiteral("Orv"));
     setToolTip(QStringLiteral("Ctrl-R-Click on form edge to show / not show CRCC failed data."));
     station_.SetView(this);
+    SetPlacementAnchor(this);
     connect(&station_, &Station::SelectionChanged, this, &MainWindow::ShowSelection);
     connect(&station_, &Station::InputsChanged, this, &MainWindow::ShowInputsEnabled);
     connect(&station_, &Station::PortOpenFailed, this, &MainWindow::OnPortOpenFailed);
@@ -148,6 +155,8 @@ void MainWindow::BuildControls() {
     connect(eventsBox_, &QCheckBox::clicked, this, &MainWindow::EventsClick);
     layout->addWidget(data);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A fixed border: the window is as large as its controls, and cannot be resized or maximised.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void MainWindow::BuildMenu() {
@@ -156,8 +165,8 @@ void MainWindow::BuildMenu() {
     auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
     menu->setToolTipsVisible(true);
     menu->addAction(QStringLiteral("Setup"), this, &MainWindow::SetupClick);
-    const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display"};
-    for (int i = 0; i < 7; ++i) {
+    const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display", "Forwarding"};
+    for (int i = 0; i < 8; ++i) {
         QAction* a = menu->addAction(QString::fromLatin1(items[i]));
         a->setEnabled(false);
         menuActions_[static_cast<std::size_t>(i)] = a;
@@ -192,7 +201,19 @@ void MainWindow::SaveRawBlock(bool asData) {
     const std::string error = orv::SaveRawBlock(station_.TelemetryDirectory().string(), *choice,
                                                 RawSaveSource(*choice, s.stores), !asData);
     messages_.Beep();
-    if (!error.empty()) messages_.Inform(QString::fromStdString(error));
+    if (!error.empty()) {
+        messages_.Inform(QString::fromStdString(error));
+        return;
+    }
+    const std::filesystem::path saved = station_.TelemetryDirectory() / (choice->kind + (asData ? ".dat" : ".txt"));
+    ShowFeedback(QStringLiteral("%1 saved to %2")
+                     .arg(QString::fromStdString(choice->kind), QDir::toNativeSeparators(QString::fromStdString(saved.string()))));
+}
+
+void MainWindow::ShowFeedback(const QString& text) {
+    // Beside the beep: a tip at the mouse, where the operator just clicked.
+    feedback_ = text;
+    QToolTip::showText(QCursor::pos(), text, nullptr, QRect(), 6000);
 }
 
 void MainWindow::AttachSetup(SetupWindow* setupWindow) {
@@ -300,7 +321,10 @@ void MainWindow::SetByteCounterActive(bool active) {
 
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
-    messages_.Inform(QStringLiteral("Problem opening port!\nPort may already be in use!"));
+    if (station_.state().settings.modemType == ModemType::Audio)
+        return messages_.Inform(QStringLiteral("The audio input could not be started:\n%1").arg(reason));
+    const std::string path = device.toStdString();
+    messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }
 
 void MainWindow::OnSerialPortLost(const QString& reason) {
@@ -397,6 +421,8 @@ void MainWindow::ToggleShowFailedData() {
     StationState& s = station_.state();
     s.flags.showCrccFailedData = !s.flags.showCrccFailedData;
     messages_.Beep();
+    ShowFeedback(s.flags.showCrccFailedData ? QStringLiteral("Blocks that failed the CRCC check are now shown")
+                                            : QStringLiteral("Blocks that failed the CRCC check are no longer shown"));
 }
 
 bool MainWindow::OnForm(const QPoint& position) const {
@@ -457,18 +483,35 @@ void MainWindow::SetupClick() {
 
 void MainWindow::HelpClick() {
     const QString hlp = QString::fromStdString(station_.DataDirectory()) + "/Orv.hlp";
-    if (QFile::exists(hlp)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(hlp));
-        return;
+    if (QFile::exists(hlp) && OpenUrl(QUrl::fromLocalFile(hlp))) return;
+    // The user guide built into the program, written out where a browser can open it: in the
+    // user's own runtime directory, else a file of the user's own in the temporary directory.
+    QString guide;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir().mkpath(runtime)) {
+        guide = runtime + "/orv-guide.html";
+        QFile::remove(guide);
+        if (!QFile::copy(GuideResource(), guide)) guide.clear();
     }
-    // The user guide built into the program, written out where a browser can open it.
-    const QString guide = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/orv-guide.html";
-    QFile::remove(guide);
-    if (!QFile::copy(QStringLiteral(":/orv/guide.html"), guide)) {
-        messages_.Inform(QStringLiteral("The user guide could not be written to\n%1").arg(guide));
-        return;
+    if (guide.isEmpty()) {
+        guideCopy_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orv-guide-XXXXXX.html");
+        QFile source(GuideResource());
+        if (guideCopy_->open() && source.open(QIODevice::ReadOnly) && guideCopy_->write(source.readAll()) > 0 &&
+            guideCopy_->flush())
+            guide = guideCopy_->fileName();
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+    if (!guide.isEmpty() && OpenUrl(QUrl::fromLocalFile(guide))) return;
+    // No browser or URL handler: the guide in a window of the program.
+    if (!guideWindow_) guideWindow_ = std::make_unique<GuideWindow>();
+    guideWindow_->show();
+    guideWindow_->raise();
+    guideWindow_->activateWindow();
+}
+
+QWidget* MainWindow::GuideWindowShown() const { return guideWindow_.get(); }
+
+bool MainWindow::OpenUrl(const QUrl& url) {
+    return urlOpener_ ? urlOpener_(url) : QDesktopServices::openUrl(url);
 }
 
 void MainWindow::AboutClick() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "reception/dates.h"
 #include "reception/dispatch.h"
@@ -17,16 +18,19 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
+class QTemporaryFile;
 class QTimer;
+class QUrl;
 
 namespace orv {
 
+class GuideWindow;
 class RawDataWindow;
 class SetupWindow;
 class UserMessages;
 
 // Menu items that open other windows.
-enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay };
+enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay, Forwarding };
 
 class MainWindow : public QMainWindow, private StationView {
     Q_OBJECT
@@ -66,6 +70,11 @@ public:
     void ExitClick();
     void SetupClick();
     void HelpClick();
+    // Opens a URL with the system's handler; true when one took it. QDesktopServices unless
+    // replaced (window tests).
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+    // The built-in guide's window, once Help has had to show it.
+    QWidget* GuideWindowShown() const;
     void AboutClick();
     void ReplayClick();
     void DropFile(const QString& path);
@@ -86,6 +95,10 @@ public:
 
     // State for tests and for the windows built elsewhere.
     QString ClockLine() const { return clockLine_; }
+    // A short message at the mouse that confirms an action (saved block, failed-data toggle).
+    void ShowFeedback(const QString& text);
+    // The latest confirmation shown.
+    QString LastFeedback() const { return feedback_; }
     QString BlockLabel() const;
     QString ByteLabel() const;
     QString CrccLabel() const;
@@ -117,6 +130,7 @@ private:
     void ShowInputsEnabled();
     void SetByteCounterActive(bool active);
     void OnPortOpenFailed(const QString& device, const QString& reason);
+    bool OpenUrl(const QUrl& url);
     void OnSerialPortLost(const QString& reason);
     bool OnForm(const QPoint& position) const;
 
@@ -139,6 +153,10 @@ private:
     bool amsatDayForm_ = true;
     bool shownOnce_ = false;
     QString clockLine_;
+    QString feedback_;
+    std::function<bool(const QUrl&)> urlOpener_;
+    std::unique_ptr<QTemporaryFile> guideCopy_;
+    std::unique_ptr<GuideWindow> guideWindow_;
 
     QLabel* blockIdLabel_ = nullptr;
     QLabel* byteCaption_ = nullptr;
@@ -147,13 +165,13 @@ private:
     std::array<QRadioButton*, 6> textButtons_{};  // in TextSelection order: Raw, K, L, M, N, Off
     std::array<QCheckBox*, 5> dataBoxes_{};
     QCheckBox* eventsBox_ = nullptr;
-    std::array<QAction*, 7> menuActions_{};
+    std::array<QAction*, 8> menuActions_{};
     QTimer* clockTimer_ = nullptr;
 
     std::array<QPointer<QWidget>, 5> displays_{};
     std::array<std::function<void()>, 5> displayUpdates_{};
-    std::array<QPointer<QWidget>, 7> menuWindows_{};
-    std::array<std::function<void()>, 7> menuOpen_{};
+    std::array<QPointer<QWidget>, 8> menuWindows_{};
+    std::array<std::function<void()>, 8> menuOpen_{};
     std::function<void()> monitorUpdate_;
     std::function<void()> adcRefresh_;
     std::function<void(const QString&)> replayLoad_;

@@ -172,8 +172,9 @@ void NetworkWindow::showEvent(QShowEvent* event) {
 }
 
 void NetworkWindow::closeEvent(QCloseEvent* event) {
-    // Closing the window ends the network link: both sockets close.
-    ChooseMode(NetMode::Off);
+    // Closing the window ends the TCP link (client or server); the UDP relay keeps sending, and
+    // the window shows it again when reopened.
+    if (control_.Mode() != NetMode::Udp) ChooseMode(NetMode::Off);
     control_.Close();
     SaveFormPosition(this, store_, kFormNumber);
     QMainWindow::closeEvent(event);

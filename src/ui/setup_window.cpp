@@ -3,6 +3,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QHideEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +17,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "reception/serial_device_list.h"
+#include "station/sound_card_input.h"
 #include "ui/form_position.h"
 #include "ui/user_messages.h"
 
@@ -51,17 +56,43 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     QStringList ports;
     for (int i = 1; i <= 12; ++i) ports << QString::number(i);
     portGroup_ = RadioGroup(this, left, QStringLiteral("Com Port"), ports, 4);
+#if !defined(Q_OS_WIN)
+    // Off Windows the port numbers name only /dev/ttyS0..11; the operator's device is usually a
+    // USB adapter, chosen from the ports present or typed as a path.
+    portGroup_->buttons().front()->parentWidget()->hide();
+    auto* deviceBox = new QGroupBox(QStringLiteral("Serial Device"), this);
+    auto* deviceLayout = new QVBoxLayout(deviceBox);
+    deviceField_ = new QComboBox(deviceBox);
+    deviceField_->setObjectName("DeviceField");
+    deviceField_->setEditable(true);
+    deviceField_->setInsertPolicy(QComboBox::NoInsert);
+    deviceField_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    deviceField_->setMinimumContentsLength(24);
+    deviceField_->setToolTip(QStringLiteral(" The serial device of the modem: choose one present, or type its path "));
+    // A chosen entry puts its path alone in the field.
+    connect(deviceField_, &QComboBox::activated, this, [this](int index) {
+        deviceField_->setEditText(deviceField_->itemData(index).toString());
+    });
+    deviceLayout->addWidget(deviceField_);
+    left->addWidget(deviceBox);
+#endif
 
     auto* panel2 = new QWidget(this);
-    auto* panelLayout = new QVBoxLayout(panel2);
+    auto* panelLayout = new QGridLayout(panel2);
     panelLayout->setContentsMargins(0, 0, 0, 0);
-    panelLayout->addWidget(new QLabel(QStringLiteral("Default Directory"), panel2));
+    panelLayout->setVerticalSpacing(2);
+    panelLayout->addWidget(new QLabel(QStringLiteral("Default Directory"), panel2), 0, 0, 1, 2);
     directoryField_ = new QLineEdit(panel2);
     directoryField_->setObjectName("DirectoryField");
-    panelLayout->addWidget(directoryField_);
+    panelLayout->addWidget(directoryField_, 1, 0);
+    browseButton_ = new QPushButton(QStringLiteral("Browse..."), panel2);
+    browseButton_->setObjectName("BrowseButton");
+    panelLayout->addWidget(browseButton_, 1, 1);
     left->addWidget(panel2);
 
-    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC"}, 3);
+    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC", "Audio"}, 4);
+    left->addWidget(MakeAudioBox());
+    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] { audioBox_->setEnabled(modemGroup_->checkedId() == 3); });
 
     auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(groupBox5);
@@ -85,6 +116,10 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     offsetField_->setObjectName("OffsetField");
     offsetField_->setFixedWidth(60);
     offsetField_->setVisible(false);
+    // The hidden field keeps its room, so that showing it for "Manual" moves nothing.
+    QSizePolicy keepRoom = offsetField_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    offsetField_->setSizePolicy(keepRoom);
     utcLayout->addWidget(autoTimeButton_);
     utcLayout->addWidget(manualTimeButton_);
     utcLayout->addWidget(offsetField_);
@@ -97,13 +132,50 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     buttons->addWidget(cancelButton_);
     right->addLayout(buttons);
     right->addStretch();
+    // Extra height goes below the left column's boxes, not between a label and its field.
+    left->addStretch();
 
     connect(saveButton_, &QPushButton::clicked, this, &SetupWindow::SaveClick);
+    connect(browseButton_, &QPushButton::clicked, this, &SetupWindow::BrowseClick);
+    chooseDirectory_ = [this](const QString& start) {
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Default Directory"), start);
+    };
     connect(cancelButton_, &QPushButton::clicked, this, &SetupWindow::CancelClick);
     connect(autoTimeButton_, &QRadioButton::clicked, this, &SetupWindow::AutoTimeClick);
     connect(manualTimeButton_, &QRadioButton::clicked, this, &SetupWindow::ManualTimeClick);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     RestoreFormPosition(this, store_, 4, 50, 50);
+}
+
+// The audio source (sound card, UDP port or file) and the centre frequency the demodulator
+// searches around.
+QGroupBox* SetupWindow::MakeAudioBox() {
+    audioBox_ = new QGroupBox(QStringLiteral("Audio"), this);
+    audioBox_->setObjectName("AudioBox");
+    auto* grid = new QGridLayout(audioBox_);
+    audioSourceGroup_ = new QButtonGroup(audioBox_);
+    const QString sources[] = {QStringLiteral("Sound card"), QStringLiteral("UDP port"), QStringLiteral("File")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(sources[i], audioBox_);
+        audioSourceGroup_->addButton(b, i);
+        grid->addWidget(b, i, 0);
+    }
+    audioDeviceField_ = new QComboBox(audioBox_);
+    audioDeviceField_->setObjectName("AudioDeviceField");
+    audioDeviceField_->setEditable(true);
+    audioPortField_ = new QLineEdit(audioBox_);
+    audioPortField_->setObjectName("AudioPortField");
+    audioFileField_ = new QLineEdit(audioBox_);
+    audioFileField_->setObjectName("AudioFileField");
+    audioCentreField_ = new QLineEdit(audioBox_);
+    audioCentreField_->setObjectName("AudioCentreField");
+    grid->addWidget(audioDeviceField_, 0, 1);
+    grid->addWidget(audioPortField_, 1, 1);
+    grid->addWidget(audioFileField_, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Centre (Hz)"), audioBox_), 3, 0);
+    grid->addWidget(audioCentreField_, 3, 1);
+    audioBox_->setEnabled(false);
+    return audioBox_;
 }
 
 void SetupWindow::Select(QButtonGroup* group, int item) {
@@ -125,6 +197,12 @@ SetupChoices SetupWindow::Choices() const {
     c.autoTime = autoTimeButton_->isChecked();
     c.manualTime = manualTimeButton_->isChecked();
     c.offsetText = offsetField_->text().toStdString();
+    c.audio.sourceItem = audioSourceGroup_->checkedId();
+    c.audio.deviceField = audioDeviceField_->currentText().toStdString();
+    c.audio.portField = audioPortField_->text().toStdString();
+    c.audio.fileField = audioFileField_->text().toStdString();
+    c.audio.centreField = audioCentreField_->text().toStdString();
+    if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
 
@@ -140,16 +218,53 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     manualTimeButton_->setChecked(c.manualTime);
     offsetField_->setText(QString::fromStdString(c.offsetText));
     offsetField_->setVisible(c.manualTime);
+    Select(audioSourceGroup_, c.audio.sourceItem);
+    audioDeviceField_->setCurrentText(QString::fromStdString(c.audio.deviceField));
+    audioPortField_->setText(QString::fromStdString(c.audio.portField));
+    audioFileField_->setText(QString::fromStdString(c.audio.fileField));
+    audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
+    audioBox_->setEnabled(c.modemItem == 3);
+}
+
+QString SetupWindow::DevicePath() const {
+    if (!deviceField_) return {};
+    const QString text = deviceField_->currentText().trimmed();
+    const int index = deviceField_->findText(text);
+    return index >= 0 ? deviceField_->itemData(index).toString() : text;
+}
+
+void SetupWindow::FillDevices() {
+    if (!deviceField_) return;
+    shownDevice_ = deviceInUse_ ? deviceInUse_() : QString();
+    if (shownDevice_ == QStringLiteral("/dev/ttyS-1")) shownDevice_.clear();  // no port chosen yet
+    const QSignalBlocker blocker(deviceField_);
+    deviceField_->clear();
+    for (const SerialDeviceEntry& d : ListSerialDevices()) {
+        deviceField_->addItem(d.description.isEmpty() ? d.path : d.path + "  -  " + d.description, d.path);
+        deviceField_->setItemData(deviceField_->count() - 1, d.description, Qt::ToolTipRole);
+    }
+    deviceField_->setEditText(shownDevice_);
+}
+
+void SetupWindow::BrowseClick() {
+    const QString chosen = chooseDirectory_ ? chooseDirectory_(directoryField_->text().trimmed()) : QString();
+    if (!chosen.isEmpty()) directoryField_->setText(" " + QDir::toNativeSeparators(chosen));
 }
 
 void SetupWindow::OpenFromMenu() {
     setWindowModality(Qt::NonModal);
     show();
-    SetChoices(FillSetupChoices(station_, clock_, Choices()));
+    audioDeviceField_->clear();
+    audioDeviceField_->addItems(SoundCardInput::DeviceNames());
+    SetupChoices c = FillSetupChoices(station_, clock_, Choices());
+    c.audio = AudioChoicesFrom(ReadAudioSettings(store_));
+    SetChoices(c);
+    FillDevices();
 }
 
 void SetupWindow::ShowFirstRun() {
     setWindowModality(Qt::ApplicationModal);
+    FillDevices();
     show();
     raise();
 }

@@ -8,6 +8,8 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -21,6 +23,13 @@ class SetupWindow : public QWidget {
     Q_OBJECT
 public:
     SetupWindow(KeyValueStore& store, StationState& station, const Clock& clock, UserMessages& messages, QWidget* parent = nullptr);
+
+    // The device the station uses now (--serial, "Serial Device" or the port number), shown in
+    // the device field when Setup opens.
+    void SetDeviceInUse(std::function<QString()> deviceInUse) { deviceInUse_ = std::move(deviceInUse); }
+    // Asks for a directory, starting at the given one; empty when cancelled. A file dialog unless
+    // replaced (window tests).
+    void SetDirectoryChooser(std::function<QString(const QString&)> chooser) { chooseDirectory_ = std::move(chooser); }
 
     // Called after a successful "Save".
     void SetAfterSave(std::function<void()> afterSave) { afterSave_ = std::move(afterSave); }
@@ -41,6 +50,13 @@ public:
     QPushButton* SaveButton() const { return saveButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
     QLineEdit* OffsetField() const { return offsetField_; }
+    QGroupBox* AudioBox() const { return audioBox_; }
+    QComboBox* DeviceField() const { return deviceField_; }  // off Windows only; else nullptr
+    QPushButton* BrowseButton() const { return browseButton_; }
+    QLineEdit* DirectoryField() const { return directoryField_; }
+    void BrowseClick();  // "Browse..."
+    // The device field's path: the chosen entry's device, or the text as typed.
+    QString DevicePath() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,16 +64,30 @@ protected:
 
 private:
     static void Select(QButtonGroup* group, int item);
+    QGroupBox* MakeAudioBox();
+    void FillDevices();
 
     KeyValueStore& store_;
     StationState& station_;
     const Clock& clock_;
     UserMessages& messages_;
     std::function<void()> afterSave_;
+    std::function<QString()> deviceInUse_;
+    std::function<QString(const QString&)> chooseDirectory_;
+    QString shownDevice_;  // the device path shown when Setup opened
 
     QButtonGroup* portGroup_;  // Com Port
+    QComboBox* deviceField_ = nullptr;   // Serial device (off Windows)
     QLineEdit* directoryField_;           // Default Directory
+    QPushButton* browseButton_;           // Browse...
     QButtonGroup* modemGroup_;  // Modem Type
+    // The audio input, enabled with "Audio".
+    QGroupBox* audioBox_;
+    QButtonGroup* audioSourceGroup_;
+    QComboBox* audioDeviceField_;
+    QLineEdit* audioPortField_;
+    QLineEdit* audioFileField_;
+    QLineEdit* audioCentreField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

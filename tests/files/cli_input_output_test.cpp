@@ -25,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliRun;
 using test::RunOrvCli;
+using test::RunOrvCliWithStdoutTo;
 using test::TempDir;
 using Args = std::vector<std::string>;
 
@@ -194,7 +195,7 @@ TEST(CliOutput, AnUnwritableStandardOutputIsAFailure) {
     test::WriteBytes(log, ALog(3));
     for (const Args& args : {Args{"crcc", log}, Args{"date", "2003-04-15"}, Args{"graph", log, "--addr", "300"}}) {
         SCOPED_TRACE(args[0]);
-        const CliRun r = RunOrvCli(args, "/dev/full");
+        const CliRun r = RunOrvCliWithStdoutTo(args, "/dev/full");
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_NE(r.err.find("cannot write the standard output"), std::string::npos) << r.err;
     }

@@ -142,6 +142,33 @@ TEST(TelemetryLogger, StopAndStartContinuesTheFileAndCountsEarlierBlocks) {
     EXPECT_EQ(s.logger.CountText(), "3");
 }
 
+// A station left running over midnight: with the date followed, the first block after 00:00 UTC
+// starts the next day's file under the same naming rule, and nothing of either day is lost;
+// without it (the Logging window) the name stays.
+TEST(TelemetryLogger, FollowingTheDateGoesOnInTheNextDaysFileAtMidnight) {
+    for (const bool follow : {true, false}) {
+        SCOPED_TRACE(follow ? "following the date" : "window rule");
+        LoggingStation s;
+        s.logger.UseCrcc();
+        s.logger.SetFollowDate(follow);
+        s.logger.StartLogging();
+        s.clock.Set(kApril15Late + 1780);  // 23:59:40; each block comes 5 s later
+        for (int k = 0; k < 8; ++k) s.Receive(MakeABlock(), true);  // 23:59:45 .. 00:00:20
+        const auto telemetry = s.dir.path() / "telemetry";
+        const auto day1 = test::ReadBytes(telemetry / "T030415.tlm");
+        if (follow) {
+            EXPECT_EQ(day1.size(), 3 * 512U);  // 23:59:45, :50, :55
+            EXPECT_EQ(test::ReadBytes(telemetry / "T030416.tlm").size(), 5 * 512U);
+            EXPECT_EQ(s.logger.FileName(), "T030416.tlm");
+            EXPECT_TRUE(s.appends[3].newFile);
+            EXPECT_FALSE(s.appends[4].newFile);
+        } else {
+            EXPECT_EQ(day1.size(), 8 * 512U);
+            EXPECT_FALSE(std::filesystem::exists(telemetry / "T030416.tlm"));
+        }
+    }
+}
+
 TEST(TelemetryLogger, AOnlySkipsOtherKindsAndLeavesTheGrid) {
     LoggingStation s;
     s.logger.LogABlocksOnly();

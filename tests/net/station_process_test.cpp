@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -207,6 +210,39 @@ TEST_F(StationProcess, TakesBlocksFromTheSerialPortServesThemAndSendsDatagrams) 
     ASSERT_TRUE(station.Ended());
     EXPECT_EQ(station.process.exitCode(), 1);
     EXPECT_TRUE(station.err.contains("serial port lost: ")) << station.err.toStdString();
+}
+
+// --bind puts the relay server on the given address; --json prints one JSON object per block
+// (JSON Lines) with the display windows' values of an A block.
+TEST_F(StationProcess, ServesOnTheBoundAddressAndPrintsJsonLines) {
+    PtyPair demodulator;
+    ASSERT_TRUE(demodulator.Ok());
+    HeadlessStation station({"--serial", QString::fromStdString(demodulator.SlavePath()), "--baud", "9600", "--serve",
+                             "0", "--bind", "127.0.0.1", "--json"});
+    ASSERT_TRUE(station.Said("serving on 127.0.0.1 port ")) << station.err.toStdString();
+    const auto port = static_cast<std::uint16_t>(
+        QRegularExpression("serving on 127.0.0.1 port (\\d+)").match(station.err).captured(1).toUInt());
+    ASSERT_NE(port, 0);
+    WireClient downstream;
+    ASSERT_TRUE(downstream.Connect(port));
+    ASSERT_TRUE(station.Said("Server Active: 1 site(s)"));
+
+    const Block514 b = HeaderBlock(4);
+    for (std::size_t at = 0; at < b.size(); at += 100)
+        ASSERT_TRUE(demodulator.Write(b.data() + at, std::min<std::size_t>(100, b.size() - at)));
+    // The whole line: a JSON object of some 30 kB may arrive in pieces.
+    ASSERT_TRUE(WaitUntil([&] { return station.out.endsWith('\n'); })) << station.err.toStdString();
+    ASSERT_EQ(station.Lines().size(), 1);
+    const QJsonObject first = QJsonDocument::fromJson(station.Lines()[0].toUtf8()).object();
+    EXPECT_EQ(first["kind"].toString(), "A");
+    EXPECT_EQ(first["crcc"].toString(), "OK");
+    EXPECT_EQ(first["header_time"].toString(), "2003-12-30 14:05:14");
+    EXPECT_TRUE(first["time"].toString().endsWith('Z'));
+    EXPECT_EQ(first["displays"].toObject().keys(), (QStringList{"matrix", "nav", "power", "status", "temp"}));
+    const QJsonObject power = first["displays"].toObject()["power"].toObject();
+    ASSERT_FALSE(power["fields"].toArray().isEmpty());
+    EXPECT_TRUE(power["fields"].toArray()[0].toObject()["value"].isDouble());
+    station.Stop();
 }
 
 TEST_F(StationProcess, DecodesFecFramesFromAdcSamplesAndKeepsTheFecLog) {

@@ -97,9 +97,9 @@ TEST_F(SimCli, MistakesGetAClearMessageAndWriteNothing) {
         {{"--out", f, "--blocks", "3", "--start", "2026-02-30"}, "--start"},
         {{"--out", f, "--blocks", "3", "--baud", "50"}, "--baud"},
         {{"--out", f, "--blocks", "3", "--seed", "-1"}, "--seed"},
-        {{"--out", f, "--blocks", "3", "--colour"}, "unknown option --colour"},
+        {{"--out", f, "--blocks", "3", "--colour"}, "orv-cli simulate: unknown option --colour"},
         {{"--out", f, "--blocks", "3", "extra"}, "unexpected argument"},
-        {{"--out", f, "--blocks"}, "needs a value"},
+        {{"--out", f, "--blocks"}, "option --blocks needs a value"},
     };
     for (const auto& c : cases) {
         const test::CliRun r = Simulate(c.args);

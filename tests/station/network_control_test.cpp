@@ -114,6 +114,12 @@ TEST_F(Control, UdpConnectSetsTheDestinationAndHidesTheButton) {
     EXPECT_EQ(relay.Udp().DestinationPort(), kDefaultUdpPort);
     EXPECT_TRUE(relay.Udp().Ready());
     EXPECT_FALSE(control.View().buttonVisible);
+
+    // Closing the window ends the TCP links only: the UDP relay goes on to the same destination.
+    control.Close();
+    EXPECT_TRUE(relay.UdpOn());
+    EXPECT_EQ(relay.Udp().Host(), "127.0.0.1");
+    EXPECT_TRUE(relay.Udp().Ready());
 }
 
 TEST_F(Control, AddressAndPortAreSavedAndReadBack) {

@@ -2,6 +2,8 @@
 // holds the serial port, with a pseudo-terminal for a port and loopback sockets.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "free_port.h"
@@ -9,6 +11,7 @@
 #include "qt_support.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
+#include "station/demo_station.h"
 #include "station/network_control.h"
 #include "station/station.h"
 
@@ -119,6 +122,31 @@ TEST_F(StationRules, EveryUserOfTheDataDirectoryFollowsSavedSettings) {
     EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(moved) / "telemetry");
     EXPECT_EQ(station->logger().LogPath().parent_path(), std::filesystem::path(moved) / "telemetry");
     EXPECT_EQ(station->adc().FecLogDirectory(), std::filesystem::path(moved) / "telemetry");
+}
+
+TEST(DemoStationData, KeptWhenTheOperatorLoggedAndDeletedOtherwise) {
+    EnsureApp();
+    QString kept;
+    for (const bool logged : {false, true}) {
+        SCOPED_TRACE(logged);
+        QString dir;
+        QString note;
+        {
+            DemoStation demo;
+            ASSERT_TRUE(demo.Error().isEmpty()) << demo.Error().toStdString();
+            dir = demo.DataDirectory();
+            EXPECT_TRUE(demo.StartNote().contains(QDir::toNativeSeparators(dir))) << demo.StartNote().toStdString();
+            // The ADC path's FEC log is no telemetry log of the operator's.
+            QFile(dir + "/telemetry/fec.log").open(QIODevice::WriteOnly);
+            if (logged) QFile(dir + "/telemetry/T031230.raw").open(QIODevice::WriteOnly);
+            note = demo.Finish();
+        }
+        EXPECT_EQ(QDir(dir).exists(), logged) << note.toStdString();
+        EXPECT_EQ(note.contains("kept in " + QDir::toNativeSeparators(dir + "/telemetry")), logged) << note.toStdString();
+        EXPECT_EQ(note.contains("deleted"), !logged) << note.toStdString();
+        if (logged) kept = dir;
+    }
+    QDir(kept).removeRecursively();
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ inline CliRun RunCliCommand(const std::string& name, std::vector<std::string> ar
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
         CliRun r;
-        r.exitCode = c.run(std::move(args), 0, nullptr);
+        r.exitCode = cli::RunCommand(c, args, 0, nullptr);
         r.out = ::testing::internal::GetCapturedStdout();
         r.err = ::testing::internal::GetCapturedStderr();
         return r;

@@ -37,4 +37,13 @@ inline std::string TestProgram(unsigned records) {
     return text + kEndOfFileRecord;
 }
 
+// `program` with the checksum of the record on line `line` (from 1) made wrong.
+inline std::string WithWrongChecksum(std::string program, unsigned line) {
+    std::size_t end = program.find("\r\n");
+    for (unsigned l = 1; l < line; ++l) end = program.find("\r\n", end + 2);
+    char& digit = program[end - 1];
+    digit = digit == '0' ? '1' : '0';
+    return program;
+}
+
 }  // namespace orv::test

@@ -22,20 +22,20 @@ extern char** environ;
 
 namespace orv::test {
 
-// Runs `orv-cli args...` with no shell between (arguments are passed as they are, no quoting) and
-// stdin from /dev/null, and waits for it to end. exitCode is -1 when it could not be started or
-// did not exit normally (a signal). With `stdoutTo` (such as /dev/full) stdout goes there instead
-// of being collected.
-inline CliRun RunOrvCli(const std::vector<std::string>& args, const std::string& stdoutTo = {}) {
+// Runs `program args...` with no shell between (arguments are passed as they are, no quoting) and
+// stdin from the file `input`, and waits for it to end. exitCode is -1 when it could not be
+// started or did not exit normally (a signal). With `stdoutTo` (such as /dev/full) stdout goes
+// there instead of being collected.
+inline CliRun RunProgram(std::string program, const std::vector<std::string>& args,
+                         const std::string& input = "/dev/null", const std::string& stdoutTo = {}) {
     TempDir streams;
     const std::string out = stdoutTo.empty() ? (streams / "stdout").string() : stdoutTo;
     const std::string err = (streams / "stderr").string();
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string program = ORV_CLI;
     std::vector<std::string> words = args;
     std::vector<char*> argv;
     argv.push_back(program.data());
@@ -56,6 +56,16 @@ inline CliRun RunOrvCli(const std::vector<std::string>& args, const std::string&
     if (stdoutTo.empty()) r.out = ReadText(out);
     r.err = ReadText(err);
     return r;
+}
+
+// Runs `orv-cli args...` the same way (stdin from /dev/null unless `input` names a file).
+inline CliRun RunOrvCli(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return RunProgram(ORV_CLI, args, input);
+}
+
+// Runs `orv-cli args...` with stdin from /dev/null and stdout going to the file `stdoutTo`.
+inline CliRun RunOrvCliWithStdoutTo(const std::vector<std::string>& args, const std::string& stdoutTo) {
+    return RunProgram(ORV_CLI, args, "/dev/null", stdoutTo);
 }
 
 }  // namespace orv::test

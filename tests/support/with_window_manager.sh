@@ -4,21 +4,27 @@
 # Exits with the command's status; 77 (skipped) when Xvfb or openbox is missing.
 set -u
 command -v Xvfb >/dev/null && command -v openbox >/dev/null || { echo "Xvfb or openbox missing"; exit 77; }
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-wmlog=$(mktemp)
-cleanup() { kill "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -f "$wmlog"; }
+work=$(mktemp -d)
+wm=""
+cleanup() {
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
 trap cleanup EXIT
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb
-openbox >"$wmlog" 2>&1 &
+# Xvfb picks a free display itself and writes its number, so that tests running side by side
+# never share a server.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+openbox >"$work/openbox.log" 2>&1 &
 wm=$!
-# The window manager is up once it owns the screen's selection.
-for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || { echo "openbox did not start:"; cat "$wmlog"; exit 1; }
+# The window manager is up once it names itself on the root window.
+for _ in $(seq 1 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || { echo "openbox did not start:"; cat "$work/openbox.log"; exit 1; }
+# It names itself a moment before it manages new windows.
+sleep 1
 "$@"

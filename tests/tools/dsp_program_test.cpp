@@ -56,7 +56,6 @@ TEST(DspProgram, MalformedInputIsRejectedNamingTheLine) {
         {":08123400010203\r\n" + std::string(kEnd), "line 1: the count 08 needs 27 characters"},  // truncated
         {":081234000102030405060708090A8E\r\n" + std::string(kEnd), "line 1: the count 08"},     // too long
         {":0812340001020G04050607088E\r\n" + std::string(kEnd), "line 1: character 15"},
-        {":0812340001020304050607088F\r\n" + std::string(kEnd), "line 1: checksum 8F is wrong, the record needs 8E"},
         {":0000\r\n" + std::string(kEnd), "line 1: the record is too short"},
         {":\r\n" + std::string(kEnd), "line 1: the record is too short"},
         {good + "garbage\r\n" + kEnd, "line 2: a record must start with \":\""},
@@ -74,6 +73,29 @@ TEST(DspProgram, MalformedInputIsRejectedNamingTheLine) {
         EXPECT_TRUE(p.text.empty());
         EXPECT_NE(p.error.find(c.mentions), std::string::npos) << "got: " << p.error;
     }
+}
+
+TEST(DspProgram, WrongInputChecksumsAreReportedAndTheRecordsConvertedWithFreshOnes) {
+    const std::string good = ":0812340001020304050607088E\r\n";
+    const DspProgram reference = ConvertDspProgram(good + kEnd);
+    ASSERT_TRUE(reference.Ok());
+    EXPECT_TRUE(reference.checksumWarnings.empty());
+
+    const DspProgram p = ConvertDspProgram(":0812340001020304050607088F\r\n" + good + ":00000001FE\r\n");
+    ASSERT_TRUE(p.Ok()) << p.error;
+    EXPECT_EQ(p.checksumWarnings, (std::vector<std::string>{"line 1: checksum 8F is wrong, the record needs 8E",
+                                                            "line 3: checksum FE is wrong, the record needs FF"}));
+    EXPECT_EQ(p.text, ConvertDspProgram(good + good + kEnd).text);
+    EXPECT_EQ(ChecksumWarningText(p), "line 1: checksum 8F is wrong, the record needs 8E\n"
+                                      "line 3: checksum FE is wrong, the record needs FF\n");
+    EXPECT_EQ(ChecksumWarningText(p, 1), "line 1: checksum 8F is wrong, the record needs 8E\n"
+                                         "and 1 more records with a wrong checksum\n");
+    EXPECT_EQ(ChecksumWarningText(reference), "");
+
+    // What cannot be converted is still refused, wrong checksums or not.
+    const DspProgram bad = ConvertDspProgram(":0812340001020304050607088F\r\n:0812340001020G04050607088E\r\n" + std::string(kEnd));
+    EXPECT_FALSE(bad.Ok());
+    EXPECT_NE(bad.error.find("line 2: character 15"), std::string::npos) << bad.error;
 }
 
 // Parses byte-wide records back into memory: address -> byte; checks each record's checksum.

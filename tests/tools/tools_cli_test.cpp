@@ -51,6 +51,26 @@ TEST_F(ToolsCli, ConvertRejectsAMalformedFile) {
     EXPECT_EQ(Run({"dsp-convert"}), 2);
 }
 
+TEST_F(ToolsCli, WrongChecksumsAreListedAndNeedIgnoreChecksums) {
+    const std::string input = test::TestProgram(3);
+    const std::string file = Write("p.obj", test::WithWrongChecksum(input, 2));
+    EXPECT_EQ(Run({"dsp-convert", file}), 1);
+    EXPECT_EQ(out_, "");
+    EXPECT_NE(err_.find("warning: \"" + file + "\": line 2: checksum"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("--ignore-checksums"), std::string::npos) << err_;
+    ASSERT_EQ(Run({"dsp-convert", file, "--ignore-checksums"}), 0) << err_;
+    EXPECT_EQ(out_, ConvertDspProgram(input).text);
+    EXPECT_NE(err_.find("line 2: checksum"), std::string::npos) << err_;
+
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    pty.StartReading();
+    EXPECT_EQ(Run({"dsp-load", file, "--serial", pty.SlavePath()}), 1);
+    EXPECT_NE(err_.find("--ignore-checksums"), std::string::npos) << err_;
+    ASSERT_EQ(Run({"dsp-load", file, "--serial", pty.SlavePath(), "--ignore-checksums"}), 0) << err_;
+    EXPECT_EQ(pty.StopReading(), std::string(kDspResetCommand) + ConvertDspProgram(input).text);
+}
+
 TEST_F(ToolsCli, LoadSendsThroughTheSerialDevice) {
     test::PtyPair pty;
     ASSERT_TRUE(pty.Ok());

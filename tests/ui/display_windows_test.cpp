@@ -157,7 +157,10 @@ private slots:
             form.ToggleRawMode();
             CompareFields(form, w.content(f.Input(true)));
             if (QTest::currentTestFailed()) QFAIL(w.name);
+            // Raw mode shows in the caption, and goes with it.
+            QVERIFY2(form.windowTitle().endsWith("raw values"), qPrintable(form.windowTitle()));
             form.ToggleRawMode();
+            QCOMPARE(form.windowTitle(), Text(form.Info().caption));
         }
         // A second block rewrites every field: X band off, V receiver off, beacon off.
         SetByte(block, 0x1C8, 0x00);

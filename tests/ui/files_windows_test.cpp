@@ -107,6 +107,10 @@ private slots:
         p.loggingWindow.LoggingButton()->click();
         QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.raw"));
         QCOMPARE(p.loggingWindow.CountText(), QString("---"));
+        // The whole path of the file being logged, in the platform's form.
+        QVERIFY(p.loggingWindow.LogPathField()->isVisibleTo(&p.loggingWindow));
+        QCOMPARE(p.loggingWindow.LogPathField()->text(),
+                 "Logging to " + QDir::toNativeSeparators(QString::fromStdString(p.TelemetryPath("T031230.raw").string())));
 
         const Block512 a = MakeABlock();
         feed(a, true);
@@ -133,6 +137,9 @@ private slots:
         feed(a, true);
         QCOMPARE(ReadBytes(p.TelemetryPath("T031230.tlm")).size(), std::size_t{2 * 512});
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
+        p.loggingWindow.show();
+        p.loggingWindow.StopButton()->click();  // no path while not logging
+        QVERIFY(!p.loggingWindow.LogPathField()->isVisibleTo(&p.loggingWindow));
     }
 
     void FailedWritesAreShownWithTheirCount() {
@@ -235,6 +242,34 @@ private slots:
         QVERIFY(!p.rawDataWindow.isVisible());
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
         QCOMPARE(p.replayWindow.Total(), 0U);
+    }
+
+    void ListsLoadAgainOnAClickAndFollowTheDirectory() {
+        Program& p = *p_;
+        WriteBytes(p.TelemetryPath("short.raw"), std::vector<std::uint8_t>(1030, 'A'));
+        p.mainWindow.ReplayClick();
+        TelemetryFileList* list = p.replayWindow.FileList();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.replayWindow));
+        const int row = static_cast<int>(list->FileNames().indexOf("short.raw"));
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(messages_->texts.size(), 1);  // loaded (and found damaged)
+        // A click on the file already highlighted loads it again.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(messages_->texts.size(), 2);
+        QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
+
+        // Files that come and go (a Filter output, a removed log) show in both lists at once.
+        p.filterWindow.show();
+        WriteBytes(p.TelemetryPath("F031230.tlm"), Concat({MakeABlock()}));
+        QTRY_VERIFY(list->FileNames().contains("F031230.tlm"));
+        QTRY_VERIFY(p.filterWindow.FileList()->FileNames().contains("F031230.tlm"));
+        QVERIFY(QFile::remove(QString::fromStdString(p.TelemetryPath("F031230.tlm").string())));
+        QTRY_VERIFY(!list->FileNames().contains("F031230.tlm"));
+        QTRY_VERIFY(!p.filterWindow.FileList()->FileNames().contains("F031230.tlm"));
+        // The highlighted file stays highlighted, and nothing was loaded meanwhile.
+        QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
+        QCOMPARE(messages_->texts.size(), 2);
     }
 
     void ReplayReportsDamagedFilesAndTakesDrops() {
@@ -434,7 +469,10 @@ private slots:
         const ExportFields fields = p.exportWindow.Fields();
         p.exportWindow.StartExport();
         QTRY_VERIFY(!p.exportWindow.Running());
-        QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
+        // One message: where the export went.
+        QCOMPARE(messages_->texts, QStringList({"4 lines exported to\n" + QDir::toNativeSeparators(
+                                                    QString::fromStdString(p.TelemetryPath("export.txt").string()))}));
+        messages_->texts.clear();
         QVERIFY(!p.exportWindow.isVisible());
         const ExportCheck check = PrepareExport(fields, 6);
         QVERIFY(check.plan);

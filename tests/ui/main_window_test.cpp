@@ -4,13 +4,20 @@
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QFileInfo>
+#include <QUdpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -20,6 +27,7 @@
 #include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "station/audio_input.h"
 #include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
 
@@ -39,8 +47,8 @@ private slots:
         test::RecordingMessages messages;
         Program p(store, clock, messages);
         QCOMPARE(messages.texts, QStringList({"Indicated Orv main directory does not exist. \n   It will be created.",
-                                              "Orv\\telemetry subdirectory does not exist. \n   It will be created.",
-                                              "Orv\\DSP subdirectory does not exist. \n   It will be created."}));
+                                              QDir::toNativeSeparators("Orv/telemetry") + " subdirectory does not exist. \n   It will be created.",
+                                              QDir::toNativeSeparators("Orv/DSP") + " subdirectory does not exist. \n   It will be created."}));
         QVERIFY(QDir(dir + "/telemetry").exists());
         QVERIFY(QDir(dir + "/Dsp").exists());
         QCOMPARE(QString::fromStdString(p.station.TelemetryDirectory().string()), dir + "/telemetry");
@@ -165,7 +173,9 @@ private slots:
         clock.Advance(3);
         p.station.receiver().ReceiveBlockBytes(test::SealedBlock('A', true, 'x'));
         p.mainWindow.SaveRawBlock(true);
-        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat") || !QDir(second + "/telemetry").entryList({"A-blk*"}).isEmpty());
+        QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat"));
+        // Beside the beep, the operator reads where the block went.
+        QCOMPARE(p.mainWindow.LastFeedback(), "A-blk saved to " + QDir::toNativeSeparators(second + "/telemetry/A-blk.dat"));
         QVERIFY(QDir(first + "/telemetry").entryList({"A-blk*"}).isEmpty());
         // Logging started now writes into the new directory.
         p.station.StartLogging();
@@ -197,6 +207,137 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("0"));
     }
 
+    void SetupChoosesTheSerialDeviceAndTheDirectoryAndKeepsItsLayout() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        SetupWindow& w = p.setupWindow;
+        // The device in use is shown, also one given on the command line.
+        p.station.SetSerialOverride("/dev/pts/77");
+        p.mainWindow.SetupClick();
+        QVERIFY(w.DeviceField());
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/pts/77"));
+        // Saved unchanged, nothing is written for the device.
+        w.SaveButton()->click();
+        QVERIFY(store.Read(kStartupKey, "Serial Device").empty());
+
+        p.station.SetSerialOverride(QString());
+        p.mainWindow.SetupClick();
+        QCOMPARE(w.DeviceField()->currentText(), QString("/dev/ttyS0"));  // from "Com Port No." 1
+        w.DeviceField()->setEditText(" /dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 ");
+        QString started;
+        w.SetDirectoryChooser([&](const QString& start) {
+            started = start;
+            return tmp.path() + "/station";
+        });
+        w.BrowseButton()->click();
+        QCOMPARE(started, tmp.path());
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+        w.SetDirectoryChooser([](const QString&) { return QString(); });  // cancelled: unchanged
+        w.BrowseButton()->click();
+        QCOMPARE(w.DirectoryField()->text().trimmed(), QDir::toNativeSeparators(tmp.path() + "/station"));
+
+        // "Manual" shows the offset field without moving or resizing anything else.
+        w.AutoTimeClick();
+        QCoreApplication::processEvents();
+        auto* modem = w.findChildren<QGroupBox*>().at(0);
+        for (QGroupBox* b : w.findChildren<QGroupBox*>())
+            if (b->title() == "Modem Type") modem = b;
+        const QRect modemBefore = modem->geometry();
+        const QSize sizeBefore = w.size();
+        w.ManualTimeClick();
+        QCoreApplication::processEvents();
+        QCOMPARE(modem->geometry(), modemBefore);
+        QCOMPARE(w.size(), sizeBefore);
+        // The directory's label sits right above its field.
+        for (QLabel* l : w.findChildren<QLabel*>())
+            if (l->text() == "Default Directory")
+                QVERIFY(w.DirectoryField()->geometry().top() - l->geometry().bottom() <= 8);
+
+        w.OffsetField()->setText("0.0");
+        w.SaveButton()->click();
+        QCOMPARE(store.Read(kStartupKey, "Serial Device"), std::string("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(p.station.SerialDevice(), QString("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
+        QCOMPARE(store.Read(kStartupKey, "Default Directory"), QDir::toNativeSeparators(tmp.path() + "/station").toStdString());
+    }
+
+    void SetupAudioChoiceStoresItsValuesAndRawStartsTheAudioInput() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        p.mainWindow.SetupClick();
+        QVERIFY(!p.setupWindow.AudioBox()->isEnabled());
+        QRadioButton* audio = nullptr;
+        for (auto* b : p.setupWindow.findChildren<QRadioButton*>())
+            if (b->text() == "Audio") audio = b;
+        QVERIFY(audio);
+        audio->click();
+        QVERIFY(p.setupWindow.AudioBox()->isEnabled());
+        SetupChoices c = p.setupWindow.Choices();
+        QCOMPARE(c.modemItem, 3);
+        QCOMPARE(c.audio.portField, std::string("7355"));  // the defaults before anything is stored
+        QCOMPARE(c.audio.centreField, std::string("1500"));
+        // A field that is not usable: said, and nothing written.
+        const struct {
+            const char* port;
+            const char* centre;
+            QString says;
+        } bad[] = {{"7355", "abc", "'abc' is not a centre frequency in Hz (100 to 20000)"},
+                   {"0", "1500", "'0' is not a UDP port (1 to 65535)"}};
+        for (const auto& b : bad) {
+            messages.texts.clear();
+            c.audio.portField = b.port;
+            c.audio.centreField = b.centre;
+            p.setupWindow.SetChoices(c);
+            p.setupWindow.SaveButton()->click();
+            QCOMPARE(messages.texts, QStringList{b.says});
+            QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("514"));
+            QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string());
+        }
+        const std::string port = std::to_string(test::FreeTcpPort());
+        c.audio.sourceItem = 1;
+        c.audio.portField = port;
+        c.audio.centreField = "1620.5";
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
+        QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("Audio"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Source"), std::string("UDP"));
+        QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
+        QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
+        QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
+        QVERIFY(p.station.state().AdcPath());
+        // Opened again, Setup shows what was stored.
+        p.mainWindow.SetupClick();
+        QCOMPARE(p.setupWindow.Choices().audio.centreField, std::string("1620.5"));
+        QCOMPARE(p.setupWindow.Choices().modemItem, 3);
+        p.setupWindow.CancelButton()->click();
+        // "Raw" starts the audio input where the serial port would open; "OFF" stops it.
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(p.station.audio().Running());
+        QVERIFY(!p.station.serial().IsOpen());
+        QVERIFY(p.station.audio().Description().contains(QString::fromStdString("UDP port " + port)));
+        QVERIFY(p.station.adc().Path().AcceptInverted());
+        p.mainWindow.TextButton(TextSelection::Off)->click();
+        QVERIFY(!p.station.audio().Running());
+        // A port another program holds: the reason is said, not the serial port's message.
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, static_cast<quint16>(std::stoi(port))));
+        messages.texts.clear();
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(!p.station.audio().Running());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.front().startsWith("The audio input could not be started:\ncannot listen on UDP port " +
+                                                   QString::fromStdString(port)),
+                 qPrintable(messages.texts.front()));
+    }
+
     void TextSelectionOpensAndOffClosesThePort() {
         QTemporaryDir tmp;
         test::PtyPair pty;
@@ -223,10 +364,13 @@ private slots:
         QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
 
-        // A port that cannot be opened: beep, the message, and back to "OFF".
+        // A port that cannot be opened: beep, the message with the device and the system's reason,
+        // and back to "OFF".
         p.station.SetSerialOverride("/dev/orv-missing");
         p.mainWindow.TextButton(TextSelection::Raw)->click();
-        QCOMPARE(messages.texts, QStringList({"Problem opening port!\nPort may already be in use!"}));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].startsWith("Problem opening port!\nPort may already be in use!\n\nDevice: /dev/orv-missing\nReason: "));
+        QVERIFY2(messages.texts[0].size() > 80, qPrintable(messages.texts[0]));
         QCOMPARE(messages.beeps, 1);
         QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());
     }
@@ -257,9 +401,11 @@ private slots:
         // Ctrl + right click shows failed data.
         p.mainWindow.ToggleShowFailedData();
         QCOMPARE(messages.beeps, 1);
+        QVERIFY2(p.mainWindow.LastFeedback().contains("now shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         p.mainWindow.ToggleShowFailedData();
+        QVERIFY2(p.mainWindow.LastFeedback().contains("no longer shown"), qPrintable(p.mainWindow.LastFeedback()));
         feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 2);
         // Once the Replay window has been opened, failed blocks are always drawn.
@@ -307,6 +453,39 @@ private slots:
         p.mainWindow.SetClockForm(false);
         QCOMPARE(shown, QString("2003 Dec 30 [Tue]  14:05:09 (UTC)"));
         QCOMPARE(p.mainWindow.ClockTimer()->interval(), 1000);
+    }
+
+    void HelpOpensTheGuideOrShowsItInAWindowOfItsOwn() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(0);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        messages.texts.clear();
+        QList<QUrl> opened;
+        bool handled = true;
+        p.mainWindow.SetUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return handled;
+        });
+        // A handler takes the guide: a copy of the user's own, not a fixed shared path.
+        p.mainWindow.HelpClick();
+        QCOMPARE(opened.size(), 1);
+        const QString copy = opened[0].toLocalFile();
+        QVERIFY2(QFile::exists(copy), qPrintable(copy));
+        QVERIFY2(copy.startsWith(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) ||
+                     QFileInfo(copy).fileName() != "orv-guide.html",
+                 qPrintable(copy));
+        QVERIFY(!p.mainWindow.GuideWindowShown());
+        // Nothing opens it: the built-in guide in a window of the program.
+        handled = false;
+        p.mainWindow.HelpClick();
+        QWidget* guide = p.mainWindow.GuideWindowShown();
+        QVERIFY(guide && guide->isVisible());
+        auto* browser = qobject_cast<QTextBrowser*>(guide);
+        QVERIFY(browser && browser->toPlainText().size() > 200);
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
     }
 
     void HintsHideAfterFourSeconds() {

@@ -360,6 +360,18 @@ private slots:
         }
         Program again(*store_, clock_, *messages_);
         QCOMPARE(again.networkWindow.AddressField()->text(), QString("ground.example.org"));
+        // The UDP relay is no link of the window's: closing it leaves UDP on, to the same place.
+        {
+            NetworkWindow& w = again.networkWindow;
+            w.show();
+            w.ModeButton(NetMode::Udp)->click();
+            again.TypeInto(w.AddressField(), "127.0.0.1");
+            w.ConnectButton()->click();
+            w.close();
+            QVERIFY(again.station.relay().UdpOn());
+            QCOMPARE(again.station.relay().Udp().Host(), QString("127.0.0.1"));
+            QVERIFY(w.ModeButton(NetMode::Udp)->isChecked());
+        }
         QCOMPARE(again.networkWindow.PortField()->text(), QString("5000"));
         const FormPosition saved = ReadFormPosition(*store_, 19, 0, 0);
         QCOMPARE(again.networkWindow.pos(), QPoint(saved.left, saved.top));

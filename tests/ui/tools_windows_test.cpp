@@ -312,6 +312,32 @@ private slots:
         QVERIFY(received == std::string(kDspResetCommand) + program.text);
     }
 
+    void WrongChecksumsAreShownAndLoadOnlyWhenTheOperatorAgrees() {
+        test::PtyPair pty;
+        QVERIFY2(pty.Ok(), "no pseudo-terminal");
+        const std::string input = test::TestProgram(1);
+        WriteFile(Dir() + "/Dsp/old.obj", test::WithWrongChecksum(input, 1));
+        Program p(*store_, clock_, *messages_);
+        p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+        pty.StartReading();
+        p.dspLoaderWindow.show();
+        p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
+
+        messages_->answer = false;
+        p.dspLoaderWindow.LoadButton()->click();
+        QCOMPARE(messages_->texts.size(), 1);
+        QVERIFY2(messages_->texts[0].contains("old.obj\": line 1: checksum") && messages_->texts[0].contains("Load anyway?"),
+                 qPrintable(messages_->texts[0]));
+        QVERIFY(p.dspLoaderWindow.isVisible());
+        QVERIFY(p.dspLoaderWindow.LoadButton()->isEnabled());
+
+        messages_->answer = true;
+        p.dspLoaderWindow.LoadButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!p.dspLoaderWindow.isVisible(), 120000);
+        QCOMPARE(messages_->texts.size(), 2);
+        QVERIFY(pty.StopReading() == std::string(kDspResetCommand) + ConvertDspProgram(input).text);
+    }
+
     void MalformedFileIsReportedAndNothingSent() {
         test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");

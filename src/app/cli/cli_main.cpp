@@ -1,5 +1,4 @@
 // orv-cli: the station's core from the command line.
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,50 +7,46 @@
 #include "app/cli/command.h"
 #include "app/cli/standard_output.h"
 
-namespace {
-
-void PrintHelp() {
-    std::cout << "Usage: orv-cli [--settings FILE] [--serial PATH] COMMAND [ARGS...]\n\n"
-                 "Ground-station tools for AO-40 telemetry. Commands:\n";
-    for (const auto& c : orv::cli::AllCommands()) {
-        std::string head = "  " + c.name + " " + c.usage;
-        std::cout << head << "\n      " << c.summary << "\n";
-    }
-    std::cout << "\nGlobal options:\n"
-                 "  --settings FILE   keep settings in FILE (INI) instead of the user's store\n"
-                 "  --serial PATH     serial device to use, overriding the \"Com Port No.\" setting\n";
-}
-
-}  // namespace
+using namespace orv::cli;
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    orv::cli::CliArgs global(args);
-    if (auto v = global.TakeValue("--settings")) orv::cli::Globals().settingsFile = *v;
-    if (auto v = global.TakeValue("--serial")) orv::cli::Globals().serialPath = *v;
-    args = global.Rest();
-    if (!global.Error().empty()) {
-        std::cerr << "orv-cli: " << global.Error() << "\n";
-        return 2;
+    const std::vector<std::string> all(argv + 1, argv + argc);
+    // The options before the command word belong to orv-cli itself.
+    std::size_t at = 0;
+    while (at < all.size() && all[at].size() > 1 && all[at][0] == '-') {
+        const bool takesValue = all[at] == "--settings" || all[at] == "--serial";
+        at += takesValue ? 2 : 1;
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        PrintHelp();
-        return args.empty() ? 2 : 0;
+    at = std::min(at, all.size());
+    const std::vector<std::string> head(all.begin(), all.begin() + static_cast<long>(at));
+    const CliPage program = ProgramPage();
+    std::string error;
+    const auto globals = CliArgs::Parse(program.options, head, error);
+    if (!globals) {
+        std::cerr << "orv-cli: " << error << " (see orv-cli --help)\n";
+        return kExitUsage;
     }
-    if (args[0] == "--version") {
+    TakeGlobals(*globals);
+    if (globals->Has("--manpage")) {
+        std::cout << ProgramManPage();
+        return kExitOk;
+    }
+    if (globals->Has("--version")) {
         std::cout << "orv-cli " << ORV_VERSION << "\n";
-        return 0;
+        return kExitOk;
     }
-    for (const auto& c : orv::cli::AllCommands()) {
-        if (c.name == args[0]) {
-            std::vector<std::string> rest(args.begin() + 1, args.end());
-            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
-                std::cout << "Usage: orv-cli " << c.name << " " << c.usage << "\n" << c.summary << "\n";
-                return 0;
-            }
-            return orv::cli::FinishStandardOutput(c.name, c.run(rest, argc, argv));
-        }
+    const std::vector<std::string> rest(all.begin() + static_cast<long>(at), all.end());
+    if (globals->Has("--help") || (rest.empty() ? false : rest[0] == "help" && rest.size() == 1)) {
+        std::cout << HelpText(program);
+        return kExitOk;
     }
-    std::cerr << "orv-cli: unknown command \"" << args[0] << "\" (see orv-cli --help)\n";
-    return 2;
+    if (rest.empty()) {
+        std::cerr << HelpText(program);
+        return kExitUsage;
+    }
+    for (const auto& c : AllCommands()) {
+        if (c.name == rest[0]) return FinishStandardOutput(c.name, RunCommand(c, {rest.begin() + 1, rest.end()}, argc, argv));
+    }
+    std::cerr << "orv-cli: unknown command \"" << rest[0] << "\" (see orv-cli --help)\n";
+    return kExitUsage;
 }

@@ -15,7 +15,7 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kUsage = "[--modem 512|514|ADC] [--blocks N]";
+constexpr const char* kUsage = "[OPTIONS]";
 
 // "A OK  A  HI, THIS IS AMSAT OSCAR-40 ... 2003-12-30  14:05:09": kind, verdict, header line.
 std::string BlockLine(const StationState& s) {
@@ -41,23 +41,14 @@ private:
     bool fecDelivered_ = false;
 };
 
-int RunDemo(std::vector<std::string> args, int argc, char** argv) {
-    CliArgs a(std::move(args));
+int RunDemo(const CliArgs& a, int argc, char** argv) {
     long long limit = 0;
-    if (auto v = a.TakeValue("--blocks"); v && (!CliArgs::ParseInt(*v, limit) || limit < 1)) {
-        std::cerr << "orv-cli demo: --blocks needs a whole number of at least 1\n";
-        return 2;
-    }
-    const auto modemText = a.TakeValue("--modem");
+    if (auto v = a.Value("--blocks"); v && (!CliArgs::ParseInt(*v, limit) || limit < 1))
+        return UsageError("demo", "--blocks needs a whole number of at least 1");
+    const auto modemText = a.Value("--modem");
     const auto modem = modemText ? DemoModemType(QString::fromStdString(*modemText)) : ModemType::Bytes514;
-    if (!modem) {
-        std::cerr << "orv-cli demo: --modem takes 512, 514 or ADC\n";
-        return 2;
-    }
-    if (!a.Error().empty() || !a.Rest().empty()) {
-        std::cerr << "usage: orv-cli demo " << kUsage << "\n";
-        return 2;
-    }
+    if (!modem) return UsageError("demo", "--modem takes 512, 514 or ADC");
+    if (!a.Rest().empty()) return UsageError("demo", "unexpected argument \"" + a.Rest().front() + "\"");
     QCoreApplication app(argc, argv);
     DemoStation demo(*modem);
     if (!demo.Error().isEmpty()) {
@@ -68,6 +59,7 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
     HeadlessSetup setup;
     setup.serialPath = demo.SerialDevice().toStdString();
     setup.logFec = *modem == ModemType::Adc;
+    setup.simulated = true;
     HeadlessStation station(setup, demo.Store(), clock,
                             [](const std::string& line) { std::cerr << "orv-cli demo: " << line << "\n"; });
     FecDeliveryView view;
@@ -77,7 +69,7 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
         std::cerr << "orv-cli demo: " << demo.Error().toStdString() << "\n";
         return 1;
     }
-    std::cerr << "Receiving simulated telemetry from " << demo.SerialDevice().toStdString()
+    std::cerr << "orv-cli demo: receiving simulated telemetry from " << demo.SerialDevice().toStdString()
               << (*modem == ModemType::Adc ? " as ADC samples (a block every 10 to 13 s; Ctrl-C ends)\n"
                                            : " (a block about every 10 s; Ctrl-C ends)\n");
     long long count = 0;
@@ -99,8 +91,11 @@ int RunDemo(std::vector<std::string> args, int argc, char** argv) {
 
 std::vector<CliCommand> DemoCommands() {
     return {{"demo", kUsage,
-             "receive simulated telemetry through a pseudo-terminal and print each block's kind, CRCC verdict and "
-             "header line (with --modem ADC also the FEC figures of each block rebuilt from an FEC frame)",
+             "Receive simulated telemetry through a pseudo-terminal and print each block's kind, CRCC verdict and "
+             "header line (with --modem ADC also the FEC figures of each block rebuilt from an FEC frame), until "
+             "SIGINT or SIGTERM.",
+             {{{"modem"}, "TYPE", "the simulated modem: 512, 514 (default) or ADC"},
+              {{"blocks"}, "N", "stop after N blocks"}},
              RunDemo}};
 }
 

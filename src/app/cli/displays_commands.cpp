@@ -1,4 +1,7 @@
 // orv-cli commands of the display windows: show.
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -9,6 +12,8 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/display_json.h"
+#include "app/cli/stream_io.h"
 #include "displays/display_listing.h"
 #include "displays/matrix_content.h"
 #include "displays/navigation_content.h"
@@ -20,7 +25,7 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kShowUsage = "WINDOW FILE [--block N] [--raw] [--events] [--json]";
+constexpr const char* kShowUsage = "[OPTIONS] WINDOW FILE";
 
 using FieldsFunction = std::vector<DisplayField> (*)(const DisplayInput&);
 
@@ -53,33 +58,47 @@ std::string KindText(ConstBytes block) {
     return buf;
 }
 
-int Fail(const std::string& message, int code = 1) {
-    std::cerr << "orv-cli show: " << message << "\n";
-    return code;
+// "A-B" (1 <= A <= B) or "A-" (B = 0: to the end); false on anything else.
+bool ParseRange(const std::string& text, long long& first, long long& last) {
+    const std::size_t dash = text.find('-');
+    if (dash == std::string::npos || !CliArgs::ParseInt(text.substr(0, dash), first) || first < 1) return false;
+    const std::string end = text.substr(dash + 1);
+    if (end.empty()) {
+        last = 0;
+        return true;
+    }
+    return CliArgs::ParseInt(end, last) && last >= first;
 }
 
-int RunShow(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const bool raw = a.TakeFlag("--raw");
-    const bool events = a.TakeFlag("--events");
-    const bool json = a.TakeFlag("--json");
-    const auto blockText = a.TakeValue("--block");
-    if (!a.Error().empty()) return Fail(a.Error(), 2);
-    if (!a.UnknownOption().empty()) return Fail("unknown option " + a.UnknownOption(), 2);
-    if (a.Rest().size() != 2) return Fail(std::string("usage: orv-cli show ") + kShowUsage, 2);
+int Fail(const std::string& message, int code = kExitFailure) {
+    return code == kExitUsage ? UsageError("show", message) : Failure("show", message);
+}
+
+int RunShow(const CliArgs& a, int, char**) {
+    const bool raw = a.Has("--raw");
+    const bool events = a.Has("--events");
+    const bool json = a.Has("--json");
+    const auto blockText = a.Value("--block");
+    if (a.Rest().size() != 2) return Fail("give a window and a file", kExitUsage);
     const WindowChoice* window = FindWindow(a.Rest()[0]);
-    if (!window) return Fail("unknown window \"" + a.Rest()[0] + "\"; give status, power, temp, nav or matrix", 2);
-    if (raw && !window->info().hasRawMode) return Fail("the IF matrix window has no raw mode", 2);
+    if (!window) return Fail("unknown window \"" + a.Rest()[0] + "\"; give status, power, temp, nav or matrix", kExitUsage);
+    if (raw && !window->info().hasRawMode) return Fail("the IF matrix window has no raw mode", kExitUsage);
+    const auto recordsText = a.Value("--records");
+    if (blockText && recordsText) return Fail("give --block or --records, not both", kExitUsage);
     long long n = 1;
     if (blockText && (!CliArgs::ParseInt(*blockText, n) || n < 1))
-        return Fail("--block needs a block number from 1 on, not \"" + *blockText + "\"", 2);
+        return Fail("--block needs a block number from 1 on, not \"" + *blockText + "\"", kExitUsage);
+    long long first = n, last = n;
+    if (recordsText && !ParseRange(*recordsText, first, last))
+        return Fail("--records needs a range A-B of block numbers from 1 on (B may be left out: to the end), not \"" +
+                        *recordsText + "\"",
+                    kExitUsage);
 
     const std::string& path = a.Rest()[1];
     InputFile in;
-    std::string error;
-    if (!in.Open(path, error)) return Fail(error);
-    // The records are read one at a time; only block N and the last A block up to it are kept,
-    // so memory stays flat whatever the file's size. The first bytes tell a single 514-byte block.
+    if (!OpenInput("show", path, in)) return kExitFailure;
+    // The records are read one at a time; only the block shown and the last A block before it are
+    // kept, so memory stays flat whatever the file's size. The first bytes tell a single 514-byte block.
     std::array<std::uint8_t, kFullBlockBytes + 1> head{};
     std::size_t headUsed = 0, headSize = 0;
     const auto fill = [&](std::uint8_t* to, std::size_t size) {
@@ -95,48 +114,66 @@ int RunShow(std::vector<std::string> args, int, char**) {
     };
     headSize = fill(head.data(), head.size());
     headUsed = 0;
+    // A single block of 512 or 514 bytes, or a telemetry file of 512-byte records.
     const std::size_t recordSize = headSize == kFullBlockBytes ? kFullBlockBytes : kTelemetryBytes;
-    std::vector<std::uint8_t> record(recordSize), shown, lastABytes;
+
+    // Prints block k as the window draws it; false when the window does not draw its kind.
+    const auto show = [&](long long k, ConstBytes display, ConstBytes lastA) {
+        if (!WindowDrawsBlock(display, events)) return false;
+        const DisplayInput input{display, lastA, events, raw};
+        if (json) {
+            // One object per block: a range is JSON Lines.
+            QJsonObject o = window->fields ? FieldsJson(window->name, window->fields(input)) : MatrixJson(MatrixFields(input));
+            o.insert("block", k);
+            std::cout << QJsonDocument(o).toJson(recordsText ? QJsonDocument::Compact : QJsonDocument::Indented)
+                             .toStdString();
+            if (recordsText) std::cout << "\n";
+        } else {
+            if (recordsText) std::cout << "# block " << k << "\n";
+            std::cout << (window->fields ? FieldListing(window->fields(input)) : MatrixListing(MatrixFields(input)));
+        }
+        return true;
+    };
+
+    std::vector<std::uint8_t> record(recordSize), shown, lastA, shownLastA;
     std::uint64_t records = 0, strayBytes = 0;
+    long long skipped = 0;
     while (const std::size_t got = fill(record.data(), recordSize)) {
         if (got < recordSize) {
             strayBytes = got;
             break;
         }
-        ++records;
-        if (records > static_cast<unsigned long long>(n)) continue;
-        if (BlockId(record) == 'A') lastABytes = record;
-        if (records == static_cast<unsigned long long>(n)) shown = record;
+        const auto k = static_cast<long long>(++records);
+        if (last != 0 && k > last) continue;
+        if (BlockId(record) == 'A') lastA = record;
+        if (k < first) continue;
+        if (!recordsText) {
+            // The single block is shown once the file is known to be whole enough.
+            shown = record;
+            shownLastA = lastA;
+        } else if (!show(k, ConstBytes(record), lastA.empty() ? ConstBytes() : ConstBytes(lastA))) {
+            ++skipped;
+        }
     }
     if (!in.Error().empty()) return Fail(in.Error());
 
-    // A single block of 512 or 514 bytes, or a telemetry file of 512-byte records.
     if (records == 0)
-        return Fail("\"" + path + "\" holds " + std::to_string(strayBytes) + " bytes, less than one 512-byte block");
+        return Fail(InputName(path) + " holds " + std::to_string(strayBytes) + " bytes, less than one 512-byte block");
     if (strayBytes != 0)
-        std::cerr << "orv-cli show: warning: \"" << path << "\": File altered or incorrect length; the last "
+        std::cerr << "orv-cli show: warning: " << InputName(path) << ": File altered or incorrect length; the last "
                   << strayBytes << " bytes are ignored\n";
-    if (static_cast<unsigned long long>(n) > records)
-        return Fail("\"" + path + "\" holds " + std::to_string(records) + " block" + (records == 1 ? "" : "s") +
-                    ", no block " + std::to_string(n));
-
-    const ConstBytes display(shown);
-    if (!WindowDrawsBlock(display, events))
+    if (static_cast<unsigned long long>(first) > records)
+        return Fail(InputName(path) + " holds " + std::to_string(records) + " block" + (records == 1 ? "" : "s") +
+                    ", no block " + std::to_string(first));
+    if (!recordsText && !show(n, ConstBytes(shown), shownLastA.empty() ? ConstBytes() : ConstBytes(shownLastA))) {
+        const ConstBytes display(shown);
         return Fail("block " + std::to_string(n) + " is of kind " + KindText(display) + "; the window draws only " +
                     (events ? "\"E\" blocks in Events mode" : "\"A\" blocks (\"E\" blocks with --events)"));
-    // The last A block as reception leaves it: the latest record up to N of kind "A".
-    const ConstBytes lastA = lastABytes.empty() ? ConstBytes() : ConstBytes(lastABytes);
-
-    const DisplayInput input{display, lastA, events, raw};
-    if (window->fields == nullptr) {
-        const MatrixContent m = MatrixFields(input);
-        std::cout << (json ? MatrixListingJson(n, m) : MatrixListing(m));
-    } else {
-        const auto fields = window->fields(input);
-        std::cout << (json ? FieldListingJson(window->name, n, fields) : FieldListing(fields));
     }
+    if (skipped != 0)
+        std::cerr << "orv-cli show: " << skipped << " block(s) of the range are of a kind the window does not draw\n";
     std::cout.flush();
-    return std::cout ? 0 : Fail("cannot write the output");
+    return std::cout ? kExitOk : Fail("cannot write the output");
 }
 
 }  // namespace
@@ -144,8 +181,15 @@ int RunShow(std::vector<std::string> args, int, char**) {
 std::vector<CliCommand> DisplayCommands() {
     return {
         {"show", kShowUsage,
-         "print what a display window (status, power, temp, nav, matrix) shows for block N of FILE: "
-         "GROUP, CAPTION, TEXT, COLOUR per line",
+         "Print what a display window (WINDOW: status, power, temp, nav or matrix) shows for a block of FILE "
+         "(a telemetry file or one 512- or 514-byte block; - for standard input): GROUP, CAPTION, TEXT, COLOUR "
+         "per line.",
+         {{{"block"}, "N", "the block to show, counted from 1 (default 1)"},
+          {{"raw"}, "", "show the raw channel values, as the window's Raw mode"},
+          {{"events"}, "", "show an E block in Events mode"},
+          {{"records"}, "A-B", "show the blocks A to B (A- : to the end) the window draws, the others skipped; "
+                               "with --json one object per line (JSON Lines)"},
+          {{"json"}, "", "print JSON (numbers as numbers, in \"value\") instead of the text lines"}},
          RunShow},
     };
 }

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/adc_decoding.h"
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stream_io.h"
 #include "fec/adc_reception.h"
 #include "fec/fec_block.h"
 #include "fec/fec_codec.h"
@@ -21,40 +23,39 @@
 namespace orv::cli {
 namespace {
 
-// The whole file when it holds exactly `size` bytes (checked before reading), or nothing with a
-// message; `what` names the content in it.
+// The whole of `path` ("-": standard input) when it holds exactly `size` bytes (a file's size is
+// checked before reading, a stream is read up to one byte past it), or nothing with a message;
+// `what` names the content in it.
 std::optional<std::vector<std::uint8_t>> ReadExactly(const std::string& command, const std::string& path,
                                                      std::size_t size, const char* what) {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!ReadSmallFile(path, size, bytes, error)) {
+    if (!ReadSmallFile(path == "-" ? "/dev/stdin" : path, size, bytes, error)) {
         std::cerr << "orv-cli " << command << ": " << error << "; " << what << " has " << size << "\n";
         return std::nullopt;
     }
     if (bytes.size() != size) {
-        std::cerr << "orv-cli " << command << ": \"" << path << "\" holds " << bytes.size() << " bytes; " << what
-                  << " has " << size << "\n";
+        std::cerr << "orv-cli " << command << ": " << InputName(path) << " holds " << bytes.size() << " bytes; "
+                  << what << " has " << size << "\n";
         return std::nullopt;
     }
     return bytes;
 }
 
-// The file `path` made to hold exactly `bytes`, unless it is the input; false with a message.
+// `path` ("-": standard output) made to hold exactly `bytes`, whole or not at all, unless it is the
+// input; false with a message.
 bool WriteOutput(const std::string& command, const std::string& input, const std::string& path,
                  std::span<const std::uint8_t> bytes) {
-    std::string error = OutputOverInputError(path, {input});
+    if (path == "-") return WriteAll(command, path, bytes);
+    std::string error = input == "-" ? std::string() : OutputOverInputError(path, {input});
     if (error.empty() && WriteNamedOutput(path, bytes, error)) return true;
     std::cerr << "orv-cli " << command << ": " << error << "\n";
     return false;
 }
 
-int RunFecEncode(std::vector<std::string> args, int, char**) {
+int RunFecEncode(const CliArgs& a, int, char**) {
     const std::string cmd = "fec-encode";
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 2) {
-        std::cerr << "usage: orv-cli fec-encode DATA OUT\n";
-        return 2;
-    }
+    if (a.Rest().size() != 2) return UsageError(cmd, "give the data file and the output file");
     const auto data = ReadExactly(cmd, a.Rest()[0], kFecDataBytes, "the data of an FEC frame");
     if (!data) return 1;
     std::array<std::uint8_t, kFecFrameSymbols> frame{};
@@ -62,133 +63,82 @@ int RunFecEncode(std::vector<std::string> args, int, char**) {
     return WriteOutput(cmd, a.Rest()[0], a.Rest()[1], frame) ? 0 : 1;
 }
 
-int RunFecDecode(std::vector<std::string> args, int, char**) {
+int RunFecDecode(const CliArgs& a, int, char**) {
     const std::string cmd = "fec-decode";
-    CliArgs a(std::move(args));
-    const auto dataOut = a.TakeValue("--data");
-    const auto blockOut = a.TakeValue("--block");
-    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli fec-decode FRAME [--data OUT] [--block OUT]\n";
-        return 2;
-    }
+    const auto dataOut = a.Value("--data");
+    const auto blockOut = a.Value("--block");
+    if (a.Rest().size() != 1) return UsageError(cmd, "give one frame file");
     const auto frame = ReadExactly(cmd, a.Rest()[0], kFecFrameSymbols, "an FEC frame");
     if (!frame) return 1;
 
     FecStatus status;
     FecData data{};
     const bool decoded = DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols>(frame->data(), kFecFrameSymbols), status, data);
-    std::printf("rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
+    // The figures go to stderr when the decoded bytes go to standard output.
+    FILE* figures = dataOut == "-" || blockOut == "-" ? stderr : stdout;
+    std::fprintf(figures, "rsCorrections=%d,%d ", status.rsCorrections[0], status.rsCorrections[1]);
     if (!decoded) {
-        std::printf("channelErrors=- ebNoDb=-\n");
+        std::fprintf(figures, "channelErrors=- ebNoDb=-\n");
         if (dataOut || blockOut) std::cerr << "orv-cli fec-decode: the frame did not decode; nothing written\n";
         return 1;
     }
-    std::printf("channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fprintf(figures, "channelErrors=%d ebNoDb=%.4f\n", status.channelErrors, static_cast<double>(status.ebNoDb));
+    std::fflush(figures);
     bool ok = true;
     if (dataOut) ok = WriteOutput(cmd, a.Rest()[0], *dataOut, data) && ok;
     if (blockOut) ok = WriteOutput(cmd, a.Rest()[0], *blockOut, ReconstructFecBlock(data)) && ok;
     return ok ? 0 : 1;
 }
 
-// Appends every completed block to the log file as the Logging window does with Block " all" and
-// CRCC "ignore", each as one whole record, and prints one line per block that is in the file. The
-// first block that cannot be appended stops the run.
-class AdcCommandHooks final : public ReceiverHooks, public AdcReceptionHooks {
-public:
-    AdcCommandHooks(const StationState& station, std::string logPath)
-        : station_(station), logPath_(std::move(logPath)) {}
-
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
-        if (logFailed_) return;
-        const AppendOutcome out = AppendRecordToFile(logPath_, Record(record.data(), kRecordBytes), false);
-        if (out.strayBytes != 0) {
-            std::cerr << "orv-cli adc: a partial record of " << out.strayBytes << " bytes was cut from the end of \""
-                      << logPath_ << "\"\n";
-        }
-        if (!out.written) {
-            std::cerr << "orv-cli adc: block " << blocks_ + 1 << " not logged: " << out.error << "; stopping\n";
-            logFailed_ = true;
-            return;
-        }
-        const char id = BlockId(record);
-        std::printf("%d %c %s %s\n", ++blocks_, id > ' ' && id < 0x7F ? id : '?', station_.receiver.crccLabel.c_str(),
-                    station_.receiver.fecDelivery ? "fec" : "uncoded");
-    }
-
-    void FecLogFailed(const std::filesystem::path& path) override {
-        if (!fecLogFailed_) std::cerr << "orv-cli adc: cannot write the FEC log \"" << path.string() << "\"\n";
-        fecLogFailed_ = true;
-    }
-
-    bool LogFailed() const { return logFailed_; }
-    bool Failed() const { return logFailed_ || fecLogFailed_; }
-
-private:
-    const StationState& station_;
-    std::string logPath_;
-    int blocks_ = 0;
-    bool logFailed_ = false;
-    bool fecLogFailed_ = false;
-};
-
-int RunAdc(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const auto logPath = a.TakeValue("--log");
-    const auto fecLogDir = a.TakeValue("--fec-log-dir");
-    if (!a.Error().empty() || !a.UnknownOption().empty() || a.Rest().size() != 1 || !logPath) {
-        std::cerr << "usage: orv-cli adc SAMPLES --log OUT [--fec-log-dir DIR]\n";
-        return 2;
-    }
-    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir)) {
-        std::cerr << "orv-cli adc: \"" << *fecLogDir << "\" is not a directory\n";
-        return 1;
-    }
-    std::string error = OutputOverInputError(*logPath, {a.Rest()[0]});
+int RunAdc(const CliArgs& a, int, char**) {
+    const std::string cmd = "adc";
+    const auto logPath = a.Value("--log");
+    const auto fecLogDir = a.Value("--fec-log-dir");
+    if (a.Rest().size() > 1) return UsageError(cmd, "give one samples file (or - for standard input)");
+    if (!logPath) return UsageError(cmd, "--log OUT is required");
+    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir))
+        return Failure(cmd, "\"" + *fecLogDir + "\" is not a directory");
+    const std::string input = a.Rest().empty() ? "-" : a.Rest()[0];
+    if (input != "-")
+        if (const std::string refused = OutputOverInputError(*logPath, {input}); !refused.empty())
+            return Failure(cmd, refused);
+    // Read in pieces: memory stays flat whatever the length of the recording.
     InputFile samples;
-    if (!error.empty() || !samples.Open(a.Rest()[0], error)) {
-        std::cerr << "orv-cli adc: " << error << "\n";
-        return 1;
-    }
+    if (!OpenInput(cmd, input, samples)) return 1;
+    if (!AdcDecoding::LogOpens(cmd, *logPath)) return 1;
 
-    StationState station;
-    station.SetModemType(ModemType::Adc);
-    station.logging.logging = true;
-    station.logging.aOnly = false;   // Block " all"
-    station.logging.useCrcc = false;  // CRCC "ignore"
-    station.settings.logFec = fecLogDir.has_value();
-    ManualClock clock(1'000'000'000);
-    AdcCommandHooks hooks(station, *logPath);
-    BlockReceiver receiver(station, clock, hooks);
-    AdcReception adc(receiver, &hooks);
-    if (fecLogDir) adc.SetFecLogDirectory(*fecLogDir);
-
-    // Reads of 400 bytes, one clock second apart: the serial port's pace at 400 samples/s.
-    std::array<std::uint8_t, 400> piece;
-    while (!hooks.LogFailed()) {
+    AdcDecoding decoding(cmd, *logPath, fecLogDir);
+    std::array<std::uint8_t, 4096> piece;
+    while (!decoding.LogFailed()) {
         const std::size_t got = samples.Read(piece.data(), piece.size());
         if (got == 0) break;
-        adc.ProcessAdcBytes(std::span<const std::uint8_t>(piece.data(), got));
-        clock.Advance(1);
+        decoding.Feed(std::span<const std::uint8_t>(piece.data(), got));
     }
     std::fflush(stdout);
-    if (!samples.Error().empty()) {
-        std::cerr << "orv-cli adc: " << samples.Error() << "\n";
-        return 1;
-    }
-    return hooks.Failed() ? 1 : 0;
+    if (!samples.Error().empty()) return Failure(cmd, samples.Error());
+    return decoding.Failed() ? 1 : 0;
 }
 
 }  // namespace
 
 std::vector<CliCommand> FecCommands() {
     return {
-        {"fec-encode", "DATA OUT", "encode the 256 bytes of DATA into an FEC frame of 5200 hard symbols (0 or 1)",
+        {"fec-encode", "DATA OUT",
+         "Encode the 256 bytes of DATA into an FEC frame of 5200 hard symbols (0 or 1) in OUT (- for either: "
+         "standard input or output).",
+         {},
          RunFecEncode},
-        {"fec-decode", "FRAME [--data OUT] [--block OUT]",
-         "decode an FEC frame of 5200 soft symbols; print the Reed-Solomon corrections, channel errors and Eb/No",
+        {"fec-decode", "[OPTIONS] FRAME",
+         "Decode an FEC frame of 5200 soft symbols (FRAME, - for standard input); print the Reed-Solomon "
+         "corrections, channel errors and Eb/No.",
+         {{{"data"}, "OUT", "write the 256 decoded data bytes to OUT (- for standard output)"},
+          {{"block"}, "OUT", "write the 512-byte telemetry block rebuilt from the data to OUT (- for standard output)"}},
          RunFecDecode},
-        {"adc", "SAMPLES --log OUT [--fec-log-dir DIR]",
-         "run ADC samples through sync detection and decoding; append each block to OUT, print one line per block",
+        {"adc", "--log OUT [OPTIONS] [SAMPLES]",
+         "Run ADC samples (SAMPLES, - or none: standard input) through sync detection and decoding as the station "
+         "does at 400 samples a second; append each block to OUT and print one line per block.",
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+          {{"fec-log-dir"}, "DIR", "also write the FEC log (as the station names it) into the directory DIR"}},
          RunAdc},
     };
 }

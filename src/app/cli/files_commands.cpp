@@ -2,11 +2,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/stream_io.h"
+#include "app/cli/telemetry_number_text.h"
 #include "displays/navigation_content.h"
 #include "displays/power_content.h"
 #include "displays/status_content.h"
@@ -14,6 +17,7 @@
 #include "files/channel_graph.h"
 #include "files/graph_picture.h"
 #include "files/named_output.h"
+#include "files/output_file.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
 #include "files/telemetry_image.h"
@@ -24,140 +28,164 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Usage(const std::string& command, const std::string& usage, const std::string& problem) {
-    std::cerr << "orv-cli " << command << ": " << problem << "\nusage: orv-cli " << command << " " << usage << "\n";
-    return 2;
+const char* kFilterUsage = "[OPTIONS] IN OUT";
+const char* kExportUsage = "--addr ADDRESS [--mask MASK] [--addr ADDRESS [--mask MASK]]... [OPTIONS] IN OUT";
+const char* kGraphUsage = "--addr ADDRESS [OPTIONS] IN";
+
+// A window's refusal ("Stop: is not ...\n        Please re-enter!") as one terminal line.
+std::string TerminalText(std::string text) {
+    const std::size_t cut = text.find("\n        Please re-enter!");
+    if (cut != std::string::npos) text.erase(cut);
+    std::string joined;
+    for (char c : text) {
+        if (c == '\n') c = ' ';
+        if (!(c == ' ' && !joined.empty() && joined.back() == ' ')) joined += c;
+    }
+    text = joined;
+    const std::size_t bang = text.find("! ");
+    if (bang != std::string::npos) text.replace(bang, 2, ": ");  // "File error! File altered" reads as one line
+    return text;
 }
 
-const char* kFilterUsage = "IN OUT [--kind all|A|D|E|K] [--crcc filter|ignore] [--force]";
-const char* kExportUsage =
-    "IN OUT --addr TEXT [--mask TEXT] [--addr TEXT [--mask TEXT]]... [--raw|--trans] [--start N] [--stop M]";
-const char* kGraphUsage = "IN --addr TEXT [--raw|--trans] [--start N] [--stop M] [--png OUT]";
+// A telemetry file, or standard input ("-") read to its end: both commands need the whole input
+// (the filter compares neighbouring records and event slots, the export counts the blocks).
+bool OpenInput(const std::string& command, const std::string& path, TelemetryImage& image) {
+    if (path == "-") {
+        auto bytes = ReadAll(command, path);
+        if (!bytes) return false;
+        image = TelemetryImage::FromBytes(std::move(*bytes));
+        return true;
+    }
+    std::string error;
+    if (image.Open(path, error)) return true;
+    Failure(command, "cannot read \"" + path + "\": " + error);
+    return false;
+}
 
-int RunFilter(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const std::string kindText = a.TakeValue("--kind").value_or("all");
-    const std::string crccText = a.TakeValue("--crcc").value_or("filter");
-    const bool force = a.TakeFlag("--force");
-    if (!a.Error().empty()) return Usage("filter", kFilterUsage, a.Error());
-    if (!a.UnknownOption().empty()) return Usage("filter", kFilterUsage, "unknown option " + a.UnknownOption());
-    if (a.Rest().size() != 2) return Usage("filter", kFilterUsage, "give one input and one output file");
+bool WriteStdout(const void* data, std::size_t bytes) {
+    return std::fwrite(data, 1, bytes, stdout) == bytes && std::fflush(stdout) == 0;
+}
+
+int RunFilter(const CliArgs& a, int, char**) {
+    const std::string kindText = a.Value("--kind").value_or("all");
+    const std::string crccText = a.Value("--crcc").value_or("filter");
+    const bool force = a.Has("--force");
+    if (a.Rest().size() != 2) return UsageError("filter", "give one input and one output file");
     FilterKind kind;
     if (kindText == "all") kind = FilterKind::All;
     else if (kindText == "A") kind = FilterKind::A;
     else if (kindText == "D") kind = FilterKind::D;
     else if (kindText == "E") kind = FilterKind::E;
     else if (kindText == "K") kind = FilterKind::K;
-    else return Usage("filter", kFilterUsage, "--kind must be all, A, D, E or K");
+    else return UsageError("filter", "--kind must be all, A, D, E or K");
     CrccMode mode;
     if (crccText == "filter") mode = CrccMode::Filter;
     else if (crccText == "ignore") mode = CrccMode::Ignore;
-    else return Usage("filter", kFilterUsage, "--crcc must be filter or ignore");
+    else return UsageError("filter", "--crcc must be filter or ignore");
 
-    const fs::path in = a.Rest()[0];
-    const fs::path out = a.Rest()[1];
-    bool existed = false;
-    const FilterResult r = FilterFile(in, out, kind, mode, [&](const fs::path&) {
-        existed = true;
-        return force;
-    });
-    if (r.damagedInput) {
-        std::cerr << kFileErrorText << "\n";
-        return 2;
-    }
-    if (!r.ran) {
-        if (existed && !force) {
-            std::cerr << "orv-cli filter: \"" << out.string() << "\" already exists; use --force to replace it\n";
-        } else {
-            std::cerr << "orv-cli filter: " << r.message << "\n";
+    const std::string in = a.Rest()[0];
+    const std::string out = a.Rest()[1];
+    FilterResult r;
+    if (in == "-" || out == "-") {
+        // A stream at either end: the copy loop over the whole input, written as it goes.
+        TelemetryImage image;
+        if (!OpenInput("filter", in, image)) return kExitFailure;
+        if (!image.HasWholeLength()) return Failure("filter", InputName(in) + ": " + TerminalText(std::string(kFileErrorText)));
+        if (out != "-" && fs::exists(out) && !force)
+            return Failure("filter", "\"" + out + "\" already exists; use --force to replace it");
+        OutputFile file;
+        std::string error;
+        if (out != "-" && !file.Open(out, error)) return Failure("filter", error);
+        const FilterCounts c = FilterRecords(image, kind, mode, [&](std::span<const RecordRun> runs) {
+            if (out != "-") return file.WritePieces(runs);
+            for (const RecordRun& run : runs)
+                if (!WriteStdout(run.data, run.bytes)) return false;
+            return true;
+        });
+        const bool closed = out == "-" || file.Close(error);
+        if (c.writeFailed || !closed) {
+            if (out != "-") file.Discard();
+            return Failure("filter", "cannot write " + OutputName(out) + (error.empty() ? "" : ": " + error));
         }
-        return 1;
+        r.ran = true;
+        r.inputBlocks = c.inputBlocks;
+        r.writtenBlocks = c.writtenBlocks;
+    } else {
+        bool existed = false;
+        r = FilterFile(in, out, kind, mode, [&](const fs::path&) {
+            existed = true;
+            return force;
+        });
+        if (r.damagedInput) return Failure("filter", InputName(in) + ": " + TerminalText(std::string(kFileErrorText)));
+        if (!r.ran) {
+            if (existed && !force) return Failure("filter", "\"" + out + "\" already exists; use --force to replace it");
+            return Failure("filter", r.message);
+        }
     }
-    std::printf("%llu %llu\n", static_cast<unsigned long long>(r.inputBlocks),
-                static_cast<unsigned long long>(r.writtenBlocks));
-    return 0;
+    // The counts go to stderr when the records go to standard output.
+    std::fprintf(out == "-" ? stderr : stdout, "%llu %llu\n", static_cast<unsigned long long>(r.inputBlocks),
+                 static_cast<unsigned long long>(r.writtenBlocks));
+    return kExitOk;
 }
 
 // Opens IN as the Replay window would: a damaged length is reported and the whole records used.
-bool OpenTelemetry(const std::string& command, const fs::path& path, TelemetryImage& image) {
-    std::string error;
-    if (!image.Open(path, error)) {
-        std::cerr << "orv-cli " << command << ": cannot read \"" << path.string() << "\": " << error << "\n";
-        return false;
-    }
-    if (!image.HasWholeLength()) std::cerr << kFileErrorText << "\n";
+bool OpenTelemetry(const std::string& command, const std::string& path, TelemetryImage& image) {
+    if (!OpenInput(command, path, image)) return false;
+    if (!image.HasWholeLength())
+        std::cerr << "orv-cli " << command << ": warning: " << InputName(path) << ": "
+                  << TerminalText(std::string(kFileErrorText)) << "\n";
     if (image.BlockCount() == 0) {
-        std::cerr << "orv-cli " << command << ": \"" << path.string() << "\" holds no blocks\n";
+        Failure(command, InputName(path) + " holds no blocks");
         return false;
     }
     return true;
 }
 
-int RunExport(std::vector<std::string> args, int, char**) {
+int RunExport(const CliArgs& a, int, char**) {
     // --addr and --mask are read in order: each mask belongs to the address before it.
     ExportFields fields;
-    std::vector<std::string> rest;
-    int channels = 0;
+    const std::vector<std::string> addresses = a.Values("--addr");
+    const std::vector<std::string> masks = a.Values("--mask");
+    std::size_t channels = 0, maskCount = 0;
     bool maskGiven = false;
-    bool raw = false, trans = false;
-    std::optional<std::string> start, stop;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        const bool takesValue = arg == "--addr" || arg == "--mask" || arg == "--start" || arg == "--stop";
-        if (takesValue && k + 1 >= args.size()) return Usage("export", kExportUsage, "option " + arg + " needs a value");
-        if (arg == "--addr") {
-            if (channels == static_cast<int>(kExportChannels)) return Usage("export", kExportUsage, "at most 8 channels");
-            fields.addresses[static_cast<std::size_t>(channels++)] = args[++k];
+    for (const std::string& name : a.Order()) {
+        if (name == "addr") {
+            if (channels == kExportChannels) return UsageError("export", "at most 8 channels");
+            fields.addresses[channels] = TelemetryNumberText(addresses[channels]);
+            ++channels;
             maskGiven = false;
-        } else if (arg == "--mask") {
-            if (channels == 0) return Usage("export", kExportUsage, "--mask must follow the --addr it applies to");
-            if (maskGiven) return Usage("export", kExportUsage, "one --mask per --addr");
-            fields.masks[static_cast<std::size_t>(channels - 1)] = args[++k];
+        } else if (name == "mask") {
+            if (channels == 0) return UsageError("export", "--mask must follow the --addr it applies to");
+            if (maskGiven) return UsageError("export", "one --mask per --addr");
+            fields.masks[channels - 1] = TelemetryNumberText(masks[maskCount++]);
             maskGiven = true;
-        } else if (arg == "--start") {
-            start = args[++k];
-        } else if (arg == "--stop") {
-            stop = args[++k];
-        } else if (arg == "--raw") {
-            raw = true;
-        } else if (arg == "--trans") {
-            trans = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            return Usage("export", kExportUsage, "unknown option " + arg);
-        } else {
-            rest.push_back(arg);
         }
     }
-    if (rest.size() != 2) return Usage("export", kExportUsage, "give one input and one output file");
-    if (raw && trans) return Usage("export", kExportUsage, "give --raw or --trans, not both");
-    fields.raw = !trans;
+    if (a.Rest().size() != 2) return UsageError("export", "give one input and one output file");
+    if (a.Has("--raw") && a.Has("--trans")) return UsageError("export", "give --raw or --trans, not both");
+    const std::string format = a.Value("--format").value_or("export");
+    if (format != "export" && format != "csv") return UsageError("export", "--format must be export or csv");
+    fields.raw = !a.Has("--trans");
+    fields.csv = format == "csv";
 
-    const fs::path in = rest[0];
-    const fs::path out = rest[1];
-    if (const std::string refused = OutputOverInputError(out, {in}); !refused.empty()) {
-        std::cerr << "orv-cli export: " << refused << "\n";
-        return 1;
-    }
+    const std::string in = a.Rest()[0];
+    const std::string out = a.Rest()[1];
+    if (in != "-" && out != "-")
+        if (const std::string refused = OutputOverInputError(out, {in}); !refused.empty()) return Failure("export", refused);
     TelemetryImage image;
-    if (!OpenTelemetry("export", in, image)) return 1;
+    if (!OpenTelemetry("export", in, image)) return kExitFailure;
     const auto total = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.BlockCount(), UINT32_MAX));
-    fields.startText = start.value_or("1");
-    fields.stopText = stop.value_or(std::to_string(total));
+    fields.startText = a.Value("--start").value_or("1");
+    fields.stopText = a.Value("--stop").value_or(std::to_string(total));
     const ExportCheck check = PrepareExport(fields, total);
-    if (!check.plan) {
-        std::cerr << check.message << "\n";
-        return 1;
-    }
-    const ExportResult r = ExportFile(image, *check.plan, out);
-    if (!r.written) {
-        std::cerr << "orv-cli export: " << r.message << "\n";
-        return 1;
-    }
+    if (!check.plan) return UsageError("export", TerminalText(check.message));
+    const ExportResult r = out == "-" ? ExportLines(image, *check.plan, WriteStdout) : ExportFile(image, *check.plan, out);
+    if (!r.written) return Failure("export", "cannot write " + OutputName(out) + ": " + r.message);
     if (r.skippedTime != 0) {
         std::cerr << "orv-cli export: " << r.skippedTime
-                  << " A block(s) left out because their date or time text is not numeric\n";
+                  << " A block(s) left out because their date or time text is not a valid number\n";
     }
-    return 0;
+    return kExitOk;
 }
 
 // The channel a display window's caption hands to the graph for this address, or, for an address
@@ -174,19 +202,17 @@ GraphRequest CaptionRequest(int address) {
     return {address, "Telem. addr = " + TelemetryAddressText(address), ""};
 }
 
-int RunGraph(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const auto address = a.TakeValue("--addr");
-    const auto start = a.TakeValue("--start");
-    const auto stop = a.TakeValue("--stop");
-    const auto png = a.TakeValue("--png");
-    const bool raw = a.TakeFlag("--raw");
-    const bool trans = a.TakeFlag("--trans");
-    if (!a.Error().empty()) return Usage("graph", kGraphUsage, a.Error());
-    if (!a.UnknownOption().empty()) return Usage("graph", kGraphUsage, "unknown option " + a.UnknownOption());
-    if (a.Rest().size() != 1) return Usage("graph", kGraphUsage, "give one input file");
-    if (!address) return Usage("graph", kGraphUsage, "--addr is required");
-    if (raw && trans) return Usage("graph", kGraphUsage, "give --raw or --trans, not both");
+int RunGraph(const CliArgs& a, int, char**) {
+    auto address = a.Value("--addr");
+    const auto start = a.Value("--start");
+    const auto stop = a.Value("--stop");
+    const auto png = a.Value("--png");
+    const bool raw = a.Has("--raw");
+    const bool trans = a.Has("--trans");
+    if (a.Rest().size() != 1) return UsageError("graph", "give one input file");
+    if (!address) return UsageError("graph", "--addr is required");
+    if (raw && trans) return UsageError("graph", "give --raw or --trans, not both");
+    address = TelemetryNumberText(*address);
 
     if (png) {
         if (const std::string refused = OutputOverInputError(*png, {a.Rest()[0]}); !refused.empty()) {
@@ -203,10 +229,7 @@ int RunGraph(std::vector<std::string> args, int, char**) {
     input.stopText = stop.value_or(std::to_string(range.stop));
     if (trans) {
         const long long parsed = ParseTelemetryNumber(*address);
-        if (parsed < 0 || parsed > 511) {
-            std::cerr << kImproperAddressText << "\n";
-            return 1;
-        }
+        if (parsed < 0 || parsed > 511) return UsageError("graph", TerminalText(std::string(kImproperAddressText)));
         input.fromChannel = true;
         input.raw = false;
         input.request = CaptionRequest(static_cast<int>(parsed));
@@ -215,8 +238,9 @@ int RunGraph(std::vector<std::string> args, int, char**) {
     }
     const GraphOutcome out = GraphChannel(image, input, 1.0);
     if (!out.plot) {
-        std::cerr << (out.message.empty() ? std::string("No address given.") : out.message) << "\n";
-        return 1;
+        // A file of other kinds is the input's fault; the rest are refused options.
+        if (out.message == kNonABlocksText) return Failure("graph", TerminalText(out.message));
+        return UsageError("graph", out.message.empty() ? "no address given" : TerminalText(out.message));
     }
     const GraphPlot& p = *out.plot;
     for (const std::string* label : {&p.label1, &p.label8, &p.label2, &p.label9, &p.label3, &p.label4, &p.label10,
@@ -224,25 +248,44 @@ int RunGraph(std::vector<std::string> args, int, char**) {
         std::cout << *label << "\n";
     if (png) {
         std::string error;
-        if (!WriteGraphPng(p, *png, error)) {
-            std::cerr << "orv-cli graph: " << error << "\n";
-            return 1;
-        }
+        if (!WriteGraphPng(p, *png, error)) return Failure("graph", error);
     }
-    return 0;
+    return kExitOk;
 }
 
 }  // namespace
 
 std::vector<CliCommand> FileCommands() {
+    const CliOption range[] = {{{"start"}, "N", "the first block, counted from 1 (default 1)"},
+                               {{"stop"}, "M", "the last block (default: the last of the file)"}};
+    const CliOption rawOption{{"raw"}, "", "the raw byte values (the default)"};
+    const CliOption transOption{{"trans"}, "", "the values converted to units, as the display windows show them"};
     return {
         {"filter", kFilterUsage,
-         "copy the selected records of a telemetry file (kind, CRCC, no repeats, one per event slot); "
-         "prints <input blocks> <written blocks>",
+         "Copy the selected records of the telemetry file IN to OUT (kind, CRCC, no repeats, one per event slot) "
+         "and print <input blocks> <written blocks>. IN or OUT may be - for standard input or output; standard "
+         "input is read to its end before anything is written, since repeats and event slots are judged over "
+         "the whole file.",
+         {{{"kind"}, "KIND", "the block kind kept: all, A, D, E (events) or K (text K to N); default all"},
+          {{"crcc"}, "MODE", "filter: keep only records whose CRCC was correct (default); ignore: keep all"},
+          {{"force"}, "", "replace OUT when it exists"}},
          RunFilter},
-        {"export", kExportUsage, "write up to 8 channels of the A blocks as comma-separated text (export.txt format)",
+        {"export", kExportUsage,
+         "Write up to 8 channels of the A blocks of the telemetry file IN to OUT, one line per block: in the "
+         "historic export.txt format or as CSV. IN may be - (standard input, read to its end before the first "
+         "line, since the block count is needed), OUT may be - (standard output).",
+         {{{"addr"}, "ADDRESS", "a channel: telemetry address 0 to 511 as 0x1A7, #1A7 or 423 (up to 8 times)"},
+          {{"mask"}, "MASK", "the bit mask of the --addr before it (0xFF, #FF or 255; default #FF)"},
+          rawOption, transOption, range[0], range[1],
+          {{"format"}, "FORMAT", "export: the historic export.txt format (default); csv: one header row, LF, an "
+                                 "ISO 8601 UTC time column, numbers without padding"}},
          RunExport},
-        {"graph", kGraphUsage, "graph one channel: prints the scale and axis labels, --png writes the picture",
+        {"graph", kGraphUsage,
+         "Graph one channel of the telemetry file IN (- for standard input): print the scale and axis labels; "
+         "--png writes the picture.",
+         {{{"addr"}, "ADDRESS", "the channel: telemetry address 0 to 511 as 0x1A7, #1A7 or 423"},
+          rawOption, transOption, range[0], range[1],
+          {{"png"}, "OUT", "write the graph as a PNG picture to OUT"}},
          RunGraph},
     };
 }

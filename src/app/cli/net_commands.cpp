@@ -10,6 +10,11 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
+#include "app/cli/forwarding_options.h"
+#include "app/cli/hangup_signal.h"
+#include "app/cli/station_audio_options.h"
+#include "app/cli/station_config.h"
+#include "app/cli/station_json.h"
 #include "app/cli/stop_on_signals.h"
 #include "net/block_line.h"
 #include "net/wire.h"
@@ -19,15 +24,45 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kStationUsage =
-    "(--serial PATH [--baud N] [--modem 512|514|ADC] | --connect HOST:PORT [--reconnect SECONDS])\n"
-    "        [--data-dir DIR [--log all|A] [--crcc ignore|use] [--log-fec]]\n"
-    "        [--serve PORT [--full-block]] [--udp HOST:PORT]";
+constexpr const char* kStationUsage = "[--config FILE] (--serial PATH | --connect HOST:PORT | --audio-...) [OPTIONS]";
+
+// Every option of the station; each can also be a key of the --config file.
+std::vector<CliOption> StationOptions() {
+    std::vector<CliOption> options = {
+        {{"config"}, "FILE", "read the options from the INI file FILE (key = value, one per option, e.g. "
+                             "data-dir = /var/lib/orv); options on the command line override it"},
+        SerialOption(),
+        {{"baud"}, "N", "the serial line speed (default: the settings)"},
+        {{"modem"}, "TYPE", "the modem: 512, 514 or ADC (default: the settings)"},
+        {{"connect"}, "HOST:PORT", "receive from another station's relay server instead of a serial device"},
+        {{"reconnect"}, "SECONDS", "with --connect: try again after a lost or refused link (default: stop)"},
+        {{"audio-file"}, "FILE", "receive from a recording through the audio demodulator, at the pace of the air"},
+        {{"audio-udp"}, "PORT", "receive raw s16le mono audio datagrams on UDP PORT (SDR programs: 7355)"},
+        {{"audio-stdin"}, "", "receive raw s16le mono audio on standard input (needs --rate)"},
+        {{"audio-device"}, "NAME", "receive from a sound card (orv-cli audio --list-devices)"},
+        {{"rate"}, "HZ", "the sample rate of raw audio (default 48000)"},
+        {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
+        {{"data-dir"}, "DIR", "log the blocks into DIR/telemetry, named as the Logging window names them"},
+        {{"log"}, "WHICH", "all (default) or A: the blocks logged"},
+        {{"crcc"}, "MODE", "ignore (default) or use: with use, blocks with a wrong CRCC are marked (514 modem)"},
+        {{"log-fec"}, "", "also write the FEC log (ADC modem)"},
+        {{"daily"}, "", "at UTC midnight go on logging in the next day's file"},
+        {{"serve"}, "PORT", "relay the blocks to TCP clients on PORT (0: any free port)"},
+        {{"bind"}, "ADDRESS", "the address the relay server listens on (default: all interfaces)"},
+        {{"full-block"}, "", "with --serve: send whole blocks instead of real time"},
+        {{"udp"}, "HOST:PORT", "also send each block as a UDP datagram to HOST:PORT"},
+        {{"json"}, "", "print one JSON object per block (JSON Lines) instead of the text line"},
+        SettingsOption(),
+    };
+    const auto forwarding = ForwardingOptions();
+    options.insert(options.end() - 1, forwarding.begin(), forwarding.end());
+    return options;
+}
 
 void Complain(const std::string& message) { std::cerr << "orv-cli station: " << message << "\n"; }
 
 bool Refuse(const std::string& message) {
-    Complain(message);
+    UsageError("station", message);
     return false;
 }
 
@@ -44,26 +79,32 @@ bool ReadHostPort(const std::string& option, const std::string& text, std::strin
 }
 
 // Reads the command line; false (with a message) on anything it cannot use.
-bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
-    CliArgs a(std::move(args));
-    o.serialPath = Globals().serialPath;  // --serial is read before the subcommand
-    const auto baud = a.TakeValue("--baud");
-    const auto modem = a.TakeValue("--modem");
-    const auto connect = a.TakeValue("--connect");
-    const auto reconnect = a.TakeValue("--reconnect");
-    const auto dataDir = a.TakeValue("--data-dir");
-    const auto log = a.TakeValue("--log");
-    const auto crcc = a.TakeValue("--crcc");
-    o.logFec = a.TakeFlag("--log-fec");
-    const auto serve = a.TakeValue("--serve");
-    o.fullBlock = a.TakeFlag("--full-block");
-    const auto udp = a.TakeValue("--udp");
-    if (!a.Error().empty()) return Refuse(a.Error());
-    if (const std::string unknown = a.UnknownOption(); !unknown.empty()) return Refuse("unknown option " + unknown);
+bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
+    o.serialPath = Globals().serialPath;
+    const auto baud = a.Value("--baud");
+    const auto modem = a.Value("--modem");
+    const auto connect = a.Value("--connect");
+    const auto reconnect = a.Value("--reconnect");
+    const auto dataDir = a.Value("--data-dir");
+    const auto log = a.Value("--log");
+    const auto crcc = a.Value("--crcc");
+    o.logFec = a.Has("--log-fec");
+    o.daily = a.Has("--daily");
+    const auto serve = a.Value("--serve");
+    const auto bind = a.Value("--bind");
+    o.fullBlock = a.Has("--full-block");
+    const auto udp = a.Value("--udp");
+    std::string audioError;
+    if (!TakeStationAudioOptions(a, o.audio, audioError)) return Refuse(audioError);
+    std::string forwardingError;
+    if (!ReadForwardingOptions(a, o.forwarding, forwardingError)) return Refuse(forwardingError);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
 
     long long v = 0;
-    if (connect) {
+    if (o.audio) {
+        if (connect || !o.serialPath.empty() || baud || modem || reconnect)
+            return Refuse("audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect");
+    } else if (connect) {
         if (!o.serialPath.empty()) return Refuse("give either --serial or --connect, not both");
         if (baud || modem) return Refuse("--baud and --modem belong to --serial input");
         if (!ReadHostPort("--connect", *connect, o.connectHost, o.connectPort)) return false;
@@ -72,7 +113,8 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
             o.reconnectSeconds = static_cast<int>(v);
         }
     } else {
-        if (o.serialPath.empty()) return Refuse("give the input: --serial PATH or --connect HOST:PORT");
+        if (o.serialPath.empty() && !o.forwarding.HasKissInput())
+            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE or an audio input");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;
@@ -94,15 +136,19 @@ bool ReadStationOptions(std::vector<std::string> args, HeadlessSetup& o) {
             return Refuse("--crcc \"" + *crcc + "\" is not ignore or use");
         o.logAOnly = log && *log == "A";
         o.useCrcc = crcc && *crcc == "use";
-    } else if (log || crcc || o.logFec) {
-        return Refuse("--log, --crcc and --log-fec belong to --data-dir");
+    } else if (log || crcc || o.logFec || o.daily) {
+        return Refuse("--log, --crcc, --log-fec and --daily belong to --data-dir");
     }
 
     if (serve) {
         if (!ReadWhole("--serve", *serve, 0, 65535, v)) return false;
         o.servePort = static_cast<std::uint16_t>(v);
-    } else if (o.fullBlock) {
-        return Refuse("--full-block belongs to --serve");
+    } else if (o.fullBlock || bind) {
+        return Refuse("--full-block and --bind belong to --serve");
+    }
+    if (bind) {
+        if (!IsListenAddress(*bind)) return Refuse("--bind \"" + *bind + "\" is not an IPv4 or IPv6 address");
+        o.bindAddress = *bind;
     }
     if (udp && !ReadHostPort("--udp", *udp, o.udpHost, o.udpPort)) return false;
     return true;
@@ -116,18 +162,56 @@ void PrintBlock(const Station& station, const Clock& clock) {
     std::fflush(stdout);
 }
 
+void PrintBlockJson(const Station& station, const Clock& clock) {
+    const StationState& s = station.state();
+    const std::string line = StationBlockJson(s.stores.current, s.receiver.crccLabel, clock.Now());
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
 // 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do not
 // fit the station's settings.
-int RunStation(std::vector<std::string> args, int argc, char** argv) {
+int RunStation(const CliArgs& commandLine, int argc, char** argv) {
+    // The --config file's options come first, so that those on the command line override them.
+    std::optional<CliArgs> merged;
+    if (const auto config = commandLine.Value("--config")) {
+        std::string error;
+        const auto words = ConfigArguments(*config, StationOptions(), error);
+        if (!words) return UsageError("station", error);
+        std::vector<std::string> all = *words;
+        all.insert(all.end(), commandLine.Words().begin(), commandLine.Words().end());
+        merged = CliArgs::Parse(StationOptions(), all, error);
+        if (!merged) return UsageError("station", *config + ": " + error);
+        // --serial and --settings from the command line (before or after "station") win over the file.
+        const GlobalOptions commandLineGlobals = Globals();
+        TakeGlobals(*merged);
+        if (!commandLineGlobals.serialPath.empty()) Globals().serialPath = commandLineGlobals.serialPath;
+        if (!commandLineGlobals.settingsFile.empty()) Globals().settingsFile = commandLineGlobals.settingsFile;
+    }
+    const CliArgs& args = merged ? *merged : commandLine;
     HeadlessSetup setup;
-    if (!ReadStationOptions(std::move(args), setup)) return 2;
+    if (!ReadStationOptions(args, setup)) return kExitUsage;
+    const bool json = args.Has("--json");
     QCoreApplication app(argc, argv);
     auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
     SystemClock clock;
     HeadlessStation station(setup, *store, clock, Complain);
     if (const int code = station.Start(); code != 0) return code;
-    QObject::connect(&station.station(), &Station::BlockHandled, [&] { PrintBlock(station.station(), clock); });
+    QObject::connect(&station.station(), &Station::BlockHandled, [&] {
+        if (json) PrintBlockJson(station.station(), clock);
+        else PrintBlock(station.station(), clock);
+    });
+    // SIGHUP (logrotate): the log file is closed after every block; the next one opens it anew.
+    HangupSignal hangup([&] {
+        if (setup.dataDir.empty()) Complain("SIGHUP: no log file to reopen");
+        else Complain("SIGHUP: log file closed; the next block reopens " + station.ReopenLog().string());
+    });
     // Ends the station with status 1 once the event loop runs (also when it has not started yet).
+    QObject::connect(&station, &HeadlessStation::Ended, [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
+                                  Qt::QueuedConnection);
+    });
     QObject::connect(&station, &HeadlessStation::Failed, [] {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); },
                                   Qt::QueuedConnection);
@@ -146,8 +230,10 @@ int RunStation(std::vector<std::string> args, int argc, char** argv) {
 std::vector<CliCommand> NetCommands() {
     return {
         {"station", kStationUsage,
-         "run a headless station until SIGINT/SIGTERM: one line per completed block on stdout "
-         "(UTC time, kind, CRCC verdict, A-block header date and time)",
+         "Run a headless station until SIGINT or SIGTERM: one line per completed block on standard output (UTC "
+         "time, kind, CRCC verdict, A-block header date and time), status and errors on standard error. SIGHUP "
+         "reopens the log file (for logrotate) and never ends the station.",
+         StationOptions(),
          RunStation},
     };
 }

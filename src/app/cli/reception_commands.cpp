@@ -5,35 +5,25 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
-#include "files/input_file.h"
+#include "app/cli/stream_io.h"
 #include "reception/crcc.h"
 #include "reception/dates.h"
 
 namespace orv::cli {
 namespace {
 
-int RunCrcc(std::vector<std::string> args, int, char**) {
-    if (args.size() != 1) {
-        std::cerr << "usage: orv-cli crcc FILE\n";
-        return 2;
-    }
+int RunCrcc(const CliArgs& a, int, char**) {
+    if (a.Rest().size() > 1) return UsageError("crcc", "give one file (or - for standard input)");
     // Read in pieces: memory stays flat whatever the file's size.
     InputFile in;
-    std::string error;
-    if (!in.Open(args[0], error)) {
-        std::cerr << "orv-cli crcc: " << error << "\n";
-        return 1;
-    }
+    if (!OpenInput("crcc", a.Rest().empty() ? "-" : a.Rest()[0], in)) return kExitFailure;
     std::vector<std::uint8_t> piece(1 << 20);
     std::uint16_t crcc = Crcc({});
     while (const std::size_t got = in.Read(piece.data(), piece.size()))
         crcc = CrccContinue(crcc, std::span(piece.data(), got));
-    if (!in.Error().empty()) {
-        std::cerr << "orv-cli crcc: " << in.Error() << "\n";
-        return 1;
-    }
+    if (!in.Error().empty()) return Failure("crcc", in.Error());
     std::printf("%04X\n", crcc);
-    return 0;
+    return kExitOk;
 }
 
 // Reads "YYYY-MM-DD"; false unless it names a real calendar date.
@@ -54,23 +44,19 @@ bool ParseIsoDate(const std::string& text, int& y, int& m, int& d) {
     return true;
 }
 
-int RunDate(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    const auto dayNumberText = a.TakeValue("--day-number");
+int RunDate(const CliArgs& a, int, char**) {
+    const auto dayNumberText = a.Value("--day-number");
     int n = 0;
     if (dayNumberText) {
         long long v;
         if (!CliArgs::ParseInt(*dayNumberText, v) || v < 600000 || v > 800000) {
-            std::cerr << "orv-cli date: \"" << *dayNumberText
-                      << "\" is not a day number between 600000 and 800000\n";
-            return 1;
+            return UsageError("date", "\"" + *dayNumberText + "\" is not a day number between 600000 and 800000");
         }
         n = static_cast<int>(v);
     } else {
         int y, m, d;
         if (a.Rest().size() != 1 || !ParseIsoDate(a.Rest()[0], y, m, d) || y < 1900 || y > 2099) {
-            std::cerr << "orv-cli date: give a date YYYY-MM-DD between 1900 and 2099, or --day-number N\n";
-            return 1;
+            return UsageError("date", "give a date YYYY-MM-DD between 1900 and 2099, or --day-number N");
         }
         n = DayNumber(y, m, d);
     }
@@ -82,8 +68,11 @@ int RunDate(std::vector<std::string> args, int, char**) {
 
 std::vector<CliCommand> ReceptionCommands() {
     return {
-        {"crcc", "FILE", "print the CRCC of all bytes of FILE as 4 hexadecimal digits", RunCrcc},
-        {"date", "YYYY-MM-DD | --day-number N", "print the day number, the Amsat Day and the date text", RunDate},
+        {"crcc", "[FILE]", "Print the CRCC of all bytes of FILE (- or none: standard input) as 4 hexadecimal digits.", {},
+         RunCrcc},
+        {"date", "YYYY-MM-DD | --day-number N", "Print the day number, the Amsat Day and the date text of a date.",
+         {{{"day-number"}, "N", "convert the day number N (600000 to 800000) instead of a date"}},
+         RunDate},
     };
 }
 

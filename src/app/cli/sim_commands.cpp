@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QString>
 #include <QTimer>
 #include <atomic>
@@ -30,10 +31,7 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "[--modem 512|514|ADC] [--blocks N] [--seed S] [--fail-share F] [--ebno DB] [--adc-offset N] [--speed X] "
-    "[--baud B] [--start \"YYYY-MM-DD HH:MM:SS\"] [--verbose] (--pty | --serial PATH | --out FILE | --tcp-serve PORT "
-    "[--full-block])";
+constexpr const char* kUsage = "(--pty | --serial PATH | --out FILE | --tcp-serve PORT) [OPTIONS]";
 
 // The line speed of the ADC modem when --baud is not given: room for its 400 samples a second.
 constexpr int kAdcDefaultBaudRate = 9600;
@@ -117,29 +115,27 @@ struct SimulateRequest {
     std::string serialPath;
     std::string outPath;
     std::optional<std::uint16_t> tcpPort;  // 0: any free port
+    std::string bindAddress;               // empty: all interfaces
     bool fullBlock = false;
 };
 
 // Reads the options; on a mistake sets `error` and returns false.
-bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string& error) {
-    CliArgs a(std::move(args));
-    r.pty = a.TakeFlag("--pty");
-    r.verbose = a.TakeFlag("--verbose");
+bool ParseRequest(const CliArgs& a, SimulateRequest& r, std::string& error) {
+    r.pty = a.Has("--pty");
+    r.verbose = a.Has("--verbose");
     r.serialPath = Globals().serialPath;
-    const auto modem = a.TakeValue("--modem");
-    const auto blocks = a.TakeValue("--blocks");
-    const auto seed = a.TakeValue("--seed");
-    const auto share = a.TakeValue("--fail-share");
-    const auto ebNo = a.TakeValue("--ebno");
-    const auto offset = a.TakeValue("--adc-offset");
-    const auto speed = a.TakeValue("--speed");
-    const auto baud = a.TakeValue("--baud");
-    const auto start = a.TakeValue("--start");
-    const auto out = a.TakeValue("--out");
-    const auto tcp = a.TakeValue("--tcp-serve");
-    r.fullBlock = a.TakeFlag("--full-block");
-    if (!a.Error().empty()) return error = a.Error(), false;
-    if (!a.UnknownOption().empty()) return error = "unknown option " + a.UnknownOption(), false;
+    const auto modem = a.Value("--modem");
+    const auto blocks = a.Value("--blocks");
+    const auto seed = a.Value("--seed");
+    const auto share = a.Value("--fail-share");
+    const auto ebNo = a.Value("--ebno");
+    const auto offset = a.Value("--adc-offset");
+    const auto speed = a.Value("--speed");
+    const auto baud = a.Value("--baud");
+    const auto start = a.Value("--start");
+    const auto out = a.Value("--out");
+    const auto tcp = a.Value("--tcp-serve");
+    r.fullBlock = a.Has("--full-block");
     if (!a.Rest().empty()) return error = "unexpected argument \"" + a.Rest().front() + "\"", false;
 
     if (modem) {
@@ -190,6 +186,11 @@ bool ParseRequest(std::vector<std::string> args, SimulateRequest& r, std::string
         return error = "--tcp-serve takes a TCP port from 0 to 65535 (0: any free port), not \"" + *tcp + "\"", false;
     if (tcp) r.tcpPort = static_cast<std::uint16_t>(whole);
     if (r.fullBlock && !tcp) return error = "--full-block belongs to --tcp-serve", false;
+    if (const auto bind = a.Value("--bind")) {
+        if (!tcp) return error = "--bind belongs to --tcp-serve", false;
+        if (!IsListenAddress(*bind)) return error = "--bind \"" + *bind + "\" is not an IPv4 or IPv6 address", false;
+        r.bindAddress = *bind;
+    }
 
     const int outputs =
         (r.pty ? 1 : 0) + (r.serialPath.empty() ? 0 : 1) + (r.outPath.empty() ? 0 : 1) + (r.tcpPort ? 1 : 0);
@@ -202,7 +203,8 @@ const char* ModemText(ModemType m) {
     switch (m) {
         case ModemType::Bytes512: return "512-byte blocks";
         case ModemType::Bytes514: return "514-byte blocks";
-        case ModemType::Adc: break;
+        case ModemType::Adc:
+        case ModemType::Audio: break;
     }
     return "ADC samples (400 a second)";
 }
@@ -235,7 +237,9 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals&
     QObject::connect(&relay, &Relay::StatusChanged, [](const QString& text) {
         if (!text.isEmpty()) std::cerr << "orv-cli simulate: " << text.toStdString() << "\n";
     });
-    if (!relay.Server().Listen(*r.tcpPort)) return 1;  // the status has said why
+    const QHostAddress address = r.bindAddress.empty() ? QHostAddress(QHostAddress::Any)
+                                                       : QHostAddress(QString::fromStdString(r.bindAddress));
+    if (!relay.Server().Listen(*r.tcpPort, address)) return 1;  // the status has said why
     std::cout << relay.Server().Port() << std::endl;
     std::cerr << "orv-cli simulate: " << ModemText(r.options.modem) << " blocks served on TCP port "
               << relay.Server().Port() << (r.fullBlock ? " (Full block), " : " (Real time), ")
@@ -271,13 +275,10 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals&
     return Finish(report, 0);
 }
 
-int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
+int RunSimulate(const CliArgs& args, int argc, char** argv) {
     SimulateRequest r;
     std::string error;
-    if (!ParseRequest(std::move(args), r, error)) {
-        std::cerr << "orv-cli simulate: " << error << "\nusage: orv-cli simulate " << kUsage << "\n";
-        return 2;
-    }
+    if (!ParseRequest(args, r, error)) return UsageError("simulate", error);
     sim::StopSignal stop;
     StopOnSignals onSignals(stop);
     std::int64_t number = 0;
@@ -331,9 +332,25 @@ int RunSimulate(std::vector<std::string> args, int argc, char** argv) {
 std::vector<CliCommand> SimCommands() {
     return {
         {"simulate", kUsage,
-         "send a simulated AO-40 telemetry stream (with --modem ADC: the demodulator's raw samples, FEC frames "
+         "Send a simulated AO-40 telemetry stream (with --modem ADC: the demodulator's raw samples, FEC frames "
          "and uncoded blocks in noise) to a new pseudo-terminal (its device path is printed), a serial port, a file, "
-         "or TCP clients in the relay's wire format (the port is printed)",
+         "or TCP clients in the relay's wire format (the port is printed).",
+         {{{"pty"}, "", "send to a new pseudo-terminal; its device path is printed on standard output"},
+          SerialOption(),
+          {{"out"}, "FILE", "write the stream to FILE without pauses (needs --blocks)"},
+          {{"tcp-serve"}, "PORT", "serve the stream to TCP clients on PORT (0: any free port, printed)"},
+          {{"bind"}, "ADDRESS", "the address the --tcp-serve server listens on (default: all interfaces)"},
+          {{"full-block"}, "", "with --tcp-serve: send whole blocks instead of real time"},
+          {{"modem"}, "TYPE", "the simulated modem: 512, 514 (default) or ADC (raw demodulator samples)"},
+          {{"blocks"}, "N", "stop after N blocks (default: until SIGINT or SIGTERM)"},
+          {{"seed"}, "S", "the seed of the random generator, for a repeatable stream"},
+          {{"fail-share"}, "F", "the share of damaged blocks, 0 to 1 (512 and 514 modems)"},
+          {{"ebno"}, "DB", "the Eb/No of the noise in dB, -10 to 100 (ADC modem)"},
+          {{"adc-offset"}, "N", "the ADC reading of a zero signal, 0 to 255 (ADC modem; 128 nominal)"},
+          {{"speed"}, "X", "how many times faster than real time (at least 1)"},
+          {{"baud"}, "B", "the line speed of --serial (ADC default 9600)"},
+          {{"start"}, "TIME", "the UTC time of the first block: \"YYYY-MM-DD HH:MM:SS\" or a date"},
+          {{"verbose"}, "", "print one line per block sent on standard error"}},
          RunSimulate},
     };
 }

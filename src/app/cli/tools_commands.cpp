@@ -21,17 +21,24 @@
 namespace orv::cli {
 namespace {
 
-int RunDspConvert(std::vector<std::string> args, int, char**) {
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-convert FILE\n";
-        return 2;
-    }
+// Records with a wrong checksum: a warning on stderr for each; true when the command goes on.
+bool AcceptChecksums(const char* command, const DspProgram& program, bool ignore) {
+    for (const std::string& w : program.checksumWarnings) std::cerr << "orv-cli " << command << ": warning: " << w << "\n";
+    if (program.checksumWarnings.empty() || ignore) return true;
+    std::cerr << "orv-cli " << command
+              << ": the records get fresh checksums when converted; give --ignore-checksums to go on\n";
+    return false;
+}
+
+int RunDspConvert(const CliArgs& a, int, char**) {
+    const bool ignore = a.Has("--ignore-checksums");
+    if (a.Rest().size() != 1) return UsageError("dsp-convert", "give one program file");
     const DspProgram program = ReadDspProgram(a.Rest()[0]);
     if (!program.Ok()) {
         std::cerr << "orv-cli dsp-convert: " << program.error << "\n";
         return 1;
     }
+    if (!AcceptChecksums("dsp-convert", program, ignore)) return 1;
     if (std::fwrite(program.text.data(), 1, program.text.size(), stdout) != program.text.size() ||
         std::fflush(stdout) != 0) {
         std::cerr << "orv-cli dsp-convert: cannot write the output\n";
@@ -68,13 +75,14 @@ void DrawProgress(int percent) {
     std::fflush(stderr);
 }
 
-int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
-    CliArgs a(std::move(args));
-    if (!a.UnknownOption().empty() || a.Rest().size() != 1) {
-        std::cerr << "usage: orv-cli dsp-load FILE --serial PATH\n";
-        return 2;
-    }
+int RunDspLoad(const CliArgs& a, int argc, char** argv) {
+    const bool ignore = a.Has("--ignore-checksums");
+    if (a.Rest().size() != 1) return UsageError("dsp-load", "give one program file");
     const std::string file = a.Rest()[0];
+    {
+        const DspProgram program = ReadDspProgram(file);
+        if (program.Ok() && !AcceptChecksums("dsp-load", program, ignore)) return 1;
+    }
     std::string error;
     const QString device = LoaderDevice(error);
     if (device.isEmpty()) {
@@ -106,7 +114,7 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
         QCoreApplication::quit();
     });
     QString reason;
-    if (!load.Start(QString::fromStdString(file), device, &reason)) {
+    if (!load.Start(QString::fromStdString(file), device, &reason, true)) {
         std::cerr << "orv-cli dsp-load: " << reason.toStdString() << "\n";
         return 1;
     }
@@ -118,12 +126,16 @@ int RunDspLoad(std::vector<std::string> args, int argc, char** argv) {
 
 std::vector<CliCommand> ToolCommands() {
     return {
-        {"dsp-convert", "FILE",
-         "write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to stdout, as sent after the reset "
-         "command",
+        {"dsp-convert", "[--ignore-checksums] FILE",
+         "Write the DSP-93 text of the program FILE (Intel HEX of 16-bit words) to standard output, as it is sent "
+         "after the reset command; records with a wrong checksum are listed and need --ignore-checksums.",
+         {{{"ignore-checksums"}, "", "go on when records of FILE have a wrong checksum (they get fresh ones)"}},
          RunDspConvert},
-        {"dsp-load", "FILE --serial PATH",
-         "load the program FILE into a DSP-93 modem on the serial device PATH (default: the configured port)",
+        {"dsp-load", "[--serial PATH] [--ignore-checksums] FILE",
+         "Load the program FILE into a DSP-93 modem on the serial device (default: the configured port); a "
+         "progress bar on a terminal. Records with a wrong checksum are listed and need --ignore-checksums.",
+         {SerialOption(), SettingsOption(),
+          {{"ignore-checksums"}, "", "go on when records of FILE have a wrong checksum (they get fresh ones)"}},
          RunDspLoad},
     };
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The ADC sample stream decoded by a station in ADC mode, for orv-cli adc and orv-cli audio:
+// every completed block is appended to the log file as the Logging window does with Block " all"
+// and CRCC "ignore", each as one whole record, and one line per block that is in the file goes to
+// stdout: "<n> <kind> <OK|FAIL> <fec|uncoded>". The first block that cannot be appended stops it.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "fec/adc_reception.h"
+#include "reception/clock.h"
+#include "reception/receiver.h"
+
+namespace orv::cli {
+
+class AdcDecoding {
+public:
+    // `command` names the subcommand in messages; the blocks are appended to the log file
+    // `logPath`; `fecLogDirectory`, when given, receives the FEC log.
+    AdcDecoding(std::string command, std::string logPath, const std::optional<std::string>& fecLogDirectory);
+    ~AdcDecoding();
+
+    // Whether the log file `logPath` can be opened for appending (it is created when missing), so
+    // a wrong path is reported before any samples are read; false after "orv-cli COMMAND: cannot
+    // open ..." on stderr.
+    static bool LogOpens(const std::string& command, const std::string& logPath);
+
+    // Samples in order, as many as there are: the clock advances one second per 400 samples, the
+    // pace of the serial port, whatever the split into calls. Ignored once the log failed.
+    void Feed(std::span<const std::uint8_t> samples);
+
+    AdcReception& Reception();
+    int Blocks() const;          // completed blocks
+    int UncodedOk() const;       // uncoded blocks with CRCC OK
+    int FecBlocks() const;       // blocks rebuilt from decoded FEC frames
+    bool LogFailed() const;      // a block could not be appended to the log: decoding stopped
+    bool Failed() const;         // the log or the FEC log could not be written
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+    int intoSecond_ = 0;  // samples fed since the clock last advanced
+};
+
+}  // namespace orv::cli

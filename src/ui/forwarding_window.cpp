@@ -1,0 +1,190 @@
+#include "ui/forwarding_window.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "forward/kiss_server.h"
+#include "forward/mqtt_publisher.h"
+#include "forward/sids_submitter.h"
+#include "station/forwarding.h"
+#include "station/station.h"
+
+namespace orv {
+namespace {
+
+QLineEdit* Field(const QString& name, QWidget* parent, int width = 220) {
+    auto* f = new QLineEdit(parent);
+    f->setObjectName(name);
+    f->setMinimumWidth(width);
+    return f;
+}
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+std::string Text(const QLineEdit* f) { return f->text().toStdString(); }
+
+}  // namespace
+
+ForwardingWindow::ForwardingWindow(Station& station, QWidget* parent) : QMainWindow(parent), station_(station) {
+    setWindowTitle(QStringLiteral("Forwarding          Orv"));
+    Build();
+    SetFields(ReadForwardingSettings(station_.store()));
+    connect(&station_.forwarding(), &Forwarding::StatusChanged, this, &ForwardingWindow::ShowStatus);
+    connect(&station_.forwarding(), &Forwarding::CountsChanged, this, &ForwardingWindow::RefreshCounts);
+    refresh_.setInterval(1000);
+    connect(&refresh_, &QTimer::timeout, this, &ForwardingWindow::RefreshCounts);
+    refresh_.start();
+    RefreshCounts();
+}
+
+void ForwardingWindow::Build() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    auto* kiss = new QGroupBox(QStringLiteral("KISS"), central);
+    auto* kissForm = new QFormLayout(kiss);
+    kissServeOn_ = new QCheckBox(QStringLiteral("Serve on TCP port"), kiss);
+    kissServePort_ = Field(QStringLiteral("KissServePort"), kiss, 80);
+    kissForm->addRow(kissServeOn_, kissServePort_);
+    kissOutOn_ = new QCheckBox(QStringLiteral("Append to file"), kiss);
+    kissOutFile_ = Field(QStringLiteral("KissOutFile"), kiss);
+    kissForm->addRow(kissOutOn_, kissOutFile_);
+    kissConnectOn_ = new QCheckBox(QStringLiteral("Read from server"), kiss);
+    kissConnect_ = Field(QStringLiteral("KissConnect"), kiss);
+    kissConnect_->setPlaceholderText(QStringLiteral("host:port, e.g. localhost:8001"));
+    kissForm->addRow(kissConnectOn_, kissConnect_);
+    layout->addWidget(kiss);
+
+    auto* sids = new QGroupBox(QStringLiteral("SiDS submission"), central);
+    auto* sidsForm = new QFormLayout(sids);
+    sidsOn_ = new QCheckBox(QStringLiteral("Submit to"), sids);
+    sidsUrl_ = Field(QStringLiteral("SidsUrl"), sids, 300);
+    sidsForm->addRow(sidsOn_, sidsUrl_);
+    callsign_ = Field(QStringLiteral("Callsign"), sids, 100);
+    sidsForm->addRow(QStringLiteral("Callsign"), callsign_);
+    latitude_ = Field(QStringLiteral("Latitude"), sids, 100);
+    latitude_->setPlaceholderText(QStringLiteral("52.0146N"));
+    sidsForm->addRow(QStringLiteral("Latitude"), latitude_);
+    longitude_ = Field(QStringLiteral("Longitude"), sids, 100);
+    longitude_->setPlaceholderText(QStringLiteral("4.3647E"));
+    sidsForm->addRow(QStringLiteral("Longitude"), longitude_);
+    noradId_ = Field(QStringLiteral("NoradId"), sids, 80);
+    noradId_->setToolTip(QStringLiteral("26609 for AO-40, 43700 for the QO-100 beacon"));
+    sidsForm->addRow(QStringLiteral("NORAD ID"), noradId_);
+    layout->addWidget(sids);
+
+    auto* mqtt = new QGroupBox(QStringLiteral("MQTT"), central);
+    auto* mqttForm = new QFormLayout(mqtt);
+    mqttOn_ = new QCheckBox(QStringLiteral("Publish to broker"), mqtt);
+    mqttBroker_ = Field(QStringLiteral("MqttBroker"), mqtt);
+    mqttForm->addRow(mqttOn_, mqttBroker_);
+    mqttTopic_ = Field(QStringLiteral("MqttTopic"), mqtt);
+    mqttForm->addRow(QStringLiteral("Topic prefix"), mqttTopic_);
+    mqttUser_ = Field(QStringLiteral("MqttUser"), mqtt);
+    mqttForm->addRow(QStringLiteral("User (optional)"), mqttUser_);
+    mqttPasswordFile_ = Field(QStringLiteral("MqttPasswordFile"), mqtt);
+    mqttForm->addRow(QStringLiteral("Password file"), mqttPasswordFile_);
+    layout->addWidget(mqtt);
+
+    auto* buttons = new QHBoxLayout;
+    auto* apply = new QPushButton(QStringLiteral("Apply"), central);
+    apply->setObjectName(QStringLiteral("Apply"));
+    connect(apply, &QPushButton::clicked, this, [this] { ApplyClick(); });
+    buttons->addStretch();
+    buttons->addWidget(apply);
+    layout->addLayout(buttons);
+
+    counts_ = new QLabel(central);
+    counts_->setObjectName(QStringLiteral("Counts"));
+    layout->addWidget(counts_);
+    status_ = new QLabel(central);
+    status_->setObjectName(QStringLiteral("Status"));
+    status_->setWordWrap(true);
+    layout->addWidget(status_);
+    setCentralWidget(central);
+}
+
+ForwardingSettings ForwardingWindow::Fields() const {
+    ForwardingSettings s;
+    s.kissServeOn = kissServeOn_->isChecked();
+    s.kissServePort = Text(kissServePort_);
+    s.kissOutOn = kissOutOn_->isChecked();
+    s.kissOutFile = Text(kissOutFile_);
+    s.kissConnectOn = kissConnectOn_->isChecked();
+    s.kissConnect = Text(kissConnect_);
+    s.sidsOn = sidsOn_->isChecked();
+    s.sidsUrl = Text(sidsUrl_);
+    s.callsign = Text(callsign_);
+    s.latitude = Text(latitude_);
+    s.longitude = Text(longitude_);
+    s.noradId = Text(noradId_);
+    s.mqttOn = mqttOn_->isChecked();
+    s.mqttBroker = Text(mqttBroker_);
+    s.mqttTopic = Text(mqttTopic_);
+    s.mqttUser = Text(mqttUser_);
+    s.mqttPasswordFile = Text(mqttPasswordFile_);
+    return s;
+}
+
+void ForwardingWindow::SetFields(const ForwardingSettings& s) {
+    kissServeOn_->setChecked(s.kissServeOn);
+    kissServePort_->setText(Text(s.kissServePort));
+    kissOutOn_->setChecked(s.kissOutOn);
+    kissOutFile_->setText(Text(s.kissOutFile));
+    kissConnectOn_->setChecked(s.kissConnectOn);
+    kissConnect_->setText(Text(s.kissConnect));
+    sidsOn_->setChecked(s.sidsOn);
+    sidsUrl_->setText(Text(s.sidsUrl));
+    callsign_->setText(Text(s.callsign));
+    latitude_->setText(Text(s.latitude));
+    longitude_->setText(Text(s.longitude));
+    noradId_->setText(Text(s.noradId));
+    mqttOn_->setChecked(s.mqttOn);
+    mqttBroker_->setText(Text(s.mqttBroker));
+    mqttTopic_->setText(Text(s.mqttTopic));
+    mqttUser_->setText(Text(s.mqttUser));
+    mqttPasswordFile_->setText(Text(s.mqttPasswordFile));
+}
+
+bool ForwardingWindow::ApplyStored() { return Apply(ReadForwardingSettings(station_.store())); }
+
+bool ForwardingWindow::ApplyClick() {
+    const ForwardingSettings settings = Fields();
+    WriteForwardingSettings(station_.store(), settings);
+    return Apply(settings);
+}
+
+bool ForwardingWindow::Apply(const ForwardingSettings& settings) {
+    const std::string error = ApplyForwardingSettings(settings, station_, [](const std::string&) {});
+    if (!error.empty()) ShowStatus(Text(error));
+    else if (!settings.kissServeOn && !settings.kissOutOn && !settings.kissConnectOn && !settings.sidsOn && !settings.mqttOn)
+        ShowStatus(QStringLiteral("Forwarding off"));
+    RefreshCounts();
+    return error.empty();
+}
+
+void ForwardingWindow::ShowStatus(const QString& text) { status_->setText(text); }
+
+void ForwardingWindow::RefreshCounts() {
+    const Forwarding& f = station_.forwarding();
+    QStringList lines;
+    if (f.kissServer())
+        lines << QStringLiteral("KISS: %1 client(s) on port %2, %3 frames sent")
+                     .arg(f.kissServer()->Server().ClientCount())
+                     .arg(f.kissServer()->Server().Port())
+                     .arg(f.kissServer()->FramesSent());
+    if (f.kissFile())
+        lines << QStringLiteral("KISS file: %1 frames written, %2 failed").arg(f.kissFile()->Written()).arg(f.kissFile()->Failed());
+    if (f.sids()) lines << f.SidsCountsText();
+    if (f.mqtt())
+        lines << QStringLiteral("MQTT: %1, %2 published, %3 waiting, %4 dropped")
+                     .arg(f.mqtt()->Connected() ? QStringLiteral("connected") : QStringLiteral("not connected"))
+                     .arg(f.mqtt()->Published())
+                     .arg(f.mqtt()->Queued())
+                     .arg(f.mqtt()->Dropped());
+    counts_->setText(lines.join(QLatin1Char('\n')));
+}
+
+}  // namespace orv

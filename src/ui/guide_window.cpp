@@ -1,0 +1,26 @@
+#include "ui/guide_window.h"
+
+#include <QUrl>
+
+// The guide's resource lives in the windows' library; it is registered before first use.
+static void RegisterGuideResource() { Q_INIT_RESOURCE(guide); }
+
+namespace orv {
+
+QString GuideResource() {
+    static const bool registered = (RegisterGuideResource(), true);
+    (void)registered;
+    return QStringLiteral(":/orv/guide.html");
+}
+
+GuideWindow::GuideWindow(QWidget* parent) : QTextBrowser(parent) {
+    setWindowFlag(Qt::Window);
+    setObjectName("GuideWindow");
+    setWindowTitle(QStringLiteral("Orv user guide"));
+    // Links inside the guide stay here; links out of it go to the system's handler when there is one.
+    setOpenExternalLinks(true);
+    setSource(QUrl(QStringLiteral("qrc") + GuideResource()));
+    resize(720, 640);
+}
+
+}  // namespace orv

@@ -1,0 +1,105 @@
+// The Forwarding window in the desktop program on the offscreen platform: its menu item, settings
+// that survive a restart of the program and start the forwarding again, the SiDS and KISS file
+// counts as blocks arrive (a local HTTP server on loopback), and a bad value refused with its
+// reason while nothing starts.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "../forward/forward_blocks.h"
+#include "../forward/http_test_server.h"
+#include "forward/sids_submitter.h"
+#include "qt_support.h"
+#include "recording_messages.h"
+#include "station/forwarding.h"
+#include "station_store.h"
+#include "test_program.h"
+
+using namespace orv;
+
+class ForwardingWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp_->isValid());
+        store_ = std::make_unique<MemoryStore>();
+        test::FillStore(*store_, tmp_->path());
+        messages_ = std::make_unique<test::RecordingMessages>();
+    }
+
+    void SettingsStartTheForwardingAndSurviveARestart() {
+        test::HttpTestServer server;
+        QVERIFY(server.Listen());
+        const QString kissFile = tmp_->filePath("out.kiss");
+        {
+            test::Program p(*store_, clock_, *messages_);
+            ForwardingWindow& w = p.forwardingWindow;
+            p.mainWindow.MenuAction(MenuWindow::Forwarding)->trigger();
+            QVERIFY(w.isVisible());
+            QVERIFY(!p.station.forwarding().sids());
+            ForwardingSettings s = w.Fields();
+            QCOMPARE(s.noradId, std::string("26609"));
+            s.kissOutOn = true;
+            s.kissOutFile = kissFile.toStdString();
+            s.sidsOn = true;
+            s.sidsUrl = "http://127.0.0.1:" + std::to_string(server.Port()) + "/telemetry/";
+            s.callsign = "TE5T";
+            s.latitude = "52.0146N";
+            s.longitude = "4.3647W";
+            w.SetFields(s);
+            QVERIFY2(w.ApplyClick(), qPrintable(w.StatusText()));
+            QVERIFY(p.station.forwarding().sids());
+
+            const Block514 block = test::ForwardBlock(1);
+            p.station.ReceiveWholeBlock(block);
+            QVERIFY(test::WaitUntil([&] { return server.requests.size() == 1; }));
+            QVERIFY(test::WaitUntil([&] {
+                w.RefreshCounts();
+                return w.CountsText().contains("SiDS: 1 submitted, 0 queued, 0 failed");
+            }));
+            QVERIFY2(w.CountsText().contains("KISS file: 1 frames written"), qPrintable(w.CountsText()));
+        }
+        QCOMPARE(store_->Read(kForwardingKey, "SiDS"), std::string("yes"));
+        QCOMPARE(store_->Read(kForwardingKey, "Callsign"), std::string("TE5T"));
+
+        // The next start of the program forwards at once, with the same settings.
+        test::Program p(*store_, clock_, *messages_);
+        QCOMPARE(p.forwardingWindow.Fields().longitude, std::string("4.3647W"));
+        QVERIFY(p.station.forwarding().sids());
+        QVERIFY(p.station.forwarding().kissFile());
+        p.station.ReceiveWholeBlock(test::ForwardBlock(2));
+        QVERIFY(test::WaitUntil([&] { return server.requests.size() == 2; }));
+        QFile kiss(kissFile);
+        QVERIFY(kiss.open(QIODevice::ReadOnly));
+        QVERIFY(kiss.size() >= 2 * 517);  // two frames: C0 00, 514 bytes and escapes, C0
+    }
+
+    void BadValueIsRefusedWithItsReason() {
+        test::Program p(*store_, clock_, *messages_);
+        ForwardingWindow& w = p.forwardingWindow;
+        ForwardingSettings s = w.Fields();
+        s.sidsOn = true;
+        s.callsign = "TE5T";
+        s.latitude = "95N";
+        s.longitude = "4E";
+        s.mqttOn = true;
+        w.SetFields(s);
+        QVERIFY(!w.ApplyClick());
+        QVERIFY2(w.StatusText().contains("latitude"), qPrintable(w.StatusText()));
+        QVERIFY(!p.station.forwarding().sids());
+        QVERIFY(!p.station.forwarding().mqtt());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::unique_ptr<MemoryStore> store_;
+    std::unique_ptr<test::RecordingMessages> messages_;
+    ManualClock clock_{1796869479};
+};
+
+QTEST_MAIN(ForwardingWindowTest)
+#include "forwarding_window_test.moc"
