@@ -72,7 +72,13 @@ void AdcSamplePath::ProcessAdcBytes(std::span<const std::uint8_t> bytes) {
     for (std::uint8_t x : bytes) ProcessSample(x);
 }
 
-bool AdcSamplePath::BlockSyncFires() {
+AdcSamplePath::Sync AdcSamplePath::Match(float threshold) const {
+    if (status_.syncGain > threshold) return Sync::Upright;
+    if (acceptInverted_ && status_.syncGain <= -threshold) return Sync::Inverted;
+    return Sync::None;
+}
+
+AdcSamplePath::Sync AdcSamplePath::BlockSyncFires() {
     if (fast_) {
         const int correlation = Correlate<kBlockSyncTaps>(window_.data() + windowAt_ + 1, SyncPatterns().block);
         // The energy is an integer below 2^24, so the float sum from 1 is exact.
@@ -81,10 +87,10 @@ bool AdcSamplePath::BlockSyncFires() {
         status_.syncGain = RingGain(ring_, ringIndex_ - (kBlockSyncTaps - 1), 1, SyncPatterns().block.data(),
                                     kBlockSyncTaps, kBlockSyncK);
     }
-    return status_.syncGain > kBlockSyncThreshold;
+    return Match(kBlockSyncThreshold);
 }
 
-bool AdcSamplePath::FecSyncFires() {
+AdcSamplePath::Sync AdcSamplePath::FecSyncFires() {
     if (fast_) {
         const auto p = static_cast<std::size_t>(phase_);
         const int correlation = Correlate<kFecSyncTaps>(column_[p].data() + columnAt_[p], SyncPatterns().fec);
@@ -93,7 +99,7 @@ bool AdcSamplePath::FecSyncFires() {
         status_.syncGain = RingGain(ring_, ringIndex_ - kFrame, static_cast<int>(kFecColumns), SyncPatterns().fec.data(),
                                     kFecSyncTaps, kFecSyncK);
     }
-    return status_.syncGain > kFecSyncThreshold;
+    return Match(kFecSyncThreshold);
 }
 
 void AdcSamplePath::TrackSymbol(SoftSymbol symbol) {
@@ -145,16 +151,18 @@ void AdcSamplePath::ProcessSample(std::uint8_t x) {
         if (captureCount_ % 8 == 0) {
             unsigned byte = 0;
             for (int i = captureCount_ - 8; i < captureCount_; ++i) byte = (byte << 1) | (HardBit(capture_[static_cast<std::size_t>(i)]) ? 1U : 0U);
+            if (captureInverted_) byte = ~byte;
             out_.ReceiveByte(static_cast<std::uint8_t>(byte));
         }
         if (captureCount_ == kUncodedBlockSymbols) capturing_ = false;
     } else {
-        const bool fired = BlockSyncFires();
+        const Sync fired = BlockSyncFires();
         captureCount_ = 0;
-        if (fired) {
+        if (fired != Sync::None) {
             // The block starts with the next sample; without a restart here the receiver's pause
             // rule would never see a gap between blocks that follow each other on the air.
             capturing_ = true;
+            captureInverted_ = fired == Sync::Inverted;
             out_.RestartAtSync();
         }
     }
@@ -162,10 +170,14 @@ void AdcSamplePath::ProcessSample(std::uint8_t x) {
     if (!capturing_) fecFound_ = FecSyncFires();
     if (fast_) TrackFecColumn(symbol);
     // Hand the frame that ended with the previous sample to the decoder.
-    if (fecFound_) {
-        for (int i = 0; i < kFrame; ++i) capture_[static_cast<std::size_t>(i)] = ring_[static_cast<std::size_t>((ringIndex_ - kFrame + i) & kRingMask)];
+    if (fecFound_ != Sync::None) {
+        // An inverted frame is handed over inverted back: 255 - s flips the hard decision of every
+        // symbol and mirrors its confidence.
+        const std::uint8_t flip = fecFound_ == Sync::Inverted ? 0xFF : 0x00;
+        for (int i = 0; i < kFrame; ++i)
+            capture_[static_cast<std::size_t>(i)] = ring_[static_cast<std::size_t>((ringIndex_ - kFrame + i) & kRingMask)] ^ flip;
         out_.DecodeFrame(capture_);
-        fecFound_ = false;
+        fecFound_ = Sync::None;
     }
     ringIndex_ = (ringIndex_ + 1) & kRingMask;
     // A long stretch without a block: the statistics are refreshed over the ring.

@@ -61,6 +61,12 @@ public:
     void SetCalibrationDivisor(int divisor) { calibrationDivisor_ = divisor > 0 ? divisor : 1; }
     float CalibrationMean() const { return calibrationMean_; }
 
+    // Also take a correlation at or below the negative threshold as a sync, and decode what follows
+    // it with every symbol inverted: senders whose data comes out inverted after the differential
+    // detection (the software audio demodulator meets them). Off by default, as with the DSP-93.
+    void SetAcceptInverted(bool on) { acceptInverted_ = on; }
+    bool AcceptInverted() const { return acceptInverted_; }
+
     // The block dispatch refreshed the statistics after a block.
     void ResetStatisticsCounter() { statisticsCounter_ = 0; }
 
@@ -69,9 +75,13 @@ public:
     bool Capturing() const { return capturing_; }
 
 private:
+    // How a correlator fired.
+    enum class Sync { None, Upright, Inverted };
+
     void ProcessSample(std::uint8_t x);
-    bool BlockSyncFires();
-    bool FecSyncFires();
+    Sync Match(float threshold) const;
+    Sync BlockSyncFires();
+    Sync FecSyncFires();
     void TrackSymbol(SoftSymbol symbol);
     void TrackFecColumn(SoftSymbol symbol);
 
@@ -85,7 +95,9 @@ private:
     std::array<SoftSymbol, kFecFrameSymbols> capture_{};
     int captureCount_ = 0;
     bool capturing_ = false;
-    bool fecFound_ = false;
+    bool captureInverted_ = false;  // the block being captured was found by an inverted sync
+    Sync fecFound_ = Sync::None;
+    bool acceptInverted_ = false;
     int statisticsCounter_ = 0;
     bool calibrating_ = false;
     float calibrationMean_ = 0.0F;

@@ -49,14 +49,18 @@ void AdcSynthesizer::AppendFecFrame(std::span<const std::uint8_t, kFecDataBytes>
     AppendBits(frame, out);
 }
 
-void AdcSynthesizer::AppendUncodedBlock(std::span<const std::uint8_t, kFullBlockBytes> block,
-                                        std::vector<std::uint8_t>& out) {
+std::vector<std::uint8_t> UncodedBlockBits(std::span<const std::uint8_t, kFullBlockBytes> block) {
     std::vector<std::uint8_t> bits;
     bits.reserve(32 + 8 * kFullBlockBytes);
     for (int b = 31; b >= 0; --b) bits.push_back(static_cast<std::uint8_t>((kBlockSyncWord >> b) & 1U));
     for (std::uint8_t byte : block)
         for (int b = 7; b >= 0; --b) bits.push_back(static_cast<std::uint8_t>((byte >> b) & 1U));
-    AppendBits(bits, out);
+    return bits;
+}
+
+void AdcSynthesizer::AppendUncodedBlock(std::span<const std::uint8_t, kFullBlockBytes> block,
+                                        std::vector<std::uint8_t>& out) {
+    AppendBits(UncodedBlockBits(block), out);
 }
 
 void AdcSynthesizer::AppendIdle(int count, std::vector<std::uint8_t>& out) {

@@ -22,6 +22,10 @@ struct AdcSynthOptions {
     std::uint64_t seed = 1;    // the same seed gives the same bytes
 };
 
+// The channel bits (each 0 or 1) of an uncoded block on the air: the 32-bit block sync word, then
+// the 514 bytes, most significant bit first (4144 bits).
+std::vector<std::uint8_t> UncodedBlockBits(std::span<const std::uint8_t, kFullBlockBytes> block);
+
 class AdcSynthesizer {
 public:
     explicit AdcSynthesizer(const AdcSynthOptions& options);

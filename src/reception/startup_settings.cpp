@@ -7,6 +7,7 @@ std::string ModemTypeText(ModemType m) {
         case ModemType::Bytes512: return "512";
         case ModemType::Bytes514: return "514";
         case ModemType::Adc: return "ADC";
+        case ModemType::Audio: return "Audio";
     }
     return "514";
 }
@@ -26,7 +27,7 @@ StartupSettings ReadStartupSettings(const KeyValueStore& store) {
         s.modemType = ModemType::Bytes514;
     } else {
         // "Log FEC" is read only when the modem type is neither "512" nor "514".
-        s.modemType = modem == "ADC" ? ModemType::Adc : ModemType::Bytes514;
+        s.modemType = modem == "ADC" ? ModemType::Adc : modem == "Audio" ? ModemType::Audio : ModemType::Bytes514;
         s.logFec = read("Log FEC") == "true";
     }
 

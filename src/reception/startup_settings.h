@@ -7,9 +7,10 @@
 
 namespace orv {
 
-enum class ModemType { Bytes512, Bytes514, Adc };
+// Audio: the ADC path fed by the software audio demodulator instead of a DSP-93.
+enum class ModemType { Bytes512, Bytes514, Adc, Audio };
 
-// Block length the receiver works with: 512 for "512", 514 for "514" and "ADC".
+// Block length the receiver works with: 512 for "512", 514 for the others.
 inline int BlockLength(ModemType m) { return m == ModemType::Bytes512 ? 512 : 514; }
 
 struct StartupSettings {
@@ -30,7 +31,7 @@ struct StartupSettings {
 StartupSettings ReadStartupSettings(const KeyValueStore& store);
 
 // Stored forms.
-std::string ModemTypeText(ModemType m);  // "512", "514", "ADC"
+std::string ModemTypeText(ModemType m);  // "512", "514", "ADC", "Audio"
 
 // Operating-system UTC offset in hours, as the Setup shows it with automatic time.
 double SystemUtcOffsetHours(const Clock& clock);

@@ -87,7 +87,8 @@ struct StationState {
         settings.modemType = m;
         receiver.blockLength = BlockLength(m);
     }
-    bool AdcPath() const { return settings.modemType == ModemType::Adc; }
+    // The ADC path: a DSP-93 in ADC mode or the audio demodulator.
+    bool AdcPath() const { return settings.modemType == ModemType::Adc || settings.modemType == ModemType::Audio; }
 };
 
 }  // namespace orv

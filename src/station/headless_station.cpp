@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "station/audio_input.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
 
@@ -37,6 +38,10 @@ int HeadlessStation::ApplySetup() {
     // Blocks from the network always carry their CRCC bytes.
     if (!setup_.connectHost.empty()) s.SetModemType(ModemType::Bytes514);
     if (setup_.modem) s.SetModemType(*setup_.modem);
+    if (setup_.audio) {
+        s.SetModemType(ModemType::Audio);
+        station_.SetAudioOverride(*setup_.audio);
+    }
     if (setup_.baud) s.settings.baudRate = *setup_.baud;
     if (setup_.logFec && !s.AdcPath()) {
         report_("--log-fec needs FEC frames: --modem ADC");
@@ -112,6 +117,7 @@ bool HeadlessStation::StartKiss() {
 }
 
 bool HeadlessStation::StartInput() {
+    if (setup_.audio) return StartAudioInput();
     if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.HasKissInput()) return true;
     if (!setup_.connectHost.empty()) {
         NetworkClient& client = station_.client();
@@ -141,6 +147,28 @@ bool HeadlessStation::StartInput() {
     const StationState& s = station_.state();
     report_("reading " + setup_.serialPath + " at " + std::to_string(s.settings.baudRate) + " baud, modem " +
             ModemTypeText(s.settings.modemType));
+    return true;
+}
+
+bool HeadlessStation::StartAudioInput() {
+    const SelectionResult opened = station_.SelectText(TextSelection::Raw);
+    if (opened.portFailed) {
+        report_("cannot open the audio input: " + opened.error);
+        return false;
+    }
+    connect(&station_, &Station::AudioStatus, this, [this](const QString& text) { report_(text.toStdString()); });
+    connect(&station_, &Station::AudioEnded, this, [this](const QString& reason) {
+        // Standard input is the station's only input: its end ends the station. A file's end
+        // leaves the station serving what it decoded until it is stopped.
+        if (setup_.audio->source == AudioSourceKind::Stdin) {
+            report_(reason.toStdString() + "; stopping");
+            emit Failed(reason);
+        } else {
+            report_(reason.toStdString() + "; the station goes on until it is stopped");
+        }
+    });
+    report_("reading audio from " + station_.audio().Description().toStdString() + ", carrier sought around " +
+            std::to_string(static_cast<int>(setup_.audio->centreHz)) + " Hz, modem Audio");
     return true;
 }
 

@@ -25,6 +25,8 @@ struct HeadlessSetup {
     std::string connectHost;
     std::uint16_t connectPort = 0;
     int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
+    // Or audio through the software demodulator (modem type "Audio").
+    std::optional<AudioSettings> audio;
     // Logging into dataDir/telemetry, as the Logging window does it.
     std::string dataDir;
     bool logAOnly = false;
@@ -75,6 +77,7 @@ private:
     bool StartLogging();
     bool StartRelay();
     bool StartInput();
+    bool StartAudioInput();
     bool StartKiss();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;

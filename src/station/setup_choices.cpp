@@ -1,5 +1,8 @@
 #include "station/setup_choices.h"
 
+#include <cstdio>
+#include <iterator>
+
 #include "text/number_text.h"
 #include "text/text_parse.h"
 
@@ -7,12 +10,56 @@ namespace orv {
 
 std::string OffsetFieldText(double hours) { return FixedText(hours, 3, 1); }
 
+namespace {
+
+constexpr int kAudioModemItem = 3;
+constexpr AudioSourceKind kAudioSourceItems[] = {AudioSourceKind::Device, AudioSourceKind::Udp, AudioSourceKind::File};
+
+std::string HertzText(double hz) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", hz);
+    return text;
+}
+
+// The audio controls as settings, or the message for the first field that is not usable.
+std::optional<std::string> ReadAudioChoices(const AudioChoices& c, AudioSettings& s) {
+    if (c.sourceItem >= 0 && c.sourceItem < static_cast<int>(std::size(kAudioSourceItems)))
+        s.source = kAudioSourceItems[c.sourceItem];
+    s.device = std::string(TrimSpaces(c.deviceField));
+    s.file = std::string(TrimSpaces(c.fileField));
+    const std::string portText(TrimSpaces(c.portField));
+    const auto port = ParseHertz(portText, 1, 65535);
+    if (!port || *port != static_cast<double>(static_cast<int>(*port))) return "'" + portText + "' is not a UDP port (1 to 65535)";
+    s.udpPort = static_cast<std::uint16_t>(*port);
+    const std::string centreText(TrimSpaces(c.centreField));
+    const auto centre = ParseHertz(centreText, 100, 20000);
+    if (!centre) return "'" + centreText + "' is not a centre frequency in Hz (100 to 20000)";
+    s.centreHz = *centre;
+    if (s.source == AudioSourceKind::File && s.file.empty()) return "Choose the audio file to decode";
+    return std::nullopt;
+}
+
+}  // namespace
+
+AudioChoices AudioChoicesFrom(const AudioSettings& s) {
+    AudioChoices c;
+    for (int i = 0; i < static_cast<int>(std::size(kAudioSourceItems)); ++i)
+        if (kAudioSourceItems[i] == s.source) c.sourceItem = i;
+    c.deviceField = s.device;
+    c.portField = std::to_string(s.udpPort);
+    c.fileField = s.file;
+    c.centreField = HertzText(s.centreHz);
+    return c;
+}
+
 SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous) {
     const auto& s = station.settings;
     SetupChoices c = previous;
     c.portItem = s.comPort - 1;
     c.directoryField = " " + station.workingDataDirectory;
-    c.modemItem = s.modemType == ModemType::Bytes512 ? 0 : s.modemType == ModemType::Bytes514 ? 1 : 2;
+    c.modemItem = s.modemType == ModemType::Bytes512 ? 0 : s.modemType == ModemType::Bytes514 ? 1
+                : s.modemType == ModemType::Adc                                           ? 2
+                                                                                          : kAudioModemItem;
     c.autoTime = s.utcRule.autoTime;
     c.manualTime = !s.utcRule.autoTime;
     if (c.manualTime) c.offsetText = OffsetFieldText(UtcOffsetHours(s.utcRule, clock));
@@ -29,6 +76,9 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     double offset = 0;
     if (!c.autoTime && !ParseDecimalNumber(c.offsetText, offset))
         return "'" + c.offsetText + "' is not a valid floating point value";
+    AudioSettings audio = ReadAudioSettings(store);
+    if (c.modemItem == kAudioModemItem)
+        if (auto problem = ReadAudioChoices(c.audio, audio)) return problem;
 
     auto& s = station.settings;
     auto write = [&](std::string_view name, const std::string& value) { store.Write(kStartupKey, name, value); };
@@ -48,8 +98,9 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     s.baudRate = kBaudRates[c.baudItem];
     write("Baud Rate", std::to_string(s.baudRate));
 
-    if (c.modemItem >= 0 && c.modemItem <= 2) {
-        const ModemType m = c.modemItem == 0 ? ModemType::Bytes512 : c.modemItem == 1 ? ModemType::Bytes514 : ModemType::Adc;
+    if (c.modemItem >= 0 && c.modemItem <= kAudioModemItem) {
+        constexpr ModemType kModems[] = {ModemType::Bytes512, ModemType::Bytes514, ModemType::Adc, ModemType::Audio};
+        const ModemType m = kModems[c.modemItem];
         station.SetModemType(m);
         write("Modem Type", ModemTypeText(m));
     }
@@ -73,6 +124,8 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
 
     s.bootServer = c.bootItem != 0;
     write("Boot Server", s.bootServer ? "1" : "0");
+
+    if (c.modemItem == kAudioModemItem) WriteAudioSettings(store, audio);
     return std::nullopt;
 }
 

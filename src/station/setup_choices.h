@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "audio/audio_settings.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
@@ -12,11 +13,23 @@ namespace orv {
 // The baud list in its order.
 inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600};
 
+// The audio input's controls, shown for the modem type "Audio".
+struct AudioChoices {
+    int sourceItem = 1;               // "Sound card", "UDP", "File"
+    std::string deviceField;          // sound card name; empty: the system's default
+    std::string portField = "7355";   // UDP port
+    std::string fileField;            // audio file
+    std::string centreField = "1500"; // centre frequency, Hz
+};
+
+// The controls as the stored settings fill them.
+AudioChoices AudioChoicesFrom(const AudioSettings& settings);
+
 // The state of the Setup window's controls; -1 is "nothing selected".
 struct SetupChoices {
     int portItem = -1;            // "1".."12" as 0..11
     std::string directoryField;   // the "Default Directory" field
-    int modemItem = -1;           // "512 byte", "514 byte", "ADC"
+    int modemItem = -1;           // "512 byte", "514 byte", "ADC", "Audio"
     int baudItem = -1;            // index into kBaudRates
     int logOnStartItem = -1;      // "No", "Yes"
     int bootItem = -1;            // "Normal", "Server"
@@ -27,6 +40,7 @@ struct SetupChoices {
     // The serial device chosen or typed (off Windows): saved as "Serial Device"; nothing when the
     // operator left the device shown as it was.
     std::optional<std::string> serialDevice;
+    AudioChoices audio;
 };
 
 // The offset field's text for an offset in hours: one decimal (three significant digits).
@@ -37,8 +51,9 @@ std::string OffsetFieldText(double hours);
 SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous);
 
 // "Save": checks the UTC offset first and, when it is not a number, returns the conversion
-// message and writes nothing. Otherwise writes every value in its order to "Startup", applies
-// them to the station (modem type at once) and returns nothing.
+// message and writes nothing; with "Audio" chosen, the UDP port and the centre frequency are
+// checked the same way. Otherwise writes every value in its order to "Startup" (the audio values
+// only with "Audio"), applies them to the station (modem type at once) and returns nothing.
 std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
                                             const Clock& clock);
 

@@ -3,6 +3,7 @@
 #include "fec/fec_log.h"
 #include "reception/data_directory.h"
 #include "reception/startup_settings.h"
+#include "station/audio_input.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
 
@@ -47,6 +48,9 @@ Station::Station(KeyValueStore& store, const Clock& clock, QObject* parent)
     connect(&serial_, &SerialPort::DataAvailable, this, &Station::ReadSerialPort);
     connect(&serial_, &SerialPort::PortLost, this, &Station::OnPortLost);
     connect(&client_, &NetworkClient::StateChanged, this, &Station::InputsChanged);
+    audio_ = std::make_unique<AudioInput>([this](std::span<const std::uint8_t> bytes) { SerialBytes(bytes); });
+    connect(audio_.get(), &AudioInput::Status, this, &Station::AudioStatus);
+    connect(audio_.get(), &AudioInput::Ended, this, &Station::AudioEnded);
 }
 
 Station::~Station() {
@@ -56,6 +60,7 @@ Station::~Station() {
     relay_.disconnect();
     relay_.Server().disconnect();
     serial_.disconnect();
+    audio_->disconnect();
     Shutdown();
 }
 
@@ -87,7 +92,17 @@ QString Station::SerialDevice() const {
     return SerialDevicePath(state_.settings.comPort, QString::fromStdString(state_.settings.serialDevice));
 }
 
+bool Station::IsOpen() const { return serial_.IsOpen() || audio_->Running(); }
+
+void Station::Close() {
+    serial_.Close();
+    audio_->Stop();
+}
+
 bool Station::Open(std::string& error) {
+    // The demodulator's symbols carry the carrier's phase ambiguity: inverted syncs are data too.
+    adc_.Path().SetAcceptInverted(state_.settings.modemType == ModemType::Audio);
+    if (state_.settings.modemType == ModemType::Audio) return audio_->Start(AudioSetup(), error);
     SerialConfig config;
     config.device = SerialDevice();
     config.baudRate = state_.settings.baudRate;
@@ -195,6 +210,7 @@ void Station::Shutdown() {
     relay_.Server().Stop();
     relay_.Udp().SetDestination(QString(), 0);
     serial_.Close();
+    audio_->Stop();
 }
 
 void Station::ShowBlockId(char id) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -22,11 +23,13 @@
 #include "reception/serial_port.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
+#include "audio/audio_settings.h"
 #include "station/input_arbiter.h"
 #include "station/station_view.h"
 
 namespace orv {
 
+class AudioInput;
 class Forwarding;
 class NetworkControl;
 
@@ -51,6 +54,11 @@ public:
     // KISS in and out, SiDS submission, MQTT (forwarding.h).
     Forwarding& forwarding() { return *forwarding_; }
     const InputArbiter& inputs() const { return inputs_; }
+    // With modem type "Audio" the audio input takes the serial port's place.
+    AudioInput& audio() { return *audio_; }
+    // The audio source and centre frequency: given on the command line, else the settings.
+    void SetAudioOverride(const AudioSettings& settings) { audioOverride_ = settings; }
+    AudioSettings AudioSetup() const { return audioOverride_ ? *audioOverride_ : ReadAudioSettings(store_); }
 
     // Where blocks are shown; null shows nothing.
     void SetView(StationView* view) { view_ = view; }
@@ -129,6 +137,9 @@ signals:
     void LoggingChanged();
     // The settings were saved: data directory, modem type and the rest may have changed.
     void SettingsChanged();
+    // The audio input's status line (overruns, a stream that stopped or came back), or its end.
+    void AudioStatus(const QString& text);
+    void AudioEnded(const QString& reason);
 
 private:
     // ReceiverHooks: the live block's road through the view, the logger and the relay.
@@ -153,9 +164,9 @@ private:
     class ReplayRoute;
 
     // SerialPortControl for the input rules.
-    bool IsOpen() const override { return serial_.IsOpen(); }
+    bool IsOpen() const override;
     bool Open(std::string& error) override;
-    void Close() override { serial_.Close(); }
+    void Close() override;
 
     void ReadSerialPort(qint64 count);
     void OnPortLost(const QString& reason);
@@ -175,6 +186,8 @@ private:
     InputArbiter inputs_;
     std::unique_ptr<ReplayRoute> replayRoute_;
     std::unique_ptr<NetworkControl> network_;
+    std::unique_ptr<AudioInput> audio_;
+    std::optional<AudioSettings> audioOverride_;
     std::unique_ptr<Forwarding> forwarding_;
     StationView* view_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ui/desktop_program.h"
 
+#include "station/audio_input.h"
 #include "station/network_control.h"
 
 namespace orv {
@@ -26,6 +27,7 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       dspLoaderWindow(station, messages),
       networkWindow(station, station.store()),
       adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages),
+      audioSignalWindow([&s] { return s.audio().Demodulator(); }),
       forwardingWindow(station) {
     Wire();
     // KISS, SiDS and MQTT run from the start, as they were left.
@@ -88,6 +90,14 @@ void DesktopProgram::Wire() {
     mainWindow.AttachMenuWindow(MenuWindow::AdcDisplay, &adcAnalysisWindow);
     mainWindow.AttachMenuWindow(MenuWindow::Forwarding, &forwardingWindow);
     mainWindow.SetAdcRefresh([this] { adcAnalysisWindow.RefreshAdcStatistics(); });
+
+    // With modem type "Audio" the picture of the signal opens when the audio input starts: the
+    // operator tunes the receiver by it.
+    QObject::connect(&station, &Station::SelectionChanged, &audioSignalWindow, [this] {
+        if (station.audio().Running() && !audioSignalWindow.isVisible()) audioSignalWindow.show();
+    });
+    QObject::connect(&station, &Station::AudioStatus, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
+    QObject::connect(&station, &Station::AudioEnded, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 // wired together. `orv` runs one; the window tests build the same program.
 #include "station/station.h"
 #include "ui/adc_analysis_window.h"
+#include "ui/audio_signal_window.h"
 #include "ui/byte_dump_window.h"
 #include "ui/channel_graph_window.h"
 #include "ui/dsp_loader_window.h"
@@ -53,6 +54,7 @@ struct DesktopProgram {
     DspLoaderWindow dspLoaderWindow;
     NetworkWindow networkWindow;
     AdcAnalysisWindow adcAnalysisWindow;
+    AudioSignalWindow audioSignalWindow;
     ForwardingWindow forwardingWindow;
 
 private:

@@ -321,6 +321,8 @@ void MainWindow::SetByteCounterActive(bool active) {
 
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
+    if (station_.state().settings.modemType == ModemType::Audio)
+        return messages_.Inform(QStringLiteral("The audio input could not be started:\n%1").arg(reason));
     const std::string path = device.toStdString();
     messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }

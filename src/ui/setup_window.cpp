@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "reception/serial_device_list.h"
+#include "station/sound_card_input.h"
 #include "ui/form_position.h"
 #include "ui/user_messages.h"
 
@@ -89,7 +90,9 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     panelLayout->addWidget(browseButton_, 1, 1);
     left->addWidget(panel2);
 
-    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC"}, 3);
+    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC", "Audio"}, 4);
+    left->addWidget(MakeAudioBox());
+    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] { audioBox_->setEnabled(modemGroup_->checkedId() == 3); });
 
     auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(groupBox5);
@@ -144,6 +147,37 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     RestoreFormPosition(this, store_, 4, 50, 50);
 }
 
+// The audio source (sound card, UDP port or file) and the centre frequency the demodulator
+// searches around.
+QGroupBox* SetupWindow::MakeAudioBox() {
+    audioBox_ = new QGroupBox(QStringLiteral("Audio"), this);
+    audioBox_->setObjectName("AudioBox");
+    auto* grid = new QGridLayout(audioBox_);
+    audioSourceGroup_ = new QButtonGroup(audioBox_);
+    const QString sources[] = {QStringLiteral("Sound card"), QStringLiteral("UDP port"), QStringLiteral("File")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(sources[i], audioBox_);
+        audioSourceGroup_->addButton(b, i);
+        grid->addWidget(b, i, 0);
+    }
+    audioDeviceField_ = new QComboBox(audioBox_);
+    audioDeviceField_->setObjectName("AudioDeviceField");
+    audioDeviceField_->setEditable(true);
+    audioPortField_ = new QLineEdit(audioBox_);
+    audioPortField_->setObjectName("AudioPortField");
+    audioFileField_ = new QLineEdit(audioBox_);
+    audioFileField_->setObjectName("AudioFileField");
+    audioCentreField_ = new QLineEdit(audioBox_);
+    audioCentreField_->setObjectName("AudioCentreField");
+    grid->addWidget(audioDeviceField_, 0, 1);
+    grid->addWidget(audioPortField_, 1, 1);
+    grid->addWidget(audioFileField_, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Centre (Hz)"), audioBox_), 3, 0);
+    grid->addWidget(audioCentreField_, 3, 1);
+    audioBox_->setEnabled(false);
+    return audioBox_;
+}
+
 void SetupWindow::Select(QButtonGroup* group, int item) {
     // Unchecking every button of an exclusive group needs the exclusivity lifted for a moment.
     group->setExclusive(false);
@@ -163,6 +197,11 @@ SetupChoices SetupWindow::Choices() const {
     c.autoTime = autoTimeButton_->isChecked();
     c.manualTime = manualTimeButton_->isChecked();
     c.offsetText = offsetField_->text().toStdString();
+    c.audio.sourceItem = audioSourceGroup_->checkedId();
+    c.audio.deviceField = audioDeviceField_->currentText().toStdString();
+    c.audio.portField = audioPortField_->text().toStdString();
+    c.audio.fileField = audioFileField_->text().toStdString();
+    c.audio.centreField = audioCentreField_->text().toStdString();
     if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
@@ -179,6 +218,12 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     manualTimeButton_->setChecked(c.manualTime);
     offsetField_->setText(QString::fromStdString(c.offsetText));
     offsetField_->setVisible(c.manualTime);
+    Select(audioSourceGroup_, c.audio.sourceItem);
+    audioDeviceField_->setCurrentText(QString::fromStdString(c.audio.deviceField));
+    audioPortField_->setText(QString::fromStdString(c.audio.portField));
+    audioFileField_->setText(QString::fromStdString(c.audio.fileField));
+    audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
+    audioBox_->setEnabled(c.modemItem == 3);
 }
 
 QString SetupWindow::DevicePath() const {
@@ -209,7 +254,11 @@ void SetupWindow::BrowseClick() {
 void SetupWindow::OpenFromMenu() {
     setWindowModality(Qt::NonModal);
     show();
-    SetChoices(FillSetupChoices(station_, clock_, Choices()));
+    audioDeviceField_->clear();
+    audioDeviceField_->addItems(SoundCardInput::DeviceNames());
+    SetupChoices c = FillSetupChoices(station_, clock_, Choices());
+    c.audio = AudioChoicesFrom(ReadAudioSettings(store_));
+    SetChoices(c);
     FillDevices();
 }
 

@@ -9,6 +9,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -49,6 +50,7 @@ public:
     QPushButton* SaveButton() const { return saveButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
     QLineEdit* OffsetField() const { return offsetField_; }
+    QGroupBox* AudioBox() const { return audioBox_; }
     QComboBox* DeviceField() const { return deviceField_; }  // off Windows only; else nullptr
     QPushButton* BrowseButton() const { return browseButton_; }
     QLineEdit* DirectoryField() const { return directoryField_; }
@@ -62,6 +64,7 @@ protected:
 
 private:
     static void Select(QButtonGroup* group, int item);
+    QGroupBox* MakeAudioBox();
     void FillDevices();
 
     KeyValueStore& store_;
@@ -78,6 +81,13 @@ private:
     QLineEdit* directoryField_;           // Default Directory
     QPushButton* browseButton_;           // Browse...
     QButtonGroup* modemGroup_;  // Modem Type
+    // The audio input, enabled with "Audio".
+    QGroupBox* audioBox_;
+    QButtonGroup* audioSourceGroup_;
+    QComboBox* audioDeviceField_;
+    QLineEdit* audioPortField_;
+    QLineEdit* audioFileField_;
+    QLineEdit* audioCentreField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

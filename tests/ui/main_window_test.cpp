@@ -17,6 +17,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QFileInfo>
+#include <QUdpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -26,6 +27,7 @@
 #include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "station/audio_input.h"
 #include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
 
@@ -260,6 +262,80 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Serial Device"), std::string("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
         QCOMPARE(p.station.SerialDevice(), QString("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"));
         QCOMPARE(store.Read(kStartupKey, "Default Directory"), QDir::toNativeSeparators(tmp.path() + "/station").toStdString());
+    }
+
+    void SetupAudioChoiceStoresItsValuesAndRawStartsTheAudioInput() {
+        QTemporaryDir tmp;
+        MemoryStore store;
+        FillStore(store, tmp.path());
+        ManualClock clock(1072793109);
+        test::RecordingMessages messages;
+        Program p(store, clock, messages);
+        p.mainWindow.SetupClick();
+        QVERIFY(!p.setupWindow.AudioBox()->isEnabled());
+        QRadioButton* audio = nullptr;
+        for (auto* b : p.setupWindow.findChildren<QRadioButton*>())
+            if (b->text() == "Audio") audio = b;
+        QVERIFY(audio);
+        audio->click();
+        QVERIFY(p.setupWindow.AudioBox()->isEnabled());
+        SetupChoices c = p.setupWindow.Choices();
+        QCOMPARE(c.modemItem, 3);
+        QCOMPARE(c.audio.portField, std::string("7355"));  // the defaults before anything is stored
+        QCOMPARE(c.audio.centreField, std::string("1500"));
+        // A field that is not usable: said, and nothing written.
+        const struct {
+            const char* port;
+            const char* centre;
+            QString says;
+        } bad[] = {{"7355", "abc", "'abc' is not a centre frequency in Hz (100 to 20000)"},
+                   {"0", "1500", "'0' is not a UDP port (1 to 65535)"}};
+        for (const auto& b : bad) {
+            messages.texts.clear();
+            c.audio.portField = b.port;
+            c.audio.centreField = b.centre;
+            p.setupWindow.SetChoices(c);
+            p.setupWindow.SaveButton()->click();
+            QCOMPARE(messages.texts, QStringList{b.says});
+            QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("514"));
+            QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string());
+        }
+        const std::string port = std::to_string(test::FreeTcpPort());
+        c.audio.sourceItem = 1;
+        c.audio.portField = port;
+        c.audio.centreField = "1620.5";
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
+        QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("Audio"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Source"), std::string("UDP"));
+        QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
+        QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
+        QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
+        QVERIFY(p.station.state().AdcPath());
+        // Opened again, Setup shows what was stored.
+        p.mainWindow.SetupClick();
+        QCOMPARE(p.setupWindow.Choices().audio.centreField, std::string("1620.5"));
+        QCOMPARE(p.setupWindow.Choices().modemItem, 3);
+        p.setupWindow.CancelButton()->click();
+        // "Raw" starts the audio input where the serial port would open; "OFF" stops it.
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(p.station.audio().Running());
+        QVERIFY(!p.station.serial().IsOpen());
+        QVERIFY(p.station.audio().Description().contains(QString::fromStdString("UDP port " + port)));
+        QVERIFY(p.station.adc().Path().AcceptInverted());
+        p.mainWindow.TextButton(TextSelection::Off)->click();
+        QVERIFY(!p.station.audio().Running());
+        // A port another program holds: the reason is said, not the serial port's message.
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, static_cast<quint16>(std::stoi(port))));
+        messages.texts.clear();
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(!p.station.audio().Running());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.front().startsWith("The audio input could not be started:\ncannot listen on UDP port " +
+                                                   QString::fromStdString(port)),
+                 qPrintable(messages.texts.front()));
     }
 
     void TextSelectionOpensAndOffClosesThePort() {

@@ -7,10 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "audio/audio_demodulator.h"
+#include "audio/audio_synth.h"
 #include "recording_messages.h"
 #include "sealed_block.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "ui/audio_signal_window.h"
 
 using namespace orv;
 
@@ -63,6 +66,47 @@ private slots:
         QVERIFY2(DistinctColours(main) > 3, "the main window is blank");
         QVERIFY2(DistinctColours(raw) > 3, "the raw data window is blank");
         QCOMPARE(mainWindow.CrccLabel(), QString("OK"));
+    }
+
+    // The picture of the audio signal with a carrier 90 Hz above the centre: the waterfall shows
+    // it, the marker and the summary give the locked frequency, the symbols form two clusters.
+    void AudioSignalWindowRenders() {
+        AudioSynthOptions o;
+        o.sampleRate = 8000.0;
+        o.carrierHz = 1590.0;
+        o.esNoDb = 14.0;
+        o.levelDbfs = -20.0;
+        AudioSynthesizer synth(o);
+        std::vector<float> audio;
+        synth.AppendIdle(4000, audio);
+        AudioDemodOptions d;
+        d.sampleRate = 8000.0;
+        AudioDemodulator demod(d);
+        AudioSignalWindow window([&demod] { return &demod; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t at = 0; at + 1600 <= audio.size(); at += 1600) {
+            demod.Process(std::span<const float>(audio).subspan(at, 1600), bytes);
+            window.Refresh();
+        }
+        window.ShowStatus("audio from UDP port 7355 at 48000 Hz again");
+        QTest::qWait(100);
+        QVERIFY2(window.SummaryText().startsWith("carrier 159"), qPrintable(window.SummaryText()));
+        QVERIFY(window.History().Rows().size() > 20);
+        const QString out = QDir(QCoreApplication::applicationDirPath()).filePath("screenshots");
+        QDir().mkpath(out);
+        const QImage picture = window.grab().toImage();
+        picture.save(out + "/audio-signal-window.png");
+        QVERIFY2(DistinctColours(picture) > 20, "the audio signal picture is blank");
+        // The Manchester symbols' power is in two lobes either side of a dip at the carrier: the
+        // brightest part of the waterfall is near the carrier but not on it.
+        std::vector<float> sum(window.History().Rows().front().size());
+        for (const auto& row : window.History().Rows())
+            for (std::size_t i = 0; i < row.size(); ++i) sum[i] += row[i];
+        const auto peak = std::max_element(sum.begin(), sum.end()) - sum.begin();
+        const double offset = std::abs(window.History().FirstHz() + peak * window.History().StepHz() - 1590.0);
+        QVERIFY2(offset > 100.0 && offset < 500.0, qPrintable(QString::number(offset)));
     }
 };
 

@@ -21,6 +21,7 @@ struct CliCommand {
 
 std::vector<CliCommand> ReceptionCommands();
 std::vector<CliCommand> FecCommands();
+std::vector<CliCommand> AudioCommands();
 std::vector<CliCommand> DisplayCommands();
 std::vector<CliCommand> FileCommands();
 std::vector<CliCommand> NetCommands();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/adc_decoding.h"
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stream_io.h"
@@ -65,41 +66,6 @@ int RunFecDecode(const CliArgs& a, int, char**) {
     return ok ? 0 : 1;
 }
 
-// Appends every completed block to the log file as the Logging window does with Block " all" and
-// CRCC "ignore", and prints one line per block.
-class AdcCommandHooks final : public ReceiverHooks, public AdcReceptionHooks {
-public:
-    AdcCommandHooks(const StationState& station, std::ofstream& log, std::string logPath)
-        : station_(station), log_(log), logPath_(std::move(logPath)) {}
-
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
-        log_.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
-        log_.flush();
-        if (!log_ && !logFailed_) {
-            std::cerr << "orv-cli adc: cannot write \"" << logPath_ << "\"\n";
-            logFailed_ = true;
-        }
-        const char id = BlockId(record);
-        std::printf("%d %c %s %s\n", ++blocks_, id > ' ' && id < 0x7F ? id : '?', station_.receiver.crccLabel.c_str(),
-                    station_.receiver.fecDelivery ? "fec" : "uncoded");
-    }
-
-    void FecLogFailed(const std::filesystem::path& path) override {
-        if (!fecLogFailed_) std::cerr << "orv-cli adc: cannot write the FEC log \"" << path.string() << "\"\n";
-        fecLogFailed_ = true;
-    }
-
-    bool Failed() const { return logFailed_ || fecLogFailed_; }
-
-private:
-    const StationState& station_;
-    std::ofstream& log_;
-    std::string logPath_;
-    int blocks_ = 0;
-    bool logFailed_ = false;
-    bool fecLogFailed_ = false;
-};
-
 int RunAdc(const CliArgs& a, int, char**) {
     const std::string cmd = "adc";
     const auto logPath = a.Value("--log");
@@ -116,27 +82,10 @@ int RunAdc(const CliArgs& a, int, char**) {
         return 1;
     }
 
-    StationState station;
-    station.SetModemType(ModemType::Adc);
-    station.logging.logging = true;
-    station.logging.aOnly = false;   // Block " all"
-    station.logging.useCrcc = false;  // CRCC "ignore"
-    station.settings.logFec = fecLogDir.has_value();
-    ManualClock clock(1'000'000'000);
-    AdcCommandHooks hooks(station, log, *logPath);
-    BlockReceiver receiver(station, clock, hooks);
-    AdcReception adc(receiver, &hooks);
-    if (fecLogDir) adc.SetFecLogDirectory(*fecLogDir);
-
-    // Reads of 400 bytes, one clock second apart: the serial port's pace at 400 samples/s.
-    constexpr std::size_t kRead = 400;
-    const std::span<const std::uint8_t> all(*samples);
-    for (std::size_t at = 0; at < all.size(); at += kRead) {
-        adc.ProcessAdcBytes(all.subspan(at, std::min(kRead, all.size() - at)));
-        clock.Advance(1);
-    }
+    AdcDecoding decoding(cmd, log, *logPath, fecLogDir);
+    decoding.Feed(*samples);
     std::fflush(stdout);
-    return hooks.Failed() ? 1 : 0;
+    return decoding.Failed() ? 1 : 0;
 }
 
 }  // namespace

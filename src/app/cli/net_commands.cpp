@@ -12,6 +12,7 @@
 #include "app/cli/command.h"
 #include "app/cli/forwarding_options.h"
 #include "app/cli/hangup_signal.h"
+#include "app/cli/station_audio_options.h"
 #include "app/cli/station_config.h"
 #include "app/cli/stop_on_signals.h"
 #include "forward/block_json.h"
@@ -23,7 +24,7 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kStationUsage = "[--config FILE] (--serial PATH | --connect HOST:PORT) [OPTIONS]";
+constexpr const char* kStationUsage = "[--config FILE] (--serial PATH | --connect HOST:PORT | --audio-...) [OPTIONS]";
 
 // Every option of the station; each can also be a key of the --config file.
 std::vector<CliOption> StationOptions() {
@@ -35,6 +36,12 @@ std::vector<CliOption> StationOptions() {
         {{"modem"}, "TYPE", "the modem: 512, 514 or ADC (default: the settings)"},
         {{"connect"}, "HOST:PORT", "receive from another station's relay server instead of a serial device"},
         {{"reconnect"}, "SECONDS", "with --connect: try again after a lost or refused link (default: stop)"},
+        {{"audio-file"}, "FILE", "receive from a recording through the audio demodulator, at the pace of the air"},
+        {{"audio-udp"}, "PORT", "receive raw s16le mono audio datagrams on UDP PORT (SDR programs: 7355)"},
+        {{"audio-stdin"}, "", "receive raw s16le mono audio on standard input (needs --rate)"},
+        {{"audio-device"}, "NAME", "receive from a sound card (orv-cli audio --list-devices)"},
+        {{"rate"}, "HZ", "the sample rate of raw audio (default 48000)"},
+        {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
         {{"data-dir"}, "DIR", "log the blocks into DIR/telemetry, named as the Logging window names them"},
         {{"log"}, "WHICH", "all (default) or A: the blocks logged"},
         {{"crcc"}, "MODE", "ignore (default) or use: with use, blocks with a wrong CRCC are marked (514 modem)"},
@@ -87,12 +94,17 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
     const auto bind = a.Value("--bind");
     o.fullBlock = a.Has("--full-block");
     const auto udp = a.Value("--udp");
+    std::string audioError;
+    if (!TakeStationAudioOptions(a, o.audio, audioError)) return Refuse(audioError);
     std::string forwardingError;
     if (!ReadForwardingOptions(a, o.forwarding, forwardingError)) return Refuse(forwardingError);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
 
     long long v = 0;
-    if (connect) {
+    if (o.audio) {
+        if (connect || !o.serialPath.empty() || baud || modem || reconnect)
+            return Refuse("audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect");
+    } else if (connect) {
         if (!o.serialPath.empty()) return Refuse("give either --serial or --connect, not both");
         if (baud || modem) return Refuse("--baud and --modem belong to --serial input");
         if (!ReadHostPort("--connect", *connect, o.connectHost, o.connectPort)) return false;
@@ -102,7 +114,7 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
         }
     } else {
         if (o.serialPath.empty() && !o.forwarding.HasKissInput())
-            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE");
+            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE or an audio input");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;

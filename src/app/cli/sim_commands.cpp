@@ -203,7 +203,8 @@ const char* ModemText(ModemType m) {
     switch (m) {
         case ModemType::Bytes512: return "512-byte blocks";
         case ModemType::Bytes514: return "514-byte blocks";
-        case ModemType::Adc: break;
+        case ModemType::Adc:
+        case ModemType::Audio: break;
     }
     return "ADC samples (400 a second)";
 }

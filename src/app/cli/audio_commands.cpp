@@ -1,0 +1,192 @@
+// orv-cli audio: a recording (or raw audio on stdin) through the software demodulator and the
+// ADC path, block lines and logging as orv-cli adc.
+#include <QCoreApplication>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli/adc_decoding.h"
+#include "app/cli/cli_args.h"
+#include "app/cli/command.h"
+#include "audio/audio_demodulator.h"
+#include "audio/raw_audio_reader.h"
+#include "audio/sound_file_reader.h"
+#include "station/sound_card_input.h"
+
+namespace orv::cli {
+namespace {
+
+
+// A positive number of hertz such as 1500 or 1512.5; nothing on anything else.
+std::optional<double> ParseHz(const std::string& text) {
+    std::size_t used = 0;
+    double value = 0.0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (used != text.size() || !std::isfinite(value) || value <= 0.0) return std::nullopt;
+    return value;
+}
+
+// What the operator learns at the end: the carrier and level while the loop was locked last.
+struct CarrierReport {
+    bool found = false;
+    double hz = 0.0;
+    double esNoDb = 0.0;
+    void Update(const AudioDemodulator& demod) {
+        if (!demod.Locked()) return;
+        found = true;
+        hz = demod.CarrierHz();
+        esNoDb = demod.EsNoDb();
+    }
+};
+
+// The sound card inputs, one name a line, as --audio-device takes them.
+int ListDevices(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList names = SoundCardInput::DeviceNames();
+    for (const QString& name : names) std::printf("%s\n", name.toUtf8().constData());
+    if (names.isEmpty()) std::cerr << "orv-cli audio: no sound card inputs found\n";
+    return 0;
+}
+
+int RunAudio(const CliArgs& a, int argc, char** argv) {
+    const std::string cmd = "audio";
+    if (a.Has("--list-devices")) return ListDevices(argc, argv);
+    const auto logPath = a.Value("--log");
+    const auto fecLogDir = a.Value("--fec-log-dir");
+    const auto centreText = a.Value("--center");
+    const auto rateText = a.Value("--rate");
+    const auto samplesOut = a.Value("--samples-out");
+    if (a.Rest().size() != 1) return UsageError(cmd, "give one recording (or - for raw audio on standard input)");
+    if (!logPath) return UsageError(cmd, "--log OUT is required");
+    const std::string input = a.Rest()[0];
+    const bool raw = input == "-";
+    if (raw != rateText.has_value()) {
+        std::cerr << "orv-cli audio: " << (raw ? "raw input on stdin needs --rate HZ" : "--rate is for raw input (-); a file gives its own rate")
+                  << "\n";
+        return 2;
+    }
+    AudioDemodOptions options;
+    if (centreText) {
+        const auto hz = ParseHz(*centreText);
+        if (!hz) {
+            std::cerr << "orv-cli audio: --center \"" << *centreText << "\" is not a frequency in Hz\n";
+            return 2;
+        }
+        options.centreHz = *hz;
+    }
+    std::optional<double> rawRate;
+    if (rateText) {
+        rawRate = ParseHz(*rateText);
+        if (!rawRate) {
+            std::cerr << "orv-cli audio: --rate \"" << *rateText << "\" is not a sample rate in Hz\n";
+            return 2;
+        }
+        if (const std::string problem = AudioRateProblem(*rawRate); !problem.empty()) {
+            std::cerr << "orv-cli audio: " << problem << "\n";
+            return 1;
+        }
+    }
+    if (fecLogDir && !std::filesystem::is_directory(*fecLogDir)) {
+        std::cerr << "orv-cli audio: \"" << *fecLogDir << "\" is not a directory\n";
+        return 1;
+    }
+
+    std::unique_ptr<AudioSource> source;
+    if (raw) {
+        source = std::make_unique<RawAudioReader>(std::cin, *rawRate);
+    } else {
+        std::string error;
+        source = SoundFileReader::Open(input, error);
+        if (!source) {
+            std::cerr << "orv-cli audio: " << error << "\n";
+            return 1;
+        }
+    }
+    options.sampleRate = source->SampleRate();
+    if (const auto problem = AudioDemodulator::ProblemWith(options)) {
+        std::cerr << "orv-cli audio: " << *problem << "\n";
+        return 1;
+    }
+    std::ofstream log(*logPath, std::ios::binary | std::ios::app);
+    if (!log) {
+        std::cerr << "orv-cli audio: cannot open \"" << *logPath << "\"\n";
+        return 1;
+    }
+    std::ofstream samplesFile;
+    if (samplesOut) {
+        samplesFile.open(*samplesOut, std::ios::binary | std::ios::trunc);
+        if (!samplesFile) {
+            std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
+            return 1;
+        }
+    }
+
+    AdcDecoding decoding(cmd, log, *logPath, fecLogDir);
+    decoding.Reception().Path().SetAcceptInverted(true);
+    AudioDemodulator demod(options);
+    CarrierReport carrier;
+    bool samplesFailed = false;
+    std::vector<float> audio(8192);
+    std::vector<std::uint8_t> bytes;
+    auto deliver = [&] {
+        decoding.Feed(bytes);
+        if (samplesOut && !samplesFailed) {
+            samplesFile.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            if (!samplesFile) {
+                std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
+                samplesFailed = true;
+            }
+        }
+        bytes.clear();
+    };
+    std::uint64_t read = 0;
+    while (const std::size_t n = source->Read(audio)) {
+        read += n;
+        demod.Process(std::span<const float>(audio).first(n), bytes);
+        carrier.Update(demod);
+        deliver();
+    }
+    demod.Flush(bytes);  // the look-ahead still held
+    deliver();
+    if (samplesOut) samplesFile.close();
+    std::fflush(stdout);
+
+    const bool inputFailed = !source->Error().empty();
+    if (inputFailed) std::cerr << "orv-cli audio: " << source->Error() << "\n";
+    std::fprintf(stderr, "orv-cli audio: %.1f s of audio, %d blocks (%d uncoded with CRCC OK, %d from FEC frames); ",
+                 static_cast<double>(read) / options.sampleRate, decoding.Blocks(), decoding.UncodedOk(), decoding.FecBlocks());
+    if (carrier.found)
+        std::fprintf(stderr, "carrier at %.1f Hz, Es/N0 %.1f dB\n", carrier.hz, carrier.esNoDb);
+    else
+        std::fprintf(stderr, "no carrier found within %.0f Hz of %.0f Hz\n", options.searchHz, options.centreHz);
+    return inputFailed || decoding.Failed() || samplesFailed || (samplesOut && !samplesFile) ? 1 : 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> AudioCommands() {
+    return {
+        {"audio", "--log OUT [OPTIONS] FILE|-",
+         "Demodulate a recording of the beacon (WAV, FLAC, Ogg; or raw s16le mono on standard input with --rate) and "
+         "decode it as adc does; or list the sound card inputs.",
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+          {{"fec-log-dir"}, "DIR", "also write the FEC log into the directory DIR"},
+          {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
+          {{"rate"}, "HZ", "the sample rate of raw audio on standard input (required for -)"},
+          {{"samples-out"}, "FILE", "also write the ADC sample stream, which orv-cli adc decodes the same"},
+          {{"list-devices"}, "", "list the sound card inputs, as station --audio-device takes them"}},
+         RunAudio},
+    };
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,137 @@
+#include "ui/audio_signal_window.h"
+
+#include <QPainter>
+#include <QShowEvent>
+#include <cmath>
+
+#include "audio/audio_demodulator.h"
+
+namespace orv {
+namespace {
+
+constexpr int kWaterfallRows = 150;
+// Shown beyond the search range either side: the Manchester symbols put the signal's power in two
+// lobes about 300 Hz either side of a dip at the carrier, which must be in view wherever it is.
+constexpr double kSpanMarginHz = 500.0;
+
+// Dark blue through cyan and yellow to white: the usual waterfall colours.
+QRgb LevelColour(float level) {
+    const int v = static_cast<int>(level * 255.0f);
+    if (v < 85) return qRgb(0, 0, 60 + v * 2);
+    if (v < 170) return qRgb(0, (v - 85) * 3, 230);
+    return qRgb((v - 170) * 3, 255, 230 - (v - 170) * 2);
+}
+
+}  // namespace
+
+AudioSignalWindow::AudioSignalWindow(std::function<AudioDemodulator*()> demodulator, QWidget* parent)
+    : QWidget(parent, Qt::Window), demodulator_(std::move(demodulator)), waterfall_(kWaterfallRows) {
+    setObjectName("AudioSignalWindow");
+    setWindowTitle(QStringLiteral("Audio signal                Orv"));
+    resize(720, 360);
+    timer_.setInterval(200);
+    connect(&timer_, &QTimer::timeout, this, &AudioSignalWindow::Refresh);
+    summary_ = QStringLiteral("no audio input");
+}
+
+void AudioSignalWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    timer_.start();
+}
+
+void AudioSignalWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    timer_.stop();
+}
+
+void AudioSignalWindow::ShowStatus(const QString& text) {
+    status_ = text;
+    update();
+}
+
+void AudioSignalWindow::Refresh() {
+    AudioDemodulator* demod = demodulator_ ? demodulator_() : nullptr;
+    if (!demod) {
+        summary_ = QStringLiteral("no audio input");
+        update();
+        return;
+    }
+    centreHz_ = demod->Options().centreHz;
+    searchHz_ = demod->Options().searchHz;
+    waterfall_.Add(demod->Spectrum(searchHz_ + kSpanMarginHz));
+    symbols_ = demod->RecentSymbols();
+    locked_ = demod->Locked();
+    carrierHz_ = demod->CarrierHz();
+    summary_ = locked_ ? QStringLiteral("carrier %1 Hz (%2%3 Hz from the centre), Es/N0 %4 dB, %5 symbols")
+                             .arg(carrierHz_, 0, 'f', 1)
+                             .arg(carrierHz_ >= centreHz_ ? "+" : "")
+                             .arg(carrierHz_ - centreHz_, 0, 'f', 1)
+                             .arg(demod->EsNoDb(), 0, 'f', 1)
+                             .arg(demod->Symbols())
+                       : QStringLiteral("searching %1 +- %2 Hz for the carrier").arg(centreHz_).arg(searchHz_);
+    update();
+}
+
+void AudioSignalWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(24, 24, 24));
+    const int textHeight = fontMetrics().height();
+    const QRect body = rect().adjusted(8, 8, -8, -(2 * textHeight + 12));
+    const int side = std::min(body.height(), body.width() / 3);
+    const QRect waterfallArea(body.left(), body.top(), body.width() - side - 8, body.height());
+    const QRect constellationArea(waterfallArea.right() + 8, body.top(), side, side);
+    PaintWaterfall(p, waterfallArea);
+    PaintConstellation(p, constellationArea);
+    p.setPen(Qt::white);
+    p.drawText(QRect(8, body.bottom() + 4, width() - 16, textHeight), Qt::AlignLeft, summary_);
+    p.setPen(QColor(255, 200, 120));
+    p.drawText(QRect(8, body.bottom() + 6 + textHeight, width() - 16, textHeight), Qt::AlignLeft, status_);
+}
+
+void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
+    p.fillRect(area, Qt::black);
+    const auto& rows = waterfall_.Rows();
+    if (rows.empty()) return;
+    const int bins = static_cast<int>(rows.front().size());
+    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+    p.drawImage(area, image);
+    // Frequency to x: the bins' span laid over the area's width.
+    const double first = waterfall_.FirstHz();
+    const double span = waterfall_.StepHz() * bins;
+    auto x = [&](double hz) { return area.left() + static_cast<int>((hz - first) / span * area.width()); };
+    p.setPen(QPen(QColor(255, 255, 255, 90), 1, Qt::DashLine));
+    p.drawLine(x(centreHz_ - searchHz_), area.top(), x(centreHz_ - searchHz_), area.bottom());
+    p.drawLine(x(centreHz_ + searchHz_), area.top(), x(centreHz_ + searchHz_), area.bottom());
+    p.setPen(QPen(Qt::white, 1));
+    p.drawLine(x(centreHz_), area.top(), x(centreHz_), area.top() + 8);
+    p.drawText(x(centreHz_) + 3, area.top() + fontMetrics().ascent(), QString::number(centreHz_) + " Hz");
+    if (locked_) {
+        // The locked frequency: a red marker on top and along the newest rows.
+        p.setPen(QPen(QColor(255, 60, 60), 2));
+        const int at = x(carrierHz_);
+        p.drawLine(at, area.top(), at, area.top() + area.height() / 6);
+        p.drawText(at + 4, area.top() + area.height() / 6, QString::number(carrierHz_, 'f', 1) + " Hz");
+    }
+}
+
+void AudioSignalWindow::PaintConstellation(QPainter& p, const QRect& area) const {
+    p.fillRect(area, Qt::black);
+    p.setPen(QColor(80, 80, 80));
+    p.drawLine(area.left(), area.center().y(), area.right(), area.center().y());
+    p.drawLine(area.center().x(), area.top(), area.center().x(), area.bottom());
+    // Amplitude 1 at a third of the width from the centre, so noise up to 1.5 stays in view.
+    const double scale = area.width() / 3.0;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 255, 120));
+    for (const auto& s : symbols_) {
+        const QPointF at(area.center().x() + s.real() * scale, area.center().y() - s.imag() * scale);
+        if (area.contains(at.toPoint())) p.drawEllipse(at, 2.0, 2.0);
+    }
+    p.setPen(Qt::white);
+    p.drawText(area.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("symbols"));
+}
+
+}  // namespace orv

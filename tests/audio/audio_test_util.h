@@ -1,0 +1,102 @@
+#pragma once
+// Transmissions through the audio synthesizer, and a station in ADC mode that receives the
+// demodulator's bytes: shared by the audio tests and the threshold benchmark.
+#include <algorithm>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "audio/audio_demodulator.h"
+#include "audio/audio_synth.h"
+#include "fec/adc_reception.h"
+#include "fec/fec_block.h"
+#include "reception/clock.h"
+#include "reception/crcc.h"
+#include "reception/receiver.h"
+
+namespace orv::test {
+
+// A block of kind `id` with varied bytes and a valid CRCC.
+inline Block514 MakeBlock(char id, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    Block514 b{};
+    for (std::size_t i = 0; i < kTelemetryBytes; ++i) b[i] = static_cast<std::uint8_t>(random());
+    b[0] = static_cast<std::uint8_t>(id);
+    const auto c = Crcc(std::span<const std::uint8_t>(b.data(), kTelemetryBytes));
+    b[512] = static_cast<std::uint8_t>(c >> 8);
+    b[513] = static_cast<std::uint8_t>(c & 0xFF);
+    return b;
+}
+
+inline FecData MakeFecData(std::uint32_t seed) {
+    std::mt19937 random(seed);
+    FecData d{};
+    for (auto& b : d) b = static_cast<std::uint8_t>(random());
+    return d;
+}
+
+// One completed block as the station logged it.
+struct ReceivedBlock {
+    std::string crcc;  // "OK" or "FAIL"
+    bool fec = false;
+    Block512 bytes{};
+};
+
+struct BlockCollector final : ReceiverHooks {
+    const StationState* station = nullptr;
+    std::vector<ReceivedBlock> blocks;
+    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> r) override {
+        ReceivedBlock b{station->receiver.crccLabel, station->receiver.fecDelivery, {}};
+        std::copy(r.begin(), r.end(), b.bytes.begin());
+        blocks.push_back(b);
+    }
+};
+
+// A station in ADC mode logging every block, fed at the serial port's pace; inverted syncs are
+// accepted as in audio mode.
+class ReceivingStation {
+public:
+    ReceivingStation() {
+        station_.SetModemType(ModemType::Adc);
+        station_.logging.logging = true;
+        station_.logging.aOnly = false;
+        station_.logging.useCrcc = false;
+        collector_.station = &station_;
+        adc_.Path().SetAcceptInverted(true);
+    }
+    void Feed(std::span<const std::uint8_t> samples) {
+        for (std::size_t i = 0; i < samples.size(); i += 400) {
+            adc_.ProcessAdcBytes(samples.subspan(i, std::min<std::size_t>(400, samples.size() - i)));
+            clock_.Advance(1);
+        }
+    }
+    const std::vector<ReceivedBlock>& Blocks() const { return collector_.blocks; }
+    int Count(bool fec, bool crccOk) const {
+        return static_cast<int>(std::count_if(Blocks().begin(), Blocks().end(), [&](const ReceivedBlock& b) {
+            return b.fec == fec && (b.crcc == "OK") == crccOk;
+        }));
+    }
+
+private:
+    StationState station_;
+    ManualClock clock_{1'000'000'000};
+    BlockCollector collector_;
+    BlockReceiver receiver_{station_, clock_, collector_};
+    AdcReception adc_{receiver_};
+};
+
+// The whole recording through a demodulator in one go.
+inline std::vector<std::uint8_t> Demodulate(const AudioDemodOptions& options, std::span<const float> audio) {
+    AudioDemodulator demod(options);
+    std::vector<std::uint8_t> bytes;
+    demod.Process(audio, bytes);
+    demod.Flush(bytes);
+    return bytes;
+}
+
+inline bool SameBytes(const Block512& got, std::span<const std::uint8_t> want) {
+    return std::equal(got.begin(), got.end(), want.begin());
+}
+
+}  // namespace orv::test
