@@ -10,20 +10,33 @@
 namespace orv {
 namespace {
 
-QJsonObject Header(const ReceivedBlock& block) {
-    const char kind = block.Kind();
-    return {{"time", QString::fromStdString(IsoUtcText(block.utcSeconds))},
-            {"kind", QString(QChar::fromLatin1(kind >= ' ' && kind < 0x7F ? kind : '?'))},
-            {"verdict", QString::fromLatin1(VerdictText(block.verdict).data())}};
+QString Latin1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+QJsonObject TimeAndKind(ConstBytes block, std::int64_t utcSeconds) {
+    const char kind = BlockId(block);
+    return {{"time", QString::fromStdString(IsoUtcText(utcSeconds))},
+            {"kind", kind > ' ' && kind < 0x7F ? QString(QChar::fromLatin1(kind))
+                                               : QString::number(static_cast<unsigned char>(kind))}};
 }
 
 }  // namespace
 
 QJsonObject BlockJson(const ReceivedBlock& block) {
-    QJsonObject o = Header(block);
+    QJsonObject o = TimeAndKind(block.bytes, block.utcSeconds);
+    o.insert("verdict", Latin1(VerdictText(block.verdict)));
     o.insert("fec", block.fromFec);
     o.insert("live", block.live);
     o.insert("hex", QString::fromStdString(HexText(block.bytes)));
+    return o;
+}
+
+QJsonObject BlockTelemetryJson(ConstBytes block, std::string_view verdict, std::int64_t utcSeconds) {
+    QJsonObject o = TimeAndKind(block, utcSeconds);
+    o.insert("crcc", Latin1(verdict));
+    if (BlockId(block) == 'A') {
+        o.insert("header_time", QString::fromStdString(HeaderTimeText(block)));
+        o.insert("displays", DisplaysJson(DisplayInput{block, block, false, false}));
+    }
     return o;
 }
 
@@ -33,9 +46,7 @@ bool HasTelemetry(const ReceivedBlock& block) {
 
 QJsonObject BlockTelemetryJson(const ReceivedBlock& block) {
     if (!HasTelemetry(block)) return {};
-    QJsonObject o = Header(block);
-    o.insert("windows", TelemetryJson(DisplayInput{block.bytes, block.bytes, false, false}));
-    return o;
+    return BlockTelemetryJson(block.bytes, VerdictText(block.verdict), block.utcSeconds);
 }
 
 QByteArray JsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }

@@ -1,15 +1,9 @@
-// The station's configuration file and its JSON Lines.
+// The station's configuration file.
 #include <gtest/gtest.h>
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <cstring>
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/station_config.h"
-#include "app/cli/station_json.h"
 #include "file_contents.h"
 #include "temp_dir.h"
 
@@ -77,38 +71,6 @@ TEST(StationConfig, MistakesNameTheFileAndTheKey) {
     std::string error;
     EXPECT_FALSE(ConfigArguments("/no/such/station.conf", StationTable(), error));
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-}
-
-TEST(StationJson, OneObjectPerBlockWithTheDisplaysOfABlocks) {
-    Block514 a{};
-    std::memset(a.data(), ' ', 64);
-    std::memcpy(a.data(), "A  HI, THIS IS AMSAT OSCAR-40", 29);
-    std::memcpy(a.data() + 36, "2003-12-30  14:05:09", 20);
-    const std::string line = StationBlockJson(a, "OK", 1765333479);  // 2025-12-10T02:24:39Z
-    EXPECT_EQ(line.find('\n'), std::string::npos);
-    QJsonParseError parse;
-    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(line), &parse).object();
-    ASSERT_EQ(parse.error, QJsonParseError::NoError) << line;
-    EXPECT_EQ(o["time"].toString(), "2025-12-10T02:24:39Z");
-    EXPECT_EQ(o["kind"].toString(), "A");
-    EXPECT_EQ(o["crcc"].toString(), "OK");
-    EXPECT_EQ(o["header_time"].toString(), "2003-12-30 14:05:09");
-    const QJsonObject displays = o["displays"].toObject();
-    for (const char* window : {"status", "power", "temp", "nav", "matrix"})
-        EXPECT_EQ(displays[window].toObject()["window"].toString(), window) << window;
-    bool anyNumber = false;
-    for (const QJsonValue& f : displays["power"].toObject()["fields"].toArray())
-        anyNumber = anyNumber || f.toObject()["value"].isDouble();
-    EXPECT_TRUE(anyNumber);
-
-    Block514 k{};
-    k[0] = 'K';
-    k[1] = ' ';
-    const QJsonObject text = QJsonDocument::fromJson(QByteArray::fromStdString(StationBlockJson(k, "FAIL", 0))).object();
-    EXPECT_EQ(text["kind"].toString(), "K");
-    EXPECT_EQ(text["crcc"].toString(), "FAIL");
-    EXPECT_FALSE(text.contains("displays"));
-    EXPECT_FALSE(text.contains("header_time"));
 }
 
 }  // namespace

@@ -106,6 +106,10 @@ TEST(CliInput, ALargeInputIsRefusedByItsSizeOrReadInPieces) {
     r = RunLimited(RLIMIT_AS, kAddressSpace, {"show", "status", big});
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("is of kind 0x00"), std::string::npos) << r.err;
+    // A range is shown as it is read as well.
+    r = RunLimited(RLIMIT_AS, kAddressSpace, {"show", "status", big, "--records", "1-2"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("2 block(s) of the range"), std::string::npos) << r.err;
 }
 
 TEST(CliOutput, AnOutputThatIsAnInputIsRefusedAlsoThroughALink) {

@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "displays/display_json.h"
+#include "forward/block_json.h"
 #include "forward/mqtt_publisher.h"
 #include "forward_blocks.h"
 #include "mosquitto_broker.h"
@@ -69,13 +69,12 @@ TEST(MqttPublisherTest, BlocksAndTelemetryArriveAsJson) {
     EXPECT_EQ(Json(blocks[1])["kind"].toString(), "E");
     EXPECT_EQ(Json(blocks[2])["verdict"].toString(), "FAIL");
 
-    // The telemetry is the display windows' JSON, the same as orv-cli show --json gives.
+    // The telemetry is exactly what orv-cli station --json prints for the block.
     const QJsonObject telemetry = Json(telemetries[0]);
-    EXPECT_EQ(telemetry["kind"].toString(), "A");
-    const QJsonObject windows = telemetry["windows"].toObject();
-    EXPECT_EQ(windows.keys(), (QStringList{"matrix", "nav", "power", "status", "temp"}));
-    EXPECT_EQ(windows["power"].toObject(), DisplayWindowJson("power", DisplayInput{a, a, false, false}));
-    EXPECT_GT(windows["status"]["fields"].toArray().size(), 10);
+    EXPECT_EQ(telemetry, BlockTelemetryJson(a, "OK", 1796869479));
+    EXPECT_EQ(telemetry["crcc"].toString(), "OK");
+    EXPECT_EQ(telemetry["displays"].toObject().keys(), (QStringList{"matrix", "nav", "power", "status", "temp"}));
+    EXPECT_GT(telemetry["displays"]["status"]["fields"].toArray().size(), 10);
     EXPECT_EQ(publisher.Published(), 4U);
     EXPECT_EQ(publisher.Dropped(), 0U);
 }

@@ -12,8 +12,8 @@
 
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
-#include "app/cli/display_json.h"
 #include "app/cli/stream_io.h"
+#include "displays/display_json.h"
 #include "displays/display_listing.h"
 #include "displays/matrix_content.h"
 #include "displays/navigation_content.h"
@@ -123,7 +123,7 @@ int RunShow(const CliArgs& a, int, char**) {
         const DisplayInput input{display, lastA, events, raw};
         if (json) {
             // One object per block: a range is JSON Lines.
-            QJsonObject o = window->fields ? FieldsJson(window->name, window->fields(input)) : MatrixJson(MatrixFields(input));
+            QJsonObject o = DisplayWindowJson(window->name, input);
             o.insert("block", k);
             std::cout << QJsonDocument(o).toJson(recordsText ? QJsonDocument::Compact : QJsonDocument::Indented)
                              .toStdString();

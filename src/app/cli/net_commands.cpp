@@ -14,8 +14,8 @@
 #include "app/cli/hangup_signal.h"
 #include "app/cli/station_audio_options.h"
 #include "app/cli/station_config.h"
-#include "app/cli/station_json.h"
 #include "app/cli/stop_on_signals.h"
+#include "forward/block_json.h"
 #include "net/block_line.h"
 #include "net/wire.h"
 #include "reception/qt_settings_store.h"
@@ -164,8 +164,8 @@ void PrintBlock(const Station& station, const Clock& clock) {
 
 void PrintBlockJson(const Station& station, const Clock& clock) {
     const StationState& s = station.state();
-    const std::string line = StationBlockJson(s.stores.current, s.receiver.crccLabel, clock.Now());
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    const QByteArray line = JsonText(BlockTelemetryJson(s.stores.current, s.receiver.crccLabel, clock.Now()));
+    std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
