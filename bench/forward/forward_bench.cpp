@@ -3,18 +3,12 @@
 // every byte has reached every client and every message the subscriber: nothing lost.
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "forward/kiss.h"
+#include "loopback_readers.h"
 #include "forward/kiss_server.h"
 #include "mosquitto_broker.h"
 #include "forward/mqtt_publisher.h"
@@ -51,53 +45,12 @@ std::size_t FrameBytes(const Block514& b) {
     return frame.size();
 }
 
-// Runs the main thread's event loop until done() holds.
-template <typename Done>
-void RunUntil(Done done) {
-    QTimer tick;  // the readers are on other threads: look at their counts now and then
-    tick.start(1);
-    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
-
-// kClients plain sockets read by a thread of their own, counting the bytes and throwing them away.
-class Readers {
+// kClients loopback sockets read on a thread of their own.
+class Readers : public bench::LoopbackReaders {
 public:
-    explicit Readers(std::uint16_t port) {
-        for (int i = 0; i < kClients; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(port);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
-            fds_.push_back({fd, POLLIN, 0});
-        }
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Readers() {
-        stop_ = true;
-        thread_.join();
-        for (const pollfd& p : fds_) ::close(p.fd);
-    }
-    std::int64_t Received() const { return received_.load(); }
-
-private:
-    void Run() {
-        while (!stop_) {
-            if (::poll(fds_.data(), fds_.size(), 10) <= 0) continue;
-            for (pollfd& p : fds_) {
-                if (!(p.revents & POLLIN)) continue;
-                const ssize_t n = ::recv(p.fd, nullptr, 1 << 24, MSG_TRUNC | MSG_DONTWAIT);
-                if (n > 0) received_ += n;
-            }
-        }
-    }
-
-    std::vector<pollfd> fds_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::int64_t> received_{0};
+    explicit Readers(std::uint16_t port) : LoopbackReaders(port, kClients) {}
 };
+using bench::RunUntil;
 
 // The benchmark's stations: what each case needs, set up once.
 struct Outputs {

@@ -5,19 +5,13 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTimer>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <thread>
 #include <memory>
 #include <vector>
 
 #include "net/network_block_reader.h"
+#include "loopback_readers.h"
 #include "net/relay.h"
 #include "net/wire.h"
 #include "reception/crcc.h"
@@ -46,54 +40,12 @@ void EnsureApp() {
     new QCoreApplication(argc, argv);
 }
 
-// Runs the main thread's event loop until done() holds.
-template <typename Done>
-void RunUntil(Done done) {
-    QTimer tick;  // the readers are on another thread: look at their count now and then
-    tick.start(1);
-    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
-
-// kClients plain sockets read by a thread of their own, counting what arrives and throwing it away
-// without copying it, so that the figure is the relay's and not the readers'.
-class Readers {
+// kClients loopback sockets read on a thread of their own.
+class Readers : public bench::LoopbackReaders {
 public:
-    explicit Readers(std::uint16_t port) {
-        for (int i = 0; i < kClients; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(port);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
-            fds_.push_back({fd, POLLIN, 0});
-        }
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Readers() {
-        stop_ = true;
-        thread_.join();
-        for (const pollfd& p : fds_) ::close(p.fd);
-    }
-    std::int64_t Received() const { return received_.load(); }
-
-private:
-    void Run() {
-        while (!stop_) {
-            if (::poll(fds_.data(), fds_.size(), 10) <= 0) continue;
-            for (pollfd& p : fds_) {
-                if (!(p.revents & POLLIN)) continue;
-                const ssize_t n = ::recv(p.fd, nullptr, 1 << 24, MSG_TRUNC | MSG_DONTWAIT);
-                if (n > 0) received_ += n;
-            }
-        }
-    }
-
-    std::vector<pollfd> fds_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::int64_t> received_{0};
+    explicit Readers(std::uint16_t port) : LoopbackReaders(port, kClients) {}
 };
+using bench::RunUntil;
 
 void RelayToClients(benchmark::State& state, bool realTime) {
     EnsureApp();

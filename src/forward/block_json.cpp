@@ -3,7 +3,7 @@
 #include <QJsonDocument>
 #include <QString>
 
-#include "displays/display_json.h"
+#include "forward/display_json.h"
 #include "forward/sids_form.h"
 #include "net/block_line.h"
 

@@ -13,7 +13,7 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stream_io.h"
-#include "displays/display_json.h"
+#include "forward/display_json.h"
 #include "displays/display_listing.h"
 #include "displays/matrix_content.h"
 #include "displays/navigation_content.h"

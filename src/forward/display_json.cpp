@@ -1,4 +1,4 @@
-#include "displays/display_json.h"
+#include "forward/display_json.h"
 
 #include <QJsonArray>
 #include <QString>
