@@ -116,14 +116,32 @@ TEST_F(StationProcess, PassesBlocksOnByteExactInBothModesAndPrintsOneLinePerBloc
     }
 }
 
-TEST_F(StationProcess, OutOfDescriptorsTheServerWaitsWithoutSpinningAndLetsClientsInWhenOnesLeave) {
 #ifdef ORV_SANITIZERS
-    // Open: under the sanitizers the station stops here in RelayServer::Remove, called from a
-    // client socket's disconnected signal, with "member call on an object of invalid type"
-    // (socket->disconnect). Skipped in that build until it is understood, not hidden.
-    GTEST_SKIP() << "open sanitizer finding in RelayServer::Remove while out of descriptors";
+// UndefinedBehaviorSanitizer's vptr check reads an object's type through a pipe it opens; with no
+// descriptor free that fails and it reports a valid object as "invalid vptr". While it lives, the
+// stations started here run without that one check (AddressSanitizer and the other checks stay).
+class WithoutVptrCheck {
+public:
+    WithoutVptrCheck() : saved_(qgetenv("UBSAN_OPTIONS")) {
+        QFile file(dir_.filePath("ubsan.supp"));
+        if (file.open(QIODevice::WriteOnly)) file.write("vptr:*\n");
+        QByteArray options = saved_;
+        if (!options.isEmpty()) options += ':';
+        qputenv("UBSAN_OPTIONS", options + "suppressions=" + QFile::encodeName(file.fileName()));
+    }
+    ~WithoutVptrCheck() { saved_.isEmpty() ? qunsetenv("UBSAN_OPTIONS") : qputenv("UBSAN_OPTIONS", saved_); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray saved_;
+};
+#else
+struct WithoutVptrCheck {};
 #endif
+
+TEST_F(StationProcess, OutOfDescriptorsTheServerWaitsWithoutSpinningAndLetsClientsInWhenOnesLeave) {
     ServingStation upstream;
+    const WithoutVptrCheck sanitizerNeedsDescriptors;
     HeadlessStation station({"--connect", QStringLiteral("127.0.0.1:%1").arg(upstream.Port()), "--serve", "0"}, 40);
     const std::uint16_t port = station.ServedPort();
     ASSERT_NE(port, 0) << station.err.toStdString();
@@ -152,7 +170,7 @@ TEST_F(StationProcess, OutOfDescriptorsTheServerWaitsWithoutSpinningAndLetsClien
     const double before = station.CpuSeconds();
     RunFor(2000);
     const double used = station.CpuSeconds() - before;
-    ASSERT_GE(before, 0);
+    ASSERT_GE(before, 0) << station.err.toStdString();
     EXPECT_LT(used, 0.3) << "CPU seconds used in 2 s while out of descriptors";
 
     // The others leave but as many of the last as were accepted (at most 20): those were waiting,
