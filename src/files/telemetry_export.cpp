@@ -381,8 +381,8 @@ ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, co
                          const ProgressFn& progress, bool* stopped) {
     ExportResult result;
     LineWriter lines(plan);
-    std::vector<char> buffer(plan.header.size() + kWriteChunk + kLineRoom);
-    char* const begin = buffer.data();
+    const std::unique_ptr<char[]> buffer(new char[plan.header.size() + kWriteChunk + kLineRoom]);  // not cleared
+    char* const begin = buffer.get();
     char* p = PutText(begin, plan.header);
     const std::uint64_t total = image.BlockCount();
     const std::uint64_t first = plan.start - 1;

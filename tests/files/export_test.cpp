@@ -351,5 +351,33 @@ TEST(ExportLines, EveryWheelWordMatchesReference) {
     }
 }
 
+// Progress every kProgressRecords records and at the end; a stop asked for there leaves the old
+// file in place.
+TEST(ExportFile, ProgressAndStop) {
+    TempDir dir;
+    const std::vector<Block512> blocks(2 * kProgressRecords + 5, MakeABlock());
+    const TelemetryImage image = test::ImageOf(blocks);
+    const ExportCheck check = PrepareExport(Fields({"448"}, "1", "999999"), static_cast<std::uint32_t>(blocks.size()));
+    ASSERT_TRUE(check.plan);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    const auto record = [&](std::uint64_t done, std::uint64_t total) {
+        calls.emplace_back(done, total);
+        return true;
+    };
+    const ExportResult r = ExportFile(image, *check.plan, dir / "export.txt", record);
+    ASSERT_TRUE(r.written) << r.message;
+    EXPECT_EQ(r.lines, blocks.size());
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> expected = {
+        {kProgressRecords, blocks.size()}, {2 * kProgressRecords, blocks.size()}, {blocks.size(), blocks.size()}};
+    EXPECT_EQ(calls, expected);
+
+    test::WriteBytes(dir / "export.txt", std::vector<std::uint8_t>(10, 'x'));
+    const ExportResult stopped = ExportFile(image, *check.plan, dir / "export.txt",
+                                            [](std::uint64_t done, std::uint64_t) { return done < 2 * kProgressRecords; });
+    EXPECT_FALSE(stopped.written);
+    EXPECT_NE(stopped.message.find("stopped"), std::string::npos) << stopped.message;
+    EXPECT_EQ(test::ReadText(dir / "export.txt"), std::string(10, 'x'));
+}
+
 }  // namespace
 }  // namespace orv
