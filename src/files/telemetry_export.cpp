@@ -181,10 +181,10 @@ public:
         fast_ = day >= 0.0F && day < 1.0e6F;
         if (!fast_) return;
         whole_ = static_cast<std::uint64_t>(day);
-        wholeText_.Set(std::string_view(wholeDigits_, static_cast<std::size_t>(PutUnsigned(wholeDigits_, whole_) - wholeDigits_)));
-        std::size_t digits = 1;
-        for (std::uint64_t p = 10; p <= whole_; p *= 10) ++digits;
-        digits_ = digits;
+        char digits[24];
+        wholeText_.Set(std::string_view(digits, static_cast<std::size_t>(PutUnsigned(digits, whole_) - digits)));
+        digits_ = 1;
+        for (std::uint64_t p = 10; p <= whole_; p *= 10) ++digits_;
     }
 
     // The text of the day set last plus the time of day. Needs kLineRoom bytes at p.
@@ -222,9 +222,8 @@ private:
     float day_ = 0;
     bool fast_ = false;   // a day of 0 to 999999: decimals from the table
     std::uint64_t whole_ = 0;
-    std::size_t digits_ = 1;
-    char wholeDigits_[24] = {};
-    ShortText wholeText_;
+    std::size_t digits_ = 1;   // of the whole day
+    ShortText wholeText_;      // the whole day
 };
 
 // The texts of one address's values, raw or translated. A value depends only on the masked byte
@@ -300,6 +299,8 @@ public:
         const auto time = TimeOfBlock(r);
         if (!dayValid_ || !time) return nullptr;
         p = PutUnsigned(p, i + 1);
+        // Both separators are copied as two bytes (",", and its terminating zero) and the line
+        // moves on by the separator's length.
         const char* separator = ", ";
         std::size_t separatorLength = 2;
         if (csv_) {
