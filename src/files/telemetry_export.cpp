@@ -1,12 +1,15 @@
 #include "files/telemetry_export.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
-#include <vector>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "displays/channel_conversion.h"
 #include "text/number_text.h"
@@ -18,7 +21,7 @@ namespace orv {
 namespace {
 
 constexpr std::uint8_t kPlainA = 0x41;
-constexpr std::size_t kWriteChunk = 1 << 20;
+constexpr std::size_t kWriteChunk = 4 << 20;  // as much as an output file buffers: written straight through
 
 // A field of the time text read as a number: leading spaces, then digits only.
 bool ReadField(const std::uint8_t* p, std::size_t length, int& value) {
@@ -31,16 +34,6 @@ bool ReadField(const std::uint8_t* p, std::size_t length, int& value) {
         value = value * 10 + (p[k] - '0');
     }
     return true;
-}
-
-void AppendUnsigned(std::string& out, std::uint64_t v) {
-    char buf[24];
-    int n = 0;
-    do {
-        buf[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n > 0) out.push_back(buf[--n]);
 }
 
 std::string RefuseText(std::string what) { return what + "\n        Please re-enter!"; }
@@ -132,156 +125,248 @@ std::optional<TimeOfDay> TimeOfBlock(const std::uint8_t* t) {
     return time;
 }
 
+// Room a line may take in the output buffer: the block number, the time stamp, the Amsat Day
+// and eight values, each text at most 39 characters (FixedText), with separators. Bounds each
+// fixed 16-byte copy too.
+constexpr std::size_t kLineRoom = 1024;
+
+char* PutText(char* p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char* PutUnsigned(char* p, std::uint64_t v) { return std::to_chars(p, p + 20, v).ptr; }
+
+// Two decimal digits of 0..99.
+char* PutTwoDigits(char* p, int v) {
+    p[0] = static_cast<char>('0' + v / 10);
+    p[1] = static_cast<char>('0' + v % 10);
+    return p + 2;
+}
+
+// A text of up to 15 characters kept in 16 bytes: a line takes it with one fixed-size copy and
+// moves on by its length.
+struct ShortText {
+    static constexpr std::uint8_t kUnset = 0;     // not worked out yet (no text is empty)
+    static constexpr std::uint8_t kTooLong = 16;  // longer than 15 characters: worked out each time
+
+    char bytes[15];
+    std::uint8_t length = kUnset;
+
+    void Set(std::string_view text) {
+        if (text.size() >= kTooLong) {
+            length = kTooLong;
+            return;
+        }
+        std::memcpy(bytes, text.data(), text.size());
+        length = static_cast<std::uint8_t>(text.size());
+    }
+    // Needs 16 bytes of room at p.
+    char* Put(char* p) const {
+        std::memcpy(p, this, sizeof *this);
+        return p + length;
+    }
+};
+static_assert(sizeof(ShortText) == 16);
+
 // The "Amsat Day" column: d + fraction in fixed-point with 11 significant digits and 5 decimals.
 // For a day number of n digits the decimals depend only on the time of day, so each is worked
 // out once, by the same text routine applied to a day number of n digits, and put behind the
 // block's own day digits. Logs span many days, so most lines find their decimals ready.
 class AmsatDayTexts {
 public:
-    void Append(std::string& out, float day, const TimeOfDay& time) {
-        const float fraction = time.Fraction();
-        if (!(day >= 0.0F && day < 1.0e6F) || time.hour > 23 || time.minute > 59 || time.second > 59) {
-            out += FixedText(static_cast<long double>(day) + fraction, 11, 5);
-            return;
-        }
-        const auto whole = static_cast<std::uint64_t>(day);
-        std::size_t digits = 1;
-        for (std::uint64_t p = 10; p <= whole; p *= 10) ++digits;
-        auto& table = decimals_[digits - 1];
+    // Call when the date changes; `day` is the Amsat Day number of the date.
+    void SetDay(float day) {
+        day_ = day;
+        fast_ = day >= 0.0F && day < 1.0e6F;
+        if (!fast_) return;
+        whole_ = static_cast<std::uint64_t>(day);
+        char digits[24];
+        wholeText_.Set(std::string_view(digits, static_cast<std::size_t>(PutUnsigned(digits, whole_) - digits)));
+        digits_ = 1;
+        for (std::uint64_t p = 10; p <= whole_; p *= 10) ++digits_;
+    }
+
+    // The text of the day set last plus the time of day. Needs kLineRoom bytes at p.
+    char* Put(char* p, const TimeOfDay& time) {
+        if (!fast_ || time.hour > 23 || time.minute > 59 || time.second > 59)
+            return PutText(p, FixedText(static_cast<long double>(day_) + time.Fraction(), 11, 5));
+        auto& table = decimals_[digits_ - 1];
         if (table.empty()) table.resize(86400);
         Decimals& d = table[static_cast<std::size_t>(time.hour * 3600 + time.minute * 60 + time.second)];
-        if (d.text.empty()) {
-            long double reference = 1;
-            for (std::size_t k = 1; k < digits; ++k) reference *= 10;
-            const std::string text = FixedText(reference + fraction, 11, 5);
-            const std::size_t point = text.find('.');
-            d.carry = text.compare(0, point, std::to_string(static_cast<std::uint64_t>(reference))) != 0;
-            d.text = text.substr(point);
-        }
-        AppendUnsigned(out, whole + (d.carry ? 1 : 0));
-        out += d.text;
+        if (!d.ready) Fill(d, time);
+        p = d.carry ? PutUnsigned(p, whole_ + 1) : wholeText_.Put(p);
+        std::memcpy(p, d.text, sizeof d.text);
+        return p + sizeof d.text;
     }
 
 private:
     struct Decimals {
-        std::string text;     // "." and the decimals
+        char text[6];         // "." and the five decimals
         bool carry = false;   // the fraction rounded up to a whole day
+        bool ready = false;
     };
-    std::array<std::vector<Decimals>, 6> decimals_;
-};
 
-// The text of one channel's values. A value depends only on the masked byte (and for a wheel
-// word on the byte after it), so each text is worked out once per run.
-class ChannelTexts {
-public:
-    ChannelTexts(const ExportChannel& channel, bool chosenRaw)
-        : address_(channel.address),
-          mask_(channel.mask),
-          raw_(channel.mask == 255 ? chosenRaw : true),
-          wide_(IsWheelWord(channel.address)),
-          texts_(wide_ ? 65536 : 256) {}
-
-    const std::string& Text(std::uint8_t byte, std::uint8_t next) {
-        const auto low = static_cast<std::uint8_t>(byte & mask_);
-        std::string& text = texts_[wide_ ? low + 256U * next : low];
-        if (text.empty()) text = FixedText(ChannelConversion(low, next, address_, raw_), 6, 1);
-        return text;
+    void Fill(Decimals& d, const TimeOfDay& time) const {
+        long double reference = 1;
+        for (std::size_t k = 1; k < digits_; ++k) reference *= 10;
+        // Fixed-point for up to 11 integer digits, so always the point and 5 decimals here.
+        const std::string text = FixedText(reference + time.Fraction(), 11, 5);
+        const std::size_t point = text.find('.');
+        d.carry = text.compare(0, point, std::to_string(static_cast<std::uint64_t>(reference))) != 0;
+        std::memcpy(d.text, text.data() + point, sizeof d.text);
+        d.ready = true;
     }
-    int Address() const { return address_; }
 
-private:
-    int address_;
-    long long mask_;
-    bool raw_;
-    bool wide_;
-    std::vector<std::string> texts_;
+    std::array<std::vector<Decimals>, 6> decimals_;  // by the number of digits of the day
+    float day_ = 0;
+    bool fast_ = false;   // a day of 0 to 999999: decimals from the table
+    std::uint64_t whole_ = 0;
+    std::size_t digits_ = 1;   // of the whole day
+    ShortText wholeText_;      // the whole day
 };
 
+// The texts of one address's values, raw or translated. A value depends only on the masked byte
+// (and for a wheel word on the byte after it), so each text is worked out once per run, on first
+// use. Channels of the same address and kind share one table.
+struct ValueTexts {
+    int address;
+    bool raw;
+    bool wide;                      // a wheel word: indexed by low + 256 x next
+    std::vector<ShortText> texts;   // 256 or 65536
+
+    ValueTexts(int a, bool r) : address(a), raw(r), wide(IsWheelWord(a)), texts(wide ? 65536 : 256) {}
+
+    std::string Text(std::size_t index) const {
+        const auto low = static_cast<std::uint8_t>(index & 0xFF);
+        const auto next = static_cast<std::uint8_t>(index >> 8);
+        return FixedText(ChannelConversion(low, next, address, raw), 6, 1);
+    }
+};
+
+struct ChannelColumn {
+    std::size_t address;
+    std::uint8_t mask;      // the mask's low byte (-1, "all bits", is 0xFF)
+    ValueTexts* values;
+
+    std::size_t Index(const TelemetryImage& image, std::uint64_t i, const std::uint8_t* r) const {
+        const std::size_t low = r[address] & mask;
+        return values->wide ? low + 256U * image.NextByte(i, address) : low;
+    }
+};
+
+// Writes the lines of A blocks, in the historic format or as CSV, into a char buffer.
 class LineWriter {
 public:
     explicit LineWriter(const ExportPlan& plan) : csv_(plan.csv) {
-        for (const ExportChannel& c : plan.channels)
-            if (c.address >= 0) channels_.emplace_back(c, plan.raw);
+        for (const ExportChannel& c : plan.channels) {
+            if (c.address < 0) continue;
+            const bool raw = c.mask == 255 ? plan.raw : true;
+            ValueTexts* values = nullptr;
+            for (auto& v : tables_)
+                if (v->address == c.address && v->raw == raw) values = v.get();
+            if (!values) values = tables_.emplace_back(std::make_unique<ValueTexts>(c.address, raw)).get();
+            columns_.push_back({static_cast<std::size_t>(c.address), static_cast<std::uint8_t>(c.mask), values});
+        }
     }
 
     // Asks the processor for the bytes a line of record i reads, some records before it is
     // written: the record's kind and time and each channel's byte lie in different cache lines,
     // and a mapped file gets no read-ahead into the caches across its pages.
-    void Prefetch(const TelemetryImage& image, std::uint64_t i) const {
+    void PrefetchRecord(const TelemetryImage& image, std::uint64_t i) const {
 #if defined(__GNUC__)
         const std::uint8_t* r = image.RecordAt(i).data();
         __builtin_prefetch(r);
-        for (const ChannelTexts& c : channels_) __builtin_prefetch(r + c.Address());
+        for (const ChannelColumn& c : columns_) __builtin_prefetch(r + c.address);
 #endif
     }
 
-    // Appends the line of record i, or returns false when its date or time is not numeric.
-    bool Append(std::string& out, const TelemetryImage& image, std::uint64_t i) {
-        const Record r = image.RecordAt(i);
-        if (std::memcmp(r.data() + 36, lastDate_, sizeof lastDate_) != 0) {
-            std::memcpy(lastDate_, r.data() + 36, sizeof lastDate_);
-            day_ = AmsatDayOfDate(r.data());
+    // The same for the value texts of a record asked for earlier: a wheel word's table of 65,536
+    // texts is too big for the nearest caches.
+    void PrefetchTexts(const TelemetryImage& image, std::uint64_t i) const {
+#if defined(__GNUC__)
+        const std::uint8_t* r = image.RecordAt(i).data();
+        for (const ChannelColumn& c : columns_)
+            if (c.values->wide) __builtin_prefetch(&c.values->texts[c.Index(image, i, r)]);
+#endif
+    }
+
+    // Writes the line of record i at p (kLineRoom bytes free) and returns its end, or nullptr when
+    // its date or time is not numeric.
+    char* Put(char* p, const TelemetryImage& image, std::uint64_t i) {
+        const std::uint8_t* r = image.RecordAt(i).data();
+        if (std::memcmp(r + 36, lastDate_, sizeof lastDate_) != 0) NewDate(r);
+        const auto time = TimeOfBlock(r);
+        if (!dayValid_ || !time) return nullptr;
+        p = PutUnsigned(p, i + 1);
+        // Both separators are copied as two bytes (",", and its terminating zero) and the line
+        // moves on by the separator's length.
+        const char* separator = ", ";
+        std::size_t separatorLength = 2;
+        if (csv_) {
+            // The time needs a real calendar date and time of day (else counted as not numeric).
+            if (!dateValid_ || time->hour > 23 || time->minute > 59 || time->second > 59) return nullptr;
+            p = PutText(p, std::string_view(stamp_, sizeof stamp_));  // ",YYYY-MM-DDT"
+            p = PutTwoDigits(p, time->hour);
+            *p++ = ':';
+            p = PutTwoDigits(p, time->minute);
+            *p++ = ':';
+            p = PutTwoDigits(p, time->second);
+            *p++ = 'Z';
+            separator = ",";
+            separatorLength = 1;
         }
-        const auto time = TimeOfBlock(r.data());
-        if (!day_ || !time) return false;
-        if (csv_) return AppendCsv(out, image, i, *time);
-        AppendUnsigned(out, i + 1);
-        out += ", ";
-        amsatDays_.Append(out, *day_, *time);
-        for (ChannelTexts& c : channels_) {
-            const auto p = static_cast<std::size_t>(c.Address());
-            out += ", ";
-            out += c.Text(r[p], image.NextByte(i, p));
+        std::memcpy(p, separator, separatorLength);
+        p = amsatDays_.Put(p + separatorLength, *time);
+        for (const ChannelColumn& c : columns_) {
+            std::memcpy(p, separator, 2);
+            p += separatorLength;
+            const std::size_t index = c.Index(image, i, r);
+            ShortText& text = c.values->texts[index];
+            if (text.length == ShortText::kUnset) text.Set(c.values->Text(index));
+            p = text.length == ShortText::kTooLong ? PutText(p, c.values->Text(index)) : text.Put(p);
         }
-        out += "\r\n";
-        return true;
+        if (csv_) {
+            *p++ = '\n';
+        } else {
+            std::memcpy(p, "\r\n", 2);
+            p += 2;
+        }
+        return p;
     }
 
 private:
-    // "17,2003-12-30T14:05:09Z,1460.58691,12.3,...\n": the same values without padding. The time
-    // needs a real calendar date and time of day; false otherwise (counted as not numeric).
-    bool AppendCsv(std::string& out, const TelemetryImage& image, std::uint64_t i, const TimeOfDay& time) {
-        const Record r = image.RecordAt(i);
-        int year = 0, month = 0, day = 0;
-        ReadField(r.data() + 36, 4, year);
-        ReadField(r.data() + 41, 2, month);
-        ReadField(r.data() + 44, 2, day);
+    void NewDate(const std::uint8_t* r) {
+        std::memcpy(lastDate_, r + 36, sizeof lastDate_);
+        const std::optional<float> day = AmsatDayOfDate(r);
+        dayValid_ = day.has_value();
+        if (dayValid_) amsatDays_.SetDay(*day);
+        int year = 0, month = 0, dayOfMonth = 0;
+        ReadField(r + 36, 4, year);
+        ReadField(r + 41, 2, month);
+        ReadField(r + 44, 2, dayOfMonth);
         static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] || time.hour > 23 || time.minute > 59 ||
-            time.second > 59)
-            return false;
-        char stamp[32];
-        std::snprintf(stamp, sizeof stamp, ",%04d-%02d-%02dT%02d:%02d:%02dZ,", year, month, day, time.hour,
-                      time.minute, time.second);
-        AppendUnsigned(out, i + 1);
-        out += stamp;
-        const std::size_t dayAt = out.size();
-        amsatDays_.Append(out, *day_, time);
-        TrimSpaces(out, dayAt);
-        for (ChannelTexts& c : channels_) {
-            const auto p = static_cast<std::size_t>(c.Address());
-            out += ',';
-            const std::size_t at = out.size();
-            out += c.Text(r[p], image.NextByte(i, p));
-            TrimSpaces(out, at);
-        }
-        out += '\n';
-        return true;
-    }
-
-    // Removes the padding spaces of the field that starts at `at` and runs to the end of `out`.
-    static void TrimSpaces(std::string& out, std::size_t at) {
-        std::size_t first = at;
-        while (first < out.size() && out[first] == ' ') ++first;
-        out.erase(at, first - at);
-        while (out.size() > at && out.back() == ' ') out.pop_back();
+        dateValid_ = month >= 1 && month <= 12 && dayOfMonth >= 1 && dayOfMonth <= kDays[month - 1];
+        if (!dateValid_) return;
+        char* p = stamp_;
+        *p++ = ',';
+        p = PutTwoDigits(p, year / 100);  // a four-character field: 0..9999
+        p = PutTwoDigits(p, year % 100);
+        *p++ = '-';
+        p = PutTwoDigits(p, month);
+        *p++ = '-';
+        p = PutTwoDigits(p, dayOfMonth);
+        *p = 'T';
     }
 
     bool csv_;
-    std::vector<ChannelTexts> channels_;
+    std::vector<std::unique_ptr<ValueTexts>> tables_;
+    std::vector<ChannelColumn> columns_;
     AmsatDayTexts amsatDays_;
-    std::uint8_t lastDate_[10] = {0xFF};
-    std::optional<float> day_;
+    std::uint8_t lastDate_[10] = {0xFF};  // bytes 36..45 of the last line's record
+    bool dayValid_ = false;
+    bool dateValid_ = false;               // a calendar date (CSV)
+    char stamp_[12] = {};                  // ",YYYY-MM-DDT" of that date (CSV)
 };
 
 }  // namespace
@@ -297,38 +382,47 @@ ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, co
                          const ProgressFn& progress, bool* stopped) {
     ExportResult result;
     LineWriter lines(plan);
-    std::string buffer = plan.header;
-    buffer.reserve(kWriteChunk + 4096);
+    const std::unique_ptr<char[]> buffer(new char[plan.header.size() + kWriteChunk + kLineRoom]);  // not cleared
+    char* const begin = buffer.get();
+    char* p = PutText(begin, plan.header);
     const std::uint64_t total = image.BlockCount();
     const std::uint64_t first = plan.start - 1;
     const std::uint64_t last = std::min<std::uint64_t>(plan.stop, total);  // one past the last index
     const std::uint64_t count = last > first ? last - first : 0;
     std::optional<SequentialPass> pass;
     if (count != 0) pass.emplace(image, first, last);
+    // Records are asked for kPrefetchRecords ahead, the value texts of a record half as far.
+    constexpr std::uint64_t kPrefetchRecords = 16;
+    constexpr std::uint64_t kPrefetchTexts = kPrefetchRecords / 2;
+    for (std::uint64_t i = first; i < std::min(last, first + kPrefetchRecords); ++i) lines.PrefetchRecord(image, i);
+    for (std::uint64_t i = first; i < std::min(last, first + kPrefetchTexts); ++i) lines.PrefetchTexts(image, i);
     bool writing = true;
+    std::uint64_t nextProgress = first + kProgressRecords;
     for (std::uint64_t i = first; i < last && writing; ++i) {
         pass->Reach(i);
-        if (i != first && (i - first) % kProgressRecords == 0) {
+        if (i == nextProgress) {
+            nextProgress += kProgressRecords;
             if (progress && !progress(i - first, count)) {
                 if (stopped) *stopped = true;
                 result.message = "Export stopped.";
                 return result;
             }
         }
-        constexpr std::uint64_t kPrefetchRecords = 8;
-        if (i + kPrefetchRecords < last) lines.Prefetch(image, i + kPrefetchRecords);
+        if (i + kPrefetchRecords < last) lines.PrefetchRecord(image, i + kPrefetchRecords);
+        if (i + kPrefetchTexts < last) lines.PrefetchTexts(image, i + kPrefetchTexts);
         if (image.RecordAt(i)[0] != kPlainA) continue;
-        if (lines.Append(buffer, image, i)) {
+        if (char* end = lines.Put(p, image, i)) {
+            p = end;
             ++result.lines;
         } else {
             ++result.skippedTime;
         }
-        if (buffer.size() >= kWriteChunk) {
-            writing = write(buffer.data(), buffer.size());
-            buffer.clear();
+        if (static_cast<std::size_t>(p - begin) >= kWriteChunk) {
+            writing = write(begin, static_cast<std::size_t>(p - begin));
+            p = begin;
         }
     }
-    if (writing) writing = write(buffer.data(), buffer.size());
+    if (writing) writing = write(begin, static_cast<std::size_t>(p - begin));
     pass.reset();
     if (!writing) {
         result.message = "The output could not be written.";

@@ -82,7 +82,7 @@ struct ExportResult {
 ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress = {});
 
-// The same lines handed to `write` in pieces of up to about 1 MiB (standard output, a socket).
+// The same lines handed to `write` in pieces of about 4 MiB (standard output, a socket).
 // `write` returns false when it failed; the export then stops and says so in the message.
 // `stopped` is set when `progress` asked to stop.
 using ExportWriter = std::function<bool(const char* data, std::size_t bytes)>;
