@@ -16,7 +16,6 @@ void RemoveRegularFile(const std::filesystem::path& path) {
 bool OutputFile::Open(const std::filesystem::path& path, std::string& error) {
     path_ = path;
     if (!out_.Open(path, error)) return false;
-    buffer_.resize(kBufferBytes);
     used_ = 0;
     failed_ = false;
     return true;
@@ -24,7 +23,7 @@ bool OutputFile::Open(const std::filesystem::path& path, std::string& error) {
 
 bool OutputFile::Flush() {
     if (used_ != 0 && !failed_) {
-        failed_ = !out_.Write(buffer_.data(), used_);
+        failed_ = !out_.Write(buffer_.get(), used_);
     }
     used_ = 0;
     return !failed_;
@@ -32,14 +31,18 @@ bool OutputFile::Flush() {
 
 bool OutputFile::Write(const void* data, std::size_t bytes) {
     if (failed_) return false;
-    if (used_ + bytes > buffer_.size()) {
+    if (used_ + bytes > kBufferBytes) {
         if (!Flush()) return false;
-        if (bytes >= buffer_.size()) {
-            failed_ = !out_.Write(data, bytes);
-            return !failed_;
-        }
     }
-    std::memcpy(buffer_.data() + used_, data, bytes);
+    // A piece as large as the buffer goes straight out; callers that build their own large
+    // chunks never need the buffer at all.
+    if (used_ == 0 && bytes >= kBufferBytes) {
+        failed_ = !out_.Write(data, bytes);
+        return !failed_;
+    }
+    // Not value-initialised: filling 4 MiB with zeros would cost more than a short output.
+    if (!buffer_) buffer_.reset(new char[kBufferBytes]);
+    std::memcpy(buffer_.get() + used_, data, bytes);
     used_ += bytes;
     return true;
 }

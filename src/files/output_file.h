@@ -4,9 +4,9 @@
 // removed: an output such as /dev/null or a pipe is written but never deleted.
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "files/named_output.h"
 
@@ -35,7 +35,7 @@ private:
 
     std::filesystem::path path_;
     NamedOutput out_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // kBufferBytes, made at the first write that needs it
     std::size_t used_ = 0;
     bool failed_ = false;
 };

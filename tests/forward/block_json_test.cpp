@@ -76,6 +76,7 @@ TEST(BlockTelemetryJson, ReceivedBlocksGetTelemetryOnlyWhenGoodABlocks) {
     const Block514 a = test::ForwardBlock(1, 'A');
     Block514 failed = a;
     failed[200] ^= 1;
+    const Block514 e = test::ForwardBlock(2, 'E');  // a received block only points at its bytes
     const std::vector<std::uint8_t> plain(a.begin(), a.begin() + 512);
     ReceivedBlock noCrcc;
     noCrcc.bytes = plain;
@@ -86,7 +87,7 @@ TEST(BlockTelemetryJson, ReceivedBlocksGetTelemetryOnlyWhenGoodABlocks) {
     EXPECT_TRUE(HasTelemetry(noCrcc));
     EXPECT_EQ(BlockTelemetryJson(noCrcc)["crcc"].toString(), "NA");
     EXPECT_TRUE(BlockTelemetryJson(noCrcc).contains("displays"));
-    for (const ReceivedBlock& none : {test::Received(failed), test::Received(test::ForwardBlock(2, 'E'))}) {
+    for (const ReceivedBlock& none : {test::Received(failed), test::Received(e)}) {
         EXPECT_FALSE(HasTelemetry(none));
         EXPECT_TRUE(BlockTelemetryJson(none).isEmpty());
     }
