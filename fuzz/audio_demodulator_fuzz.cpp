@@ -25,7 +25,7 @@ std::vector<float> Samples(orv::fuzz::FuzzInput& in, bool floats) {
     std::vector<float> out;
     if (floats) {
         out.resize(bytes.size() / 4);
-        std::memcpy(out.data(), bytes.data(), out.size() * 4);
+        if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * 4);
     } else {
         out.reserve(bytes.size() / 2);
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
