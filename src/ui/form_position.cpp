@@ -66,7 +66,9 @@ QSize FrameSize(const QWidget* window) {
 class FramePlacer : public QObject {
 public:
     static constexpr int kPollMs = 50;
-    static constexpr int kMaxPolls = 60;
+    // A busy small machine's window manager can take seconds to frame a new window; the placer
+    // waits up to 15 s for it.
+    static constexpr int kMaxPolls = 300;
 
     FramePlacer(QWidget* window, std::optional<QPoint> stored)
         : QObject(window), window_(window), stored_(stored) {
@@ -77,10 +79,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // Until the frame is placed, each showing starts over: a window manager that missed the
+        // first map frames the window only when it is shown again.
         if (watched == window_ && event->type() == QEvent::Show) {
-            window_->removeEventFilter(this);
             Place(FrameSize(window_));
             placedInner_ = window_->geometry().topLeft();
+            polls_ = 0;
             poll_.start();
         }
         return false;
