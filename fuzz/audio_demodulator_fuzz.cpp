@@ -10,9 +10,7 @@
 #include "audio/audio_demodulator.h"
 #include "fec/adc_reception.h"
 #include "fuzz_input.h"
-#include "reception/clock.h"
-#include "reception/receiver.h"
-#include "reception/station_state.h"
+#include "fuzz_receiver.h"
 
 namespace {
 
@@ -45,12 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (orv::AudioDemodulator::ProblemWith(options)) return 0;
     const bool floats = in.Byte() & 1;
 
-    orv::StationState station;
-    station.SetModemType(orv::ModemType::Adc);
-    orv::ManualClock clock(1'000'000'000);
-    orv::ReceiverHooks hooks;
-    orv::BlockReceiver receiver(station, clock, hooks);
-    orv::AdcReception adc(receiver);
+    orv::fuzz::FuzzReceiver r(orv::ModemType::Adc);
+    orv::AdcReception adc(r.receiver);
     adc.Path().SetAcceptInverted(true);
 
     orv::AudioDemodulator demodulator(options);
@@ -63,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // What an operator sees must stay readable numbers whatever came in.
         (void)demodulator.RecentSymbols();
         (void)demodulator.Spectrum(400.0);
-        clock.Advance(1);
+        r.clock.Advance(1);
     }
     symbols.clear();
     demodulator.Flush(symbols);

@@ -1,19 +1,13 @@
 // The network client's block reader fed arbitrary socket reads, its blocks going on to a receiver.
 #include "fuzz_input.h"
+#include "fuzz_receiver.h"
 #include "net/network_block_reader.h"
-#include "reception/clock.h"
-#include "reception/receiver.h"
-#include "reception/station_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orv::fuzz::FuzzInput in(data, size);
-    orv::StationState station;
-    station.SetModemType(orv::ModemType::Bytes514);
-    station.flags.networkInputActive = true;
-    orv::ManualClock clock(1'000'000'000);
-    orv::ReceiverHooks hooks;
-    orv::BlockReceiver receiver(station, clock, hooks);
-    orv::ReceiverSink sink(receiver);
+    orv::fuzz::FuzzReceiver r(orv::ModemType::Bytes514);
+    r.station.flags.networkInputActive = true;
+    orv::ReceiverSink sink(r.receiver);
     orv::NetworkBlockReader reader(sink);
     while (!in.Empty()) {
         // Reads up to the reader's read size, sometimes a new connection.

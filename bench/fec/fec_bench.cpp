@@ -16,19 +16,6 @@ namespace {
 
 using namespace orv;
 
-// Frames received with about 1.6 % symbol errors (soft values 64 / 192, deviation 30), each with
-// its own data and noise: the benchmarks cycle through them so that no branch predictor learns
-// one frame's decisions.
-const std::vector<FecFrame>& NoisyFrames() {
-    static const std::vector<FecFrame> frames = [] {
-        std::vector<FecFrame> f;
-        for (std::uint32_t seed = 1; seed <= test::kVariedFrames; ++seed)
-            f.push_back(test::NoisyFrame(test::RandomData(seed), 30.0, 1000 + seed));
-        return f;
-    }();
-    return frames;
-}
-
 const std::vector<FecFrame>& CleanFrames() {
     static const std::vector<FecFrame> frames = [] {
         std::vector<FecFrame> f;
@@ -39,7 +26,7 @@ const std::vector<FecFrame>& CleanFrames() {
 }
 
 void BM_DecodeFecFrame(benchmark::State& state) {
-    const std::vector<FecFrame>& frames = state.range(0) != 0 ? NoisyFrames() : CleanFrames();
+    const std::vector<FecFrame>& frames = state.range(0) != 0 ? test::VariedNoisyFrames() : CleanFrames();
     FecStatus status;
     FecData data{};
     std::size_t next = 0;
@@ -62,7 +49,7 @@ void BM_ViterbiDecode(benchmark::State& state) {
         state.SkipWithError("kernel not supported by this processor");
         return;
     }
-    const std::vector<FecFrame>& frames = NoisyFrames();
+    const std::vector<FecFrame>& frames = test::VariedNoisyFrames();
     std::array<std::uint8_t, kFecCodedBytes> out{};
     std::size_t next = 0;
     for (auto _ : state) {
@@ -83,7 +70,7 @@ BENCHMARK(BM_ViterbiDecode)
 // The traceback alone over the decisions of the varied frames.
 void BM_Traceback(benchmark::State& state) {
     std::vector<std::vector<viterbi::DecisionWord>> decisions;
-    for (const FecFrame& frame : NoisyFrames()) {
+    for (const FecFrame& frame : test::VariedNoisyFrames()) {
         std::vector<viterbi::DecisionWord> words(kFecViterbiSteps);
         std::array<std::int32_t, 64> metrics{};
         viterbi::KernelFunction(viterbi::BestKernel())(frame.data(), kFecViterbiSteps, words.data(), metrics.data());

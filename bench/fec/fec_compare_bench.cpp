@@ -24,18 +24,6 @@ using namespace orv;
 
 constexpr int kDataBits = 8 * static_cast<int>(kFecCodedBytes);
 
-// Varied noisy frames (about 1.6 % symbol errors, each its own data and noise), so that neither
-// decoder's branches learn one frame.
-const std::vector<FecFrame>& Frames() {
-    static const std::vector<FecFrame> frames = [] {
-        std::vector<FecFrame> f;
-        for (std::uint32_t seed = 1; seed <= test::kVariedFrames; ++seed)
-            f.push_back(test::NoisyFrame(test::RandomData(seed), 30.0, 1000 + seed));
-        return f;
-    }();
-    return frames;
-}
-
 // The coded symbols of a frame, de-interleaved.
 std::array<SoftSymbol, kFecCodedSymbols> Deinterleave(const FecFrame& frame) {
     std::array<SoftSymbol, kFecCodedSymbols> coded{};
@@ -46,7 +34,7 @@ std::array<SoftSymbol, kFecCodedSymbols> Deinterleave(const FecFrame& frame) {
 const std::vector<std::array<SoftSymbol, kFecCodedSymbols>>& CodedSymbols() {
     static const auto symbols = [] {
         std::vector<std::array<SoftSymbol, kFecCodedSymbols>> coded;
-        for (const FecFrame& frame : Frames()) coded.push_back(Deinterleave(frame));
+        for (const FecFrame& frame : test::VariedNoisyFrames()) coded.push_back(Deinterleave(frame));
         return coded;
     }();
     return symbols;
@@ -120,8 +108,8 @@ void BM_Frame_Orv(benchmark::State& state) {
     std::size_t next = 0;
     bool allDecoded = true;
     for (auto _ : state) {
-        allDecoded &= DecodeFecFrame(Frames()[next], status, data);
-        next = (next + 1) % Frames().size();
+        allDecoded &= DecodeFecFrame(test::VariedNoisyFrames()[next], status, data);
+        next = (next + 1) % test::VariedNoisyFrames().size();
         benchmark::ClobberMemory();
     }
     if (!allDecoded) state.SkipWithError("a frame did not decode");
@@ -135,8 +123,8 @@ void BM_Frame_Libfec(benchmark::State& state) {
     std::size_t next = 0;
     bool allDecoded = true;
     for (auto _ : state) {
-        allDecoded &= LibfecFrame(vp, Frames()[next], data);
-        next = (next + 1) % Frames().size();
+        allDecoded &= LibfecFrame(vp, test::VariedNoisyFrames()[next], data);
+        next = (next + 1) % test::VariedNoisyFrames().size();
         benchmark::ClobberMemory();
     }
     delete_viterbi27(vp);
@@ -200,15 +188,15 @@ int main(int argc, char** argv) {
     void* vp = CreateLibfecViterbi();
     int viterbiSame = 0;
     int framesSame = 0;
-    for (std::size_t i = 0; i < Frames().size(); ++i) {
+    for (std::size_t i = 0; i < test::VariedNoisyFrames().size(); ++i) {
         std::array<std::uint8_t, kFecCodedBytes> ours{};
         ViterbiDecode(CodedSymbols()[i], kFecViterbiSteps, ours);
         viterbiSame += LibfecViterbi(vp, CodedSymbols()[i]) == ours ? 1 : 0;
         FecStatus status;
         FecData dataOurs{};
         FecData dataTheirs{};
-        const bool okOurs = DecodeFecFrame(Frames()[i], status, dataOurs);
-        const bool okTheirs = LibfecFrame(vp, Frames()[i], dataTheirs);
+        const bool okOurs = DecodeFecFrame(test::VariedNoisyFrames()[i], status, dataOurs);
+        const bool okTheirs = LibfecFrame(vp, test::VariedNoisyFrames()[i], dataTheirs);
         framesSame += okOurs && okTheirs && dataOurs == dataTheirs && dataOurs == test::RandomData(static_cast<std::uint32_t>(i + 1)) ? 1 : 0;
     }
     delete_viterbi27(vp);
@@ -217,7 +205,7 @@ int main(int argc, char** argv) {
     const int rsOurs = RsDecode(cwOurs);
     const int rsTheirs = decode_rs_8(cwTheirs.data() + kRsPadding, nullptr, 0, static_cast<int>(kRsPadding));
     std::printf("%zu varied frames: Viterbi output equal to libfec's in %d, both decode the sent data in %d\n",
-                Frames().size(), viterbiSame, framesSame);
+                test::VariedNoisyFrames().size(), viterbiSame, framesSame);
     std::printf("RS with 16 errors: Orv %d, libfec %d, codewords %s\n", rsOurs, rsTheirs, cwOurs == cwTheirs ? "equal" : "DIFFER");
 
     benchmark::Initialize(&argc, argv);

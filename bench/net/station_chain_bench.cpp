@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_readers.h"
 #include "net/wire.h"
 #include "reception/block.h"
 #include "reception/crcc.h"
@@ -60,16 +61,6 @@ int ListenLoopback(std::uint16_t& port) {
     return fd;
 }
 
-int ConnectLoopback(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
-    return fd;
-}
-
 // One client's stream checked frame by frame: marker, then block n with n counting up from 0.
 struct StreamCheck {
     std::vector<std::uint8_t> partial;  // an unfinished frame
@@ -96,7 +87,7 @@ struct StreamCheck {
 class Clients {
 public:
     Clients(std::uint16_t port, int count) : checks_(static_cast<std::size_t>(count)) {
-        for (int i = 0; i < count; ++i) fds_.push_back({ConnectLoopback(port), POLLIN, 0});
+        for (int i = 0; i < count; ++i) fds_.push_back({bench::ConnectLoopback(port), POLLIN, 0});
         thread_ = std::thread([this] { Run(); });
     }
     ~Clients() {

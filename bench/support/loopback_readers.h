@@ -26,19 +26,22 @@ void RunUntil(Done done) {
     while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+// A plain socket connected to 127.0.0.1:port; aborts when it cannot connect.
+inline int ConnectLoopback(std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
+    return fd;
+}
+
 // `count` plain sockets connected to 127.0.0.1:port (aborts when one cannot connect).
 class LoopbackReaders {
 public:
     LoopbackReaders(std::uint16_t port, int count) {
-        for (int i = 0; i < count; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(port);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
-            fds_.push_back({fd, POLLIN, 0});
-        }
+        for (int i = 0; i < count; ++i) fds_.push_back({ConnectLoopback(port), POLLIN, 0});
         thread_ = std::thread([this] { Run(); });
     }
     ~LoopbackReaders() {

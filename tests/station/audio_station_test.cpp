@@ -12,6 +12,7 @@
 
 #include "audio_test_util.h"
 #include "qt_support.h"
+#include "station_store.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "station/audio_input.h"
@@ -55,10 +56,7 @@ struct AudioStation : ::testing::Test {
 
     AudioStation() {
         EnsureApp();
-        store.Write(kStartupKey, "Log on Start", "no");
-        store.Write(kStartupKey, "Com Port No.", "1");
-        store.Write(kStartupKey, "Default Directory", dir.path().toStdString());
-        store.Write(kStartupKey, "Modem Type", "514");
+        test::FillStore(store, dir.path());
     }
     std::unique_ptr<HeadlessStation> Make(const AudioSettings& audio) {
         HeadlessSetup setup;

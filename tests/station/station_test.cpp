@@ -9,6 +9,7 @@
 #include "free_port.h"
 #include "pty.h"
 #include "qt_support.h"
+#include "station_store.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "station/demo_station.h"
@@ -31,10 +32,7 @@ struct StationRules : ::testing::Test {
 
     StationRules() {
         EnsureApp();
-        store.Write(kStartupKey, "Log on Start", "no");
-        store.Write(kStartupKey, "Com Port No.", "1");
-        store.Write(kStartupKey, "Default Directory", dir.path().toStdString());
-        store.Write(kStartupKey, "Modem Type", "514");
+        test::FillStore(store, dir.path());
         station = std::make_unique<Station>(store, clock);
         station->LoadSettings();
         station->SetSerialOverride(QString::fromStdString(pty.SlavePath()));

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "audio/audio_demodulator.h"
+#include "audio/audio_settings.h"
 #include "audio/raw_audio_reader.h"
 #include "audio/sound_file_reader.h"
 #include "station/sound_card_input.h"
@@ -22,18 +24,10 @@
 namespace orv::cli {
 namespace {
 
-
-// A positive number of hertz such as 1500 or 1512.5; nothing on anything else.
+// A positive number of hertz such as 1500 or 1512.5; nothing on anything else. Whether the
+// demodulator can use it is its own check, with its own message.
 std::optional<double> ParseHz(const std::string& text) {
-    std::size_t used = 0;
-    double value = 0.0;
-    try {
-        value = std::stod(text, &used);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    if (used != text.size() || !std::isfinite(value) || value <= 0.0) return std::nullopt;
-    return value;
+    return ParseHertz(text, std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity());
 }
 
 // What the operator learns at the end: the carrier and level while the loop was locked last.
