@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "audio/audio_demodulator.h"
-#include "fec/adc_reception.h"
 #include "fuzz_input.h"
 #include "fuzz_receiver.h"
 
@@ -43,9 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (orv::AudioDemodulator::ProblemWith(options)) return 0;
     const bool floats = in.Byte() & 1;
 
-    orv::fuzz::FuzzReceiver r(orv::ModemType::Adc);
-    orv::AdcReception adc(r.receiver);
-    adc.Path().SetAcceptInverted(true);
+    orv::fuzz::FuzzPipeline r(orv::ModemType::Audio);
+    r.pipeline.Adc().Path().SetAcceptInverted(true);
 
     orv::AudioDemodulator demodulator(options);
     std::vector<std::uint8_t> symbols;
@@ -53,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<float> samples = Samples(in, floats);
         symbols.clear();
         demodulator.Process(samples, symbols);
-        adc.ProcessAdcBytes(symbols);
+        r.pipeline.AdcSamples(symbols);
         // What an operator sees must stay readable numbers whatever came in.
         (void)demodulator.RecentSymbols();
         (void)demodulator.Spectrum(400.0);
@@ -61,6 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     symbols.clear();
     demodulator.Flush(symbols);
-    adc.ProcessAdcBytes(symbols);
+    r.pipeline.AdcSamples(symbols);
     return 0;
 }

@@ -1,27 +1,21 @@
-// The block receiver fed arbitrary bytes in arbitrary chunks, as from a serial port, with relay,
-// logging and the display dispatch on.
+// The reception pipeline fed arbitrary bytes in arbitrary chunks, as from a serial port, with the
+// modem type, failed data shown and Events mode chosen by the input, and now and then a whole
+// block from another decoder.
 #include "fuzz_input.h"
 #include "fuzz_receiver.h"
-
-namespace {
-
-struct AllOnHooks final : orv::ReceiverHooks {
-    bool RelayHasClients() const override { return true; }
-    bool UdpRelayOn() const override { return true; }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orv::fuzz::FuzzInput in(data, size);
     const std::uint8_t setup = in.Byte();
-    AllOnHooks hooks;
-    orv::fuzz::FuzzReceiver r((setup & 1) != 0 ? orv::ModemType::Bytes514 : orv::ModemType::Bytes512, &hooks);
-    r.station.logging.logging = (setup & 2) != 0;
-    r.station.logging.aOnly = (setup & 4) != 0;
-    r.station.logging.useCrcc = (setup & 8) != 0;
+    orv::fuzz::FuzzPipeline r((setup & 1) != 0 ? orv::ModemType::Bytes514 : orv::ModemType::Bytes512);
+    r.station.flags.showCrccFailedData = (setup & 2) != 0;
+    r.station.flags.eventsMode = (setup & 4) != 0;
     while (!in.Empty()) {
-        r.receiver.ReceiveBlockBytes(in.Chunk());
+        const auto chunk = in.Chunk();
+        if ((setup & 8) != 0 && (chunk.size() == 512 || chunk.size() == 514))
+            r.pipeline.WholeBlock(chunk, orv::BlockOrigin::Kiss);
+        else
+            r.pipeline.SerialBytes(chunk);
         r.clock.Advance(in.Byte() & 3);
     }
     return 0;

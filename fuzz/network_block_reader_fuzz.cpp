@@ -1,13 +1,19 @@
-// The network client's block reader fed arbitrary socket reads, its blocks going on to a receiver.
+// The relay client's block reader fed arbitrary socket reads, its blocks going on into a reception
+// pipeline as the relay client input passes them.
 #include "fuzz_input.h"
 #include "fuzz_receiver.h"
 #include "net/network_block_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orv::fuzz::FuzzInput in(data, size);
-    orv::fuzz::FuzzReceiver r(orv::ModemType::Bytes514);
+    orv::fuzz::FuzzPipeline r(orv::ModemType::Bytes514);
     r.station.flags.networkInputActive = true;
-    orv::ReceiverSink sink(r.receiver);
+    struct IntoPipeline final : orv::NetworkBlockSink {
+        explicit IntoPipeline(orv::ReceptionPipeline& p) : pipeline(p) {}
+        void SignalNetworkNewBlock() override { pipeline.RelayMarker(); }
+        void ReceiveBlockBytes(std::span<const std::uint8_t> bytes) override { pipeline.RelayBytes(bytes); }
+        orv::ReceptionPipeline& pipeline;
+    } sink(r.pipeline);
     orv::NetworkBlockReader reader(sink);
     while (!in.Empty()) {
         // Reads up to the reader's read size, sometimes a new connection.

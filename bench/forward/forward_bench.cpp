@@ -34,7 +34,8 @@ Block514 SomeBlock(char kind) {
 ReceivedBlock Received(const Block514& b) {
     ReceivedBlock r;
     r.bytes = b;
-    r.utcSeconds = 1796869479;
+    r.record = r.bytes.first(kTelemetryBytes);
+    r.utcMilliseconds = 1796869479000;
     r.verdict = CrccVerdict::Ok;
     return r;
 }

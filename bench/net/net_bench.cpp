@@ -56,6 +56,10 @@ void RelayToClients(benchmark::State& state, bool realTime) {
     RunUntil([&] { return relay.Server().ClientCount() == kClients; });
 
     const Block514 block = SomeBlock();
+    ReceivedBlock received;
+    received.bytes = block;
+    received.record = received.bytes.first(kTelemetryBytes);
+    received.verdict = CrccVerdict::Ok;
     const int blocksPerRound = static_cast<int>(state.range(0));
     const std::size_t chunk = 64;  // a serial read in "Real time"
     std::int64_t expected = 0;
@@ -63,9 +67,10 @@ void RelayToClients(benchmark::State& state, bool realTime) {
         for (int i = 0; i < blocksPerRound; ++i) {
             if (realTime) {
                 for (std::size_t at = 0; at < block.size(); at += chunk)
-                    relay.SendChunk(std::span(block).subspan(at, std::min(chunk, block.size() - at)), at == 0);
+                    relay.TapBytes(std::span(block).subspan(at, std::min(chunk, block.size() - at)),
+                                   {at == 0, static_cast<int>(at)});
             } else {
-                relay.SendFullBlock(block);
+                relay.TakeBlock(received);
             }
         }
         expected += std::int64_t{blocksPerRound} * 522 * kClients;

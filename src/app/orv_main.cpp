@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     program.mainWindow.show();
     if (demo) {
         // Simulated blocks are never submitted anywhere as received.
-        station.forwarding().SetLiveSource(false);
+        station.SetSimulated(true);
         // The demo station receives through its real serial path, a pseudo-terminal.
         station.SetSerialOverride(demo->SerialDevice());
         program.mainWindow.SelectTextClick(orv::TextSelection::Raw);

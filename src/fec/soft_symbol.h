@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "reception/block.h"
+
 namespace orv {
 
 // One channel symbol: 0 is the surest "0", 255 the surest "1"; the hard decision is the top bit.
@@ -13,7 +15,6 @@ inline constexpr bool HardBit(SoftSymbol s) { return s >= 128; }
 inline constexpr std::size_t kFecFrameSymbols = 5200;    // 65 rows of 80 symbols
 inline constexpr std::size_t kFecRows = 65;
 inline constexpr std::size_t kFecColumns = 80;
-inline constexpr std::size_t kFecDataBytes = 256;
 inline constexpr std::size_t kFecCodedBytes = 320;       // data and parity of both codewords
 inline constexpr std::size_t kFecCodedSymbols = 5132;    // 2 x (8 x 320 + 6)
 inline constexpr int kFecViterbiSteps = 2566;            // 2560 data bits and the 6 flush bits

@@ -15,32 +15,46 @@ std::string LogFileName(bool aOnly, bool useCrcc, int year, int month, int day) 
     return buf;
 }
 
-TelemetryLogger::TelemetryLogger(StationState& station, const Clock& clock)
+TelemetryLogger::TelemetryLogger(const StationState& station, const Clock& clock)
     : station_(station), clock_(clock), grid_(station.settings.eventBufferSize) {}
 
+bool TelemetryLogger::Qualifies(const ReceivedBlock& block) const {
+    const bool crccAccepted = block.verdict != CrccVerdict::Fail || !useCrcc_;
+    const bool kindAccepted = IsStandard(block.record, 'A') || !aOnly_;
+    return crccAccepted && kindAccepted;
+}
+
+void TelemetryLogger::TakeBlock(const ReceivedBlock& block) {
+    if (!logging_ || !Qualifies(block)) return;
+    if (IsStandard(block.record, 'E')) eventNumber_ = orv::EventNumber(block.record);
+    const Block512 record = StampedRecord(block);
+    const LogAppendResult result = AppendBlockToLog(Record(record.data(), kRecordBytes));
+    if (onAppend_) onAppend_(result);
+}
+
 void TelemetryLogger::LogAllBlocks() {
-    station_.logging.aOnly = false;
+    aOnly_ = false;
     UpdateLogFileName();
 }
 
 void TelemetryLogger::LogABlocksOnly() {
-    station_.logging.aOnly = true;
+    aOnly_ = true;
     UpdateLogFileName();
 }
 
 void TelemetryLogger::IgnoreCrcc() {
-    station_.logging.useCrcc = false;
+    useCrcc_ = false;
     UpdateLogFileName();
 }
 
 void TelemetryLogger::UseCrcc() {
-    station_.logging.useCrcc = true;
+    useCrcc_ = true;
     UpdateLogFileName();
 }
 
 std::string TelemetryLogger::UpdateLogFileName() {
     const DateTime utc = ReadClock(clock_, station_.settings.utcRule, true);
-    fileName_ = LogFileName(station_.logging.aOnly, station_.logging.useCrcc, utc.year, utc.month, utc.day);
+    fileName_ = LogFileName(aOnly_, useCrcc_, utc.year, utc.month, utc.day);
     logPath_ = TelemetryDirectory(station_.workingDataDirectory) / fileName_;
     return fileName_;
 }
@@ -50,10 +64,10 @@ void TelemetryLogger::StartLogging() {
     countText_ = "---";
     lostBlocks_ = 0;
     lastError_.clear();
-    station_.logging.logging = !fileName_.empty();
+    logging_ = !fileName_.empty();
 }
 
-void TelemetryLogger::StopLogging() { station_.logging.logging = false; }
+void TelemetryLogger::StopLogging() { logging_ = false; }
 
 LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
     LogAppendResult result;
@@ -80,7 +94,7 @@ LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
     // Only a block that is in the file marks its slot as captured.
     if (IsStandard(record, 'E')) {
         grid_.RecordEventBlock(station_.flags.crccStatus, station_.receiver.eventPointer,
-                               station_.receiver.eventNumber);
+                               eventNumber_);
         result.eventGridChanged = true;
     }
     return result;
@@ -94,13 +108,12 @@ std::string TelemetryLogger::FailureText() const {
 int TelemetryLogger::SetEventBufferSize(std::string_view answer, KeyValueStore& store) {
     const int n = EventBufferSizeFromAnswer(answer);
     grid_.SetBufferSize(n);
-    station_.settings.eventBufferSize = n;
     store.Write(kStartupKey, "Event Buffer Size", std::to_string(n));
     return n;
 }
 
 EventGridPicture TelemetryLogger::DrawEventGrid(double screenScale) const {
-    return orv::DrawEventGrid(grid_, station_.receiver.eventNumber, station_.receiver.eventPointer, screenScale);
+    return orv::DrawEventGrid(grid_, eventNumber_, station_.receiver.eventPointer, screenScale);
 }
 
 }  // namespace orv

@@ -1,15 +1,17 @@
 #pragma once
-// The telemetry logger: names the log file of the day, appends the blocks the receiver passes
-// (ReceiverHooks::AppendToLog) and keeps the Event Grid. The Logging window only sets the
-// rules and shows the results; logging goes on while the window is closed.
+// The telemetry logger: a sink of the reception pipeline that names the log file of the day,
+// appends the blocks that qualify under its rules and keeps the Event Grid. The Logging window
+// only sets the rules and shows the results; logging goes on while the window is closed.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "files/event_grid.h"
 #include "files/telemetry_image.h"
 #include "reception/clock.h"
+#include "reception/received_block.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
 
@@ -25,11 +27,19 @@ struct LogAppendResult {
     bool newFile = false;           // following the date, the name changed before this append
 };
 
-class TelemetryLogger {
+class TelemetryLogger : public BlockSink {
 public:
-    // `station` holds the rules (LoggingState), the receiver's event fields, the settings (UTC
-    // rule, event buffer size) and the data directory; `clock` gives the date of the name.
-    TelemetryLogger(StationState& station, const Clock& clock);
+    // `station` holds the receiver's event pointer, the CRCC status, the settings (UTC rule, event
+    // buffer size) and the data directory; `clock` gives the date of the name.
+    TelemetryLogger(const StationState& station, const Clock& clock);
+
+    // A completed block: while logging, a block that qualifies is appended (a failed one with the
+    // failed-CRCC stamp) and the result goes to the append handler.
+    void TakeBlock(const ReceivedBlock& block) override;
+    void SetAppendHandler(std::function<void(const LogAppendResult&)> handler) { onAppend_ = std::move(handler); }
+    // The log decision: (CRCC "OK", or the CRCC rule "ignore", or a 512-byte block without a CRCC)
+    // and (a standard A block, or the block rule "all").
+    bool Qualifies(const ReceivedBlock& block) const;
 
     // Menu "Block": " all" and "A"; menu "CRCC": "ignore" and "use". Each sets its rule and
     // rebuilds the name.
@@ -37,6 +47,8 @@ public:
     void LogABlocksOnly();
     void IgnoreCrcc();
     void UseCrcc();
+    bool ABlocksOnly() const { return aOnly_; }
+    bool UsesCrcc() const { return useCrcc_; }
     // "use" is offered only when the modem delivers 514-byte blocks.
     bool UseCrccAvailable() const { return station_.receiver.blockLength == 514; }
 
@@ -51,7 +63,7 @@ public:
     // "Logging": rebuild the name, count "---", logging on. "Stop/Pause": logging off.
     void StartLogging();
     void StopLogging();
-    bool Logging() const { return station_.logging.logging; }
+    bool Logging() const { return logging_; }
 
     // Appends one record that passed the receiver's log decision (failed mark and stamp
     // applied). A failure is returned, counted and kept for the window; it is never silent.
@@ -63,8 +75,11 @@ public:
     // The status line for the window: empty while all is well, else the red failure text.
     std::string FailureText() const;
 
-    // "E-buffer size": the answer as the operator typed it. Stores N and writes it under
-    // "Startup"/"Event Buffer Size"; a changed N clears the marks. Returns the new N.
+    // The event number of the last logged standard E block.
+    int EventNumber() const { return eventNumber_; }
+
+    // "E-buffer size": the answer as the operator typed it. Writes N under "Startup"/"Event Buffer
+    // Size"; a changed N clears the marks. Returns the new N.
     int SetEventBufferSize(std::string_view answer, KeyValueStore& store);
 
     const EventGrid& Grid() const { return grid_; }
@@ -81,8 +96,13 @@ public:
     void SetFollowDate(bool on) { followDate_ = on; }
 
 private:
-    StationState& station_;
+    const StationState& station_;
     const Clock& clock_;
+    bool aOnly_ = false;    // log only standard A blocks
+    bool useCrcc_ = false;  // log only blocks whose CRCC reads "OK"
+    bool logging_ = false;
+    int eventNumber_ = 0;
+    std::function<void(const LogAppendResult&)> onAppend_;
     EventGrid grid_;
     std::string fileName_;
     std::filesystem::path logPath_;

@@ -5,7 +5,7 @@
 
 #include "forward/display_json.h"
 #include "forward/sids_form.h"
-#include "net/block_line.h"
+#include "reception/dates.h"
 
 namespace orv {
 namespace {
@@ -22,9 +22,9 @@ QJsonObject TimeAndKind(ConstBytes block, std::int64_t utcSeconds) {
 }  // namespace
 
 QJsonObject BlockJson(const ReceivedBlock& block) {
-    QJsonObject o = TimeAndKind(block.bytes, block.utcSeconds);
+    QJsonObject o = TimeAndKind(block.bytes, block.UtcSeconds());
     o.insert("verdict", Latin1(VerdictText(block.verdict)));
-    o.insert("fec", block.fromFec);
+    o.insert("fec", block.FromFec());
     o.insert("live", block.live);
     o.insert("hex", QString::fromStdString(HexText(block.bytes)));
     return o;
@@ -46,7 +46,7 @@ bool HasTelemetry(const ReceivedBlock& block) {
 
 QJsonObject BlockTelemetryJson(const ReceivedBlock& block) {
     if (!HasTelemetry(block)) return {};
-    return BlockTelemetryJson(block.bytes, VerdictText(block.verdict), block.utcSeconds);
+    return BlockTelemetryJson(block.bytes, VerdictText(block.verdict), block.UtcSeconds());
 }
 
 QByteArray JsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 
 namespace orv {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "forward/append_file.h"
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 
 namespace orv {
 

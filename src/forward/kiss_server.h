@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 #include "net/relay_server.h"
 
 namespace orv {

@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 
 struct mosquitto;
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "net/block_line.h"
+#include "reception/dates.h"
 
 namespace orv {
 namespace {
@@ -41,7 +41,7 @@ std::vector<FormField> SidsFields(const SidsStation& station, const ReceivedBloc
     return {
         {"noradID", std::to_string(station.noradId)},
         {"source", station.callsign},
-        {"timestamp", IsoUtcText(block.utcSeconds)},
+        {"timestamp", IsoUtcText(block.UtcSeconds())},
         {"frame", HexText(block.bytes)},
         {"locator", "longLat"},
         {"longitude", LongitudeText(station.longitude)},

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 
 namespace orv {
 

@@ -8,11 +8,10 @@
 #include <cstdint>
 #include <span>
 
-#include "reception/receiver.h"
 
 namespace orv {
 
-// Where the reader puts what it finds: the block receiver, or a recorder in tests.
+// Where the reader puts what it finds: the relay client input, or a recorder in tests.
 class NetworkBlockSink {
 public:
     virtual ~NetworkBlockSink() = default;
@@ -23,17 +22,6 @@ public:
     // The server's relay mode changed, learnt at a block's 513th byte: before the block's last
     // byte reaches the receiver, so the block that taught it is already handled in that mode.
     virtual void ServerModeLearned(bool realTime) {}
-};
-
-// The sink that is the station's block receiver.
-class ReceiverSink : public NetworkBlockSink {
-public:
-    explicit ReceiverSink(BlockReceiver& receiver) : receiver_(receiver) {}
-    void SignalNetworkNewBlock() override { receiver_.SignalNetworkNewBlock(); }
-    void ReceiveBlockBytes(std::span<const std::uint8_t> bytes) override { receiver_.ReceiveBlockBytes(bytes); }
-
-private:
-    BlockReceiver& receiver_;
 };
 
 class NetworkBlockReader {

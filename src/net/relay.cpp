@@ -1,5 +1,7 @@
 #include "net/relay.h"
 
+#include <algorithm>
+
 #include "net/wire.h"
 
 namespace orv {
@@ -10,19 +12,27 @@ Relay::Relay(QObject* parent) : QObject(parent) {
     connect(&udp_, &UdpSender::StatusChanged, this, &Relay::StatusChanged);
 }
 
-void Relay::SendChunk(std::span<const std::uint8_t> bytes, bool withMarker) {
-    BuildFrame(frame_, bytes, withMarker);
+bool Relay::TapBytes(std::span<const std::uint8_t> bytes, const ChunkStart& start) {
+    if (start.position > 50 && udpOn_) emit StatusChanged(QString());
+    if (!realTime_ || !server_.HasClients()) return false;
+    BuildFrame(frame_, bytes, start.startsBlock);
     server_.SendToClients(frame_);
+    return true;
 }
 
-void Relay::SendFullBlock(std::span<const std::uint8_t, kFullBlockBytes> block) {
-    BuildFrame(frame_, block, true);
-    server_.SendToClients(frame_);
-}
-
-void Relay::SendDatagram(std::span<const std::uint8_t> block) {
-    BuildFrame(frame_, block, true);
-    udp_.Send(frame_, receiverState_ && receiverState_->fecDelivery);
+void Relay::TakeBlock(const ReceivedBlock& block) {
+    if (block.origin == BlockOrigin::Relay && block.verdict == CrccVerdict::Ok) emit ModeShown(realTime_);
+    sentLastBlock_ = !realTime_ && server_.HasClients();
+    if (sentLastBlock_) {
+        Block514 full{};
+        std::copy(block.bytes.begin(), block.bytes.end(), full.begin());
+        BuildFrame(frame_, full, true);
+        server_.SendToClients(frame_);
+    }
+    if (udpOn_) {
+        BuildFrame(frame_, block.bytes, true);
+        udp_.Send(frame_, block.FromFec());
+    }
 }
 
 }  // namespace orv

@@ -32,4 +32,25 @@ void WriteFailedCrccStamp(std::span<std::uint8_t> block) {
     }
 }
 
+namespace {
+
+// Header characters that are not printable (or a space) become "?".
+std::string HeaderField(ConstBytes block, std::size_t first, std::size_t count) {
+    std::string text;
+    for (std::size_t i = first; i < first + count; ++i) {
+        const std::uint8_t b = block[i];
+        text.push_back(b > 0x20 && b < 0x7F ? static_cast<char>(b) : '?');
+    }
+    return text;
+}
+
+constexpr std::size_t kHeaderDate = 36, kHeaderDateLength = 10;  // "2003-12-30"
+constexpr std::size_t kHeaderTime = 48, kHeaderTimeLength = 8;   // "14:05:09"
+
+}  // namespace
+
+std::string HeaderTimeText(ConstBytes block) {
+    return HeaderField(block, kHeaderDate, kHeaderDateLength) + ' ' + HeaderField(block, kHeaderTime, kHeaderTimeLength);
+}
+
 }  // namespace orv

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace orv {
 
 inline constexpr std::size_t kTelemetryBytes = 512;  // bytes 0..511, telemetry address k is byte k
 inline constexpr std::size_t kFullBlockBytes = 514;  // with CRCC high (512) and low (513) byte
+inline constexpr std::size_t kFecDataBytes = 256;    // the data bytes of one decoded FEC frame
 inline constexpr std::uint8_t kFailedMark = 0x80;    // bit 7 of byte 0 (and of byte 1 for 512-byte blocks)
 
 using Block514 = std::array<std::uint8_t, kFullBlockBytes>;
@@ -43,6 +45,10 @@ inline int EventPointer(ConstBytes block) { return block[478] + 256 * block[479]
 // Event number of a standard E block: bytes 135..138 read as four hexadecimal digits, 0 when
 // any of them is not a hexadecimal digit.
 int EventNumber(ConstBytes block);
+
+// The date and time of an A block's text header, "2003-12-30 14:05:09" (bytes 36..45 and 48..55;
+// unprintable bytes as "?", so that the text is always one line of two words).
+std::string HeaderTimeText(ConstBytes block);
 
 // The failed-CRCC stamp written into a failed 514-byte block before it is logged:
 // "P3D" and the received CRCC at 466..470 of a standard A or E block, the received CRCC at

@@ -85,4 +85,12 @@ DateTime ReadClock(const Clock& clock, const UtcRule& rule, bool utc) {
     return BreakDownSeconds(local - offset);
 }
 
+std::string IsoUtcText(std::int64_t utcSeconds) {
+    const DateTime t = BreakDownSeconds(utcSeconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return text;
+}
+
 }  // namespace orv

@@ -31,6 +31,9 @@ std::string ClockLine(bool amsatDayForm, const DateTime& utc);
 // Broken-down form of seconds since 1970-01-01 00:00:00 (no time zone applied).
 DateTime BreakDownSeconds(std::int64_t seconds);
 
+// "2026-12-10T02:24:39Z" for seconds since 1970-01-01 00:00:00 UTC.
+std::string IsoUtcText(std::int64_t utcSeconds);
+
 // How the station turns its clock into UTC: the operating system's zone ("Auto Time"),
 // or UTC = local clock time - TimeOff hours.
 struct UtcRule {

@@ -3,9 +3,11 @@
 // settings read at start-up. The main window's module (or the headless station) owns exactly one;
 // everything runs on one thread, so the state is plain data.
 #include <array>
-#include <string>
+#include <optional>
+#include <string_view>
 
 #include "reception/block.h"
+#include "reception/received_block.h"
 #include "reception/startup_settings.h"
 
 namespace orv {
@@ -61,18 +63,15 @@ struct ReceiverState {
     bool newBlock = false;               // from a time-out restart until a call finds position != 0
     char blockId = 0;                    // byte 0 AND 0x7F of the current block
     char secondChar = 0;                 // byte 1 AND 0x7F
-    bool fecDelivery = false;            // the bytes come from the FEC reconstruction
+    BlockOrigin origin = BlockOrigin::Serial;  // where the bytes of the current block come from
     bool networkNewBlock = false;        // a network sync marker was found; restart on next call
     int eventPointer = 0;                // word 478..479 of the last good standard A block
-    int eventNumber = 0;                 // event number of the last logged standard E block
-    std::string crccLabel = "---";       // what the CRCC label shows
+    // The verdict of the last complete block; none while a block is arriving.
+    std::optional<CrccVerdict> verdict;
 };
 
-struct LoggingState {
-    bool aOnly = false;                  // log only standard A blocks
-    bool useCrcc = false;                // log only blocks whose CRCC label reads "OK"
-    bool logging = false;                // logging is running
-};
+// What the CRCC label shows: "---" while a block arrives, then "OK", "FAIL" or "NA".
+inline std::string_view CrccLabelText(const ReceiverState& r) { return r.verdict ? VerdictText(*r.verdict) : "---"; }
 
 struct StationState {
     StartupSettings settings;
@@ -80,7 +79,6 @@ struct StationState {
     BlockStores stores;
     ReceiverState receiver;
     ReceptionFlags flags;
-    LoggingState logging;
 
     // Applies the modem type to the receiver (block length) at once.
     void SetModemType(ModemType m) {

@@ -4,28 +4,11 @@
 #include <QUrl>
 
 #include "forward/kiss_server.h"
-#include "forward/kiss_stream_input.h"
-#include "forward/kiss_tcp_input.h"
 #include "forward/sids_submitter.h"
 
 namespace orv {
 
-ReceivedBlock CompletedBlock(const StationState& state, std::int64_t utcSeconds, bool liveSource) {
-    const auto& r = state.receiver;
-    ReceivedBlock block;
-    block.bytes = ConstBytes(state.stores.relay.data(), static_cast<std::size_t>(r.blockLength));
-    block.utcSeconds = utcSeconds;
-    block.verdict = r.crccLabel == "OK"     ? CrccVerdict::Ok
-                    : r.crccLabel == "FAIL" ? CrccVerdict::Fail
-                                            : CrccVerdict::NotChecked;
-    block.fromFec = r.fecDelivery;
-    block.live = liveSource && !state.flags.networkInputActive;
-    return block;
-}
-
-Forwarding::Forwarding(const Clock& clock, std::function<void(std::span<const std::uint8_t>)> receive,
-                       QObject* parent)
-    : QObject(parent), clock_(clock), receive_(std::move(receive)) {}
+Forwarding::Forwarding(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {}
 
 Forwarding::~Forwarding() { StopAll(); }
 
@@ -54,26 +37,6 @@ bool Forwarding::OpenKissFile(const std::filesystem::path& path, QString& error)
     kissFile_ = std::move(file);
     lastKissFileError_.clear();
     emit StatusChanged(QStringLiteral("KISS: appending to %1").arg(QString::fromStdString(path.string())));
-    return true;
-}
-
-void Forwarding::ConnectKissInput(const QString& host, std::uint16_t port) {
-    kissTcp_ = std::make_unique<KissTcpInput>([this](std::span<const std::uint8_t> b) { KissFrameIn(b); });
-    connect(kissTcp_.get(), &KissTcpInput::StatusChanged, this, &Forwarding::StatusChanged);
-    connect(kissTcp_.get(), &KissTcpInput::FramesSkipped, this, &Forwarding::StatusChanged);
-    kissTcp_->ConnectTo(host, port);
-}
-
-bool Forwarding::OpenKissStream(const QString& path, QString& error) {
-    auto input = std::make_unique<KissStreamInput>([this](std::span<const std::uint8_t> b) { KissFrameIn(b); });
-    QString reason;
-    if (!input->Open(path, &reason)) {
-        error = QStringLiteral("KISS: %1").arg(reason);
-        return false;
-    }
-    kissStream_ = std::move(input);
-    connect(kissStream_.get(), &KissStreamInput::FramesSkipped, this, &Forwarding::StatusChanged);
-    connect(kissStream_.get(), &KissStreamInput::Finished, this, &Forwarding::KissInputEnded);
     return true;
 }
 
@@ -126,11 +89,6 @@ void Forwarding::StopKissServer() { kissServer_.reset(); }
 
 void Forwarding::CloseKissFile() { kissFile_.reset(); }
 
-void Forwarding::StopKissInputs() {
-    kissTcp_.reset();
-    kissStream_.reset();
-}
-
 void Forwarding::StopSids() { sids_.reset(); }
 
 void Forwarding::StopMqtt() {
@@ -140,14 +98,13 @@ void Forwarding::StopMqtt() {
 }
 
 void Forwarding::StopAll() {
-    StopKissInputs();
     StopKissServer();
     CloseKissFile();
     StopSids();
     StopMqtt();
 }
 
-void Forwarding::BlockCompleted(const ReceivedBlock& block) {
+void Forwarding::TakeBlock(const ReceivedBlock& block) {
     if (kissServer_) kissServer_->Send(block);
     if (kissFile_ && !kissFile_->Write(block) && kissFile_->LastError() != lastKissFileError_) {
         lastKissFileError_ = kissFile_->LastError();
@@ -155,7 +112,7 @@ void Forwarding::BlockCompleted(const ReceivedBlock& block) {
                                .arg(kissFile_->Failed())
                                .arg(QString::fromStdString(lastKissFileError_)));
     }
-    if (sids_ && ShouldSubmitToSids(block) && !sidsDuplicates_.SeenRecently(block.bytes, block.utcSeconds))
+    if (sids_ && ShouldSubmitToSids(block) && !sidsDuplicates_.SeenRecently(block.bytes, block.UtcSeconds()))
         sids_->Submit(block);
     if (mqtt_) {
         mqtt_->Publish(block);
@@ -171,10 +128,6 @@ QString Forwarding::SidsCountsText() const {
                        .arg(sids_->Failed());
     if (sidsDuplicates_.Duplicates() > 0) text += QStringLiteral(", %1 duplicates skipped").arg(sidsDuplicates_.Duplicates());
     return text;
-}
-
-void Forwarding::KissFrameIn(std::span<const std::uint8_t> block) {
-    if (receive_) receive_(block);
 }
 
 }  // namespace orv

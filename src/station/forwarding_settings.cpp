@@ -135,6 +135,7 @@ std::string ApplyForwardingSettings(const ForwardingSettings& settings, Station&
     const auto setup = ForwardingSetupFrom(settings, error);
     if (!setup) return error;
     station.forwarding().StopAll();
+    station.StopKissInputs();
     if (StartForwarding(*setup, station, station.DataDirectory(), [&](const std::string& line) {
             error = line;
             report(line);

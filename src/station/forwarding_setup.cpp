@@ -14,6 +14,7 @@ bool StartForwarding(const ForwardingSetup& setup, Station& station, const std::
     auto fail = [&] {
         report(error.toStdString());
         f.StopAll();
+        station.StopKissInputs();
         return false;
     };
     if (setup.kissServePort && !f.StartKissServer(*setup.kissServePort, error)) return fail();
@@ -30,13 +31,13 @@ bool StartForwarding(const ForwardingSetup& setup, Station& station, const std::
             queue = std::filesystem::path(dataDirectory) / "sids_queue";
         }
         if (!f.StartSids(QString::fromStdString(setup.sidsUrl), setup.sids, queue, error)) return fail();
-        if (!f.LiveSource()) report("SiDS: this station's blocks are simulated; none will be submitted");
+        if (station.Simulated()) report("SiDS: this station's blocks are simulated; none will be submitted");
     }
     if (setup.mqtt && !f.StartMqtt(*setup.mqtt, error)) return fail();
     if (!setup.kissConnectHost.empty())
-        f.ConnectKissInput(QString::fromStdString(setup.kissConnectHost), setup.kissConnectPort);
+        station.ConnectKissInput(QString::fromStdString(setup.kissConnectHost), setup.kissConnectPort);
     if (!setup.kissIn.empty()) {
-        if (!f.OpenKissStream(QString::fromStdString(setup.kissIn), error)) return fail();
+        if (!station.OpenKissInput(QString::fromStdString(setup.kissIn), error)) return fail();
         report(setup.kissIn == "-" ? std::string("reading KISS frames from standard input")
                                    : "reading KISS frames from " + setup.kissIn);
     }

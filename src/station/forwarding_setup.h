@@ -32,7 +32,8 @@ struct ForwardingSetup {
     bool HasKissInput() const { return !kissConnectHost.empty() || !kissIn.empty(); }
 };
 
-// Starts every part the setup names on the station's forwarding; status lines go to `report`.
+// Starts every part the setup names on the station's forwarding, and its KISS inputs; status
+// lines go to `report`.
 // The SiDS queue without a file of its own lives in `dataDirectory`. False, after reporting why,
 // when a part cannot start.
 bool StartForwarding(const ForwardingSetup& setup, Station& station, const std::string& dataDirectory,

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "station/audio_input.h"
+#include "inputs/input_table.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
 
@@ -34,16 +34,16 @@ void HeadlessStation::Stop() {
 }
 
 int HeadlessStation::ApplySetup() {
-    StationState& s = station_.state();
     // Blocks from the network always carry their CRCC bytes.
-    if (!setup_.connectHost.empty()) s.SetModemType(ModemType::Bytes514);
-    if (setup_.modem) s.SetModemType(*setup_.modem);
+    if (!setup_.connectHost.empty()) station_.SetModemType(ModemType::Bytes514);
+    if (setup_.modem) station_.SetModemType(*setup_.modem);
     if (setup_.audio) {
-        s.SetModemType(ModemType::Audio);
+        station_.SetModemType(ModemType::Audio);
         station_.SetAudioOverride(*setup_.audio);
     }
-    if (setup_.baud) s.settings.baudRate = *setup_.baud;
-    if (setup_.logFec && !s.AdcPath()) {
+    if (setup_.baud) station_.SetBaudRate(*setup_.baud);
+    const StationState& s = station_.state();
+    if (setup_.logFec && !InputForModem(s.settings.modemType).samples) {
         report_("--log-fec needs FEC frames: --modem ADC");
         return 2;
     }
@@ -51,14 +51,13 @@ int HeadlessStation::ApplySetup() {
         report_("--crcc use needs 514-byte blocks");
         return 2;
     }
-    s.settings.logFec = setup_.logFec;
+    station_.SetLogFec(setup_.logFec);
     return 0;
 }
 
 bool HeadlessStation::StartLogging() {
     if (setup_.dataDir.empty()) return true;
-    StationState& s = station_.state();
-    s.settings.dataDirectory = s.workingDataDirectory = setup_.dataDir;
+    station_.SetDataDirectory(setup_.dataDir);
     const auto telemetry = station_.TelemetryDirectory();
     std::error_code error;
     std::filesystem::create_directories(telemetry, error);
@@ -107,9 +106,10 @@ bool HeadlessStation::StartRelay() {
 
 bool HeadlessStation::StartKiss() {
     Forwarding& forwarding = station_.forwarding();
-    forwarding.SetLiveSource(!setup_.simulated);
+    station_.SetSimulated(setup_.simulated);
     connect(&forwarding, &Forwarding::StatusChanged, this, &HeadlessStation::ReportOnce);
-    connect(&forwarding, &Forwarding::KissInputEnded, this, [this](const QString& error) {
+    connect(&station_, &Station::KissInputStatus, this, &HeadlessStation::ReportOnce);
+    connect(&station_, &Station::KissInputEnded, this, [this](const QString& error) {
         report_(error.isEmpty() ? std::string("end of the KISS input") : "KISS input: " + error.toStdString());
         if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.kissConnectHost.empty())
             emit Ended();
@@ -121,11 +121,11 @@ bool HeadlessStation::StartInput() {
     if (setup_.audio) return StartAudioInput();
     if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.HasKissInput()) return true;
     if (!setup_.connectHost.empty()) {
-        NetworkClient& client = station_.client();
+        RelayClientInput& client = station_.client();
         client.SetReconnectSeconds(setup_.reconnectSeconds);
-        connect(&client, &NetworkClient::StatusChanged, this, &HeadlessStation::ReportOnce);
-        connect(&client, &NetworkClient::StateChanged, this, [this](NetworkClient::LinkState state) {
-            if (state != NetworkClient::LinkState::Off || stopping_) return;
+        connect(&client, &RelayClientInput::Status, this, &HeadlessStation::ReportOnce);
+        connect(&client, &RelayClientInput::StateChanged, this, [this](RelayClientInput::LinkState state) {
+            if (state != RelayClientInput::LinkState::Off || stopping_) return;
             const std::string message = "no link to " + setup_.connectHost + ":" + std::to_string(setup_.connectPort) +
                                         "; stopping (--reconnect SECONDS keeps trying)";
             report_(message);
@@ -140,7 +140,7 @@ bool HeadlessStation::StartInput() {
         report_("cannot open serial port " + setup_.serialPath + ": " + opened.error);
         return false;
     }
-    connect(&station_, &Station::SerialPortLost, this, [this](const QString& reason) {
+    connect(&station_, &Station::InputLost, this, [this](const QString& reason) {
         const std::string message = "serial port lost: " + reason.toStdString();
         report_(message);
         emit Failed(QString::fromStdString(message));
@@ -157,8 +157,8 @@ bool HeadlessStation::StartAudioInput() {
         report_("cannot open the audio input: " + opened.error);
         return false;
     }
-    connect(&station_, &Station::AudioStatus, this, [this](const QString& text) { report_(text.toStdString()); });
-    connect(&station_, &Station::AudioEnded, this, [this](const QString& reason) {
+    connect(&station_, &Station::InputStatus, this, [this](const QString& text) { report_(text.toStdString()); });
+    connect(&station_, &Station::InputEnded, this, [this](const QString& reason) {
         // Standard input is the station's only input: its end ends the station. A file's end
         // leaves the station serving what it decoded until it is stopped.
         if (setup_.audio->source == AudioSourceKind::Stdin) {
@@ -168,7 +168,7 @@ bool HeadlessStation::StartAudioInput() {
             report_(reason.toStdString() + "; the station goes on until it is stopped");
         }
     });
-    report_("reading audio from " + station_.audio().Description().toStdString() + ", carrier sought around " +
+    report_("reading audio from " + station_.PortInput()->Description().toStdString() + ", carrier sought around " +
             std::to_string(static_cast<int>(setup_.audio->centreHz)) + " Hz, modem Audio");
     return true;
 }

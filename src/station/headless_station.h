@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "fec/adc_reception.h"
+#include "pipeline/adc_reception.h"
 #include "reception/startup_settings.h"
 #include "station/forwarding_setup.h"
 #include "station/station.h"

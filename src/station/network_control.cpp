@@ -8,9 +8,9 @@ namespace orv {
 NetworkControl::NetworkControl(Station& station, QObject* parent) : QObject(parent), station_(station) {
     connect(&station_.relay(), &Relay::StatusChanged, this, &NetworkControl::ShowStatus);
     connect(&station_.relay(), &Relay::ModeShown, this, &NetworkControl::FollowServerMode);
-    connect(&station_.client(), &NetworkClient::StatusChanged, this, &NetworkControl::ShowStatus);
-    connect(&station_.client(), &NetworkClient::ServerModeLearned, this, &NetworkControl::FollowServerMode);
-    connect(&station_.client(), &NetworkClient::StateChanged, this, &NetworkControl::OnClientState);
+    connect(&station_.client(), &RelayClientInput::Status, this, &NetworkControl::ShowStatus);
+    connect(&station_.client(), &RelayClientInput::ServerModeChanged, this, &NetworkControl::FollowServerMode);
+    connect(&station_.client(), &RelayClientInput::StateChanged, this, &NetworkControl::OnClientState);
 }
 
 void NetworkControl::LoadSettings(const KeyValueStore& store) {
@@ -36,7 +36,7 @@ void NetworkControl::StopLinks() {
 void NetworkControl::GiveSerialPortBack() { station_.EndNetworkInput(); }
 
 bool NetworkControl::LinkActive() const {
-    return station_.client().State() != NetworkClient::LinkState::Off || station_.relay().Server().IsListening();
+    return station_.client().State() != RelayClientInput::LinkState::Off || station_.relay().Server().IsListening();
 }
 
 void NetworkControl::SelectMode(NetMode mode) {
@@ -97,7 +97,7 @@ void NetworkControl::PressConnect() {
     }
     if (mode_ != NetMode::Client) return;
     const QString host = addressText_.trimmed();
-    if (station_.client().State() == NetworkClient::LinkState::Off && !host.isEmpty()) {
+    if (station_.client().State() == RelayClientInput::LinkState::Off && !host.isEmpty()) {
         view_.portEnabled = view_.savePortEnabled = false;
         emit ViewChanged();
         station_.client().ConnectTo(host, PortFromText(portText_.toStdString(), kDefaultTcpPort));
@@ -109,8 +109,8 @@ void NetworkControl::PressConnect() {
     }
 }
 
-void NetworkControl::OnClientState(NetworkClient::LinkState state) {
-    using S = NetworkClient::LinkState;
+void NetworkControl::OnClientState(RelayClientInput::LinkState state) {
+    using S = RelayClientInput::LinkState;
     view_.buttonText = state == S::Off ? QStringLiteral("Connect") : QStringLiteral("Disconnect");
     if (state == S::Off) view_.portEnabled = view_.savePortEnabled = true;
     emit ViewChanged();

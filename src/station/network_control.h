@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-#include "net/network_client.h"
+#include "inputs/relay_client_input.h"
 #include "reception/settings_store.h"
 
 namespace orv {
@@ -73,7 +73,7 @@ private:
     void SetRealTime(bool realTime);
     void FollowServerMode(bool realTime);
     void ShowStatus(const QString& text);
-    void OnClientState(NetworkClient::LinkState state);
+    void OnClientState(RelayClientInput::LinkState state);
 
     Station& station_;
     NetMode mode_ = NetMode::Off;

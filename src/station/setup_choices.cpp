@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "inputs/input_table.h"
 #include "text/number_text.h"
 #include "text/text_parse.h"
 
@@ -12,7 +13,18 @@ std::string OffsetFieldText(double hours) { return FixedText(hours, 3, 1); }
 
 namespace {
 
-constexpr int kAudioModemItem = 3;
+// The Setup item of the audio input, whose controls come with it.
+bool AudioItem(int item) {
+    const InputRow* row = InputForSetupItem(item);
+    return row != nullptr && row->kind == InputKind::Audio;
+}
+
+// The Setup item of a modem type, -1 when Setup does not offer it.
+int SetupItemOf(ModemType modem) {
+    for (int item = 0; const InputRow* row = InputForSetupItem(item); ++item)
+        if (row->modem == modem) return item;
+    return -1;
+}
 constexpr AudioSourceKind kAudioSourceItems[] = {AudioSourceKind::Device, AudioSourceKind::Udp, AudioSourceKind::File};
 
 std::string HertzText(double hz) {
@@ -57,9 +69,7 @@ SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, c
     SetupChoices c = previous;
     c.portItem = s.comPort - 1;
     c.directoryField = " " + station.workingDataDirectory;
-    c.modemItem = s.modemType == ModemType::Bytes512 ? 0 : s.modemType == ModemType::Bytes514 ? 1
-                : s.modemType == ModemType::Adc                                           ? 2
-                                                                                          : kAudioModemItem;
+    c.modemItem = SetupItemOf(s.modemType);
     c.autoTime = s.utcRule.autoTime;
     c.manualTime = !s.utcRule.autoTime;
     if (c.manualTime) c.offsetText = OffsetFieldText(UtcOffsetHours(s.utcRule, clock));
@@ -77,7 +87,7 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     if (!c.autoTime && !ParseDecimalNumber(c.offsetText, offset))
         return "'" + c.offsetText + "' is not a valid floating point value";
     AudioSettings audio = ReadAudioSettings(store);
-    if (c.modemItem == kAudioModemItem)
+    if (AudioItem(c.modemItem))
         if (auto problem = ReadAudioChoices(c.audio, audio)) return problem;
 
     auto& s = station.settings;
@@ -98,11 +108,9 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     s.baudRate = kBaudRates[c.baudItem];
     write("Baud Rate", std::to_string(s.baudRate));
 
-    if (c.modemItem >= 0 && c.modemItem <= kAudioModemItem) {
-        constexpr ModemType kModems[] = {ModemType::Bytes512, ModemType::Bytes514, ModemType::Adc, ModemType::Audio};
-        const ModemType m = kModems[c.modemItem];
-        station.SetModemType(m);
-        write("Modem Type", ModemTypeText(m));
+    if (const InputRow* row = InputForSetupItem(c.modemItem); row != nullptr && row->modem) {
+        station.SetModemType(*row->modem);
+        write("Modem Type", ModemTypeText(*row->modem));
     }
 
     if (c.autoTime) {
@@ -125,7 +133,7 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     s.bootServer = c.bootItem != 0;
     write("Boot Server", s.bootServer ? "1" : "0");
 
-    if (c.modemItem == kAudioModemItem) WriteAudioSettings(store, audio);
+    if (AudioItem(c.modemItem)) WriteAudioSettings(store, audio);
     return std::nullopt;
 }
 

@@ -29,7 +29,7 @@ AudioChoices AudioChoicesFrom(const AudioSettings& settings);
 struct SetupChoices {
     int portItem = -1;            // "1".."12" as 0..11
     std::string directoryField;   // the "Default Directory" field
-    int modemItem = -1;           // "512 byte", "514 byte", "ADC", "Audio"
+    int modemItem = -1;           // the inputs' Setup items: "512 byte", "514 byte", "ADC", "Audio"
     int baudItem = -1;            // index into kBaudRates
     int logOnStartItem = -1;      // "No", "Yes"
     int bootItem = -1;            // "Normal", "Server"

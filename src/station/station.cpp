@@ -1,13 +1,68 @@
 #include "station/station.h"
 
+#include <cstring>
+
 #include "fec/fec_log.h"
+#include "inputs/audio_input.h"
+#include "inputs/input_table.h"
+#include "inputs/make_input.h"
+#include "inputs/kiss_input.h"
 #include "reception/data_directory.h"
+#include "reception/serial_port.h"
 #include "reception/startup_settings.h"
-#include "station/audio_input.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
+#include "station/setup_choices.h"
 
 namespace orv {
+
+// The text view follows a completed block while "Raw" is selected.
+class Station::LiveTextSink final : public BlockSink {
+public:
+    explicit LiveTextSink(Station& station) : station_(station) {}
+    void TakeBlock(const ReceivedBlock& block) override {
+        if (station_.state_.flags.selection != TextSelection::Raw) return;
+        station_.ShowTextBlock(block.record.first<kTelemetryBytes>(), block.FromFec());
+    }
+
+private:
+    Station& station_;
+};
+
+// The display dispatch by block kind: D blocks always, A blocks under "Raw", K..N blocks under
+// their letter, E blocks in Events mode.
+class Station::DispatchSink final : public BlockSink {
+public:
+    explicit DispatchSink(Station& station) : station_(station) {}
+    void TakeBlock(const ReceivedBlock& block) override {
+        const ReceptionFlags& flags = station_.state_.flags;
+        const char id = block.Kind();
+        const char letter = SelectionLetter(flags.selection);
+        const bool dispatch = id == 'D' || (id == 'A' && flags.selection == TextSelection::Raw) ||
+                              (TextCopyIndex(id) >= 0 && id == letter) || (id == 'E' && flags.eventsMode);
+        if (dispatch && station_.view_) station_.view_->DispatchBlock();
+    }
+
+private:
+    Station& station_;
+};
+
+// The station's own bookkeeping once the log and the relay have had the block: a full-block send
+// renews the pause timer, and the last complete block (and the current block) keep the failed-CRCC
+// stamp while logging, as the log has it.
+class Station::StoreKeeper final : public BlockSink {
+public:
+    explicit StoreKeeper(Station& station) : station_(station) {}
+    void TakeBlock(const ReceivedBlock& block) override {
+        if (station_.relay_.SentLastBlock()) station_.pipeline_.RenewPauseTimer();
+        BlockStores& stores = station_.state_.stores;
+        if (station_.logger_.Logging() && block.verdict == CrccVerdict::Fail) WriteFailedCrccStamp(stores.current);
+        std::memcpy(stores.lastComplete.data(), stores.current.data(), kTelemetryBytes);
+    }
+
+private:
+    Station& station_;
+};
 
 class Station::ReplayRoute final : public ReplayHooks {
 public:
@@ -36,21 +91,33 @@ Station::Station(KeyValueStore& store, const Clock& clock, QObject* parent)
     : QObject(parent),
       store_(store),
       clock_(clock),
-      receiver_(state_, clock_, *this),
-      adc_(receiver_),
+      pipeline_(state_, clock_),
       logger_(state_, clock_),
-      client_(state_, receiver_),
+      relay_(),
+      client_(pipeline_),
       inputs_(state_, *this),
+      liveText_(std::make_unique<LiveTextSink>(*this)),
+      dispatch_(std::make_unique<DispatchSink>(*this)),
+      storeKeeper_(std::make_unique<StoreKeeper>(*this)),
       replayRoute_(std::make_unique<ReplayRoute>(*this)) {
-    relay_.SetReceiverState(&state_.receiver);
+    // The station is in network input mode while its client is connected; connected first, so that
+    // this runs before any other listener of the client's state.
+    connect(&client_, &RelayClientInput::StateChanged, this, [this](RelayClientInput::LinkState s) {
+        state_.flags.networkInputActive = s == RelayClientInput::LinkState::Connected;
+        emit InputsChanged();
+    });
     network_ = std::make_unique<NetworkControl>(*this);
-    forwarding_ = std::make_unique<Forwarding>(clock_, [this](std::span<const std::uint8_t> b) { ReceiveWholeBlock(b); });
-    connect(&serial_, &SerialPort::DataAvailable, this, &Station::ReadSerialPort);
-    connect(&serial_, &SerialPort::PortLost, this, &Station::OnPortLost);
-    connect(&client_, &NetworkClient::StateChanged, this, &Station::InputsChanged);
-    audio_ = std::make_unique<AudioInput>([this](std::span<const std::uint8_t> bytes) { SerialBytes(bytes); });
-    connect(audio_.get(), &AudioInput::Status, this, &Station::AudioStatus);
-    connect(audio_.get(), &AudioInput::Ended, this, &Station::AudioEnded);
+    forwarding_ = std::make_unique<Forwarding>(clock_);
+    // A completed block's road, in this order.
+    pipeline_.SetProgressView(this);
+    pipeline_.SetByteTap(&relay_);
+    pipeline_.AddSink(*liveText_);
+    pipeline_.AddSink(logger_);
+    pipeline_.AddSink(*dispatch_);
+    pipeline_.AddSink(relay_);
+    pipeline_.AddSink(*storeKeeper_);
+    pipeline_.AddSink(*forwarding_);
+    logger_.SetAppendHandler([this](const LogAppendResult& result) { emit BlockLogged(result); });
 }
 
 Station::~Station() {
@@ -59,9 +126,14 @@ Station::~Station() {
     client_.disconnect();
     relay_.disconnect();
     relay_.Server().disconnect();
-    serial_.disconnect();
-    audio_->disconnect();
+    if (portInput_) portInput_->disconnect();
+    for (auto& kiss : kissInputs_) kiss->disconnect();
     Shutdown();
+}
+
+void Station::SetSimulated(bool simulated) {
+    simulated_ = simulated;
+    pipeline_.SetLive(!simulated);
 }
 
 void Station::LoadSettings() {
@@ -70,12 +142,20 @@ void Station::LoadSettings() {
     state_.workingDataDirectory = state_.settings.dataDirectory;
 }
 
+std::optional<std::string> Station::SaveSetup(const SetupChoices& choices) {
+    return SaveSetupChoices(choices, store_, state_, clock_);
+}
+
 void Station::SettingsSaved() {
     // Setup has written the settings into the state already; the data directory follows them.
     state_.workingDataDirectory = state_.settings.dataDirectory;
     if (logger_.Logging()) logger_.UpdateLogFileName();
     emit SettingsChanged();
     emit LoggingChanged();
+}
+
+void Station::SetDataDirectory(const std::string& directory) {
+    state_.settings.dataDirectory = state_.workingDataDirectory = directory;
 }
 
 std::filesystem::path Station::TelemetryDirectory() const { return orv::TelemetryDirectory(DataDirectory()); }
@@ -92,24 +172,41 @@ QString Station::SerialDevice() const {
     return SerialDevicePath(state_.settings.comPort, QString::fromStdString(state_.settings.serialDevice));
 }
 
-bool Station::IsOpen() const { return serial_.IsOpen() || audio_->Running(); }
-
-void Station::Close() {
-    serial_.Close();
-    audio_->Stop();
+AudioInput* Station::Audio() {
+    if (!portInput_ || !portInput_->Running()) return nullptr;
+    return qobject_cast<AudioInput*>(portInput_.get());
 }
 
+AudioDemodulator* Station::Demodulator() {
+    AudioInput* audio = Audio();
+    return audio ? audio->Demodulator() : nullptr;
+}
+
+bool Station::SamplesInput() const { return InputForModem(state_.settings.modemType).samples; }
+
 bool Station::Open(std::string& error) {
-    // The demodulator's symbols carry the carrier's phase ambiguity: inverted syncs are data too.
-    adc_.Path().SetAcceptInverted(state_.settings.modemType == ModemType::Audio);
-    if (state_.settings.modemType == ModemType::Audio) return audio_->Start(AudioSetup(), error);
-    SerialConfig config;
-    config.device = SerialDevice();
-    config.baudRate = state_.settings.baudRate;
-    QString reason;
-    if (serial_.Open(config, &reason)) return true;
-    error = reason.toStdString();
-    return false;
+    Close();
+    const InputRow& row = InputForModem(state_.settings.modemType);
+    auto input = MakeInput(row, {pipeline_, state_, SerialDevice(), AudioSetup()});
+    if (!input) {
+        error = std::string(row.name) + " is not opened with \"Raw\"";
+        return false;
+    }
+    if (!input->Start(error)) return false;
+    connect(input.get(), &BlockInput::Lost, this, &Station::OnInputLost);
+    connect(input.get(), &BlockInput::Status, this, &Station::InputStatus);
+    connect(input.get(), &BlockInput::Ended, this, &Station::InputEnded);
+    portInput_ = std::move(input);
+    return true;
+}
+
+void Station::Close() {
+    if (!portInput_) return;
+    // A closed input reports nothing more.
+    portInput_->disconnect(this);
+    portInput_->Stop();
+    // Kept until the next close: the input may be closing from inside its own signal.
+    closedInput_ = std::move(portInput_);
 }
 
 void Station::Report(const SelectionResult& result) {
@@ -118,9 +215,8 @@ void Station::Report(const SelectionResult& result) {
 }
 
 SelectionResult Station::SelectText(TextSelection selection) {
-    // "Raw" with the port closed: the first data after opening starts a new block.
-    if (selection == TextSelection::Raw && !serial_.IsOpen() && !state_.flags.networkInputActive)
-        receiver_.ForgetLastTime();
+    // "Raw" with the input closed: the first data after opening starts a new block.
+    if (selection == TextSelection::Raw && !PortOpen() && !state_.flags.networkInputActive) pipeline_.ForgetLastTime();
     const SelectionResult result = inputs_.Select(selection);
     Report(result);
     return result;
@@ -141,6 +237,49 @@ void Station::EndDspLoad() {
 void Station::EndNetworkInput() {
     const SelectionResult result = inputs_.EndNetworkInput();
     if (result.portOpened || result.portFailed) Report(result);
+}
+
+void Station::SerialBytes(std::span<const std::uint8_t> bytes) {
+    if (state_.flags.serialInputSuspended || bytes.empty()) return;
+    if (SamplesInput()) pipeline_.AdcSamples(bytes);
+    else pipeline_.SerialBytes(bytes);
+}
+
+void Station::ConnectKissInput(const QString& host, std::uint16_t port) {
+    auto input = std::make_unique<KissInput>(pipeline_);
+    connect(input.get(), &BlockInput::Status, this, &Station::KissInputStatus);
+    input->ConnectTo(host, port);
+    kissInputs_.push_back(std::move(input));
+}
+
+bool Station::OpenKissInput(const QString& path, QString& error) {
+    auto input = std::make_unique<KissInput>(pipeline_);
+    QString reason;
+    if (!input->OpenStream(path, &reason)) {
+        error = QStringLiteral("KISS: %1").arg(reason);
+        return false;
+    }
+    connect(input.get(), &BlockInput::Status, this, &Station::KissInputStatus);
+    connect(input.get(), &BlockInput::Ended, this, &Station::KissInputEnded);
+    kissInputs_.push_back(std::move(input));
+    return true;
+}
+
+void Station::StopKissInputs() {
+    // Kept until the next stop: an input may be ending from inside its own signal.
+    closedKissInputs_.clear();
+    for (auto& input : kissInputs_) {
+        input->disconnect(this);
+        input->Stop();
+        closedKissInputs_.push_back(std::move(input));
+    }
+    kissInputs_.clear();
+}
+
+void Station::ChooseEvents(bool on) {
+    state_.flags.eventsMode = on;
+    const auto& source = on ? state_.stores.lastE : state_.stores.lastA;
+    std::copy_n(source.begin(), kTelemetryBytes, state_.stores.display.begin());
 }
 
 void Station::OpenReplay() {
@@ -180,83 +319,44 @@ void Station::StopLogging() {
     emit LoggingChanged();
 }
 
-void Station::ReadSerialPort(qint64 count) {
-    if (state_.flags.serialInputSuspended) {
-        serial_.FlushInput();
-        return;
-    }
-    const QByteArray bytes = serial_.Read(count);
-    SerialBytes({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+int Station::SetEventBufferSize(const std::string& answer) {
+    const int n = logger_.SetEventBufferSize(answer, store_);
+    state_.settings.eventBufferSize = n;
+    return n;
 }
 
-void Station::SerialBytes(std::span<const std::uint8_t> bytes) {
-    if (state_.flags.serialInputSuspended || bytes.empty()) return;
-    if (state_.AdcPath()) {
-        adc_.ProcessAdcBytes(bytes);
-        return;
-    }
-    receiver_.ReceiveBlockBytes(bytes);
-}
-
-void Station::OnPortLost(const QString& reason) {
+void Station::OnInputLost(const QString& reason) {
     inputs_.Select(TextSelection::Off);
-    emit SerialPortLost(reason);
+    emit InputLost(reason);
     emit SelectionChanged();
 }
 
 void Station::Shutdown() {
     client_.Disconnect();
+    StopKissInputs();
     forwarding_->StopAll();
     relay_.Server().Stop();
     relay_.Udp().SetDestination(QString(), 0);
-    serial_.Close();
-    audio_->Stop();
+    Close();
 }
 
-void Station::ShowBlockId(char id) {
-    if (view_) view_->ShowBlockId(id);
+void Station::Progress(const ReceiverState& r, bool eventsBlock) {
+    if (!view_) return;
+    view_->ShowCrccStatus(CrccLabelText(r));
+    view_->ShowBlockId(r.blockId);
+    if (eventsBlock) view_->EnableEvents();
+    // Once complete: "FB" for whole blocks from a server, "FEC" for a block rebuilt from a frame.
+    if (r.verdict && state_.flags.networkInputActive && !relay_.RealTime()) view_->ShowByteCount("FB");
+    else if (r.verdict && r.origin == BlockOrigin::FecFrame) view_->ShowByteCount("FEC");
+    else view_->ShowByteCount(std::to_string(r.position));
 }
 
-void Station::ShowByteCount(std::string_view text) {
-    if (view_) view_->ShowByteCount(text);
-}
-
-void Station::ShowCrccStatus(std::string_view text) {
-    if (view_) view_->ShowCrccStatus(text);
-}
-
-void Station::EnableEvents() {
-    if (view_) view_->EnableEvents();
-}
-
-void Station::RelayChunk(std::span<const std::uint8_t> bytes, bool withMarker) { relay_.SendChunk(bytes, withMarker); }
-
-void Station::RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes> block) { relay_.SendFullBlock(block); }
-
-void Station::RelayDatagram(std::span<const std::uint8_t> block) { relay_.SendDatagram(block); }
-
-void Station::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) {
+void Station::ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes, bool fromFec) {
     if (!view_) return;
     // In ADC reception the text view carries the FEC decoder's status line.
     std::optional<std::string> status;
-    if (state_.AdcPath() && !state_.flags.networkInputActive)
-        status = FecStatusLine(adc_.Status(), state_.receiver.fecDelivery);
+    if (SamplesInput() && !state_.flags.networkInputActive) status = FecStatusLine(pipeline_.Adc().Status(), fromFec);
     view_->ShowTextBlock(bytes, status);
-}
-
-void Station::AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) {
-    const LogAppendResult result = logger_.AppendBlockToLog(Record(record.data(), kRecordBytes));
-    emit BlockLogged(result);
-}
-
-void Station::DispatchBlock() {
-    if (view_) view_->DispatchBlock();
-}
-
-void Station::BlockFinished() {
-    forwarding_->BlockCompleted(CompletedBlock(state_, clock_.Now(), forwarding_->LiveSource()));
-    if (view_) view_->BlockFinished();
-    emit BlockHandled();
 }
 
 }  // namespace orv

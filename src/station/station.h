@@ -1,9 +1,13 @@
 #pragma once
-// The running station: its state (block stores, receiver state, flags, settings read at
-// start-up), the block receiver, the serial port, ADC reception, the telemetry logger, the relay
-// (TCP server and UDP sender), the network client, replay and the data directory, and the rules
-// of who holds the serial port. The desktop program and the headless station both run one; the
-// windows render it and send the operator's intents to it.
+// The running station: its state (block stores, receiver state, flags, settings read at start-up),
+// the reception pipeline with its sinks (the view, the telemetry logger, the relay, forwarding and
+// whoever else adds one), the inputs that feed it (the one "Raw" opens, the relay client, KISS),
+// replay and the data directory, and the rules of who holds the modem. The desktop program and the
+// headless station both run one; the windows render it and send the operator's intents to it. Only
+// the station writes its state.
+//
+//   input drivers --> ReceptionPipeline --> ReceivedBlock --> view text, logger, dispatch, relay,
+//                                                             stores, forwarding, added sinks
 #include <QObject>
 #include <QString>
 #include <filesystem>
@@ -12,61 +16,76 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
-#include "fec/adc_reception.h"
+#include "audio/audio_settings.h"
 #include "files/replay.h"
 #include "files/telemetry_logger.h"
-#include "net/network_client.h"
+#include "inputs/block_input.h"
+#include "inputs/relay_client_input.h"
 #include "net/relay.h"
+#include "pipeline/reception_pipeline.h"
 #include "reception/clock.h"
-#include "reception/receiver.h"
-#include "reception/serial_port.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
-#include "audio/audio_settings.h"
 #include "station/input_arbiter.h"
 #include "station/station_view.h"
 
 namespace orv {
 
+class AudioDemodulator;
 class AudioInput;
 class Forwarding;
+class KissInput;
 class NetworkControl;
+struct SetupChoices;
 
-class Station : public QObject, private ReceiverHooks, private SerialPortControl {
+class Station : public QObject, private SerialPortControl, private ReceptionProgressView {
     Q_OBJECT
 public:
     Station(KeyValueStore& store, const Clock& clock, QObject* parent = nullptr);
     ~Station() override;
 
-    StationState& state() { return state_; }
     const StationState& state() const { return state_; }
     KeyValueStore& store() { return store_; }
     const Clock& clock() const { return clock_; }
-    BlockReceiver& receiver() { return receiver_; }
-    SerialPort& serial() { return serial_; }
-    AdcReception& adc() { return adc_; }
+    ReceptionPipeline& pipeline() { return pipeline_; }
+    AdcReception& adc() { return pipeline_.Adc(); }
+    const AdcReception& Adc() const { return pipeline_.Adc(); }
     TelemetryLogger& logger() { return logger_; }
     Relay& relay() { return relay_; }
-    NetworkClient& client() { return client_; }
+    RelayClientInput& client() { return client_; }
     NetworkControl& network() { return *network_; }
     ReplaySession& replay() { return replay_; }
-    // KISS in and out, SiDS submission, MQTT (forwarding.h).
+    // KISS out, SiDS submission, MQTT (forwarding.h).
     Forwarding& forwarding() { return *forwarding_; }
     const InputArbiter& inputs() const { return inputs_; }
-    // With modem type "Audio" the audio input takes the serial port's place.
-    AudioInput& audio() { return *audio_; }
-    // The audio source and centre frequency: given on the command line, else the settings.
-    void SetAudioOverride(const AudioSettings& settings) { audioOverride_ = settings; }
-    AudioSettings AudioSetup() const { return audioOverride_ ? *audioOverride_ : ReadAudioSettings(store_); }
 
     // Where blocks are shown; null shows nothing.
     void SetView(StationView* view) { view_ = view; }
+    // A sink after the station's own (log, relay, forwarding): printers, tests. It must outlive
+    // the station or be removed.
+    void AddSink(BlockSink& sink) { pipeline_.AddSink(sink); }
+    void RemoveSink(BlockSink& sink) { pipeline_.RemoveSink(sink); }
+    // The demo and the simulator feed the station: its blocks are not live reception (never
+    // submitted to SiDS, "live": false over MQTT).
+    void SetSimulated(bool simulated);
+    bool Simulated() const { return simulated_; }
 
     // Reads the "Startup" settings, applies the modem type and takes the data directory.
     void LoadSettings();
+    // The first Setup was saved: the start-up goes on.
+    void FinishFirstRun() { state_.settings.firstRun = false; }
+    // Setup's "Save": writes the choices to the store and into the settings; an error for the
+    // operator leaves both as they were.
+    std::optional<std::string> SaveSetup(const SetupChoices& choices);
     // The settings were saved again (Setup): every user follows the new values at once.
     void SettingsSaved();
+    // A headless station's options override the stored settings for this run.
+    void SetModemType(ModemType modem) { state_.SetModemType(modem); }
+    void SetBaudRate(int baud) { state_.settings.baudRate = baud; }
+    void SetLogFec(bool on) { state_.settings.logFec = on; }
+    void SetDataDirectory(const std::string& directory);
 
     // The data directory and its subdirectories, as the settings give them now.
     std::string DataDirectory() const { return state_.workingDataDirectory; }
@@ -78,19 +97,41 @@ public:
     // The serial device: --serial PATH, else the "Serial Device" setting, else the port number.
     void SetSerialOverride(const QString& path) { serialOverride_ = path; }
     QString SerialDevice() const;
+    // The audio source and centre frequency: given on the command line, else the settings.
+    void SetAudioOverride(const AudioSettings& settings) { audioOverride_ = settings; }
+    AudioSettings AudioSetup() const { return audioOverride_ ? *audioOverride_ : ReadAudioSettings(store_); }
 
-    // The operator's text selection (see InputArbiter). A port that cannot be opened is reported
+    // The operator's text selection (see InputArbiter). An input that cannot be opened is reported
     // by PortOpenFailed and leaves "OFF" selected.
     SelectionResult SelectText(TextSelection selection);
     TextSelection Selection() const { return state_.flags.selection; }
     bool TelemetrySelectable() const { return inputs_.TelemetrySelectable(); }
+    // The input "Raw" opens (the row of the modem type) while it runs, else null.
+    const BlockInput* PortInput() const { return portInput_.get(); }
+    bool PortOpen() const { return portInput_ && portInput_->Running(); }
+    // The audio input while it runs, and its demodulator (for the picture of the signal), else null.
+    AudioInput* Audio();
+    AudioDemodulator* Demodulator();
 
-    // The DSP-93 load takes the port for its transfer and gives it back.
+    // The DSP-93 load takes the modem for its transfer and gives it back.
     void BeginDspLoad();
     void EndDspLoad();
-    // "Client (data in)" takes the serial port's place; its end gives the port back.
+    // "Client (data in)" takes the modem's place; its end gives it back.
     void BeginNetworkInput() { inputs_.BeginNetworkInput(); }
     void EndNetworkInput();
+
+    // KISS in, besides any other input: a KISS server (reconnecting) or a file or standard input
+    // ("-"; KissInputEnded follows its end). False with the reason.
+    void ConnectKissInput(const QString& host, std::uint16_t port);
+    bool OpenKissInput(const QString& path, QString& error);
+    void StopKissInputs();
+
+    // The "Events" check box: Events mode on or off, the display block taken from the last E or A
+    // block. ClearEventsMode only switches it off (a replayed file brings its own display block).
+    void ChooseEvents(bool on);
+    void ClearEventsMode() { state_.flags.eventsMode = false; }
+    // Ctrl + right click: CRCC-failed data shown or not.
+    void SetShowCrccFailedData(bool on) { state_.flags.showCrccFailedData = on; }
 
     // Replay: opening switches live reception off (and the network link, when it is a client or
     // a server); closing frees the file. The opened flag opens the display gate for the run.
@@ -104,90 +145,87 @@ public:
     // report through LoggingChanged.
     void StartLogging();
     void StopLogging();
+    // "E-buffer size": the answer as the operator typed it; returns the new size.
+    int SetEventBufferSize(const std::string& answer);
+
+    // Bytes as the modem of the modem type delivers them (ADC samples for "ADC" and "Audio"), from a
+    // feed other than the modem's own driver (the simulator's served stream, tests); discarded
+    // while the DSP-93 load owns the modem.
+    void SerialBytes(std::span<const std::uint8_t> bytes);
 
     // Shows a block of the live stores (the last complete block, a text copy) in the text view,
     // with the FEC status line in ADC reception.
-    void ShowLiveText(std::span<const std::uint8_t, kTelemetryBytes> bytes) { ShowTextBlock(bytes); }
+    void ShowLiveText(std::span<const std::uint8_t, kTelemetryBytes> bytes) { ShowTextBlock(bytes, false); }
 
-    // Routes bytes read from the serial port: discarded while the DSP-93 load owns the port, to
-    // the ADC path in "ADC" mode, otherwise to the receiver.
-    void SerialBytes(std::span<const std::uint8_t> bytes);
-    // A whole 512- or 514-byte block from another decoder (KISS in): judged, logged, displayed
-    // and relayed like one from the serial port.
-    void ReceiveWholeBlock(std::span<const std::uint8_t> block) { receiver_.ReceiveWholeBlock(block); }
-
-    // Closes every input and link: the serial port, the client, the server, the UDP sender.
+    // Closes every input and link: the modem, the client, the KISS inputs, the server, the UDP
+    // sender, forwarding.
     void Shutdown();
 
 signals:
-    // The receiver has finished with a complete block (in the last complete block store; its
-    // verdict in the receiver state's CRCC label).
-    void BlockHandled();
     // The text selection changed (by the operator or by a rule: a failed port, replay, a load).
     void SelectionChanged();
     // Whether "Raw", "K".."N" can be chosen changed, or network input started or ended.
     void InputsChanged();
-    // The port could not be opened for a selection; "OFF" is selected.
+    // The input could not be opened for a selection; "OFF" is selected.
     void PortOpenFailed(const QString& device, const QString& reason);
-    // The open port failed or its device went away; the port is closed and "OFF" selected.
-    void SerialPortLost(const QString& reason);
+    // The open input failed or its device went away; it is closed and "OFF" selected.
+    void InputLost(const QString& reason);
+    // A status line of the input "Raw" opens (audio overruns, a stream that stopped or came
+    // back), and its end (the end of an audio file or of standard input).
+    void InputStatus(const QString& text);
+    void InputEnded(const QString& reason);
+    // A status line of a KISS input, and the end of a KISS file or of standard input (`error` is
+    // empty at a normal end).
+    void KissInputStatus(const QString& text);
+    void KissInputEnded(const QString& error);
     // One block went to the logger (written or not).
     void BlockLogged(const orv::LogAppendResult& result);
     // Logging started or stopped, or its rules or file name changed.
     void LoggingChanged();
     // The settings were saved: data directory, modem type and the rest may have changed.
     void SettingsChanged();
-    // The audio input's status line (overruns, a stream that stopped or came back), or its end.
-    void AudioStatus(const QString& text);
-    void AudioEnded(const QString& reason);
 
 private:
-    // ReceiverHooks: the live block's road through the view, the logger and the relay.
-    void ShowBlockId(char id) override;
-    void ShowByteCount(std::string_view text) override;
-    void ShowCrccStatus(std::string_view text) override;
-    void EnableEvents() override;
-    bool RelayHasClients() const override { return relay_.HasClients(); }
-    bool RelayRealTime() const override { return relay_.RealTime(); }
-    bool UdpRelayOn() const override { return relay_.UdpOn(); }
-    void ClearRelayStatus() override { relay_.ClearStatus(); }
-    void RelayChunk(std::span<const std::uint8_t> bytes, bool withMarker) override;
-    void RelayFullBlock(std::span<const std::uint8_t, kFullBlockBytes> block) override;
-    void RelayDatagram(std::span<const std::uint8_t> block) override;
-    void ShowRelayMode(bool realTime) override { relay_.ShowMode(realTime); }
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override;
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override;
-    void DispatchBlock() override;
-    void BlockFinished() override;
-
-    // A replayed block's road: the view's replay text, the Monitor and the dispatch.
+    class LiveTextSink;
+    class DispatchSink;
+    class StoreKeeper;
     class ReplayRoute;
 
-    // SerialPortControl for the input rules.
-    bool IsOpen() const override;
+    // ReceptionProgressView: the Input labels.
+    void Progress(const ReceiverState& state, bool eventsBlock) override;
+    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes, bool fromFec);
+    // Whether the input of the modem type delivers ADC samples (the FEC status line applies).
+    bool SamplesInput() const;
+
+    // SerialPortControl for the input rules: the input of the modem type.
+    bool IsOpen() const override { return PortOpen(); }
     bool Open(std::string& error) override;
     void Close() override;
 
-    void ReadSerialPort(qint64 count);
-    void OnPortLost(const QString& reason);
+    void OnInputLost(const QString& reason);
     void Report(const SelectionResult& result);
 
     KeyValueStore& store_;
     const Clock& clock_;
     StationState state_;
-    BlockReceiver receiver_;
-    SerialPort serial_;
-    QString serialOverride_;
-    AdcReception adc_;
+    ReceptionPipeline pipeline_;
     TelemetryLogger logger_;
     Relay relay_;
-    NetworkClient client_;
+    RelayClientInput client_;
     ReplaySession replay_;
     InputArbiter inputs_;
+    std::unique_ptr<BlockInput> portInput_;
+    std::unique_ptr<BlockInput> closedInput_;
+    std::vector<std::unique_ptr<KissInput>> kissInputs_;
+    std::vector<std::unique_ptr<KissInput>> closedKissInputs_;
+    QString serialOverride_;
+    std::optional<AudioSettings> audioOverride_;
+    bool simulated_ = false;
+    std::unique_ptr<LiveTextSink> liveText_;
+    std::unique_ptr<DispatchSink> dispatch_;
+    std::unique_ptr<StoreKeeper> storeKeeper_;
     std::unique_ptr<ReplayRoute> replayRoute_;
     std::unique_ptr<NetworkControl> network_;
-    std::unique_ptr<AudioInput> audio_;
-    std::optional<AudioSettings> audioOverride_;
     std::unique_ptr<Forwarding> forwarding_;
     StationView* view_ = nullptr;
 };

@@ -30,8 +30,6 @@ public:
     virtual void UpdateMonitor() {}
     // The display dispatch.
     virtual void DispatchBlock() {}
-    // The receiver has finished with a complete block.
-    virtual void BlockFinished() {}
 };
 
 }  // namespace orv

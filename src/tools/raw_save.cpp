@@ -21,10 +21,10 @@ std::optional<std::string> KindOfLetter(char letter) {
 }  // namespace
 
 std::optional<RawSaveChoice> ChooseRawSave(TextSelection selection, ConstBytes currentBlock,
-                                           std::string_view crccLabel, bool replayOpened) {
+                                           std::optional<CrccVerdict> verdict, bool replayOpened) {
     std::optional<std::string> kind;
-    const bool rawStandard =
-        selection == TextSelection::Raw && currentBlock[1] == ' ' && (crccLabel == "OK" || crccLabel == "NA");
+    const bool rawStandard = selection == TextSelection::Raw && currentBlock[1] == ' ' && verdict &&
+                             (*verdict == CrccVerdict::Ok || *verdict == CrccVerdict::NotChecked);
     if (rawStandard || replayOpened) kind = KindOfLetter(static_cast<char>(currentBlock[0]));
     if (const char letter = SelectionLetter(selection)) kind = KindOfLetter(letter);
     if (!kind) return std::nullopt;

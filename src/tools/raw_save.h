@@ -19,10 +19,10 @@ struct RawSaveChoice {
 };
 
 // The kind follows the current block's first byte ("A", "E", "K".."N") when the "Raw" view shows a
-// standard block whose CRCC label reads "OK" or "NA", or once the Replay window has been opened;
-// a "K".."N" view then chooses its own letter. Nothing when no kind applies.
+// standard block whose verdict is "OK" or "NA" (none while a block arrives), or once the Replay
+// window has been opened; a "K".."N" view then chooses its own letter. Nothing when no kind applies.
 std::optional<RawSaveChoice> ChooseRawSave(TextSelection selection, ConstBytes currentBlock,
-                                           std::string_view crccLabel, bool replayOpened);
+                                           std::optional<CrccVerdict> verdict, bool replayOpened);
 
 // The 512 source bytes of a choice.
 ConstBytes RawSaveSource(const RawSaveChoice& choice, const BlockStores& stores);

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <array>
 
-#include "fec/adc_reception.h"
+#include "pipeline/adc_reception.h"
 #include "fec/adc_statistics.h"
 #include "reception/settings_store.h"
 

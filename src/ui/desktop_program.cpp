@@ -1,6 +1,5 @@
 #include "ui/desktop_program.h"
 
-#include "station/audio_input.h"
 #include "station/network_control.h"
 
 namespace orv {
@@ -10,7 +9,7 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       messages(m),
       mainWindow(station, messages),
       rawDataWindow(mainWindow.Scale()),
-      setupWindow(station.store(), station.state(), station.clock(), messages),
+      setupWindow(station, messages),
       loggingWindow(station, mainWindow.Scale()),
       replayWindow(station, rawDataWindow, messages),
       filterWindow(station, station.store(), messages),
@@ -27,7 +26,7 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       dspLoaderWindow(station, messages),
       networkWindow(station, station.store()),
       adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages),
-      audioSignalWindow([&s] { return s.audio().Demodulator(); }),
+      audioSignalWindow([&s] { return s.Demodulator(); }),
       forwardingWindow(station) {
     Wire();
     // KISS, SiDS and MQTT run from the start, as they were left.
@@ -94,10 +93,10 @@ void DesktopProgram::Wire() {
     // With modem type "Audio" the picture of the signal opens when the audio input starts: the
     // operator tunes the receiver by it.
     QObject::connect(&station, &Station::SelectionChanged, &audioSignalWindow, [this] {
-        if (station.audio().Running() && !audioSignalWindow.isVisible()) audioSignalWindow.show();
+        if (station.Audio() && !audioSignalWindow.isVisible()) audioSignalWindow.show();
     });
-    QObject::connect(&station, &Station::AudioStatus, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
-    QObject::connect(&station, &Station::AudioEnded, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
+    QObject::connect(&station, &Station::InputStatus, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
+    QObject::connect(&station, &Station::InputEnded, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
 }
 
 }  // namespace orv

@@ -32,6 +32,7 @@ ForwardingWindow::ForwardingWindow(Station& station, QWidget* parent) : QMainWin
     Build();
     SetFields(ReadForwardingSettings(station_.store()));
     connect(&station_.forwarding(), &Forwarding::StatusChanged, this, &ForwardingWindow::ShowStatus);
+    connect(&station_, &Station::KissInputStatus, this, &ForwardingWindow::ShowStatus);
     connect(&station_.forwarding(), &Forwarding::CountsChanged, this, &ForwardingWindow::RefreshCounts);
     refresh_.setInterval(1000);
     connect(&refresh_, &QTimer::timeout, this, &ForwardingWindow::RefreshCounts);

@@ -184,7 +184,7 @@ void LoggingWindow::EventBufferClick() {
 }
 
 void LoggingWindow::EventBufferAnswered(const QString& answer) {
-    logger_.SetEventBufferSize(answer.toStdString(), store_);
+    station_.SetEventBufferSize(answer.toStdString());
     // A grid on show takes the new size at once.
     if (EventGridVisible()) DrawEventGrid();
 }

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "files/replay.h"
+#include "inputs/input_table.h"
 #include "reception/data_directory.h"
 #include "reception/port_failure.h"
 #include "tools/raw_save.h"
@@ -56,7 +57,7 @@ MainWindow::MainWindow(Station& station, UserMessages& messages, QWidget* parent
     connect(&station_, &Station::SelectionChanged, this, &MainWindow::ShowSelection);
     connect(&station_, &Station::InputsChanged, this, &MainWindow::ShowInputsEnabled);
     connect(&station_, &Station::PortOpenFailed, this, &MainWindow::OnPortOpenFailed);
-    connect(&station_, &Station::SerialPortLost, this, &MainWindow::OnSerialPortLost);
+    connect(&station_, &Station::InputLost, this, &MainWindow::OnSerialPortLost);
     clockTimer_ = new QTimer(this);
     clockTimer_->setInterval(kAmsatDayInterval);
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::ClockTick);
@@ -196,7 +197,7 @@ void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
 
 void MainWindow::SaveRawBlock(bool asData) {
     const StationState& s = state();
-    const auto choice = ChooseRawSave(s.flags.selection, s.stores.current, s.receiver.crccLabel, s.flags.replayOpened);
+    const auto choice = ChooseRawSave(s.flags.selection, s.stores.current, s.receiver.verdict, s.flags.replayOpened);
     if (!choice) return;
     const std::string error = orv::SaveRawBlock(station_.TelemetryDirectory().string(), *choice,
                                                 RawSaveSource(*choice, s.stores), !asData);
@@ -263,7 +264,7 @@ void MainWindow::AfterSetupSaved() {
     station_.SettingsSaved();
     if (FirstRun()) {
         // The first Save completes the start-up and does at once what the saved settings say.
-        station_.state().settings.firstRun = false;
+        station_.FinishFirstRun();
         StartUp();
         show();
         RunStartupActions();
@@ -321,8 +322,10 @@ void MainWindow::SetByteCounterActive(bool active) {
 
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
-    if (station_.state().settings.modemType == ModemType::Audio)
-        return messages_.Inform(QStringLiteral("The audio input could not be started:\n%1").arg(reason));
+    const InputRow& input = InputForModem(state().settings.modemType);
+    if (!input.serialDevice)
+        return messages_.Inform(QStringLiteral("The %1 input could not be started:\n%2")
+                                    .arg(QString::fromLatin1(input.name.data(), static_cast<qsizetype>(input.name.size())).toLower(), reason));
     const std::string path = device.toStdString();
     messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }
@@ -339,10 +342,7 @@ void MainWindow::DisplayBoxClick(DisplayWindow which) {
 }
 
 void MainWindow::EventsClick() {
-    StationState& s = station_.state();
-    s.flags.eventsMode = eventsBox_->isChecked();
-    const auto& source = s.flags.eventsMode ? s.stores.lastE : s.stores.lastA;
-    std::copy_n(source.begin(), kTelemetryBytes, s.stores.display.begin());
+    station_.ChooseEvents(eventsBox_->isChecked());
     DispatchBlock();
 }
 
@@ -418,10 +418,9 @@ void MainWindow::SetClockForm(bool amsatDay) {
 }
 
 void MainWindow::ToggleShowFailedData() {
-    StationState& s = station_.state();
-    s.flags.showCrccFailedData = !s.flags.showCrccFailedData;
+    station_.SetShowCrccFailedData(!state().flags.showCrccFailedData);
     messages_.Beep();
-    ShowFeedback(s.flags.showCrccFailedData ? QStringLiteral("Blocks that failed the CRCC check are now shown")
+    ShowFeedback(state().flags.showCrccFailedData ? QStringLiteral("Blocks that failed the CRCC check are now shown")
                                             : QStringLiteral("Blocks that failed the CRCC check are no longer shown"));
 }
 
@@ -460,7 +459,7 @@ void MainWindow::DropFile(const QString& path) {
     if (!AcceptsDroppedReplayFile(path.toStdString())) return;
     ReplayClick();
     if (replayLoad_) replayLoad_(path);
-    station_.state().flags.eventsMode = false;
+    station_.ClearEventsMode();
     eventsBox_->setChecked(false);
     eventsBox_->setEnabled(false);
 }

@@ -18,7 +18,8 @@
 #include <QVBoxLayout>
 
 #include "reception/serial_device_list.h"
-#include "station/sound_card_input.h"
+#include "inputs/input_table.h"
+#include "inputs/sound_card_input.h"
 #include "ui/form_position.h"
 #include "ui/user_messages.h"
 
@@ -41,10 +42,10 @@ QButtonGroup* RadioGroup(QWidget* parent, QLayout* into, const QString& caption,
 
 }  // namespace
 
-SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Clock& clock, UserMessages& messages, QWidget* parent)
+SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      store_(store), station_(station), clock_(clock), messages_(messages) {
+      store_(station.store()), station_(station), clock_(station.clock()), messages_(messages) {
     setObjectName("SetupWindow");
     setWindowTitle(QStringLiteral(" Setup                Orv"));
     auto* columns = new QHBoxLayout(this);
@@ -90,9 +91,12 @@ SetupWindow::SetupWindow(KeyValueStore& store, StationState& station, const Cloc
     panelLayout->addWidget(browseButton_, 1, 1);
     left->addWidget(panel2);
 
-    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), {"512 byte", "514 byte", "ADC", "Audio"}, 4);
+    QStringList modemItems;
+    for (int item = 0; const InputRow* row = InputForSetupItem(item); ++item)
+        modemItems << QString::fromLatin1(row->setupCaption.data(), static_cast<qsizetype>(row->setupCaption.size()));
+    modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), modemItems, 4);
     left->addWidget(MakeAudioBox());
-    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] { audioBox_->setEnabled(modemGroup_->checkedId() == 3); });
+    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] { audioBox_->setEnabled(AudioItemChecked()); });
 
     auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(groupBox5);
@@ -223,7 +227,7 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     audioPortField_->setText(QString::fromStdString(c.audio.portField));
     audioFileField_->setText(QString::fromStdString(c.audio.fileField));
     audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
-    audioBox_->setEnabled(c.modemItem == 3);
+    audioBox_->setEnabled(AudioItemChecked());
 }
 
 QString SetupWindow::DevicePath() const {
@@ -256,7 +260,7 @@ void SetupWindow::OpenFromMenu() {
     show();
     audioDeviceField_->clear();
     audioDeviceField_->addItems(SoundCardInput::DeviceNames());
-    SetupChoices c = FillSetupChoices(station_, clock_, Choices());
+    SetupChoices c = FillSetupChoices(station_.state(), clock_, Choices());
     c.audio = AudioChoicesFrom(ReadAudioSettings(store_));
     SetChoices(c);
     FillDevices();
@@ -269,15 +273,20 @@ void SetupWindow::ShowFirstRun() {
     raise();
 }
 
+bool SetupWindow::AudioItemChecked() const {
+    const InputRow* row = InputForSetupItem(modemGroup_->checkedId());
+    return row != nullptr && row->kind == InputKind::Audio;
+}
+
 void SetupWindow::AutoTimeClick() { offsetField_->setVisible(false); }
 
 void SetupWindow::ManualTimeClick() {
     offsetField_->setVisible(true);
-    offsetField_->setText(QString::fromStdString(OffsetFieldText(UtcOffsetHours(station_.settings.utcRule, clock_))));
+    offsetField_->setText(QString::fromStdString(OffsetFieldText(UtcOffsetHours(station_.state().settings.utcRule, clock_))));
 }
 
 void SetupWindow::SaveClick() {
-    if (auto error = SaveSetupChoices(Choices(), store_, station_, clock_)) {
+    if (auto error = station_.SaveSetup(Choices())) {
         messages_.Inform(QString::fromStdString(*error));
         return;
     }

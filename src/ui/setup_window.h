@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "station/setup_choices.h"
+#include "station/station.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,7 +23,7 @@ class UserMessages;
 class SetupWindow : public QWidget {
     Q_OBJECT
 public:
-    SetupWindow(KeyValueStore& store, StationState& station, const Clock& clock, UserMessages& messages, QWidget* parent = nullptr);
+    SetupWindow(Station& station, UserMessages& messages, QWidget* parent = nullptr);
 
     // The device the station uses now (--serial, "Serial Device" or the port number), shown in
     // the device field when Setup opens.
@@ -64,11 +65,13 @@ protected:
 
 private:
     static void Select(QButtonGroup* group, int item);
+    // The modem type chosen is the audio input, whose controls come with it.
+    bool AudioItemChecked() const;
     QGroupBox* MakeAudioBox();
     void FillDevices();
 
     KeyValueStore& store_;
-    StationState& station_;
+    Station& station_;
     const Clock& clock_;
     UserMessages& messages_;
     std::function<void()> afterSave_;

@@ -73,14 +73,14 @@ TEST(AudioDemodulator, DecodesBlocksAndFramesUnderImpairments) {
         const std::size_t skip = c.startMidBlock ? 1 : 0;
         ASSERT_EQ(got.size(), 3 - skip);
         if (!c.startMidBlock) {
-            EXPECT_EQ(got[0].crcc, "OK");
-            EXPECT_TRUE(test::SameBytes(got[0].bytes, first));
+            EXPECT_EQ(got[0].Verdict(), "OK");
+            EXPECT_TRUE(test::SameBytes(got[0].record, first));
         }
-        EXPECT_TRUE(got[1 - skip].fec);
-        EXPECT_TRUE(test::SameBytes(got[1 - skip].bytes, rebuilt));
-        EXPECT_EQ(got[2 - skip].crcc, "OK");
-        EXPECT_FALSE(got[2 - skip].fec);
-        EXPECT_TRUE(test::SameBytes(got[2 - skip].bytes, second));
+        EXPECT_TRUE(got[1 - skip].FromFec());
+        EXPECT_TRUE(test::SameBytes(got[1 - skip].record, rebuilt));
+        EXPECT_EQ(got[2 - skip].Verdict(), "OK");
+        EXPECT_FALSE(got[2 - skip].FromFec());
+        EXPECT_TRUE(test::SameBytes(got[2 - skip].record, second));
     }
 }
 
@@ -103,7 +103,7 @@ TEST(AudioDemodulator, FindsACarrierThatAppearsAfterNoise) {
     test::ReceivingStation station;
     station.Feed(test::Demodulate(d, audio));
     ASSERT_EQ(station.Blocks().size(), 1U);
-    EXPECT_TRUE(test::SameBytes(station.Blocks()[0].bytes, ReconstructFecBlock(data)));
+    EXPECT_TRUE(test::SameBytes(station.Blocks()[0].record, ReconstructFecBlock(data)));
 }
 
 // Chunks of any size give exactly the bytes of one call; the figures an operator reads are right.

@@ -9,11 +9,11 @@
 
 #include "audio/audio_demodulator.h"
 #include "audio/audio_synth.h"
-#include "fec/adc_reception.h"
+#include "block_recorder.h"
 #include "fec/fec_block.h"
+#include "pipeline/reception_pipeline.h"
 #include "reception/clock.h"
 #include "reception/crcc.h"
-#include "reception/receiver.h"
 
 namespace orv::test {
 
@@ -36,54 +36,33 @@ inline FecData MakeFecData(std::uint32_t seed) {
     return d;
 }
 
-// One completed block as the station logged it.
-struct ReceivedBlock {
-    std::string crcc;  // "OK" or "FAIL"
-    bool fec = false;
-    Block512 bytes{};
-};
-
-struct BlockCollector final : ReceiverHooks {
-    const StationState* station = nullptr;
-    std::vector<ReceivedBlock> blocks;
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> r) override {
-        ReceivedBlock b{station->receiver.crccLabel, station->receiver.fecDelivery, {}};
-        std::copy(r.begin(), r.end(), b.bytes.begin());
-        blocks.push_back(b);
-    }
-};
-
-// A station in ADC mode logging every block, fed at the serial port's pace; inverted syncs are
+// A station in ADC mode taking every block, fed at the serial port's pace; inverted syncs are
 // accepted as in audio mode.
 class ReceivingStation {
 public:
     ReceivingStation() {
         station_.SetModemType(ModemType::Adc);
-        station_.logging.logging = true;
-        station_.logging.aOnly = false;
-        station_.logging.useCrcc = false;
-        collector_.station = &station_;
-        adc_.Path().SetAcceptInverted(true);
+        pipeline_.AddSink(recorder_);
+        pipeline_.Adc().Path().SetAcceptInverted(true);
     }
     void Feed(std::span<const std::uint8_t> samples) {
         for (std::size_t i = 0; i < samples.size(); i += 400) {
-            adc_.ProcessAdcBytes(samples.subspan(i, std::min<std::size_t>(400, samples.size() - i)));
+            pipeline_.AdcSamples(samples.subspan(i, std::min<std::size_t>(400, samples.size() - i)));
             clock_.Advance(1);
         }
     }
-    const std::vector<ReceivedBlock>& Blocks() const { return collector_.blocks; }
+    const std::vector<RecordedBlock>& Blocks() const { return recorder_.blocks; }
     int Count(bool fec, bool crccOk) const {
-        return static_cast<int>(std::count_if(Blocks().begin(), Blocks().end(), [&](const ReceivedBlock& b) {
-            return b.fec == fec && (b.crcc == "OK") == crccOk;
+        return static_cast<int>(std::count_if(Blocks().begin(), Blocks().end(), [&](const RecordedBlock& b) {
+            return b.FromFec() == fec && (b.verdict == CrccVerdict::Ok) == crccOk;
         }));
     }
 
 private:
     StationState station_;
     ManualClock clock_{1'000'000'000};
-    BlockCollector collector_;
-    BlockReceiver receiver_{station_, clock_, collector_};
-    AdcReception adc_{receiver_};
+    BlockRecorder recorder_;
+    ReceptionPipeline pipeline_{station_, clock_};
 };
 
 // The whole recording through a demodulator in one go.

@@ -1,5 +1,5 @@
-// The telemetry logger: names, appends through the receiver, failures, the Event Grid, and a
-// writer killed in the middle of its work.
+// The telemetry logger: names, the blocks it takes as a sink of the reception pipeline (the log
+// decision, the stamp), failures, the Event Grid, and a writer killed in the middle of its work.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -14,8 +14,8 @@
 #include "files/telemetry_logger.h"
 #include "fixture.h"
 #include "reception/clock.h"
+#include "pipeline/reception_pipeline.h"
 #include "reception/crcc.h"
-#include "reception/receiver.h"
 
 namespace orv {
 namespace {
@@ -59,31 +59,30 @@ TEST(TelemetryLogger, NameFollowsTheUtcRuleAndTheMenus) {
     EXPECT_FALSE(logger.UseCrccAvailable());
 }
 
-// A station whose receiver logs through a TelemetryLogger, the way the program wires them.
-struct LoggingStation : ReceiverHooks {
+// A station whose reception pipeline logs through a TelemetryLogger, the way the program wires them.
+struct LoggingStation {
     TempDir dir;
     StationState station;
     ManualClock clock{kApril15Late};
     TelemetryLogger logger{station, clock};
-    BlockReceiver receiver{station, clock, *this};
+    ReceptionPipeline pipeline{station, clock};
     std::vector<LogAppendResult> appends;
 
     LoggingStation() {
         station.workingDataDirectory = dir.path().string();
         std::filesystem::create_directories(dir.path() / "telemetry");
         logger.SetSyncEachRecord(false);
-    }
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
-        appends.push_back(logger.AppendBlockToLog(Record(record)));
+        logger.SetAppendHandler([this](const LogAppendResult& result) { appends.push_back(result); });
+        pipeline.AddSink(logger);
     }
     // One block as the modem delivers it, after a pause.
     void Receive(const Block512& block, bool goodCrcc) {
         clock.Advance(5);
         if (station.receiver.blockLength == 512) {
-            receiver.ReceiveBlockBytes(block);
+            pipeline.SerialBytes(block);
             return;
         }
-        receiver.ReceiveBlockBytes(test::OnTheWire(block, goodCrcc));
+        pipeline.SerialBytes(test::OnTheWire(block, goodCrcc));
     }
     std::vector<std::uint8_t> File() const { return test::ReadBytes(logger.LogPath()); }
 };
@@ -167,6 +166,34 @@ TEST(TelemetryLogger, FollowingTheDateGoesOnInTheNextDaysFileAtMidnight) {
             EXPECT_FALSE(std::filesystem::exists(telemetry / "T030416.tlm"));
         }
     }
+}
+
+TEST(TelemetryLogger, TheLogDecisionFollowsTheCrccAndBlockRules) {
+    struct Case {
+        bool good, useCrcc, aOnly;
+        char kind;
+        bool logged;
+    };
+    const Case cases[] = {
+        {true, true, false, 'K', true},   {false, true, false, 'A', false}, {false, false, false, 'A', true},
+        {true, false, true, 'K', false},  {true, false, true, 'A', true},
+    };
+    for (const Case& c : cases) {
+        LoggingStation s;
+        if (c.useCrcc) s.logger.UseCrcc();
+        if (c.aOnly) s.logger.LogABlocksOnly();
+        s.logger.StartLogging();
+        s.Receive(c.kind == 'A' ? MakeABlock() : StandardBlock(c.kind), c.good);
+        EXPECT_EQ(s.appends.size(), c.logged ? 1U : 0U) << c.kind << c.good << c.useCrcc << c.aOnly;
+    }
+}
+
+TEST(TelemetryLogger, EventNumberFromLoggedStandardEBlocks) {
+    LoggingStation s;
+    s.Receive(MakeEBlock("00A7"), true);  // not logging: not taken
+    s.logger.StartLogging();
+    s.Receive(MakeEBlock("00A5"), true);
+    EXPECT_EQ(s.logger.EventNumber(), 0xA5);
 }
 
 TEST(TelemetryLogger, AOnlySkipsOtherKindsAndLeavesTheGrid) {

@@ -80,7 +80,8 @@ TEST(BlockTelemetryJson, ReceivedBlocksGetTelemetryOnlyWhenGoodABlocks) {
     const std::vector<std::uint8_t> plain(a.begin(), a.begin() + 512);
     ReceivedBlock noCrcc;
     noCrcc.bytes = plain;
-    noCrcc.utcSeconds = 1796869479;
+    noCrcc.record = noCrcc.bytes;
+    noCrcc.utcMilliseconds = 1796869479000;
 
     EXPECT_TRUE(HasTelemetry(test::Received(a)));
     EXPECT_EQ(BlockTelemetryJson(test::Received(a, 1796869479)), BlockTelemetryJson(a, "OK", 1796869479));

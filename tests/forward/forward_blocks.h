@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "forward/received_block.h"
+#include "reception/received_block.h"
 #include "reception/block.h"
 #include "reception/crcc.h"
 #include "sealed_block.h"
@@ -35,7 +35,8 @@ inline std::uint32_t ForwardBlockNumber(std::span<const std::uint8_t> b) {
 inline ReceivedBlock Received(const Block514& b, std::int64_t utc = 1796869479, bool live = true) {
     ReceivedBlock r;
     r.bytes = b;
-    r.utcSeconds = utc;
+    r.record = r.bytes.first(kTelemetryBytes);
+    r.utcMilliseconds = utc * 1000;
     r.verdict = CrccPasses(b) ? CrccVerdict::Ok : CrccVerdict::Fail;
     r.live = live;
     return r;

@@ -71,7 +71,7 @@ TEST(SidsFormTest, OnlyLiveGoodBlocksAreShared) {
     bad[100] ^= 1;
     ReceivedBlock r = test::Received(good);
     EXPECT_TRUE(ShouldSubmitToSids(r));
-    r.fromFec = true;
+    r.origin = BlockOrigin::FecFrame;
     EXPECT_TRUE(ShouldSubmitToSids(r));
     r.live = false;  // replay, simulator, demo
     EXPECT_FALSE(ShouldSubmitToSids(r));

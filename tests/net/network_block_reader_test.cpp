@@ -5,7 +5,6 @@
 
 #include "net/network_block_reader.h"
 #include "net/wire.h"
-#include "reception/receiver.h"
 #include "test_blocks.h"
 
 namespace orv {
@@ -157,82 +156,6 @@ TEST(NetworkBlockReader, ResetForgetsAHalfReceivedBlockAndAHalfSeenMarker) {
     reader.Read(second);
     ASSERT_EQ(sink.blocks.size(), 2U);
     EXPECT_EQ(sink.blocks[1], Bytes(b.begin(), b.end()));
-}
-
-// The reader in front of a station's block receiver, as the TCP/IP client uses it.
-struct Relayed : ReceiverHooks {
-    std::vector<std::pair<Bytes, bool>> chunks;
-    std::vector<Bytes> fullBlocks, datagrams, logged;
-    std::vector<std::string> counts;
-    bool clients = true, realTime = true;
-    bool RelayHasClients() const override { return clients; }
-    bool RelayRealTime() const override { return realTime; }
-    bool UdpRelayOn() const override { return true; }
-    void RelayChunk(std::span<const std::uint8_t> b, bool marker) override { chunks.emplace_back(Bytes(b.begin(), b.end()), marker); }
-    void RelayFullBlock(std::span<const std::uint8_t, 514> b) override { fullBlocks.emplace_back(b.begin(), b.end()); }
-    void RelayDatagram(std::span<const std::uint8_t> b) override { datagrams.emplace_back(b.begin(), b.end()); }
-    void AppendToLog(std::span<const std::uint8_t, 512> r) override { logged.emplace_back(r.begin(), r.end()); }
-    void ShowByteCount(std::string_view t) override { counts.emplace_back(t); }
-};
-
-struct ClientStation : ::testing::Test {
-    StationState station;
-    ManualClock clock{1000};
-    Relayed hooks;
-    BlockReceiver receiver{station, clock, hooks};
-    ReceiverSink sink{receiver};
-    NetworkBlockReader reader{sink};
-
-    ClientStation() { station.flags.networkInputActive = true; }
-};
-
-TEST_F(ClientStation, BlocksRestartOnlyAtTheMarkerWhateverTheClockDoes) {
-    const Block514 a = NumberedBlock(10), b = NumberedBlock(11);
-    const Bytes fa = Framed(a), fb = Framed(b);
-    // A block whose reads are many seconds apart is still one block.
-    reader.Read(std::span(fa).first(300));
-    clock.Advance(60);
-    reader.Read(std::span(fa).subspan(300));
-    EXPECT_EQ(station.receiver.crccLabel, "OK");
-    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 512, station.stores.lastComplete.begin()));
-    // A link lost in a block: after reconnecting, the next marker starts a block at once.
-    reader.Read(std::span(fa).first(100));
-    EXPECT_EQ(station.receiver.position, 92);
-    reader.Reset();
-    reader.Read(fb);
-    EXPECT_EQ(station.receiver.crccLabel, "OK");
-    EXPECT_TRUE(std::equal(b.begin(), b.begin() + 512, station.stores.lastComplete.begin()));
-    EXPECT_EQ(hooks.logged.size(), 0U);  // logging is off
-}
-
-TEST_F(ClientStation, PassesOnExactlyWhatItReceivedMarkedAtEachBlockStart) {
-    // A station fed by a server may serve its own clients and send datagrams.
-    Block514 bad = NumberedBlock(12);
-    bad[513] ^= 1;
-    const Block514 good = NumberedBlock(13);
-    station.logging.logging = true;  // the failed block is marked and stamped for the log only
-    const Bytes stream = Concat({Framed(bad), Bytes{1, 2, 3}, Framed(good)});
-    FeedInReads(reader, stream, {100});
-
-    // Real time: the block bytes of each read, the marker before the first chunk of each block.
-    Bytes rebuilt;
-    for (const auto& [bytes, marker] : hooks.chunks) {
-        if (marker) rebuilt.insert(rebuilt.end(), kNetworkSyncMarker.begin(), kNetworkSyncMarker.end());
-        rebuilt.insert(rebuilt.end(), bytes.begin(), bytes.end());
-    }
-    EXPECT_EQ(rebuilt, Concat({Framed(bad), Framed(good)}));
-    // Full block and UDP carry the block as it came, not the failed mark and stamp of the log.
-    hooks.realTime = false;
-    hooks.chunks.clear();
-    FeedInReads(reader, stream, {100});
-    ASSERT_EQ(hooks.fullBlocks.size(), 2U);
-    EXPECT_EQ(hooks.fullBlocks[0], Bytes(bad.begin(), bad.end()));
-    EXPECT_EQ(hooks.fullBlocks[1], Bytes(good.begin(), good.end()));
-    ASSERT_EQ(hooks.datagrams.size(), 4U);
-    EXPECT_EQ(hooks.datagrams[2], Bytes(bad.begin(), bad.end()));
-    ASSERT_EQ(hooks.logged.size(), 4U);
-    EXPECT_EQ(hooks.logged[2][0], 'A' | 0x80);
-    EXPECT_EQ(hooks.counts.back(), "FB");
 }
 
 }  // namespace

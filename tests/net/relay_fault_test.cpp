@@ -49,7 +49,7 @@ TEST(RelayFaults, ServerGoesAwayMidBlockClientReportsAndResynchronisesAfterRecon
     ASSERT_TRUE(WaitUntil([&] { return client.station().receiver.position == 200; }));
     upstream.GoAway();
 
-    ASSERT_TRUE(WaitUntil([&] { return client.client.State() == NetworkClient::LinkState::WaitingToReconnect; }));
+    ASSERT_TRUE(WaitUntil([&] { return client.client.State() == RelayClientInput::LinkState::WaitingToReconnect; }));
     EXPECT_EQ(client.statuses.back(), "Link lost to: 127.0.0.1 in a block (200 of 514 bytes); reconnecting in 1 s");
     EXPECT_FALSE(client.station().flags.networkInputActive);
     // The first attempt finds nobody listening, and the client keeps trying.

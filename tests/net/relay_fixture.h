@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "block_recorder.h"
 #include "station/station.h"
-#include "net/network_client.h"
 #include "net/relay.h"
 #include "net/wire.h"
 #include "qt_support.h"
@@ -28,17 +28,21 @@ struct TestStation {
     MemoryStore store;
     ManualClock clock{1'000'000};
     Station facade{store, clock};
-    std::vector<Bytes> blocks;  // the current block (514 bytes) at each completion
+    std::vector<Bytes> blocks;  // each completed block as kept (failed mark), with its CRCC bytes
     std::vector<std::string> verdicts;
+    BlockRecorder recorder;
 
     TestStation() {
-        QObject::connect(&facade, &Station::BlockHandled, [this] {
-            const auto& s = facade.state();
-            blocks.emplace_back(s.stores.current.begin(), s.stores.current.end());
-            verdicts.push_back(s.receiver.crccLabel);
-        });
+        recorder.onBlock = [this](const ReceivedBlock& block) {
+            Bytes kept(block.record.begin(), block.record.end());
+            kept.insert(kept.end(), block.bytes.begin() + kTelemetryBytes, block.bytes.end());
+            blocks.push_back(kept);
+            verdicts.emplace_back(VerdictText(block.verdict));
+        };
+        facade.AddSink(recorder);
     }
-    StationState& station() { return facade.state(); }
+    ~TestStation() { facade.RemoveSink(recorder); }
+    const StationState& station() { return facade.state(); }
 
     // A block from the serial port, in reads of `chunk` bytes, after a pause that starts it.
     void Receive(std::span<const std::uint8_t> block, std::size_t chunk) { FeedBlock(facade, clock, block, chunk); }
@@ -56,10 +60,10 @@ struct ServingStation : TestStation {
 
 // A station that takes its blocks from a server.
 struct ClientStation : TestStation {
-    NetworkClient& client = facade.client();
+    RelayClientInput& client = facade.client();
     std::vector<QString> statuses;
     ClientStation() {
-        QObject::connect(&client, &NetworkClient::StatusChanged, [this](const QString& s) { statuses.push_back(s); });
+        QObject::connect(&client, &RelayClientInput::Status, [this](const QString& s) { statuses.push_back(s); });
     }
     bool Connect(std::uint16_t port) {
         client.ConnectTo(QStringLiteral("127.0.0.1"), port);

@@ -3,7 +3,10 @@
 #include <QUdpSocket>
 #include <QNetworkDatagram>
 
+#include "fec/adc_synth.h"
+#include "fec/fec_block.h"
 #include "relay_fixture.h"
+#include "temp_dir.h"
 
 namespace orv {
 namespace {
@@ -25,7 +28,10 @@ TEST_F(Relaying, BlocksArriveByteExactBehindTheMarkerInBothModes) {
     for (bool realTime : {true, false}) {
         SCOPED_TRACE(realTime ? "Real time" : "Full block");
         ServingStation server(realTime);
-        server.station().logging.logging = true;  // stamps the failed block for the log, not the wire
+        // Logging stamps the failed block for the log, not the wire.
+        const TempDir data;
+        server.facade.SetDataDirectory(data.path().string());
+        server.facade.StartLogging();
         WireClient wire;
         ClientStation client;
         ASSERT_TRUE(wire.Connect(server.Port()));
@@ -90,12 +96,12 @@ TEST_F(Relaying, StatusTextsFollowTheSitesAndTheLink) {
         ASSERT_TRUE(WaitUntil([&] { return server.relay.Server().ClientCount() == 1; }));
         // The server goes away: the client's link ends and its status is cleared.
         server.relay.Server().Stop();
-        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == NetworkClient::LinkState::Off; }));
+        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == RelayClientInput::LinkState::Off; }));
         EXPECT_EQ(a.statuses.back(), "");
         EXPECT_FALSE(a.station().flags.networkInputActive);
         // Nobody listens there any more.
         a.client.ConnectTo("127.0.0.1", server.Port());
-        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == NetworkClient::LinkState::Off; }));
+        ASSERT_TRUE(WaitUntil([&] { return a.client.State() == RelayClientInput::LinkState::Off; }));
         EXPECT_EQ(a.statuses.back(), "Error connecting to: 127.0.0.1");
     }
     EXPECT_EQ(serverStatus, (std::vector<QString>{"Server Active: 1 site(s)", "Server Active: 2 site(s)",
@@ -156,18 +162,29 @@ TEST_F(Relaying, UdpSendsOneDatagramOfBlockSizePlusEightPerBlock) {
     EXPECT_EQ(datagrams[0].size(), 522U);
     EXPECT_EQ(statuses.back(), "Telemetry sent!");
 
-    station.station().SetModemType(ModemType::Bytes512);
+    station.facade.SetModemType(ModemType::Bytes512);
     station.Receive(std::span(b).first(512), 512);
     take(2);
     EXPECT_EQ(datagrams[1].size(), 520U);
     EXPECT_EQ(datagrams[1], Framed(std::span(b).first(512)));  // as received: no "NA" marks on the wire
 
-    station.station().SetModemType(ModemType::Bytes514);
-    station.clock.Advance(3);
-    station.facade.receiver().ReceiveFecBlock(b);
+    // A block rebuilt from an FEC frame in ADC samples.
+    station.facade.SetModemType(ModemType::Adc);
+    AdcSynthOptions o;
+    o.ebNoDb = 14.0;
+    AdcSynthesizer synth(o);
+    std::vector<std::uint8_t> samples;
+    synth.AppendIdle(100, samples);
+    FecData data{};
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
+    synth.AppendFecFrame(data, samples);
+    synth.AppendIdle(10, samples);
+    FeedAdcSamples(station.facade, station.clock, samples);
     take(3);
+    EXPECT_EQ(datagrams[2], Framed(ReconstructFecBlock(data)));
     EXPECT_EQ(statuses.back(), "FEC blk sent!");
 
+    station.facade.SetModemType(ModemType::Bytes514);
     relay.Udp().SetDestination("", 2121);
     station.Receive(b, 514);
     EXPECT_EQ(statuses.back(), "Invalid Host!");

@@ -33,26 +33,25 @@ sim::SimOptions AdcOptions(double ebNoDb, double adcOffset) {
 struct Received {
     Block512 block{};
     std::string crcc;
-    bool fec = false;       // the receiver's FEC delivery flag was set while it showed the block
+    bool fec = false;       // rebuilt from an FEC frame
     float ebNoDb = 0.0F;    // the decoder's figure at that moment
     int channelErrors = 0;
 };
 
-// Records each complete block as the text view gets it, with its verdict and the FEC figures.
-class Recorder final : public StationView {
+// Records each complete block as the station keeps it, with its verdict and the FEC figures.
+class Recorder final : public BlockSink {
 public:
-    explicit Recorder(Station& runtime) : runtime_(runtime) { runtime.SetView(this); }
-    ~Recorder() override { runtime_.SetView(nullptr); }
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes,
-                       const std::optional<std::string>&) override {
+    explicit Recorder(Station& runtime) : runtime_(runtime) { runtime.AddSink(*this); }
+    ~Recorder() override { runtime_.RemoveSink(*this); }
+    void TakeBlock(const ReceivedBlock& block) override {
         Received r;
-        std::copy(bytes.begin(), bytes.end(), r.block.begin());
-        r.fec = runtime_.state().receiver.fecDelivery;
+        std::copy_n(block.record.begin(), kTelemetryBytes, r.block.begin());
+        r.crcc = std::string(VerdictText(block.verdict));
+        r.fec = block.FromFec();
         r.ebNoDb = runtime_.adc().Status().ebNoDb;
         r.channelErrors = runtime_.adc().Status().channelErrors;
         blocks.push_back(r);
     }
-    void BlockFinished() override { blocks.back().crcc = runtime_.state().receiver.crccLabel; }
     std::vector<Received> blocks;
 
 private:
@@ -102,8 +101,7 @@ private slots:
         MemoryStore store;
         ManualClock clock(kStart);
         Station runtime(store, clock);
-        runtime.state().SetModemType(ModemType::Adc);
-        runtime.state().flags.selection = TextSelection::Raw;
+        runtime.SetModemType(ModemType::Adc);
         Recorder recorder(runtime);
         test::FeedAdcSamples(runtime, clock, file.bytes, secondsPerRead);
 
@@ -160,8 +158,7 @@ private slots:
         MemoryStore store;
         SystemClock clock;
         Station runtime(store, clock);
-        runtime.state().SetModemType(ModemType::Adc);
-        runtime.state().flags.selection = TextSelection::Raw;
+        runtime.SetModemType(ModemType::Adc);
         Recorder recorder(runtime);
         runtime.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
         QString reason;

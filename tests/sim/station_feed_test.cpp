@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "block_recorder.h"
 #include "sim/pty_feeder.h"
 #include "sim/telemetry_generator.h"
 #include "station/station.h"
@@ -29,16 +30,19 @@ private slots:
         orv::SystemClock clock;
         orv::Station runtime(store, clock);
         runtime.LoadSettings();
-        runtime.state().flags.selection = orv::TextSelection::Raw;
         runtime.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
         QString reason;
         { const auto opened = runtime.SelectText(orv::TextSelection::Raw); reason = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(reason)); }
         std::vector<orv::Block512> received;
         std::vector<std::string> labels;
-        connect(&runtime, &orv::Station::BlockHandled, [&] {
-            received.push_back(runtime.state().stores.lastComplete);
-            labels.push_back(runtime.state().receiver.crccLabel);
-        });
+        orv::test::BlockRecorder recorder;
+        recorder.onBlock = [&](const orv::ReceivedBlock& block) {
+            orv::Block512 record;
+            std::copy_n(block.record.begin(), orv::kTelemetryBytes, record.begin());
+            received.push_back(record);
+            labels.emplace_back(orv::VerdictText(block.verdict));
+        };
+        runtime.AddSink(recorder);
         QVERIFY2(feeder.Start(error), error.c_str());
         QTRY_COMPARE_WITH_TIMEOUT(received.size(), std::size_t(blocks), 30000);
 

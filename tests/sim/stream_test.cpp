@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "sim/stream_pacer.h"
+#include "block_recorder.h"
 #include "memory_sink.h"
-#include "reception/receiver.h"
+#include "pipeline/reception_pipeline.h"
 
 namespace orv::sim {
 namespace {
@@ -25,16 +26,14 @@ SimOptions Options(ModemType modem, double failShare, int baud = 1200) {
     return o;
 }
 
-// What the receiver hands on: each complete block and its CRCC label.
-struct Collector : ReceiverHooks {
+// What the receiver hands on: each complete block and its CRCC verdict.
+struct Collector : BlockSink {
     std::vector<Block512> blocks;
     std::vector<std::string> labels;
-    void ShowCrccStatus(std::string_view text) override {
-        if (text != "---") labels.emplace_back(text);
-    }
-    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes) override {
+    void TakeBlock(const ReceivedBlock& block) override {
+        labels.emplace_back(VerdictText(block.verdict));
         Block512 b;
-        std::copy(bytes.begin(), bytes.end(), b.begin());
+        std::copy_n(block.record.begin(), kTelemetryBytes, b.begin());
         blocks.push_back(b);
     }
 };
@@ -43,16 +42,16 @@ struct Collector : ReceiverHooks {
 struct Station514 {
     explicit Station514(ModemType modem, double phase) : phase_(phase) {
         station.SetModemType(modem);
-        station.flags.selection = TextSelection::Raw;
+        pipeline.AddSink(hooks);
     }
     void Feed(std::span<const std::uint8_t> bytes, double time) {
         clock.Set(static_cast<std::int64_t>(std::floor(1000.0 + phase_ + time)));
-        rx.ReceiveBlockBytes(bytes);
+        pipeline.SerialBytes(bytes);
     }
     StationState station;
     ManualClock clock;
     Collector hooks;
-    BlockReceiver rx{station, clock, hooks};
+    ReceptionPipeline pipeline{station, clock};
 
 private:
     double phase_;

@@ -15,7 +15,8 @@
 #include "station_store.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
-#include "station/audio_input.h"
+#include "block_recorder.h"
+#include "inputs/audio_input.h"
 #include "station/headless_station.h"
 
 namespace orv {
@@ -105,7 +106,9 @@ TEST_F(AudioStation, UdpAudioIsDecodedIntoTheLogAndASilentStreamIsReported) {
     EXPECT_TRUE(Reported("UDP port " + std::to_string(port) + " at 48000 Hz"));
     EXPECT_EQ(station->station().state().settings.modemType, ModemType::Audio);
     int blocks = 0;
-    QObject::connect(&station->station(), &Station::BlockHandled, [&] { ++blocks; });
+    test::BlockRecorder recorder;
+    recorder.onBlock = [&](const ReceivedBlock&) { ++blocks; };
+    station->station().AddSink(recorder);
 
     // About eight times the pace of the air, so the test is quick without outrunning the queue.
     const std::vector<QByteArray> datagrams = Datagrams(audio);
@@ -119,7 +122,7 @@ TEST_F(AudioStation, UdpAudioIsDecodedIntoTheLogAndASilentStreamIsReported) {
     const Block514 rebuilt = ReconstructFecBlock(data);
     for (const Block514* b : {&first, &rebuilt, &second}) expected.append(reinterpret_cast<const char*>(b->data()), kTelemetryBytes);
     EXPECT_EQ(ReadFile(station->station().logger().LogPath()), expected);
-    EXPECT_EQ(station->station().audio().OverrunSamples(), 0u);
+    EXPECT_EQ(station->station().Audio()->OverrunSamples(), 0u);
 
     // The sender stops: said once; it comes back: said once.
     ASSERT_TRUE(WaitUntil([&] { return Reported("no audio from UDP port"); }, 30000));
@@ -141,8 +144,8 @@ TEST_F(AudioStation, AStationThatFallsBehindItsSourceCountsAndReportsTheLostSamp
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_TRUE(WaitUntil([&] { return Reported("audio overrun"); }, 10000));
-    EXPECT_GT(station->station().audio().OverrunSamples(), 8000u * 2);
-    EXPECT_LT(station->station().audio().OverrunSamples(), 8000u * 5);
+    EXPECT_GT(station->station().Audio()->OverrunSamples(), 8000u * 2);
+    EXPECT_LT(station->station().Audio()->OverrunSamples(), 8000u * 5);
 }
 
 TEST_F(AudioStation, SourcesThatCannotBeUsedAreRefusedWithAClearMessage) {
@@ -178,7 +181,7 @@ TEST_F(AudioStation, SourcesThatCannotBeUsedAreRefusedWithAClearMessage) {
         ASSERT_FALSE(reports.empty()) << c.says;
         EXPECT_NE(reports.back().find("cannot open the audio input"), std::string::npos) << reports.back();
         EXPECT_NE(reports.back().find(c.says), std::string::npos) << reports.back();
-        EXPECT_FALSE(station->station().audio().Running());
+        EXPECT_FALSE(station->station().PortOpen());
     }
 }
 

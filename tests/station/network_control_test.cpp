@@ -21,7 +21,7 @@ struct Control : ::testing::Test {
         station.facade.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         station.facade.SelectText(TextSelection::Raw);
     }
-    bool SerialOpen() { return station.facade.serial().IsOpen(); }
+    bool SerialOpen() { return station.facade.PortOpen(); }
 };
 
 TEST_F(Control, ModesSetTheControlsTheLinksAndTheSerialPort) {
@@ -80,7 +80,7 @@ TEST_F(Control, ClientConnectsFollowsTheServersModeAndDisconnects) {
 
     control.SetAddressText("   ");
     control.PressConnect();  // no address: nothing to connect to
-    EXPECT_EQ(station.facade.client().State(), NetworkClient::LinkState::Off);
+    EXPECT_EQ(station.facade.client().State(), RelayClientInput::LinkState::Off);
 
     control.SetAddressText(" 127.0.0.1 ");
     control.PressConnect();

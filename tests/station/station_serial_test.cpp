@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "station/station.h"
+#include "block_recorder.h"
 #include "pty.h"
 #include "sealed_block.h"
 
@@ -24,10 +25,11 @@ private slots:
         QString error;
         { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY2(!opened.portFailed, qPrintable(error)); }
         std::vector<std::string> verdicts;
-        connect(&runtime, &orv::Station::BlockHandled, [&] {
-            verdicts.push_back(std::string(1, static_cast<char>(runtime.state().stores.lastComplete[0] & 0x7F)) + ":" +
-                               runtime.state().receiver.crccLabel);
-        });
+        orv::test::BlockRecorder recorder;
+        recorder.onBlock = [&](const orv::ReceivedBlock& block) {
+            verdicts.push_back(std::string(1, block.Kind()) + ":" + std::string(orv::VerdictText(block.verdict)));
+        };
+        runtime.AddSink(recorder);
 
         const auto good = orv::test::SealedBlock('A', true, 0x30);
         const auto bad = orv::test::SealedBlock('K', false, 0x30);
@@ -59,10 +61,10 @@ private slots:
         runtime.SetSerialOverride(QString::fromStdString(pty->SlavePath()));
         QVERIFY(!runtime.SelectText(orv::TextSelection::Raw).portFailed);
         QString reason;
-        connect(&runtime, &orv::Station::SerialPortLost, [&](const QString& r) { reason = r.isEmpty() ? "lost" : r; });
+        connect(&runtime, &orv::Station::InputLost, [&](const QString& r) { reason = r.isEmpty() ? "lost" : r; });
         pty.reset();  // the device goes away
         QTRY_VERIFY_WITH_TIMEOUT(!reason.isEmpty(), 10000);
-        QVERIFY(!runtime.serial().IsOpen());
+        QVERIFY(!runtime.PortOpen());
     }
 
     void MissingDeviceFailsToOpenWithAReason() {
@@ -73,7 +75,7 @@ private slots:
         QString error;
         { const auto opened = runtime.SelectText(orv::TextSelection::Raw); error = QString::fromStdString(opened.error); QVERIFY(opened.portFailed); }
         QVERIFY(!error.isEmpty());
-        QVERIFY(!runtime.serial().IsOpen());
+        QVERIFY(!runtime.PortOpen());
     }
 };
 

@@ -38,7 +38,7 @@ struct StationRules : ::testing::Test {
         station->SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         QObject::connect(station.get(), &Station::SelectionChanged, [this] { ++selectionChanges; });
     }
-    bool SerialOpen() { return station->serial().IsOpen(); }
+    bool SerialOpen() { return station->PortOpen(); }
 };
 
 TEST_F(StationRules, StoresThatHeldNoBlockStartWithNoBlockId) {
@@ -115,7 +115,7 @@ TEST_F(StationRules, EveryUserOfTheDataDirectoryFollowsSavedSettings) {
     EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(dir.path().toStdString()) / "telemetry");
     station->StartLogging();
     const std::string moved = dir.path().toStdString() + "/moved";
-    station->state().settings.dataDirectory = moved;  // as Setup's Save writes it
+    station->SetDataDirectory(moved);  // as Setup's Save writes it
     station->SettingsSaved();
     EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(moved) / "telemetry");
     EXPECT_EQ(station->logger().LogPath().parent_path(), std::filesystem::path(moved) / "telemetry");

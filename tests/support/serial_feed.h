@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "pty.h"
 #include "reception/clock.h"
 #include "station/station.h"
 
@@ -30,5 +31,20 @@ inline void FeedAdcSamples(Station& station, ManualClock& clock, std::span<const
         station.SerialBytes(samples.subspan(at, std::min(kRead, samples.size() - at)));
     }
 }
+
+// The station's modem on a pseudo-terminal, so that choosing "Raw" or "K".."N" opens a real port
+// as the operator's choice does; the test then hands the station bytes as that port would.
+class PseudoTerminalModem {
+public:
+    explicit PseudoTerminalModem(Station& station) : station_(station) {
+        station_.SetSerialOverride(QString::fromStdString(pty_.SlavePath()));
+    }
+    // The operator's selection; false when the port did not open.
+    bool Select(TextSelection selection) { return !station_.SelectText(selection).portFailed; }
+
+private:
+    Station& station_;
+    PtyPair pty_;
+};
 
 }  // namespace orv::test

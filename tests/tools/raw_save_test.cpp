@@ -23,31 +23,32 @@ TEST(RawSave, KindChoice) {
     struct Case {
         S selection;
         std::uint8_t first, second;
-        const char* label;
+        std::optional<CrccVerdict> verdict;
         bool replay;
         const char* kind;  // "" for nothing saved
         bool fromCurrent;
     };
     const Case cases[] = {
-        {S::Raw, 'A', ' ', "OK", false, "A-blk", true},
-        {S::Raw, 'E', ' ', "NA", false, "E-blk", true},
-        {S::Raw, 'E', ' ', "FAIL", false, "", false},    // bad CRCC: no kind
-        {S::Raw, 'E', ' ', "---", false, "", false},
-        {S::Raw, 'A', 'x', "OK", false, "", false},      // not a standard block
-        {S::Raw, 'Z', ' ', "OK", false, "", false},
-        {S::Raw, 0xC1, ' ', "OK", false, "", false},     // failed mark: not "A"
-        {S::Raw, 'K', ' ', "OK", false, "K-blk", false}, // K..N from their stored copies
-        {S::Off, 'A', ' ', "OK", false, "", false},
-        {S::K, 'A', ' ', "OK", false, "K-blk", false},   // the view's letter wins
-        {S::N, 'Z', 'x', "FAIL", false, "N-blk", false},
-        {S::Off, 'L', 'x', "FAIL", true, "L-blk", true}, // after a replay: always the current block
-        {S::M, 'A', ' ', "OK", true, "M-blk", true},
-        {S::Off, 'Q', ' ', "OK", true, "", false},
+        {S::Raw, 'A', ' ', CrccVerdict::Ok, false, "A-blk", true},
+        {S::Raw, 'E', ' ', CrccVerdict::NotChecked, false, "E-blk", true},
+        {S::Raw, 'E', ' ', CrccVerdict::Fail, false, "", false},    // bad CRCC: no kind
+        {S::Raw, 'E', ' ', std::nullopt, false, "", false},
+        {S::Raw, 'A', 'x', CrccVerdict::Ok, false, "", false},      // not a standard block
+        {S::Raw, 'Z', ' ', CrccVerdict::Ok, false, "", false},
+        {S::Raw, 0xC1, ' ', CrccVerdict::Ok, false, "", false},     // failed mark: not "A"
+        {S::Raw, 'K', ' ', CrccVerdict::Ok, false, "K-blk", false}, // K..N from their stored copies
+        {S::Off, 'A', ' ', CrccVerdict::Ok, false, "", false},
+        {S::K, 'A', ' ', CrccVerdict::Ok, false, "K-blk", false},   // the view's letter wins
+        {S::N, 'Z', 'x', CrccVerdict::Fail, false, "N-blk", false},
+        {S::Off, 'L', 'x', CrccVerdict::Fail, true, "L-blk", true}, // after a replay: always the current block
+        {S::M, 'A', ' ', CrccVerdict::Ok, true, "M-blk", true},
+        {S::Off, 'Q', ' ', CrccVerdict::Ok, true, "", false},
     };
     for (const Case& c : cases) {
         const Block514 current = Current(c.first, c.second);
-        const auto choice = ChooseRawSave(c.selection, current, c.label, c.replay);
-        const std::string where = std::string("byte 0 ") + std::to_string(c.first) + " label " + c.label;
+        const auto choice = ChooseRawSave(c.selection, current, c.verdict, c.replay);
+        const std::string where = std::string("byte 0 ") + std::to_string(c.first) + " verdict " +
+                                  std::string(c.verdict ? VerdictText(*c.verdict) : "---");
         if (std::string(c.kind).empty()) {
             EXPECT_FALSE(choice) << where;
             continue;

@@ -38,7 +38,7 @@ struct AdcProgram {
         adcAnalysisWindow = &program->adcAnalysisWindow;
     }
     void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(program->station, clock, samples); }
-    StationState& State() { return program->station.state(); }
+    const StationState& State() { return program->station.state(); }
 
     MemoryStore store;
     ManualClock clock;
@@ -170,7 +170,7 @@ private slots:
             emit menu->aboutToShow();
             QCOMPARE(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible(), QString(modem) == "ADC");
             // The Setup can change the modem type while the program runs.
-            p.State().SetModemType(ModemType::Adc);
+            p.program->station.SetModemType(ModemType::Adc);
             emit menu->aboutToShow();
             QVERIFY(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible());
         }
@@ -222,7 +222,7 @@ private slots:
     void FecLogFailureIsReportedOnce() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.State().settings.logFec = true;
+        p.program->station.SetLogFec(true);
         p.program->station.adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
         sim::TelemetryGenerator generator(CleanAdcModem());
         p.Feed(generator.Next().wire);
@@ -239,7 +239,8 @@ private slots:
     void RawWindowShowsTheFecFiguresUnderRebuiltBlocks() {
         QTemporaryDir tmp;
         AdcProgram p(tmp.path());
-        p.State().flags.selection = TextSelection::Raw;
+        test::PseudoTerminalModem modem(p.program->station);
+        QVERIFY(modem.Select(TextSelection::Raw));
         sim::TelemetryGenerator generator(CleanAdcModem());
         const QRegularExpression fecLine(R"(^Sync Gain: \d+\.\d     Chan Errs: 0     RS Corrs: 0 0     Eb/No: >8\.3$)");
         const QRegularExpression syncOnly(R"(^Sync Gain: -?\d+\.\d$)");

@@ -17,6 +17,7 @@
 #include "displays/temperature_content.h"
 #include "recording_messages.h"
 #include "sealed_block.h"
+#include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
 
@@ -86,12 +87,13 @@ void CompareFields(const FieldForm& form, const std::vector<DisplayField>& expec
     }
 }
 
-// The desktop program with "Raw" chosen, so that live A blocks reach the displays.
+// The desktop program with "Raw" chosen on its modem, so that live A blocks reach the displays.
 struct Program : test::Program {
     Program(KeyValueStore& store, Clock& clock, test::RecordingMessages& messages)
-        : test::Program(store, clock, messages) {
-        station.state().flags.selection = TextSelection::Raw;
+        : test::Program(store, clock, messages), modem(station) {
+        if (!modem.Select(TextSelection::Raw)) qWarning("the pseudo-terminal modem did not open");
     }
+    test::PseudoTerminalModem modem;
 };
 
 struct FieldWindow {
@@ -120,7 +122,7 @@ public:
     }
     void Feed(const Block514& block) {
         clock_.Advance(3);
-        program->station.receiver().ReceiveBlockBytes(block);
+        program->station.SerialBytes(block);
     }
     DisplayInput Input(bool raw) const {
         const StationState& s = program->station.state();
@@ -236,15 +238,17 @@ private slots:
         // The window redraws at once only from a good A block: not after a failed check, not
         // from a block with the failed mark; the mode changes all the same.
         QVERIFY(!power.RawMode());
-        StationState& station = f.program->station.state();
         const QString shown = value->text();
-        station.flags.crccStatus = false;
+        Block514 block = PlausibleBlock();
+        test::SealCrcc(block, false);  // the same bytes failing their check
+        f.Feed(block);
         QTest::mousePress(&power, Qt::LeftButton, Qt::ShiftModifier, free);
         QVERIFY(power.RawMode());
         QCOMPARE(value->text(), shown);
         QTest::mousePress(&power, Qt::LeftButton, Qt::ShiftModifier, free);
-        station.flags.crccStatus = true;
-        station.stores.display[0] = 'A' | 0x80;
+        block[0] = 'A' | 0x80;  // a good check, but the failed mark on the block
+        test::SealCrcc(block);
+        f.Feed(block);
         QTest::mousePress(&power, Qt::LeftButton, Qt::ShiftModifier, free);
         QVERIFY(power.RawMode());
         QCOMPARE(value->text(), shown);

@@ -21,6 +21,7 @@
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
 #include "file_contents.h"
+#include "serial_feed.h"
 #include "recording_messages.h"
 #include "station_store.h"
 #include "telemetry_records.h"
@@ -97,10 +98,9 @@ private slots:
 
     void LoggingAppendsReceivedBlocksToTheDaysFile() {
         Program& p = *p_;
-        p.station.state().flags.selection = TextSelection::Raw;
         auto feed = [&](const Block512& block, bool good) {
             clock_->Advance(3);
-            p.station.receiver().ReceiveBlockBytes(OnTheWire(block, good));
+            p.station.SerialBytes(OnTheWire(block, good));
         };
         p.loggingWindow.show();
         QVERIFY(p.loggingWindow.UseAction()->isEnabled());  // 514-byte modem
@@ -150,7 +150,7 @@ private slots:
         p.loggingWindow.LoggingButton()->click();
         for (int i = 0; i < 2; ++i) {
             clock_->Advance(3);
-            p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+            p.station.SerialBytes(OnTheWire(MakeABlock(), true));
         }
         QVERIFY2(p.loggingWindow.FailureText().startsWith("2 blocks not logged: "), qPrintable(p.loggingWindow.FailureText()));
         QCOMPARE(p.loggingWindow.CountText(), QString("0"));
@@ -159,7 +159,7 @@ private slots:
         p.loggingWindow.StopButton()->click();
         p.loggingWindow.LoggingButton()->click();
         clock_->Advance(3);
-        p.station.receiver().ReceiveBlockBytes(OnTheWire(MakeABlock(), true));
+        p.station.SerialBytes(OnTheWire(MakeABlock(), true));
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
         QCOMPARE(p.loggingWindow.CountText(), QString("1"));
     }
@@ -171,7 +171,7 @@ private slots:
         p_->mainWindow.FirstShown();  // the serial port of the test settings does not open; logging starts anyway
         QVERIFY(p_->loggingWindow.isVisible());
         QVERIFY(p_->loggingWindow.LoggingButton()->isChecked());
-        QVERIFY(p_->station.state().logging.logging);
+        QVERIFY(p_->station.logger().Logging());
         QCOMPARE(p_->loggingWindow.NameField(), QString(" T031230.raw"));
     }
 
@@ -501,14 +501,15 @@ private slots:
         p.loggingWindow.Logger().SetSyncEachRecord(false);
         p.loggingWindow.show();
         p.loggingWindow.LoggingButton()->click();
-        p.station.state().flags.selection = TextSelection::Raw;
+        test::PseudoTerminalModem modem(p.station);
+        QVERIFY(modem.Select(TextSelection::Raw));
         sim::SimOptions options;
         options.startUtc = kDecember30;
         sim::TelemetryGenerator generator(options);
         for (int i = 0; i < 900; ++i) {
             const sim::SimBlock block = generator.Next();
             clock_->Set(std::max(block.utc, clock_->Now() + 3));
-            p.station.receiver().ReceiveBlockBytes(block.wire);
+            p.station.SerialBytes(block.wire);
         }
         QVERIFY(p.loggingWindow.CountText().toInt() > 800);
 

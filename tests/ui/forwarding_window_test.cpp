@@ -55,7 +55,7 @@ private slots:
             QVERIFY(p.station.forwarding().sids());
 
             const Block514 block = test::ForwardBlock(1);
-            p.station.ReceiveWholeBlock(block);
+            p.station.pipeline().WholeBlock(block, BlockOrigin::Kiss);
             QVERIFY(test::WaitUntil([&] { return server.requests.size() == 1; }));
             QVERIFY(test::WaitUntil([&] {
                 w.RefreshCounts();
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(p.forwardingWindow.Fields().longitude, std::string("4.3647W"));
         QVERIFY(p.station.forwarding().sids());
         QVERIFY(p.station.forwarding().kissFile());
-        p.station.ReceiveWholeBlock(test::ForwardBlock(2));
+        p.station.pipeline().WholeBlock(test::ForwardBlock(2), BlockOrigin::Kiss);
         QVERIFY(test::WaitUntil([&] { return server.requests.size() == 2; }));
         QFile kiss(kissFile);
         QVERIFY(kiss.open(QIODevice::ReadOnly));

@@ -25,9 +25,10 @@
 #include "free_port.h"
 #include "recording_messages.h"
 #include "sealed_block.h"
+#include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
-#include "station/audio_input.h"
+#include "inputs/audio_input.h"
 #include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
 
@@ -107,7 +108,7 @@ private slots:
         QVERIFY(p.mainWindow.ClockTimer()->isActive());
         // The saved "Log On Start" and "TCP/IP Boot" take effect at once, not at the next start:
         // the port is open with "Raw", logging runs, and the station serves.
-        QVERIFY2(p.station.serial().IsOpen(), qPrintable(messages.texts.join("|")));
+        QVERIFY2(p.station.PortOpen(), qPrintable(messages.texts.join("|")));
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
         QVERIFY(p.station.logger().Logging());
         QVERIFY(p.loggingWindow.isVisible());
@@ -169,9 +170,10 @@ private slots:
         p.filterWindow.show();
         QCOMPARE(p.filterWindow.FileList()->Directory(), second + "/telemetry");
         // A raw block saved by a click on the text view goes there too.
-        p.station.state().flags.selection = TextSelection::Raw;
+        test::PseudoTerminalModem modem(p.station);
+        QVERIFY(modem.Select(TextSelection::Raw));
         clock.Advance(3);
-        p.station.receiver().ReceiveBlockBytes(test::SealedBlock('A', true, 'x'));
+        p.station.SerialBytes(test::SealedBlock('A', true, 'x'));
         p.mainWindow.SaveRawBlock(true);
         QVERIFY(QFile::exists(second + "/telemetry/A-blk.dat"));
         // Beside the beep, the operator reads where the block went.
@@ -312,7 +314,7 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
         QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
         QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
-        QVERIFY(p.station.state().AdcPath());
+        QCOMPARE(p.station.state().settings.modemType, ModemType::Audio);
         // Opened again, Setup shows what was stored.
         p.mainWindow.SetupClick();
         QCOMPARE(p.setupWindow.Choices().audio.centreField, std::string("1620.5"));
@@ -320,18 +322,18 @@ private slots:
         p.setupWindow.CancelButton()->click();
         // "Raw" starts the audio input where the serial port would open; "OFF" stops it.
         p.mainWindow.TextButton(TextSelection::Raw)->click();
-        QVERIFY(p.station.audio().Running());
-        QVERIFY(!p.station.serial().IsOpen());
-        QVERIFY(p.station.audio().Description().contains(QString::fromStdString("UDP port " + port)));
+        QVERIFY(p.station.PortOpen());
+        QVERIFY(p.station.Audio());  // not the serial port
+        QVERIFY(p.station.PortInput()->Description().contains(QString::fromStdString("UDP port " + port)));
         QVERIFY(p.station.adc().Path().AcceptInverted());
         p.mainWindow.TextButton(TextSelection::Off)->click();
-        QVERIFY(!p.station.audio().Running());
+        QVERIFY(!p.station.PortOpen());
         // A port another program holds: the reason is said, not the serial port's message.
         QUdpSocket holder;
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, static_cast<quint16>(std::stoi(port))));
         messages.texts.clear();
         p.mainWindow.TextButton(TextSelection::Raw)->click();
-        QVERIFY(!p.station.audio().Running());
+        QVERIFY(!p.station.PortOpen());
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY2(messages.texts.front().startsWith("The audio input could not be started:\ncannot listen on UDP port " +
                                                    QString::fromStdString(port)),
@@ -351,7 +353,7 @@ private slots:
         messages.texts.clear();
         QVERIFY(!p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
         p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw"
-        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.station.PortOpen());
         QVERIFY(p.rawDataWindow.isVisible());
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("Raw Data"));
         QVERIFY(p.mainWindow.findChild<QLabel*>("ByteCount")->isEnabled());
@@ -359,7 +361,7 @@ private slots:
         QCOMPARE(p.rawDataWindow.GroupCaption(), QString("L Block"));
         QCOMPARE(p.mainWindow.state().flags.selection, TextSelection::L);
         p.mainWindow.TextButton(TextSelection::Off)->click();  // "OFF"
-        QVERIFY(!p.station.serial().IsOpen());
+        QVERIFY(!p.station.PortOpen());
         QVERIFY(!p.rawDataWindow.isVisible());
         QVERIFY(p.mainWindow.ByteLabel().isEmpty());
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
@@ -387,10 +389,11 @@ private slots:
         p.mainWindow.AttachDisplay(DisplayWindow::Status, &status, [&] { ++updates; });
         p.mainWindow.DataCheckBox(DisplayWindow::Status)->click();
         QVERIFY(status.isVisible());
-        p.station.state().flags.selection = TextSelection::Raw;
+        test::PseudoTerminalModem modem(p.station);
+        QVERIFY(modem.Select(TextSelection::Raw));
         auto feed = [&](const Block514& b) {
             clock.Advance(3);
-            p.station.receiver().ReceiveBlockBytes(b);
+            p.station.SerialBytes(b);
         };
         updates = 0;
         feed(test::SealedBlock('A', false, 'x'));
@@ -412,11 +415,11 @@ private slots:
         p.mainWindow.ReplayClick();
         QVERIFY(p.mainWindow.TextButton(TextSelection::Off)->isChecked());  // replay switched reception off
         p.replayWindow.close();
-        p.station.state().flags.selection = TextSelection::Raw;
+        QVERIFY(modem.Select(TextSelection::Raw));
         feed(test::SealedBlock('A', false, 'x'));
         QCOMPARE(updates, 3);
         // With "K" selected, A blocks fill the stores but are not dispatched.
-        p.station.state().flags.selection = TextSelection::K;
+        QVERIFY(modem.Select(TextSelection::K));
         feed(test::SealedBlock('A', true, 'x'));
         QCOMPARE(updates, 3);
         QCOMPARE(p.mainWindow.state().stores.display[2], std::uint8_t('x'));

@@ -12,6 +12,7 @@
 #include "recording_messages.h"
 #include "sealed_block.h"
 #include "station_store.h"
+#include "serial_feed.h"
 #include "test_program.h"
 #include "ui/audio_signal_window.h"
 
@@ -50,8 +51,9 @@ private slots:
         for (int i = 64; i < 512; ++i) block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
         block[1] = ' ';
         test::SealCrcc(block);
-        program.station.state().flags.selection = TextSelection::Raw;
-        program.station.receiver().ReceiveBlockBytes(block);
+        test::PseudoTerminalModem modem(program.station);
+        QVERIFY(modem.Select(TextSelection::Raw));
+        program.station.SerialBytes(block);
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
         QVERIFY(QTest::qWaitForWindowExposed(&rawDataWindow));
         QTest::qWait(200);

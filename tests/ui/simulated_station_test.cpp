@@ -10,6 +10,7 @@
 #include "sim/telemetry_generator.h"
 #include "recording_messages.h"
 #include "station_store.h"
+#include "block_recorder.h"
 #include "test_program.h"
 
 using namespace orv;
@@ -37,14 +38,18 @@ private slots:
         RawDataWindow& rawDataWindow = program.rawDataWindow;
         program.station.SetSerialOverride(QString::fromStdString(feeder.SlavePath()));
         mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw" opens the port
-        QVERIFY(program.station.serial().IsOpen());
+        QVERIFY(program.station.PortOpen());
 
         std::vector<Block512> shown;
         std::vector<QString> verdicts;
-        connect(&program.station, &Station::BlockHandled, [&] {
-            shown.push_back(program.station.state().stores.lastComplete);
+        test::BlockRecorder recorder;
+        recorder.onBlock = [&](const ReceivedBlock& block) {
+            Block512 record;
+            std::copy_n(block.record.begin(), kTelemetryBytes, record.begin());
+            shown.push_back(record);
             verdicts.push_back(mainWindow.CrccLabel());
-        });
+        };
+        program.station.AddSink(recorder);
         QVERIFY2(feeder.Start(error), error.c_str());
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), std::size_t(blocks), 60000);
 

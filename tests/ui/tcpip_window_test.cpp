@@ -26,6 +26,7 @@
 #include "recording_messages.h"
 #include "serial_feed.h"
 #include "station_store.h"
+#include "block_recorder.h"
 #include "test_program.h"
 
 using namespace orv;
@@ -51,17 +52,22 @@ Block512 Kept(std::span<const std::uint8_t> block, bool intact) {
 struct Program : test::Program {
     Program(KeyValueStore& store, const Clock& clock, test::RecordingMessages& messages)
         : test::Program(store, clock, messages) {
-        QObject::connect(&station, &Station::BlockHandled, [this] {
-            kept.push_back(station.state().stores.lastComplete);
+        recorder.onBlock = [this](const ReceivedBlock& block) {
+            Block512 record;
+            std::copy_n(block.record.begin(), kTelemetryBytes, record.begin());
+            kept.push_back(record);
             verdicts.push_back(mainWindow.CrccLabel());
-        });
+        };
+        station.AddSink(recorder);
     }
+    ~Program() { station.RemoveSink(recorder); }
     void TypeInto(QLineEdit* field, const QString& text) {
         field->clear();
         QTest::keyClicks(field, text);
     }
-    bool SerialOpen() { return station.serial().IsOpen(); }
+    bool SerialOpen() { return station.PortOpen(); }
 
+    test::BlockRecorder recorder;
     std::vector<Block512> kept;
     std::vector<QString> verdicts;
 };
@@ -163,7 +169,7 @@ private slots:
         const Bytes load(64 * 1024, 0x55);
         // The operating system buffers a few megabytes first; 26 MB is far more than that.
         for (int round = 0; round < 400 && p.station.relay().Server().HasClients(); ++round) {
-            p.station.relay().SendChunk(load, false);
+            p.station.relay().Server().SendToClients(load);
             QCoreApplication::processEvents();
         }
         QCOMPARE(w.StatusText(),

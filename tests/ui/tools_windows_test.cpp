@@ -33,7 +33,7 @@ namespace {
 // that the pixel positions below hold.
 struct Program : test::Program {
     using test::Program::Program;
-    Block514& Display() { return station.state().stores.display; }
+    const Block514& Display() const { return station.state().stores.display; }
 };
 
 // The centre of the byte dump cell of an address, in panel pixels (scale 1).
@@ -74,27 +74,34 @@ private slots:
         QCOMPARE(p.monitorWindow.windowTitle(), QString(" Monitor"));
         const char* addresses[] = {"#1A7", "423", "#200", "600", "511", "   ", "100"};
         for (int i = 0; i < 7; ++i) p.monitorWindow.AddressField(i)->setText(addresses[i]);
-        auto& d = p.Display();
-        d[0] = 0x05;
+        // A D block, which always reaches the display block; its CRCC bytes are what the test
+        // needs, so it fails its check and failed data is shown to open the dispatch gate.
+        Block514 d{};
+        d[0] = 'D';
         d[100] = 0xFF;
         d[101] = 0xFF;
         d[423] = 0xA5;
         d[424] = 0x12;
         d[511] = 0x34;
         d[512] = 0x12;
-        p.station.state().flags.crccStatus = true;  // the dispatch gate is open
+        auto receive = [&] {
+            clock_.Advance(3);
+            p.station.SerialBytes(d);
+        };
+        p.mainWindow.ToggleShowFailedData();
+        receive();
 
         struct Case {
             std::function<void(MonitorWindow&)> choose;
             std::array<const char*, 7> shown;
         };
         const Case cases[] = {
-            {[](MonitorWindow&) {}, {"#A5", "#A5", " --- ", " --- ", "#34", "#05", "#FF"}},
-            {[](MonitorWindow& m) { m.WordButton()->click(); }, {"#12A5", "#12A5", " --- ", " --- ", "#1234", "#0005", "#FFFF"}},
-            {[](MonitorWindow& m) { m.BaseButton(MonitorBase::Dec)->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "65535"}},
-            {[](MonitorWindow& m) { m.SignedBox()->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "   5", "-1"}},
+            {[](MonitorWindow&) {}, {"#A5", "#A5", " --- ", " --- ", "#34", "#44", "#FF"}},
+            {[](MonitorWindow& m) { m.WordButton()->click(); }, {"#12A5", "#12A5", " --- ", " --- ", "#1234", "#0044", "#FFFF"}},
+            {[](MonitorWindow& m) { m.BaseButton(MonitorBase::Dec)->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "  68", "65535"}},
+            {[](MonitorWindow& m) { m.SignedBox()->click(); }, {"4773", "4773", " --- ", " --- ", "4660", "  68", "-1"}},
             {[](MonitorWindow& m) { m.BaseButton(MonitorBase::Bin)->click(); },
-             {"10100101", "10100101", " --- ", " --- ", "00110100", "00000101", "11111111"}},
+             {"10100101", "10100101", " --- ", " --- ", "00110100", "01000100", "11111111"}},
         };
         for (const Case& c : cases) {
             c.choose(p.monitorWindow);
@@ -109,6 +116,7 @@ private slots:
         p.monitorWindow.ValueField(9)->setText("kept");
         d[100] = 0x0F;
         p.monitorWindow.hide();
+        receive();
         p.mainWindow.DispatchBlock();
         QCOMPARE(p.monitorWindow.ValueField(6)->text(), QString("11111111"));
         p.monitorWindow.show();
@@ -191,7 +199,12 @@ private slots:
 
     void ByteDumpShowsTheBlockAndHandsAddressesToTheMonitor() {
         Program p(*store_, clock_, *messages_);
-        for (int i = 0; i < 512; ++i) p.Display()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+        // A D block, which always reaches the display block.
+        Block514 d{};
+        for (int i = 1; i < 514; ++i) d[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+        d[0] = 'D';
+        clock_.Advance(3);
+        p.station.SerialBytes(d);
         p.monitorWindow.show();
         p.monitorWindow.DataWindowBox()->click();
         QVERIFY(p.byteDumpWindow.isVisible());
@@ -282,7 +295,7 @@ private slots:
         Program p(*store_, clock_, *messages_);
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw": reception has the port
-        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.station.PortOpen());
         pty.StartReading();
         p.dspLoaderWindow.show();
         p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
@@ -302,7 +315,7 @@ private slots:
         // Back to "Raw": the port is the station's again.
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isEnabled());
-        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.station.PortOpen());
         QCOMPARE(p.dspLoaderWindow.ProgressBar()->value(), 0);
         bool reached100 = false;
         for (const auto& v : progress) reached100 = reached100 || v.at(0).toInt() == 100;
@@ -360,7 +373,7 @@ private slots:
         // Reception was never disturbed, and the window stays for another choice.
         QVERIFY(!p.station.state().flags.serialInputSuspended);
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
-        QVERIFY(p.station.serial().IsOpen());
+        QVERIFY(p.station.PortOpen());
         QVERIFY(p.dspLoaderWindow.isVisible());
         QTest::qWait(200);
         QVERIFY(pty.StopReading().empty());

@@ -12,13 +12,14 @@ namespace {
 
 constexpr int kSamplesPerSecond = 400;
 
-class DecodingHooks final : public ReceiverHooks, public AdcReceptionHooks {
+// The log file and the block lines.
+class LogAndPrint final : public BlockSink, public AdcReceptionHooks {
 public:
-    DecodingHooks(std::string command, const StationState& station, std::string logPath)
-        : command_(std::move(command)), station_(station), logPath_(std::move(logPath)) {}
+    LogAndPrint(std::string command, std::string logPath) : command_(std::move(command)), logPath_(std::move(logPath)) {}
 
-    void AppendToLog(std::span<const std::uint8_t, kTelemetryBytes> record) override {
+    void TakeBlock(const ReceivedBlock& block) override {
         if (logFailed_) return;
+        const Block512 record = StampedRecord(block);
         const AppendOutcome out = AppendRecordToFile(logPath_, Record(record.data(), kRecordBytes), false);
         if (out.strayBytes != 0) {
             std::cerr << "orv-cli " << command_ << ": a partial record of " << out.strayBytes
@@ -30,13 +31,12 @@ public:
             logFailed_ = true;
             return;
         }
-        const char id = BlockId(record);
-        const bool fec = station_.receiver.fecDelivery;
-        const bool ok = station_.receiver.crccLabel == "OK";
+        const char id = block.Kind();
+        const bool fec = block.FromFec();
         ++blocks;
         if (fec) ++fecBlocks;
-        else if (ok) ++uncodedOk;
-        std::printf("%d %c %s %s\n", blocks, id > ' ' && id < 0x7F ? id : '?', station_.receiver.crccLabel.c_str(),
+        else if (block.verdict == CrccVerdict::Ok) ++uncodedOk;
+        std::printf("%d %c %s %s\n", blocks, id > ' ' && id < 0x7F ? id : '?', std::string(VerdictText(block.verdict)).c_str(),
                     fec ? "fec" : "uncoded");
         std::fflush(stdout);
     }
@@ -55,34 +55,34 @@ public:
 
 private:
     std::string command_;
-    const StationState& station_;
     std::string logPath_;
     bool logFailed_ = false;
     bool fecLogFailed_ = false;
 };
 
+StationState AdcStation(bool logFec) {
+    StationState station;
+    station.SetModemType(ModemType::Adc);
+    station.settings.logFec = logFec;
+    return station;
+}
+
 }  // namespace
 
 struct AdcDecoding::Parts {
-    Parts(std::string command, std::string logPath) : hooks(std::move(command), station, std::move(logPath)) {}
+    Parts(std::string command, std::string logPath, bool logFec)
+        : station(AdcStation(logFec)), sink(std::move(command), std::move(logPath)) {}
     StationState station;
     ManualClock clock{1'000'000'000};
-    DecodingHooks hooks;
-    std::optional<BlockReceiver> receiver;
-    std::optional<AdcReception> adc;
+    LogAndPrint sink;
+    ReceptionPipeline pipeline{station, clock};
 };
 
 AdcDecoding::AdcDecoding(std::string command, std::string logPath, const std::optional<std::string>& fecLogDirectory)
-    : parts_(std::make_unique<Parts>(std::move(command), std::move(logPath))) {
-    StationState& station = parts_->station;
-    station.SetModemType(ModemType::Adc);
-    station.logging.logging = true;
-    station.logging.aOnly = false;    // Block " all"
-    station.logging.useCrcc = false;  // CRCC "ignore"
-    station.settings.logFec = fecLogDirectory.has_value();
-    parts_->receiver.emplace(station, parts_->clock, parts_->hooks);
-    parts_->adc.emplace(*parts_->receiver, &parts_->hooks);
-    if (fecLogDirectory) parts_->adc->SetFecLogDirectory(*fecLogDirectory);
+    : parts_(std::make_unique<Parts>(std::move(command), std::move(logPath), fecLogDirectory.has_value())) {
+    parts_->pipeline.AddSink(parts_->sink);
+    parts_->pipeline.Adc().SetHooks(&parts_->sink);
+    if (fecLogDirectory) parts_->pipeline.Adc().SetFecLogDirectory(*fecLogDirectory);
 }
 
 AdcDecoding::~AdcDecoding() = default;
@@ -94,9 +94,9 @@ bool AdcDecoding::LogOpens(const std::string& command, const std::string& logPat
 }
 
 void AdcDecoding::Feed(std::span<const std::uint8_t> samples) {
-    while (!samples.empty() && !parts_->hooks.LogFailed()) {
+    while (!samples.empty() && !parts_->sink.LogFailed()) {
         const std::size_t n = std::min<std::size_t>(samples.size(), static_cast<std::size_t>(kSamplesPerSecond - intoSecond_));
-        parts_->adc->ProcessAdcBytes(samples.first(n));
+        parts_->pipeline.AdcSamples(samples.first(n));
         samples = samples.subspan(n);
         intoSecond_ += static_cast<int>(n);
         if (intoSecond_ == kSamplesPerSecond) {
@@ -106,11 +106,11 @@ void AdcDecoding::Feed(std::span<const std::uint8_t> samples) {
     }
 }
 
-AdcReception& AdcDecoding::Reception() { return *parts_->adc; }
-int AdcDecoding::Blocks() const { return parts_->hooks.blocks; }
-int AdcDecoding::UncodedOk() const { return parts_->hooks.uncodedOk; }
-int AdcDecoding::FecBlocks() const { return parts_->hooks.fecBlocks; }
-bool AdcDecoding::LogFailed() const { return parts_->hooks.LogFailed(); }
-bool AdcDecoding::Failed() const { return parts_->hooks.Failed(); }
+ReceptionPipeline& AdcDecoding::Pipeline() { return parts_->pipeline; }
+int AdcDecoding::Blocks() const { return parts_->sink.blocks; }
+int AdcDecoding::UncodedOk() const { return parts_->sink.uncodedOk; }
+int AdcDecoding::FecBlocks() const { return parts_->sink.fecBlocks; }
+bool AdcDecoding::LogFailed() const { return parts_->sink.LogFailed(); }
+bool AdcDecoding::Failed() const { return parts_->sink.Failed(); }
 
 }  // namespace orv::cli

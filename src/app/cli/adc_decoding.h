@@ -1,17 +1,16 @@
 #pragma once
-// The ADC sample stream decoded by a station in ADC mode, for orv-cli adc and orv-cli audio:
-// every completed block is appended to the log file as the Logging window does with Block " all"
-// and CRCC "ignore", each as one whole record, and one line per block that is in the file goes to
-// stdout: "<n> <kind> <OK|FAIL> <fec|uncoded>". The first block that cannot be appended stops it.
+// The ADC sample stream decoded by a station in ADC mode, for orv-cli adc and orv-cli audio: the
+// reception pipeline with one sink that appends every completed block to the log file as the
+// Logging window does with Block " all" and CRCC "ignore", each as one whole record, and prints one
+// line per block that is in the file: "<n> <kind> <OK|FAIL> <fec|uncoded>". The first block that
+// cannot be appended stops it.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
-#include "fec/adc_reception.h"
-#include "reception/clock.h"
-#include "reception/receiver.h"
+#include "pipeline/reception_pipeline.h"
 
 namespace orv::cli {
 
@@ -31,7 +30,7 @@ public:
     // pace of the serial port, whatever the split into calls. Ignored once the log failed.
     void Feed(std::span<const std::uint8_t> samples);
 
-    AdcReception& Reception();
+    ReceptionPipeline& Pipeline();
     int Blocks() const;          // completed blocks
     int UncodedOk() const;       // uncoded blocks with CRCC OK
     int FecBlocks() const;       // blocks rebuilt from decoded FEC frames

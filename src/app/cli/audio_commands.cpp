@@ -19,7 +19,7 @@
 #include "audio/audio_settings.h"
 #include "audio/raw_audio_reader.h"
 #include "audio/sound_file_reader.h"
-#include "station/sound_card_input.h"
+#include "inputs/sound_card_input.h"
 
 namespace orv::cli {
 namespace {
@@ -122,7 +122,7 @@ int RunAudio(const CliArgs& a, int argc, char** argv) {
     }
 
     AdcDecoding decoding(cmd, *logPath, fecLogDir);
-    decoding.Reception().Path().SetAcceptInverted(true);
+    decoding.Pipeline().Adc().Path().SetAcceptInverted(true);
     AudioDemodulator demod(options);
     CarrierReport carrier;
     bool samplesFailed = false;

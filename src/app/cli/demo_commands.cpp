@@ -2,8 +2,8 @@
 // pseudo-terminal, printing each completed block.
 #include <QCoreApplication>
 #include <iostream>
-#include <utility>
 
+#include "app/cli/block_printers.h"
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stop_on_signals.h"
@@ -16,30 +16,6 @@ namespace orv::cli {
 namespace {
 
 constexpr const char* kUsage = "[OPTIONS]";
-
-// "A OK  A  HI, THIS IS AMSAT OSCAR-40 ... 2003-12-30  14:05:09": kind, verdict, header line.
-std::string BlockLine(const StationState& s) {
-    const auto& b = s.stores.lastComplete;
-    std::string header;
-    for (std::size_t i = 0; i < 64; ++i) {
-        const unsigned char c = b[i] & 0x7F;
-        header.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : ' ');
-    }
-    while (!header.empty() && header.back() == ' ') header.pop_back();
-    const char kind = BlockId(b);
-    return std::string(1, kind >= 0x20 && kind < 0x7F ? kind : '?') + " " + s.receiver.crccLabel + "  " + header;
-}
-
-// Whether the block just finished was delivered by the FEC reconstruction (the byte counter
-// reads "FEC").
-class FecDeliveryView final : public StationView {
-public:
-    void ShowByteCount(std::string_view text) override { fecDelivered_ = text == "FEC"; }
-    bool TakeFecDelivered() { return std::exchange(fecDelivered_, false); }
-
-private:
-    bool fecDelivered_ = false;
-};
 
 int RunDemo(const CliArgs& a, int argc, char** argv) {
     long long limit = 0;
@@ -60,10 +36,20 @@ int RunDemo(const CliArgs& a, int argc, char** argv) {
     setup.serialPath = demo.SerialDevice().toStdString();
     setup.logFec = *modem == ModemType::Adc;
     setup.simulated = true;
+    // Each block's line; a block rebuilt from an FEC frame also gets the decoder's figures as the
+    // status line shows them. The printer outlives the station it is added to.
+    long long count = 0;
+    const Station* receiving = nullptr;
+    LinePrinter printer([&](const ReceivedBlock& block) {
+        std::string line = DemoLine(block);
+        if (block.FromFec()) line += "\n  FEC  " + FecStatusLine(receiving->Adc().Status(), true);
+        if (limit > 0 && ++count >= limit) QCoreApplication::quit();
+        return line;
+    });
     HeadlessStation station(setup, demo.Store(), clock,
                             [](const std::string& line) { std::cerr << "orv-cli demo: " << line << "\n"; });
-    FecDeliveryView view;
-    station.station().SetView(&view);
+    receiving = &station.station();
+    station.station().AddSink(printer);
     if (station.Start() != 0) return 1;
     if (!demo.Start()) {
         std::cerr << "orv-cli demo: " << demo.Error().toStdString() << "\n";
@@ -72,14 +58,6 @@ int RunDemo(const CliArgs& a, int argc, char** argv) {
     std::cerr << "orv-cli demo: receiving simulated telemetry from " << demo.SerialDevice().toStdString()
               << (*modem == ModemType::Adc ? " as ADC samples (a block every 10 to 13 s; Ctrl-C ends)\n"
                                            : " (a block about every 10 s; Ctrl-C ends)\n");
-    long long count = 0;
-    Station& s = station.station();
-    QObject::connect(&s, &Station::BlockHandled, [&] {
-        std::cout << BlockLine(s.state()) << std::endl;
-        // A block rebuilt from an FEC frame: the decoder's figures as the status line shows them.
-        if (view.TakeFecDelivered()) std::cout << "  FEC  " << FecStatusLine(s.adc().Status(), true) << std::endl;
-        if (limit > 0 && ++count >= limit) QCoreApplication::quit();
-    });
     QObject::connect(&station, &HeadlessStation::Failed, [] { QCoreApplication::exit(1); });
     sim::StopSignal stop;
     StopOnSignals onSignals(stop);

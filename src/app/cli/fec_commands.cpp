@@ -11,7 +11,7 @@
 #include "app/cli/cli_args.h"
 #include "app/cli/command.h"
 #include "app/cli/stream_io.h"
-#include "fec/adc_reception.h"
+#include "pipeline/adc_reception.h"
 #include "fec/fec_block.h"
 #include "fec/fec_codec.h"
 #include "files/input_file.h"

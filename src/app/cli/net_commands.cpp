@@ -15,8 +15,7 @@
 #include "app/cli/station_audio_options.h"
 #include "app/cli/station_config.h"
 #include "app/cli/stop_on_signals.h"
-#include "forward/block_json.h"
-#include "net/block_line.h"
+#include "app/cli/block_printers.h"
 #include "net/wire.h"
 #include "reception/qt_settings_store.h"
 #include "station/headless_station.h"
@@ -154,22 +153,6 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
     return true;
 }
 
-void PrintBlock(const Station& station, const Clock& clock) {
-    const StationState& s = station.state();
-    const std::string line = BlockLine(s.stores.current, s.receiver.crccLabel, clock.Now());
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-void PrintBlockJson(const Station& station, const Clock& clock) {
-    const StationState& s = station.state();
-    const QByteArray line = JsonText(BlockTelemetryJson(s.stores.current, s.receiver.crccLabel, clock.Now()));
-    std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 // 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do not
 // fit the station's settings.
 int RunStation(const CliArgs& commandLine, int argc, char** argv) {
@@ -196,12 +179,10 @@ int RunStation(const CliArgs& commandLine, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
     SystemClock clock;
+    LinePrinter printer(json ? StationJsonLine : StationLine);
     HeadlessStation station(setup, *store, clock, Complain);
+    station.station().AddSink(printer);
     if (const int code = station.Start(); code != 0) return code;
-    QObject::connect(&station.station(), &Station::BlockHandled, [&] {
-        if (json) PrintBlockJson(station.station(), clock);
-        else PrintBlock(station.station(), clock);
-    });
     // SIGHUP (logrotate): the log file is closed after every block; the next one opens it anew.
     HangupSignal hangup([&] {
         if (setup.dataDir.empty()) Complain("SIGHUP: no log file to reopen");

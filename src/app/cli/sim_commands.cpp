@@ -231,7 +231,7 @@ int ServeOverTcp(const SimulateRequest& r, sim::StopSignal& stop, StopOnSignals&
     SystemClock clock;  // the receiver starts each block after the stream's pause between blocks
     Station station(settings, clock);
     station.LoadSettings();
-    station.state().SetModemType(r.options.modem);
+    station.SetModemType(r.options.modem);
     Relay& relay = station.relay();
     relay.SetRealTime(!r.fullBlock);
     QObject::connect(&relay, &Relay::StatusChanged, [](const QString& text) {

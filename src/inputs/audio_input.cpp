@@ -1,11 +1,12 @@
-#include "station/audio_input.h"
+#include "inputs/audio_input.h"
 
 #include <algorithm>
 
 #include "audio/audio_source.h"
+#include "pipeline/reception_pipeline.h"
 #include "audio/live_stream_reader.h"
 #include "audio/sound_file_reader.h"
-#include "station/sound_card_input.h"
+#include "inputs/sound_card_input.h"
 
 namespace orv {
 namespace {
@@ -17,17 +18,18 @@ QString Hz(double hz) { return QString::number(hz, 'g', 8) + QStringLiteral(" Hz
 
 }  // namespace
 
-AudioInput::AudioInput(std::function<void(std::span<const std::uint8_t>)> symbols, QObject* parent)
-    : QObject(parent), symbols_(std::move(symbols)) {
+AudioInput::AudioInput(ReceptionPipeline& pipeline, const AudioSettings& settings, const ReceptionFlags& flags,
+                       QObject* parent)
+    : BlockInput(parent), pipeline_(pipeline), flags_(flags), settings_(settings) {
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &AudioInput::Poll);
 }
 
 AudioInput::~AudioInput() { Stop(); }
 
-bool AudioInput::Start(const AudioSettings& settings, std::string& error) {
+bool AudioInput::Start(std::string& error) {
     Stop();
-    settings_ = settings;
+    const AudioSettings& settings = settings_;
     double rate = settings.rate;
     switch (settings.source) {
         case AudioSourceKind::Udp:
@@ -72,6 +74,8 @@ bool AudioInput::Start(const AudioSettings& settings, std::string& error) {
         return false;
     }
     demod_ = std::make_unique<AudioDemodulator>(options);
+    // The demodulator's symbols carry the carrier's phase ambiguity: inverted syncs are data too.
+    pipeline_.Adc().Path().SetAcceptInverted(true);
     if (stream_) stream_->Start(static_cast<std::size_t>(rate * kQueueSeconds));
     startedMs_ = silentSinceMs_ = LiveStreamReader::NowMs();
     fileSamplesRead_ = 0;
@@ -91,16 +95,20 @@ void AudioInput::Stop() {
     running_ = false;
 }
 
+void AudioInput::Deliver() {
+    if (!bytes_.empty() && !flags_.serialInputSuspended) pipeline_.AdcSamples(bytes_);
+}
+
 void AudioInput::Demodulate(std::span<const float> samples) {
     bytes_.clear();
     demod_->Process(samples, bytes_);
-    if (!bytes_.empty()) symbols_(bytes_);
+    Deliver();
 }
 
 void AudioInput::Finish(const QString& reason) {
     bytes_.clear();
     demod_->Flush(bytes_);
-    if (!bytes_.empty()) symbols_(bytes_);
+    Deliver();
     timer_.stop();
     running_ = false;
     emit Ended(reason);

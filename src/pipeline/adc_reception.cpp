@@ -1,16 +1,17 @@
-#include "fec/adc_reception.h"
+#include "pipeline/adc_reception.h"
 
 #include "fec/fec_block.h"
 #include "reception/data_directory.h"
 
 namespace orv {
 
-AdcReception::AdcReception(BlockReceiver& receiver, AdcReceptionHooks* hooks, AdcSamplePath::Correlators correlators)
-    : receiver_(receiver), hooks_(hooks), path_(status_, *this, correlators) {}
+AdcReception::AdcReception(const StationState& station, AdcBlockFeed& feed, AdcReceptionHooks* hooks,
+                           AdcSamplePath::Correlators correlators)
+    : station_(station), feed_(feed), hooks_(hooks), path_(status_, *this, correlators) {}
 
 std::filesystem::path AdcReception::FecLogDirectory() const {
     if (!logDirectory_.empty()) return logDirectory_;
-    return TelemetryDirectory(receiver_.station().workingDataDirectory);
+    return TelemetryDirectory(station_.workingDataDirectory);
 }
 
 bool AdcReception::DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) {
@@ -19,19 +20,15 @@ bool AdcReception::DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> 
     if (decoded) {
         KeepFecFrameFacts(data, logState_);
         const Block514 block = ReconstructFecBlock(data);
-        receiver_.ReceiveFecBlock(block);
+        feed_.FecBlock(block, data);
     }
-    if (receiver_.station().settings.logFec) {
+    if (station_.settings.logFec) {
         const std::filesystem::path directory = FecLogDirectory();
         if (!AppendFecLogLine(directory, logState_, status_) && hooks_ != nullptr)
             hooks_->FecLogFailed(directory / FecLogFileName(logState_.dayCount));
     }
     return decoded;
 }
-
-void AdcReception::RestartAtSync() { receiver_.RestartAtSync(); }
-
-void AdcReception::ReceiveByte(std::uint8_t byte) { receiver_.ReceiveBlockBytes(std::span<const std::uint8_t>(&byte, 1)); }
 
 void AdcReception::DecodeFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) { DecodeFecFrame(frame); }
 

@@ -1,4 +1,4 @@
-#include "station/sound_card_input.h"
+#include "inputs/sound_card_input.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

@@ -1,15 +1,18 @@
 #pragma once
-// ADC reception of one station: the sample path wired to the station's block receiver, the FEC
-// decoder's status record, the block reconstruction and the FEC log.
+// ADC reception: the sample path watching the ADC samples for the block sync word and the FEC
+// sync vector, the FEC decoder's status record, the block reconstruction and the FEC log. What it
+// finds goes to the reception pipeline: the bytes of uncoded blocks, and blocks rebuilt from FEC
+// frames with their decoded data.
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <string>
 
 #include "fec/adc_sample_path.h"
 #include "fec/fec_codec.h"
 #include "fec/fec_log.h"
-#include "reception/receiver.h"
+#include "reception/block.h"
+#include "reception/received_block.h"
+#include "reception/station_state.h"
 
 namespace orv {
 
@@ -25,18 +28,31 @@ public:
     virtual void FecLogFailed(const std::filesystem::path& path) {}
 };
 
+// Where ADC reception delivers blocks: the reception pipeline.
+class AdcBlockFeed {
+public:
+    virtual ~AdcBlockFeed() = default;
+    // The block sync word was found: the next bytes start a new block.
+    virtual void RestartAtSync() = 0;
+    // One byte of an uncoded block.
+    virtual void UncodedByte(std::uint8_t byte) = 0;
+    // A block rebuilt from a decoded FEC frame, with the frame's data bytes.
+    virtual void FecBlock(std::span<const std::uint8_t, kFullBlockBytes> block,
+                          std::span<const std::uint8_t, kFecDataBytes> data) = 0;
+};
+
 class AdcReception final : private AdcPathCallouts {
 public:
     // The FEC log follows the station's "Log FEC" setting and goes to the "telemetry"
     // subdirectory of its data directory unless SetFecLogDirectory names another.
-    AdcReception(BlockReceiver& receiver, AdcReceptionHooks* hooks = nullptr,
+    AdcReception(const StationState& station, AdcBlockFeed& feed, AdcReceptionHooks* hooks = nullptr,
                  AdcSamplePath::Correlators correlators = AdcSamplePath::Correlators::Fast);
 
-    // The serial port's bytes in ADC mode.
+    // ADC sample bytes, one per channel symbol, in order.
     void ProcessAdcBytes(std::span<const std::uint8_t> bytes) { path_.ProcessAdcBytes(bytes); }
 
     // Decodes one FEC frame: fills the status; when both codewords decode, hands the rebuilt block
-    // to the receiver; then, with "Log FEC" on, appends the log line. Returns whether it decoded.
+    // on; then, with "Log FEC" on, appends the log line. Returns whether it decoded.
     bool DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame);
 
     // Who refreshes the statistics, shows the calibration mean and hears of FEC log failures.
@@ -51,13 +67,14 @@ public:
     const AdcSamplePath& Path() const { return path_; }
 
 private:
-    void RestartAtSync() override;
-    void ReceiveByte(std::uint8_t byte) override;
+    void RestartAtSync() override { feed_.RestartAtSync(); }
+    void ReceiveByte(std::uint8_t byte) override { feed_.UncodedByte(byte); }
     void DecodeFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) override;
     void RefreshStatistics() override;
     void ShowMeanRawValue(float mean) override;
 
-    BlockReceiver& receiver_;
+    const StationState& station_;
+    AdcBlockFeed& feed_;
     AdcReceptionHooks* hooks_;
     FecStatus status_;
     FecLogState logState_;

@@ -1,0 +1,44 @@
+#include "inputs/input_table.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace orv {
+namespace {
+
+constexpr std::array<InputRow, 6> kInputs = {{
+    // kind                  name            modem type           Setup item  samples serial  Raw
+    {InputKind::SerialModem, "512",          ModemType::Bytes512, "512 byte", false,  true,   true},
+    {InputKind::SerialModem, "514",          ModemType::Bytes514, "514 byte", false,  true,   true},
+    {InputKind::AdcModem,    "ADC",          ModemType::Adc,      "ADC",      true,   true,   true},
+    {InputKind::Audio,       "Audio",        ModemType::Audio,    "Audio",    true,   false,  true},
+    {InputKind::RelayClient, "relay client", std::nullopt,        "",         false,  false,  false},
+    {InputKind::Kiss,        "KISS",         std::nullopt,        "",         false,  false,  false},
+}};
+
+}  // namespace
+
+std::span<const InputRow> InputTable() { return kInputs; }
+
+const InputRow& InputForModem(ModemType modem) {
+    for (const InputRow& row : kInputs)
+        if (row.modem == modem) return row;
+    throw std::logic_error("no input for a modem type");
+}
+
+const InputRow* InputForSetupItem(int item) {
+    int i = 0;
+    for (const InputRow& row : kInputs) {
+        if (row.setupCaption.empty()) continue;
+        if (i++ == item) return &row;
+    }
+    return nullptr;
+}
+
+const InputRow& InputOfKind(InputKind kind) {
+    for (const InputRow& row : kInputs)
+        if (row.kind == kind) return row;
+    throw std::logic_error("no input of a kind");
+}
+
+}  // namespace orv
