@@ -1,9 +1,11 @@
 #include "displays/channel_conversion.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 #include "text/number_text.h"
 #include "reception/dates.h"
@@ -67,11 +69,22 @@ namespace {
 
 constexpr float kPi = 3.141592F;  // the single-precision value the calibration was made with
 
-// Wheel speed in RPM from the 16-bit word: the constants are 1/24576 and 2304000000/19.
+// Wheel speed in RPM from the 16-bit word: (1 / (word + 2) - 1/24576) * 2304000000/19.
+constexpr long double kWheelOffset = 4.0690104166666664e-05L;
+constexpr long double kWheelScale = 121263157.89473684L;
+constexpr unsigned kLargestWord = 0xFFFF;
+
 float WheelSpeed(unsigned word) {
     if (word == 0) return 0.0F;
-    const long double v = (1.0L / (word + 2) - 4.0690104166666664e-05L) * 121263157.89473684L;
+    const long double v = (1.0L / (word + 2) - kWheelOffset) * kWheelScale;
     return static_cast<float>(v);
+}
+
+// The word whose speed is nearest `rpm` (word 0, also 0 RPM, is never the answer).
+int WheelWordForSpeed(double rpm) {
+    const long double reciprocal = rpm / kWheelScale + kWheelOffset;  // 1 / (word + 2)
+    if (!(reciprocal > 1.0L / (kLargestWord + 2))) return kLargestWord;   // slower than the slowest word
+    return static_cast<int>(std::clamp(std::llround(1.0L / reciprocal - 2), 1LL, static_cast<long long>(kLargestWord)));
 }
 
 // Set key of an address: its own value from #180 on, the map entry in #100..#17F, none below.
@@ -79,6 +92,38 @@ int SetKey(int address) {
     if (address >= kCalibratedEnd) return address;
     if (address >= kCalibratedFirst) return kCalibrationMap[static_cast<std::size_t>(address - kCalibratedFirst)];
     return -1;
+}
+
+// The coefficient set of a key; keys that name no set (none, #180 on) read the byte itself.
+const Coefficients& CoefficientsOf(int key) {
+    const bool named = key >= 0 && key < static_cast<int>(kCoefficientTable.size());
+    return kCoefficientTable[static_cast<std::size_t>(named ? key : kIdentitySet)];
+}
+
+// A coefficient as the decimal it was written as: the shortest text that reads back as the
+// float. Inverting with it rather than with the float's binary value keeps the bytes chosen
+// for values that lie halfway between two bytes the way the decimal calibration has them.
+double WrittenDecimal(float coefficient) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, coefficient);
+    double value = 0;
+    std::from_chars(text, written.ptr, value);
+    return value;
+}
+
+std::uint8_t ClampedByte(long value) { return static_cast<std::uint8_t>(std::clamp(value, 0L, 255L)); }
+
+// Off voltages: the byte, wrapped above 255 below `wrapBelow`, times `factor` plus `offset`.
+struct OffVoltageRule {
+    unsigned wrapBelow;
+    float factor;
+    float offset;
+};
+
+const OffVoltageRule& OffVoltageRuleOf(int address) {
+    static constexpr OffVoltageRule kBattery{64, 0.04F, 17.76F};
+    static constexpr OffVoltageRule kSolarArray{128, 0.1F, -5.6F};
+    return address == kBatteryOffVoltage ? kBattery : kSolarArray;
 }
 
 }  // namespace
@@ -96,12 +141,43 @@ float ChannelConversion(std::uint8_t low, std::uint8_t next, int address, bool r
         const float x = static_cast<float>(low) / 255.0F;
         return static_cast<float>(std::acos(static_cast<long double>(x)) * 180.0L / kPi);
     }
-    const int set = (key < 0 || key >= static_cast<int>(kCoefficientTable.size())) ? kIdentitySet : key;
-    const Coefficients& k = kCoefficientTable[static_cast<std::size_t>(set)];
+    const Coefficients& k = CoefficientsOf(key);
     const long double b = low;
     const long double v = static_cast<long double>(k.a) * b * b * b + static_cast<long double>(k.b) * b * b +
                           static_cast<long double>(k.c) * b + static_cast<long double>(k.d);
     return static_cast<float>(v);
+}
+
+int RawForValue(int address, double value) {
+    const int key = SetKey(address);
+    if (IsWheelWord(key)) return WheelWordForSpeed(value);
+    const Coefficients& k = CoefficientsOf(key);
+    if (key != kArccosSet && k.a == 0.0F && k.b == 0.0F && k.c != 0.0F)
+        return ClampedByte(std::lround((value - WrittenDecimal(k.d)) / WrittenDecimal(k.c)));
+    // The arccos rule and the curved sets: the byte whose value is nearest.
+    int best = 0;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (int b = 0; b < 256; ++b) {
+        const double distance = std::fabs(ChannelConversion(static_cast<std::uint8_t>(b), 0, address, false) - value);
+        if (distance < bestDistance) {
+            best = b;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+float OffVoltage(int address, std::uint8_t byte) {
+    const OffVoltageRule& rule = OffVoltageRuleOf(address);
+    const unsigned v = byte < rule.wrapBelow ? byte + 256U : byte;
+    return static_cast<float>(static_cast<long double>(v) * rule.factor + static_cast<long double>(rule.offset));
+}
+
+std::uint8_t RawForOffVoltage(int address, double volts) {
+    const OffVoltageRule& rule = OffVoltageRuleOf(address);
+    const long wrapped = std::lround((volts - WrittenDecimal(rule.offset)) / WrittenDecimal(rule.factor));
+    const long first = rule.wrapBelow;  // the readings run from byte wrapBelow up to byte wrapBelow - 1 + 256
+    return static_cast<std::uint8_t>(std::clamp(wrapped, first, first + 255) & 0xFF);
 }
 
 std::string ChannelValueText(float value, int address, bool raw) {

@@ -26,6 +26,8 @@ inline constexpr std::array<int, 3> kWheelWords = {0x1C0, 0x1C2, 0x1C4};  // 16-
 inline constexpr int kOnOffFirst = 0x182;        // #182 and #183 read "ON" for #AA, else "off"
 inline constexpr int kOnOffLast = 0x183;
 inline constexpr std::uint8_t kOnByte = 0xAA;
+inline constexpr int kBatteryOffVoltage = 0x18C;                                // battery off voltage
+inline constexpr std::array<int, 3> kSolarOffVoltages = {0x18D, 0x18E, 0x18F};  // solar arrays, BCR 1..3
 
 // The calibration map: coefficient set of each address #100..#17F.
 extern const std::array<std::uint8_t, kCalibratedEnd - kCalibratedFirst> kCalibrationMap;
@@ -39,6 +41,17 @@ bool IsWheelWord(int address);
 // the address, evaluated in extended precision and rounded to single precision. Addresses
 // below #100 have no calibration entry; their converted value is the byte itself.
 float ChannelConversion(std::uint8_t low, std::uint8_t next, int address, bool raw);
+
+// The inverse of the converted channel: the raw value ChannelConversion turns into the value
+// nearest `value`, a byte 0..255 or, for a wheel word, a word 0..65535 (low + 256 * next).
+// Values beyond the calibration's range give the raw value at its end.
+int RawForValue(int address, double value);
+
+// The off voltage of #18C (the battery) or #18D..#18F (the solar arrays) in volts: the byte,
+// plus 256 below 64 (battery) or 128 (solar arrays), times a factor plus an offset.
+float OffVoltage(int address, std::uint8_t byte);
+// The byte whose off voltage is nearest `volts`.
+std::uint8_t RawForOffVoltage(int address, double volts);
 
 // The display text of the channel at `address` of `block` (512 or 514 bytes). #182/#183 read
 // "ON"/"off"; raw values are whole numbers ("#" and four hex digits for the wheel words);

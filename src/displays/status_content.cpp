@@ -1,5 +1,7 @@
 #include "displays/status_content.h"
 
+#include "displays/channel_table.h"
+
 namespace orv {
 namespace {
 
@@ -22,6 +24,10 @@ constexpr int kExperimentsByte = 0x188;
 constexpr int kBeaconByte = 0x194;
 constexpr int kPsuByte = 0x18B;
 constexpr int kSafetyByte = 0x1D9;
+constexpr int kOrbitWord = 0x1A6;   // orbit number, low byte first
+constexpr int kMeanAnomaly = 0x1A5;
+constexpr int kXBandAlc = 0x184;    // shown as hex
+constexpr int kHfAgc = 0x11C;       // always shown
 
 // The grey override: a field whose state word is disabled on board, from bytes #1EE..#1F1.
 struct GreyBit {
@@ -51,12 +57,6 @@ std::string LBandSuffix(ConstBytes b) {
     return s == "/H" ? "/Hi" : s;
 }
 
-struct AgcRow {
-    FieldInfo info;
-    int address;
-    bool shown;  // shown in converted mode
-};
-
 void AddHeader(FieldList& out, const DisplayInput& in, ConstBytes b) {
     const std::string title = in.eventsMode ? "Phase 3-D Event #" + BlockCharacters(b, 135, 4)
                                             : in.lastA.empty() ? std::string() : BlockCharacters(in.lastA, 0, 29);
@@ -66,40 +66,33 @@ void AddHeader(FieldList& out, const DisplayInput& in, ConstBytes b) {
     const std::string year = BlockCharacters(b, 36, 4), month = BlockCharacters(b, 41, 2),
                       day = BlockCharacters(b, 44, 2);
     out.Add({"amsat_day", kHeader, "", "Amsat Day#", "", "", {}}, AmsatDayFromDateText(year, month, day));
-    out.Add({"orbit", kHeader, "", "Orbit#", "Telem. addr = #1A7/423 & #1A6/422", "", {}},
-            DecimalText(Word(b, 0x1A6)));
-    out.Add({"ma", kHeader, "", "MA#", "Telem. addr = #1A5/421", "", {}}, DecimalText(Byte(b, 0x1A5)));
+    out.Add(ChannelField(kOrbitWord, kHeader), DecimalText(Word(b, kOrbitWord)));
+    out.Add(ChannelField(kMeanAnomaly, kHeader), DecimalText(Byte(b, kMeanAnomaly)));
     out.Add({"cmd", kHeader, "", "Cmd#", "", "", {}}, BlockCharacters(b, 59, 4));
     out.Add({"event", kHeader, "", "Event#", "", "", {}}, HexText(Word(b, kEventPointerAddress), 4, false));
 }
 
 void AddAgc(FieldList& out, ConstBytes b, bool raw) {
     const bool vOn = Bit(b, kReceivers, 2);
-    const AgcRow rows[] = {
-        {{"agc_v_tx", kAgc, "", "V-Tx:", "Telem. addr = #124/292", "", GraphLink{0x124, "AGC V Tx", "???"}}, 0x124,
-         true},
-        {{"agc_v_rx", kAgc, "", "V-Rx:", "Telem. addr = #11E/286", "", GraphLink{0x11E, "AGC V Rx", "dB Sup."}},
-         0x11E, vOn},
-        {{"agc_u_rx", kAgc, "", "U-Rx:", "Telem. addr = #11F/287", "", GraphLink{0x11F, "AGC U Rx", "dB Sup."}},
-         0x11F, !vOn},
-        {{"agc_u_tx", kAgc, "", "U-Tx:", "Telem. addr = #126/294", "", {}}, 0x126,
-         Bit(b, kTransmitHigh, 2) && !Bit(b, kTransmitLow, 2)},
-        {{"agc_l1_rx", kAgc, "", "L1-Rx:", "Telem. addr = #120/288", "", GraphLink{0x120, "AGC L1 Rx", "dB Sup."}},
-         0x120, true},
-        {{"agc_l2_rx", kAgc, "", "L2-Rx:", "Telem. addr = #116/278", "", GraphLink{0x116, "AGC L2 Rx", "dB Sup."}},
-         0x116, Bit(b, kReceivers, 5)},
-        {{"agc_s1_rx", kAgc, "", "S1-Rx:", "Telem. addr = #11D/285", "", GraphLink{0x11D, "AGC S1 Rx", "db Sup."}},
-         0x11D, Bit(b, kReceivers, 6)},
-        {{"agc_s2c_rx", kAgc, "", "S2C-Rx:", "Telem. addr = #11B/283", "",
-          GraphLink{0x11B, "AGC S2/C Rx", "dB Sup."}},
-         0x11B, Bit(b, kReceivers, 3) || Bit(b, kReceivers, 7)},
-        {{"agc_s2_tx", kAgc, "", "S2 Tx:", "Telem. addr = #139/313", "", GraphLink{0x139, "AGC S2 Tx", "dB Sup."}},
-         0x139, true},
+    struct Row {
+        int address;
+        bool shown;  // shown in converted mode
     };
-    for (const auto& r : rows) out.Add(r.info, (r.shown || raw) ? ChannelText(b, r.address, raw) : "---");
-    out.Add({"agc_x_tx", kAgc, "", "X-Tx:", "Telem. addr = #184/388 ", "", {}}, HexText(Byte(b, 0x184), 2, true));
-    out.Add({"agc_hf_rx", kAgc, "", "HF Rx:", "Telem. addr = #11C/284", "", GraphLink{0x11C, "AGC HF Rx", "???"}},
-            ChannelText(b, 0x11C, raw));
+    const Row rows[] = {
+        {0x124, true},
+        {0x11E, vOn},
+        {0x11F, !vOn},
+        {0x126, Bit(b, kTransmitHigh, 2) && !Bit(b, kTransmitLow, 2)},
+        {0x120, true},
+        {0x116, Bit(b, kReceivers, 5)},
+        {0x11D, Bit(b, kReceivers, 6)},
+        {0x11B, Bit(b, kReceivers, 3) || Bit(b, kReceivers, 7)},
+        {0x139, true},
+    };
+    for (const auto& r : rows)
+        out.Add(ChannelField(r.address, kAgc), (r.shown || raw) ? ChannelText(b, r.address, raw) : "---");
+    out.Add(ChannelField(kXBandAlc, kAgc), HexText(Byte(b, kXBandAlc), 2, true));
+    out.Add(ChannelField(kHfAgc, kAgc), ChannelText(b, kHfAgc, raw));
 }
 
 void AddReceivers(FieldList& out, ConstBytes b) {

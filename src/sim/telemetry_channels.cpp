@@ -4,99 +4,103 @@
 #include <cmath>
 #include <numbers>
 
+#include "displays/channel_conversion.h"
 #include "reception/dates.h"
 
 namespace orv::sim {
 namespace {
 
-// An analog channel: the calibration that turns its byte into a value (value = slope x byte +
-// offset; slope 1 and offset 0 for channels read as plain bytes) and how the value behaves.
+// What an analog channel's levels are: values in the channel's units, turned into its byte by
+// the inverse of its calibration, or bytes themselves.
+enum class Scale { Units, Bytes };
+constexpr Scale kUnits = Scale::Units;
+constexpr Scale kBytes = Scale::Bytes;
+
+// An analog channel and how its value behaves.
 struct Analog {
     std::uint16_t address;
-    double slope, offset;
     double quiet;        // value with the transponder off, far from perigee
     double transponder;  // change while the transponder is on
     double perigee;      // change at perigee, fading within about 20 MA
     double wander;       // amplitude of a slow drift over the orbit
     double noise;        // +- jitter from block to block
+    Scale scale;
 };
-
-constexpr double kTempSlope = 0.65911, kTempOffset = -69.72;
 
 // Power, receiver and transmitter levels, propulsion and attitude sensors.
 constexpr Analog kAnalog[] = {
     // Battery and bus voltages, battery charge regulators, solar array currents.
-    {0x10B, 0.1548, -1.484, 28.6, -0.4, 0, 0.15, 0.08},  // main battery
-    {0x10C, 0.1548, -1.484, 28.1, -0.1, 0, 0.10, 0.08},  // aux battery
-    {0x10D, 0.1548, -1.484, 28.3, -0.3, 0, 0.10, 0.08},  // 28 V switched bus
-    {0x10E, 0.1522, -1.06, 31.8, -0.6, 0, 0.40, 0.10},   // BCR 1 input
-    {0x111, 0.1318, -0.923, 31.5, -0.6, 0, 0.40, 0.10},  // BCR 2 input
-    {0x10F, 0.1318, -0.923, 31.2, -0.6, 0, 0.40, 0.10},  // BCR 3 input
-    {0x171, 0.1014, -0.6212, 1.15, 0.25, 0, 0.05, 0.05},
-    {0x172, 0.1014, -0.6212, 1.05, 0.25, 0, 0.05, 0.05},
-    {0x176, 0.1014, -0.6212, 1.10, 0.25, 0, 0.05, 0.05},
-    {0x177, 0.1014, -0.6212, 1.12, 0.25, 0, 0.05, 0.05},
-    {0x173, 0.1014, -0.6212, 0.98, 0.25, 0, 0.05, 0.05},
-    {0x174, 0.1014, -0.6212, 1.08, 0.25, 0, 0.05, 0.05},
-    {0x178, 0.0125, -0.0875, 0.55, 0.25, 0, 0.02, 0.01},  // 10 V converter currents and voltages
-    {0x175, 0.0125, -0.0875, 0.52, 0.25, 0, 0.02, 0.01},
-    {0x112, 0.0657, -0.712, 10.1, 0, 0, 0.05, 0.05},
-    {0x110, 0.0657, -0.712, 10.0, 0, 0, 0.05, 0.05},
+    {0x10B, 28.6, -0.4, 0, 0.15, 0.08, kUnits},  // main battery
+    {0x10C, 28.1, -0.1, 0, 0.10, 0.08, kUnits},  // aux battery
+    {0x10D, 28.3, -0.3, 0, 0.10, 0.08, kUnits},  // 28 V switched bus
+    {0x10E, 31.8, -0.6, 0, 0.40, 0.10, kUnits},  // BCR 1 input
+    {0x111, 31.5, -0.6, 0, 0.40, 0.10, kUnits},  // BCR 2 input
+    {0x10F, 31.2, -0.6, 0, 0.40, 0.10, kUnits},  // BCR 3 input
+    {0x171, 1.15, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x172, 1.05, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x176, 1.10, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x177, 1.12, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x173, 0.98, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x174, 1.08, 0.25, 0, 0.05, 0.05, kUnits},
+    {0x178, 0.55, 0.25, 0, 0.02, 0.01, kUnits},  // 10 V converter currents and voltages
+    {0x175, 0.52, 0.25, 0, 0.02, 0.01, kUnits},
+    {0x112, 10.1, 0, 0, 0.05, 0.05, kUnits},
+    {0x110, 10.0, 0, 0, 0.05, 0.05, kUnits},
     // Bus currents.
-    {0x107, 0.2035, -2.85, 0.05, 0, 0, 0, 0.10},  // EPU (off)
-    {0x108, 0.197, -0.739, 2.9, 1.9, 0, 0.10, 0.10},
-    {0x109, 0.0412, -0.76, 0.35, 0.55, 0, 0.02, 0.02},
-    {0x10A, 0.1024, -0.653, 3.6, 1.0, 0, 0.10, 0.10},
-    {0x170, 1, 0, 38, 4, 0, 1, 1},
-    {0x106, 0.241, -31.28, 0.6, -1.0, 0, 0.15, 0.20},  // total battery current, + = charging
+    {0x107, 0.05, 0, 0, 0, 0.10, kUnits},  // EPU (off)
+    {0x108, 2.9, 1.9, 0, 0.10, 0.10, kUnits},
+    {0x109, 0.35, 0.55, 0, 0.02, 0.02, kUnits},
+    {0x10A, 3.6, 1.0, 0, 0.10, 0.10, kUnits},
+    {0x170, 38, 4, 0, 1, 1, kBytes},
+    {0x106, 0.6, -1.0, 0, 0.15, 0.20, kUnits},  // total battery current, + = charging
     // Transmitter powers and currents: S2 carries the beacon, X and K are off.
-    {0x123, 1, 0, 2, 0, 0, 0, 1},
-    {0x125, 1, 0, 3, 0, 0, 0, 1},
-    {0x17A, 0.042922, -0.33333, 1.2, 1.1, 0, 0.05, 0.04},
-    {0x17B, 1, 0, 45, 30, 0, 2, 1},
-    {0x122, 1, 0, 4, 0, 0, 0, 1},
-    {0x11A, 1, 0, 2, 0, 0, 0, 1},
-    {0x179, 1, 0, 1, 0, 0, 0, 1},
-    {0x138, 1, 0, 60, 70, 0, 3, 2},
-    {0x117, 0.0815, -1.253, 0, 0, 0, 0, 0.05},
-    {0x119, 0.103, -0.95, 0, 0, 0, 0, 0.05},
-    {0x118, 1, 0, 130, 0, 0, 0, 1},
+    {0x123, 2, 0, 0, 0, 1, kBytes},
+    {0x125, 3, 0, 0, 0, 1, kBytes},
+    {0x17A, 1.2, 1.1, 0, 0.05, 0.04, kUnits},
+    {0x17B, 45, 30, 0, 2, 1, kBytes},
+    {0x122, 4, 0, 0, 0, 1, kBytes},
+    {0x11A, 2, 0, 0, 0, 1, kBytes},
+    {0x179, 1, 0, 0, 0, 1, kBytes},
+    {0x138, 60, 70, 0, 3, 2, kBytes},
+    {0x117, 0, 0, 0, 0, 0.05, kUnits},
+    {0x119, 0, 0, 0, 0, 0.05, kUnits},
+    {0x118, 130, 0, 0, 0, 1, kBytes},
     // Receiver AGC (dB of suppression) and transmitter ALC: busy while the transponder is on.
-    {0x124, 1, 0, 3, 0, 0, 0, 1},
-    {0x11E, 0.254, -14.8, 0.3, 0, 0, 0, 0.2},
-    {0x11F, 0.457, -31.9, 1.5, 6, 0, 2, 1.5},
-    {0x126, 1, 0, 2, 0, 0, 0, 1},
-    {0x120, 0.129, -7.9, 1.0, 4, 0, 1.5, 1},
-    {0x116, 0.154, -10.6, 0.2, 0, 0, 0, 0.1},
-    {0x11D, 1, 0, 70, 0, 0, 0, 1},
-    {0x11B, 1, 0, 125, 0, 0, 0, 1},
-    {0x139, 1, 0, 40, 110, 0, 4, 8},
-    {0x184, 1, 0, 18, 0, 0, 0, 0.6},
-    {0x11C, 1, 0, 42, 0, 0, 0, 2},
+    {0x124, 3, 0, 0, 0, 1, kBytes},
+    {0x11E, 0.3, 0, 0, 0, 0.2, kUnits},
+    {0x11F, 1.5, 6, 0, 2, 1.5, kUnits},
+    {0x126, 2, 0, 0, 0, 1, kBytes},
+    {0x120, 1.0, 4, 0, 1.5, 1, kUnits},
+    {0x116, 0.2, 0, 0, 0, 0.1, kUnits},
+    {0x11D, 70, 0, 0, 0, 1, kBytes},
+    {0x11B, 125, 0, 0, 0, 1, kBytes},
+    {0x139, 40, 110, 0, 4, 8, kBytes},
+    {0x184, 18, 0, 0, 0, 0.6, kBytes},
+    {0x11C, 42, 0, 0, 0, 2, kBytes},
     // Propulsion (idle) and the solar panel release units (stowed).
-    {0x102, 0.0835, -1.381, 0.4, 0, 0, 0, 0.05},
-    {0x101, 0.0815, -1.253, 0.2, 0, 0, 0, 0.05},
-    {0x104, 1.2209544, -263.0537, 2.0, 0, 0, 0, 0.5},
-    {0x103, 0.0503, -0.3154, 0.05, 0, 0, 0, 0.02},
-    {0x105, 1, 0, 3, 0, 0, 0, 1},
-    {0x114, 2.3406, -197.1, 40, 0, 0, 0.5, 1},
-    {0x115, 0.1235, -1.235, 2.2, 0, 0, 0.05, 0.05},
-    {0x113, 1, 0, 40, 0, 0, 0, 0.6},
-    {0x13A, 1, 0, 8, 0, 0, 0, 0.6},
-    {0x13B, 1, 0, 9, 0, 0, 0, 0.6},
+    {0x102, 0.4, 0, 0, 0, 0.05, kUnits},
+    {0x101, 0.2, 0, 0, 0, 0.05, kUnits},
+    {0x104, 2.0, 0, 0, 0, 0.5, kUnits},
+    {0x103, 0.05, 0, 0, 0, 0.02, kUnits},
+    {0x105, 3, 0, 0, 0, 1, kBytes},
+    {0x114, 40, 0, 0, 0.5, 1, kUnits},
+    {0x115, 2.2, 0, 0, 0.05, 0.05, kUnits},
+    {0x113, 40, 0, 0, 0, 0.6, kBytes},
+    {0x13A, 8, 0, 0, 0, 0.6, kBytes},
+    {0x13B, 9, 0, 0, 0, 0.6, kBytes},
     // Attitude: spin rate (about 5 RPM), sun sensors (the spinning omni sensors flicker).
-    {0x100, 1, 0, 110, 0, 0, 0.5, 0.6},
-    {0x12F, 1, 0, 128, 0, 0, 2, 1},
-    {0x12E, 1, 0, 126, 0, 0, 2, 1},
-    {0x134, 1, 0, 120, 0, 0, 2, 1},
-    {0x135, 1, 0, 122, 0, 0, 2, 1},
-    {0x136, 1, 0, 30, 0, 0, 2, 1},
-    {0x137, 1, 0, 28, 0, 0, 2, 1},
-    {0x130, 1, 0, 150, 0, 0, 30, 25},
-    {0x131, 1, 0, 120, 0, 0, 30, 25},
-    {0x132, 1, 0, 200, 0, 0, 30, 25},
-    {0x133, 1, 0, 90, 0, 0, 30, 25},
-    {0x12D, 1, 0, 150, 0, 0, 10, 5},
+    {0x100, 110, 0, 0, 0.5, 0.6, kBytes},
+    {0x12F, 128, 0, 0, 2, 1, kBytes},
+    {0x12E, 126, 0, 0, 2, 1, kBytes},
+    {0x134, 120, 0, 0, 2, 1, kBytes},
+    {0x135, 122, 0, 0, 2, 1, kBytes},
+    {0x136, 30, 0, 0, 2, 1, kBytes},
+    {0x137, 28, 0, 0, 2, 1, kBytes},
+    {0x130, 150, 0, 0, 30, 25, kBytes},
+    {0x131, 120, 0, 0, 30, 25, kBytes},
+    {0x132, 200, 0, 0, 30, 25, kBytes},
+    {0x133, 90, 0, 0, 30, 25, kBytes},
+    {0x12D, 150, 0, 0, 10, 5, kBytes},
 };
 
 // Temperatures in degrees C at #140..#16F: {address, quiet, transponder, perigee}.
@@ -118,9 +122,9 @@ constexpr Temperature kTemperatures[] = {
     {0x16D, 10, 0, 4},   {0x16E, 4, 0, 6},    {0x16F, 6, 0, 1},
 };
 
-std::uint8_t ToByte(double value, double slope, double offset) {
-    return static_cast<std::uint8_t>(std::clamp(std::lround((value - offset) / slope), 0L, 255L));
-}
+std::uint8_t ByteForValue(int address, double value) { return static_cast<std::uint8_t>(RawForValue(address, value)); }
+
+std::uint8_t ClampedByte(double value) { return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L)); }
 
 void PutWord(std::span<std::uint8_t> block, std::size_t address, int word) {
     block[address] = static_cast<std::uint8_t>(word & 0xFF);
@@ -154,16 +158,16 @@ void TelemetryChannels::Write(const SpacecraftState& state, SimRandom& noise, st
     for (const auto& c : kAnalog) {
         const double v = c.quiet + c.transponder * on + c.perigee * perigee + drift(c.address, c.wander) +
                          noise.Between(-c.noise, c.noise);
-        block[c.address] = ToByte(v, c.slope, c.offset);
+        block[c.address] = c.scale == kBytes ? ClampedByte(v) : ByteForValue(c.address, v);
     }
     for (const auto& t : kTemperatures) {
         const double v =
             t.quiet + t.transponder * on + t.perigee * perigee + drift(t.address, 0.8) + noise.Between(-0.25, 0.25);
-        block[t.address] = ToByte(v, kTempSlope, kTempOffset);
+        block[t.address] = ByteForValue(t.address, v);
     }
-    // X-band transmitter temperatures (calibrated downward: value = 103.8 - 0.413 x byte).
-    block[0x12B] = ToByte(18 + noise.Between(-0.3, 0.3), -0.413, 103.8);
-    block[0x12C] = ToByte(17 + noise.Between(-0.3, 0.3), -0.413, 103.8);
+    // X-band transmitter temperatures.
+    block[0x12B] = ByteForValue(0x12B, 18 + noise.Between(-0.3, 0.3));
+    block[0x12C] = ByteForValue(0x12C, 17 + noise.Between(-0.3, 0.3));
 
     // Propulsion and the liquid-fuel system are off; wheels are off in spin mode.
     block[0x181] = 0x00;                                   // EPU configuration
@@ -172,8 +176,8 @@ void TelemetryChannels::Write(const SpacecraftState& state, SimRandom& noise, st
     block[0x185] = 0;
     block[0x186] = 0;
     block[0x187] = 0x00;                                   // wheel power bits
-    for (std::size_t a : {0x1C0u, 0x1C2u, 0x1C4u})
-        PutWord(block, a, 24574 + static_cast<int>(noise.Below(5)) - 2);  // standing wheels
+    for (int a : kWheelWords)  // standing wheels
+        PutWord(block, static_cast<std::size_t>(a), RawForValue(a, 0.0) + static_cast<int>(noise.Below(5)) - 2);
     block[0x1DA] = 0x00;                                   // wheel sync bits
 
     // Equipment switched by the schedule.
@@ -192,9 +196,9 @@ void TelemetryChannels::Write(const SpacecraftState& state, SimRandom& noise, st
     block[0x1D9] = 0x00;                                   // LIU, EPU off, safe, no sensor errors
     block[0x1ED] = 0x00;                                   // no error flags
     block[0x1EE] = 0x60;                                   // X and K transmitters disabled
-    // "Off" voltages: battery 25.1 V; solar arrays 30 V, which the window reads as byte + 256.
-    block[0x18C] = ToByte(25.1 + noise.Between(-0.02, 0.02), 0.04, 17.76);
-    for (std::size_t a : {0x18Du, 0x18Eu, 0x18Fu}) block[a] = ToByte(30.0 + noise.Between(-0.1, 0.1), 0.1, -5.6 + 25.6);
+    // "Off" voltages: battery 25.1 V, solar arrays 30 V.
+    block[kBatteryOffVoltage] = RawForOffVoltage(kBatteryOffVoltage, 25.1 + noise.Between(-0.02, 0.02));
+    for (int a : kSolarOffVoltages) block[static_cast<std::size_t>(a)] = RawForOffVoltage(a, 30.0 + noise.Between(-0.1, 0.1));
 
     // Spin sun sensor: counts about 40 apart (a sun angle near 40 degrees), flags, raw count.
     const int a = 10 + static_cast<int>(noise.Below(3)) - 1;

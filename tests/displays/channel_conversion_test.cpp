@@ -1,6 +1,7 @@
 // Channel conversion, channel text, number text and Amsat Day from date text.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <vector>
@@ -145,6 +146,57 @@ TEST(ChannelConversionTest, LinearSetsMatchTheWindowFormulas) {
             EXPECT_NEAR(ChannelConversion(static_cast<std::uint8_t>(b), 0, c.address, false), c.c * b + c.d,
                         1e-4 * (1 + std::abs(c.c * b + c.d)))
                 << std::hex << c.address << " " << std::dec << b;
+}
+
+// The inverse the simulator uses: value -> raw -> value lands within half a step, for every
+// calibrated address (linear, curved, arccos, identity) and the wheel words.
+TEST(RawForValueTest, RoundTripsThroughTheConversion) {
+    auto convert = [](int address, int raw) {
+        return ChannelConversion(static_cast<std::uint8_t>(raw & 0xFF), static_cast<std::uint8_t>(raw >> 8), address,
+                                 false);
+    };
+    auto expectRoundTrip = [&](int address, int raw, int nextRaw) {
+        const float value = convert(address, raw);
+        EXPECT_EQ(convert(address, RawForValue(address, value)), value) << std::hex << address << " " << raw;
+        const double step = std::fabs(convert(address, nextRaw) - value);
+        for (double share : {0.25, 0.49}) {
+            const double between = value + share * (convert(address, nextRaw) - value);
+            EXPECT_LE(std::fabs(convert(address, RawForValue(address, between)) - between), step / 2 * (1 + 1e-6))
+                << std::hex << address << " " << raw << " " << share;
+        }
+    };
+    for (int address = kCalibratedFirst; address < kCalibratedEnd; ++address)
+        for (int b = 0; b < 255; ++b) expectRoundTrip(address, b, b + 1);
+    for (int word : {1, 2, 100, 1000, 24574, 30000, 50000, 65534}) expectRoundTrip(0x1C2, word, word + 1);
+    EXPECT_EQ(RawForValue(0x1C0, 0.0), 24574);  // a standing wheel
+    EXPECT_EQ(RawForValue(0x1C4, -5000.0), 65535);  // beyond the slowest word
+    EXPECT_EQ(RawForValue(0x1C4, 1e9), 1);
+    // Beyond the range: the byte at its end, also for a calibration that falls with the byte.
+    EXPECT_EQ(RawForValue(0x10B, -100.0), 0);
+    EXPECT_EQ(RawForValue(0x10B, 100.0), 255);
+    EXPECT_EQ(RawForValue(0x12B, 200.0), 0);
+    EXPECT_EQ(RawForValue(0x12B, -200.0), 255);
+    EXPECT_EQ(RawForValue(0x130, 95.0), 0);  // arccos: 90 degrees at byte 0
+    // Uncalibrated addresses: the value is the byte.
+    EXPECT_EQ(RawForValue(0x185, 17.4), 17);
+    EXPECT_EQ(RawForValue(0x050, 300.0), 255);
+}
+
+TEST(OffVoltageTest, ReadsWrappedBytesAndInvertsThem) {
+    EXPECT_FLOAT_EQ(OffVoltage(kBatteryOffVoltage, 10), 28.40F);  // 10 + 256
+    EXPECT_FLOAT_EQ(OffVoltage(kBatteryOffVoltage, 64), 20.32F);
+    EXPECT_FLOAT_EQ(OffVoltage(0x18D, 0), 20.0F);  // 0 + 256
+    EXPECT_FLOAT_EQ(OffVoltage(0x18F, 128), 7.2F);
+    for (int address : {kBatteryOffVoltage, 0x18D, 0x18E, 0x18F})
+        for (int b = 0; b < 256; ++b) {
+            const auto byte = static_cast<std::uint8_t>(b);
+            EXPECT_EQ(RawForOffVoltage(address, OffVoltage(address, byte)), byte) << std::hex << address << " " << b;
+        }
+    // Beyond the range: the lowest reading (byte 64 or 128) or the highest (the byte below it).
+    EXPECT_EQ(RawForOffVoltage(kBatteryOffVoltage, 0.0), 64);
+    EXPECT_EQ(RawForOffVoltage(kBatteryOffVoltage, 99.0), 63);
+    EXPECT_EQ(RawForOffVoltage(0x18E, -99.0), 128);
+    EXPECT_EQ(RawForOffVoltage(0x18E, 99.0), 127);
 }
 
 TEST(ChannelTextTest, AddressOutsideTheBlockShowsPlaceholder) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "displays/channel_conversion.h"
 #include "sim/block_builder.h"
 #include "sim/block_texts.h"
 #include "sim/telemetry_generator.h"
@@ -218,21 +219,25 @@ TEST(SimGenerator, DBlocksComeNowAndThen) {
 TEST(SimGenerator, TelemetryLooksLikeAHealthySpacecraft) {
     struct Channel {
         int address;
-        double slope, offset, lo, hi;
+        double lo, hi;
     };
     const Channel channels[] = {
-        {0x10B, 0.1548, -1.484, 27, 30},     // main battery V
-        {0x10C, 0.1548, -1.484, 27, 30},     // aux battery V
-        {0x10E, 0.1522, -1.06, 29, 34},      // BCR 1 input V
-        {0x111, 0.1318, -0.923, 29, 34},     // BCR 2 input V
-        {0x171, 0.1014, -0.6212, 0.5, 2},    // solar array current A
-        {0x112, 0.0657, -0.712, 9.5, 10.5},  // 10 V converter
-        {0x108, 0.197, -0.739, 2, 6},        // main bus A
-        {0x106, 0.241, -31.28, -1.5, 1.5},   // total battery current A
-        {0x11F, 0.457, -31.9, -2, 20},       // U receiver AGC dB
-        {0x120, 0.129, -7.9, -2, 12},        // L1 receiver AGC dB
-        {0x115, 0.1235, -1.235, 1, 4},       // LIU low pressure bar
-        {0x12B, -0.413, 103.8, 10, 25},      // X transmitter temperature
+        {0x10B, 27, 30},     // main battery V
+        {0x10C, 27, 30},     // aux battery V
+        {0x10E, 29, 34},     // BCR 1 input V
+        {0x111, 29, 34},     // BCR 2 input V
+        {0x171, 0.5, 2},     // solar array current A
+        {0x112, 9.5, 10.5},  // 10 V converter
+        {0x108, 2, 6},       // main bus A
+        {0x106, -1.5, 1.5},  // total battery current A
+        {0x11F, -2, 20},     // U receiver AGC dB
+        {0x120, -2, 12},     // L1 receiver AGC dB
+        {0x115, 1, 4},       // LIU low pressure bar
+        {0x12B, 10, 25},     // X transmitter temperature
+    };
+    // The value a display window shows for the byte at `address`.
+    auto value = [](const SimBlock& b, int address) {
+        return ChannelConversion(b.block[static_cast<std::size_t>(address)], 0, address, false);
     };
     for (int step = 0; step < 32; ++step) {
         SimOptions o = Options();
@@ -244,12 +249,12 @@ TEST(SimGenerator, TelemetryLooksLikeAHealthySpacecraft) {
         EXPECT_EQ(b.block[0x1A5], pos.ma);
         EXPECT_EQ(b.block[0x1A6] + 256 * b.block[0x1A7], OrbitNumber16(pos.orbit));
         for (const auto& c : channels) {
-            const double v = c.slope * b.block[c.address] + c.offset;
+            const double v = value(b, c.address);
             EXPECT_GE(v, c.lo) << std::hex << c.address << " at MA " << std::dec << pos.ma;
             EXPECT_LE(v, c.hi) << std::hex << c.address << " at MA " << std::dec << pos.ma;
         }
         for (int a = 0x140; a < 0x170; ++a) {
-            const double t = 0.65911 * b.block[a] - 69.72;
+            const double t = value(b, a);
             EXPECT_GE(t, -30) << std::hex << a;
             EXPECT_LE(t, 60) << std::hex << a;
         }
