@@ -2,6 +2,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -33,6 +34,24 @@ const InputRow* InputForSetupItem(int item) {
         if (i++ == item) return &row;
     }
     return nullptr;
+}
+
+const InputRow* SerialModemNamed(std::string_view name) {
+    for (const InputRow& row : kInputs)
+        if (row.serialDevice && row.modem && row.name == name) return &row;
+    return nullptr;
+}
+
+std::string SerialModemNames() {
+    std::vector<std::string_view> names;
+    for (const InputRow& row : kInputs)
+        if (row.serialDevice && row.modem) names.push_back(row.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " or " : ", ";
+        text += names[i];
+    }
+    return text;
 }
 
 const InputRow& InputOfKind(InputKind kind) {

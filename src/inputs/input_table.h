@@ -7,6 +7,7 @@
 // Plain C++; the drivers are made by MakeInput (make_input.h).
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "reception/startup_settings.h"
@@ -31,5 +32,10 @@ std::span<const InputRow> InputTable();
 const InputRow& InputForModem(ModemType modem);
 const InputRow* InputForSetupItem(int item);
 const InputRow& InputOfKind(InputKind kind);
+// The modem on the serial device named `name` ("512", "514", "ADC"), as --modem takes it; null
+// for any other name.
+const InputRow* SerialModemNamed(std::string_view name);
+// Their names for a message: "512, 514 or ADC".
+std::string SerialModemNames();
 
 }  // namespace orv

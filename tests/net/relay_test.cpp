@@ -5,6 +5,7 @@
 
 #include "fec/adc_synth.h"
 #include "fec/fec_block.h"
+#include "reception/block.h"
 #include "relay_fixture.h"
 #include "temp_dir.h"
 
@@ -16,6 +17,57 @@ using namespace test;
 struct Relaying : ::testing::Test {
     Relaying() { EnsureApp(); }
 };
+
+ReceivedBlock Received(std::span<const std::uint8_t> bytes, BlockOrigin origin = BlockOrigin::Serial) {
+    ReceivedBlock b;
+    b.bytes = bytes;
+    b.record = bytes.first(kTelemetryBytes);
+    b.verdict = bytes.size() == kFullBlockBytes ? (CrccPasses(bytes) ? CrccVerdict::Ok : CrccVerdict::Fail)
+                                                : CrccVerdict::NotChecked;
+    b.origin = origin;
+    return b;
+}
+
+// The relay as a tap and a sink: what each mode sends of the bytes and blocks it is handed.
+TEST_F(Relaying, TheRelaySendsTappedBytesInRealTimeAndWholeBlocksInFullBlockMode) {
+    Relay relay;
+    ASSERT_TRUE(relay.Server().Listen(0, QHostAddress::LocalHost));
+    const Block514 block = NumberedBlock(5);
+    const std::span<const std::uint8_t> bytes(block);
+    // No client: nothing is sent, and a send does not renew the pause timer.
+    EXPECT_FALSE(relay.TapBytes(bytes.first(10), {true, 0}));
+    WireClient wire;
+    ASSERT_TRUE(wire.Connect(relay.Server().Port()));
+    ASSERT_TRUE(WaitUntil([&] { return relay.HasClients(); }));
+    // Real time: each call as it came, the marker before the one that starts a block.
+    EXPECT_TRUE(relay.TapBytes(bytes.first(10), {true, 0}));
+    EXPECT_TRUE(relay.TapBytes(bytes.subspan(10), {false, 10}));
+    relay.TakeBlock(Received(block));
+    EXPECT_FALSE(relay.SentLastBlock());
+    ASSERT_TRUE(WaitUntil([&] { return wire.bytes.size() >= 522; }));
+    EXPECT_EQ(wire.bytes, Framed(block));
+    // Full block: the taps send nothing; a 514-byte block goes whole, a 512-byte block with two
+    // zero bytes where a client expects the CRCC.
+    relay.SetRealTime(false);
+    wire.bytes.clear();
+    EXPECT_FALSE(relay.TapBytes(bytes, {true, 0}));
+    relay.TakeBlock(Received(block));
+    EXPECT_TRUE(relay.SentLastBlock());
+    relay.TakeBlock(Received(bytes.first(512)));
+    ASSERT_TRUE(WaitUntil([&] { return wire.bytes.size() >= 2 * 522; }));
+    Block514 padded{};
+    std::copy_n(block.begin(), 512, padded.begin());
+    EXPECT_EQ(wire.bytes, Concat({Framed(block), Framed(padded)}));
+    // A good block from another station shows the mode it is relayed in.
+    std::vector<bool> shown;
+    QObject::connect(&relay, &Relay::ModeShown, [&](bool realTime) { shown.push_back(realTime); });
+    relay.TakeBlock(Received(block, BlockOrigin::Relay));
+    Block514 damaged = block;
+    damaged[100] ^= 1;
+    relay.TakeBlock(Received(damaged, BlockOrigin::Relay));
+    relay.TakeBlock(Received(block, BlockOrigin::Serial));
+    EXPECT_EQ(shown, std::vector<bool>{false});
+}
 
 // Three blocks, the middle one with a wrong CRCC: it is relayed too, as it came.
 std::vector<Block514> SomeBlocks() {

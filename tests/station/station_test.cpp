@@ -8,6 +8,7 @@
 
 #include "free_port.h"
 #include "pty.h"
+#include "sealed_block.h"
 #include "qt_support.h"
 #include "station_store.h"
 #include "reception/clock.h"
@@ -40,6 +41,84 @@ struct StationRules : ::testing::Test {
     }
     bool SerialOpen() { return station->PortOpen(); }
 };
+
+// What the station shows of each block, in order.
+struct RecordingView final : StationView {
+    std::vector<std::string> events;
+    std::string crcc, count;
+    char id = 0;
+    Block512 lastText{};
+    void ShowBlockId(char c) override { id = c; }
+    void ShowByteCount(std::string_view t) override { count = t; }
+    void ShowCrccStatus(std::string_view t) override { crcc = t; }
+    void ShowTextBlock(std::span<const std::uint8_t, kTelemetryBytes> bytes, const std::optional<std::string>&) override {
+        std::copy(bytes.begin(), bytes.end(), lastText.begin());
+        events.push_back(std::string("text ") + static_cast<char>(bytes[0] & 0x7F));
+    }
+    void DispatchBlock() override { events.push_back("dispatch"); }
+};
+
+// The station's own sinks: the text view under "Raw", the display dispatch by kind and
+// selection, the Input labels, and the stores the log's stamp reaches.
+TEST_F(StationRules, EachBlockIsShownAndDispatchedByItsKindAndTheSelection) {
+    RecordingView view;
+    station->SetView(&view);
+    struct Case {
+        TextSelection selection;
+        char id;
+        bool eventsMode;
+        bool dispatched;
+        bool textShown;
+    };
+    const Case cases[] = {
+        {TextSelection::Raw, 'A', false, true, true},  {TextSelection::K, 'A', false, false, false},
+        {TextSelection::K, 'K', false, true, false},   {TextSelection::L, 'K', false, false, false},
+        {TextSelection::Off, 'D', false, true, false}, {TextSelection::Raw, 'E', false, false, true},
+        {TextSelection::Raw, 'E', true, true, true},   {TextSelection::Raw, 'Z', false, false, true},
+    };
+    for (const Case& c : cases) {
+        view.events.clear();
+        station->SelectText(c.selection);
+        station->ChooseEvents(c.eventsMode);
+        clock.Advance(3);
+        station->SerialBytes(test::SealedBlock(c.id, true, 0x41));
+        EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "dispatch"), c.dispatched ? 1 : 0) << c.id;
+        EXPECT_EQ(std::count(view.events.begin(), view.events.end(), std::string("text ") + c.id), c.textShown ? 1 : 0)
+            << c.id;
+        EXPECT_EQ(view.id, c.id);
+        EXPECT_EQ(view.crcc, "OK");
+        EXPECT_EQ(view.count, "514");
+    }
+    // The K block reached its copy although the view did not redraw.
+    EXPECT_EQ(station->state().stores.text[0][0], 'K');
+    station->SetView(nullptr);
+}
+
+TEST_F(StationRules, WhileLoggingAFailedBlockKeepsTheStampOnlyWhereTheLogHasIt) {
+    RecordingView view;
+    station->SetView(&view);
+    station->PrepareDataDirectory([](const std::string&) {});
+    station->SelectText(TextSelection::Raw);
+    station->StartLogging();
+    const Block514 bad = test::SealedBlock('A', false, 0x41);
+    clock.Advance(3);
+    station->SerialBytes(bad);
+    EXPECT_EQ(view.crcc, "FAIL");
+    // The text view shows the failed mark, not the stamp; the last complete block and the log
+    // carry both.
+    EXPECT_EQ(view.lastText[0], 'A' | 0x80);
+    EXPECT_EQ(view.lastText[466], 0x41);
+    const BlockStores& stores = station->state().stores;
+    EXPECT_EQ(std::string(stores.lastComplete.begin() + 466, stores.lastComplete.begin() + 469), "P3D");
+    EXPECT_EQ(stores.lastComplete[469], bad[512]);
+    QFile log(QString::fromStdString(station->logger().LogPath().string()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    ASSERT_EQ(logged.size(), 512);
+    EXPECT_TRUE(std::equal(stores.lastComplete.begin(), stores.lastComplete.end(),
+                           reinterpret_cast<const std::uint8_t*>(logged.constData())));
+    station->SetView(nullptr);
+}
 
 TEST_F(StationRules, StoresThatHeldNoBlockStartWithNoBlockId) {
     const BlockStores& stores = station->state().stores;

@@ -16,6 +16,7 @@
 #include "app/cli/station_config.h"
 #include "app/cli/stop_on_signals.h"
 #include "app/cli/block_printers.h"
+#include "inputs/input_table.h"
 #include "net/wire.h"
 #include "reception/qt_settings_store.h"
 #include "station/headless_station.h"
@@ -120,10 +121,9 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
             o.baud = static_cast<int>(v);
         }
         if (modem) {
-            if (*modem == "512") o.modem = ModemType::Bytes512;
-            else if (*modem == "514") o.modem = ModemType::Bytes514;
-            else if (*modem == "ADC") o.modem = ModemType::Adc;
-            else return Refuse("--modem \"" + *modem + "\" is not 512, 514 or ADC");
+            const InputRow* row = SerialModemNamed(*modem);
+            if (row == nullptr) return Refuse("--modem \"" + *modem + "\" is not " + SerialModemNames());
+            o.modem = *row->modem;
         }
     }
 
