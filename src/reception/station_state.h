@@ -85,8 +85,6 @@ struct StationState {
         settings.modemType = m;
         receiver.blockLength = BlockLength(m);
     }
-    // The ADC path: a DSP-93 in ADC mode or the audio demodulator.
-    bool AdcPath() const { return settings.modemType == ModemType::Adc || settings.modemType == ModemType::Audio; }
 };
 
 }  // namespace orv

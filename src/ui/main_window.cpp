@@ -183,7 +183,7 @@ void MainWindow::BuildMenu() {
         });
     }
     connect(menu, &QMenu::aboutToShow, this,
-            [this] { MenuAction(MenuWindow::AdcDisplay)->setVisible(state().AdcPath()); });
+            [this] { MenuAction(MenuWindow::AdcDisplay)->setVisible(InputForModem(state().settings.modemType).samples); });
     auto* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(QStringLiteral("Help"), this, &MainWindow::HelpClick);
     help->addAction(QStringLiteral("About"), this, &MainWindow::AboutClick);
