@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 namespace orv {
 

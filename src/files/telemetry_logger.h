@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "files/event_grid.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"

@@ -167,7 +167,7 @@ void ExportWindow::StartExport() {
     job_->Start(
         [result, plan = *check.plan, in = replayWindow_.FilePath().toStdString(),
          out = OutputPath().toStdString()](const ProgressFn& progress) {
-            TelemetryImage image;
+            MappedLogFile image;
             std::string error;
             if (!image.Open(in, error)) {
                 result->message = "Cannot read \"" + in + "\": " + error;
