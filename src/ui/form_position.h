@@ -22,9 +22,9 @@ struct FormSlot {
 // When a window saves its position by itself, besides FormPositionKeeper::Save.
 enum SavePositionOn : unsigned {
     kSaveWhenAsked = 0,  // only through Save()
-    kSaveOnClose = 1,  // it gets a close event (its close box, close())
-    kSaveOnHide = 2,   // the program hides it (closed, or hidden by a box), not minimised
-    kSaveAtQuit = 4,   // the program ends while it is shown
+    kSaveOnClose = 1,    // it gets a close event (its close box, close())
+    kSaveOnHide = 2,     // the program hides it (closed, or hidden by a box), not minimised
+    kSaveAtQuit = 4,     // the program ends while it is shown
 };
 
 // Keeps one window's position: restores it when made and saves it on the window's triggers.

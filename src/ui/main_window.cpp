@@ -191,7 +191,7 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
     rawDataWindow_ = rawDataWindow;
-    // The raw data window keeps its place when this window hides it, and when the program ends.
+    // The raw data window keeps its place when this window hides it or closes.
     rawDataPosition_ = KeepFormPosition(rawDataWindow_, station_.store(), kRawDataForm, kSaveWhenAsked);
     connect(rawDataWindow_, &RawDataWindow::SaveRequested, this, &MainWindow::SaveRawBlock);
 }
