@@ -6,7 +6,7 @@
 #include "files/channel_graph.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string start(in.Line());
     const std::string stop(in.Line());
     const auto bytes = in.Rest();
-    const orv::TelemetryImage image = orv::TelemetryImage::FromBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    const orv::MappedLogFile image = orv::MappedLogFile::FromBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     const auto total = static_cast<std::uint32_t>(image.BlockCount());
 
     constexpr orv::FilterKind kKinds[] = {orv::FilterKind::All, orv::FilterKind::A, orv::FilterKind::D,

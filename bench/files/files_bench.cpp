@@ -257,7 +257,7 @@ BENCHMARK(BM_FilterModes)
 // written text (counter first_run_ms).
 void BM_ExportEightChannels(benchmark::State& state) {
     const auto& f = Files();
-    orv::TelemetryImage image;
+    orv::MappedLogFile image;
     std::string error;
     if (!image.Open(f.aBlocks, error) || image.BlockCount() < kRangeBlocks) {
         state.SkipWithError("no A-block file");
@@ -308,7 +308,7 @@ void BM_GraphOneMillionBlocks(benchmark::State& state) {
     double peakGrowth = 0;
     for (auto _ : state) {
         const double before = ResetPeakResidentMegabytes();
-        orv::TelemetryImage image;
+        orv::MappedLogFile image;
         std::string error;
         image.Open(f.aBlocks, error);
         const orv::GraphOutcome out = orv::GraphChannel(image, input, 1.0);

@@ -43,8 +43,6 @@ public:
     // `seconds` of noise alone: the carrier is off. The next symbol starts after it.
     void AppendSilence(double seconds, std::vector<float>& out);
 
-    double SymbolSeconds() const { return symbolSeconds_; }
-
 private:
     float Sample(double signal);
     double Gaussian();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "displays/display_content.h"
+#include "displays/display_window.h"
 #include "displays/matrix_content.h"
 
 namespace orv {
@@ -25,7 +26,7 @@ struct NamedDisplayWindow {
     std::vector<DisplayField> (*fields)(const DisplayInput&);  // null for the IF matrix
 };
 
-// The five windows in the order the display dispatch updates them: Status, Matrix, Nav, Power, Temp.
+// The five windows in kDisplayOrder: Status, Matrix, Nav, Power, Temp.
 std::span<const NamedDisplayWindow> DisplayWindows();
 // The window called `name`, or null.
 const NamedDisplayWindow* FindDisplayWindow(std::string_view name);

@@ -57,7 +57,6 @@ public:
     // Calibration aid: the running mean of the raw bytes with time constant `divisor` samples
     // (400, 4000 or 40000).
     void SetCalibrating(bool on) { calibrating_ = on; }
-    bool Calibrating() const { return calibrating_; }
     void SetCalibrationDivisor(int divisor) { calibrationDivisor_ = divisor > 0 ? divisor : 1; }
     float CalibrationMean() const { return calibrationMean_; }
 

@@ -38,7 +38,7 @@ void StretchScale(float& maximum, float& minimum) {
 
 // The channel's values in records first..last (inclusive), read in one sequential pass. False
 // at the first record that is not a plain A block.
-bool ReadChannelValues(const TelemetryImage& image, std::uint64_t first, std::uint64_t last, int address, bool raw,
+bool ReadChannelValues(const MappedLogFile& image, std::uint64_t first, std::uint64_t last, int address, bool raw,
                        std::vector<float>& values) {
     const auto p = static_cast<std::size_t>(address);
     values.resize(static_cast<std::size_t>(last - first + 1));
@@ -67,7 +67,7 @@ PlotFactors GraphPlotFactors(double s) {
     return {0.96 * s, 0.98 * s};
 }
 
-GraphOutcome GraphChannel(const TelemetryImage& image, const GraphInput& input, double screenScale) {
+GraphOutcome GraphChannel(const MappedLogFile& image, const GraphInput& input, double screenScale) {
     GraphOutcome out;
     const auto start = ParseBlockNumber(input.startText);
     const auto stop = ParseBlockNumber(input.stopText);

@@ -8,7 +8,7 @@
 
 #include "displays/channel_conversion.h"
 #include "files/event_grid.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 namespace orv {
 
@@ -81,7 +81,7 @@ inline constexpr const char* kSelectChannelText =
 // one that is not a number or above 511 gives "Improper data address entered!". The range must
 // be numbers with 1 <= start < stop <= the file's blocks; anything else gets a message naming
 // the fault. Every block of the range must be an A block without the failed mark.
-GraphOutcome GraphChannel(const TelemetryImage& image, const GraphInput& input, double screenScale);
+GraphOutcome GraphChannel(const MappedLogFile& image, const GraphInput& input, double screenScale);
 
 // The mouse read-out at picture pixel (x, y): block and value texts, or nothing outside the plot.
 struct GraphReadOut {

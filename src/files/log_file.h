@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 namespace orv {
 
@@ -15,9 +15,10 @@ struct AppendOutcome {
     std::string error;              // why the record is not in the file
 };
 
-// Opens `path` for appending (creating it), writes the 512 bytes in one append and closes it.
-// A short write is undone, so a crash, a full disk or a power cut leaves whole records only;
-// with `sync` the record is on the disk when this returns. A file that ends in a partial
+// Opens `path` for appending (creating it), writes the 512 bytes in one append and closes it
+// (an AppendFile). A short write is undone, so a crash, a full disk or a power cut leaves whole
+// records only; with `sync` the record is on the disk when this returns, and a record that could
+// not be flushed is cut off again. A file that ends in a partial
 // record (left by an earlier crash of some other writer) is first cut back to its last whole
 // record, since a record appended behind it would be out of step for every reader.
 AppendOutcome AppendRecordToFile(const std::filesystem::path& path, Record record, bool sync);

@@ -7,8 +7,11 @@
 #include <system_error>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <climits>
+#include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #endif
@@ -16,6 +19,30 @@
 namespace orv {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+bool SyncToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return ::_commit(::_fileno(file)) == 0;
+#else
+    return ::fsync(fileno(file)) == 0;
+#endif
+}
+
+// The rename itself reaches the disk with its directory.
+void SyncDirectory(const fs::path& path) {
+#ifndef _WIN32
+    const fs::path directory = path.has_parent_path() ? path.parent_path() : ".";
+    const int dir = ::open(directory.c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+#endif
+}
+
+}  // namespace
 
 std::string OutputOverInputError(const fs::path& output, std::initializer_list<fs::path> inputs) {
     for (const fs::path& input : inputs) {
@@ -105,15 +132,14 @@ bool NamedOutput::WritePieces(std::span<const OutputPiece> pieces) {
 #endif
 }
 
-bool NamedOutput::Commit(std::string& error) {
+bool NamedOutput::Commit(std::string& error, OutputSync sync) {
     if (!file_) {
         error = "\"" + path_.string() + "\" is not open";
         return false;
     }
-    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
+    const bool toDisk = sync == OutputSync::ToDisk && !temporary_.empty();
+    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_) && (!toDisk || SyncToDisk(file_));
     int savedErrno = ok ? 0 : errno;
-    // No fsync: these outputs are made from files that stay; the rename alone keeps a failed or
-    // killed run from leaving a partial file under the name.
     if (std::fclose(file_) != 0 && ok) {
         ok = false;
         savedErrno = errno;
@@ -136,6 +162,7 @@ bool NamedOutput::Commit(std::string& error) {
         fs::remove(temporary_, ec);
         return false;
     }
+    if (toDisk) SyncDirectory(path_);
     return true;
 }
 
@@ -149,11 +176,11 @@ void NamedOutput::Discard() {
     }
 }
 
-bool WriteNamedOutput(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+bool WriteNamedOutput(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error, OutputSync sync) {
     NamedOutput out;
     if (!out.Open(path, error)) return false;
     out.Write(bytes.data(), bytes.size());
-    return out.Commit(error);
+    return out.Commit(error, sync);
 }
 
 }  // namespace orv

@@ -19,6 +19,11 @@ namespace orv {
 std::string OutputOverInputError(const std::filesystem::path& output,
                                  std::initializer_list<std::filesystem::path> inputs);
 
+// Where Commit leaves the content: in the system's cache (an output made from files that stay:
+// the rename alone keeps a failed or killed run from leaving a partial file under the name), or
+// forced to the disk together with the rename (state a program keeps across a power cut).
+enum class OutputSync { Cached, ToDisk };
+
 // Bytes somewhere in memory, written in place by WritePieces.
 struct OutputPiece {
     const std::uint8_t* data;
@@ -42,7 +47,7 @@ public:
     bool WritePieces(std::span<const OutputPiece> pieces);
     // Writes everything out and puts the file in place under its name. False with a reason
     // (the temporary file is removed, the named file keeps its old content).
-    bool Commit(std::string& error);
+    bool Commit(std::string& error, OutputSync sync = OutputSync::Cached);
     // Drops what was written; the named file keeps its old content.
     void Discard();
 
@@ -54,6 +59,7 @@ private:
 };
 
 // Writes `bytes` as the whole content of `path` through a NamedOutput. False with a reason.
-bool WriteNamedOutput(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string& error);
+bool WriteNamedOutput(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string& error,
+                      OutputSync sync = OutputSync::Cached);
 
 }  // namespace orv

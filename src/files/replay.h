@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "reception/station_state.h"
 
 namespace orv {
@@ -61,7 +61,7 @@ public:
     void Close();
 
     bool HasFile() const { return image_.IsOpen(); }
-    const TelemetryImage& Image() const { return image_; }
+    const MappedLogFile& Image() const { return image_; }
     std::uint32_t Total() const { return total_; }
     std::uint32_t Current() const { return current_; }
     std::string CounterText() const;
@@ -82,7 +82,7 @@ public:
     void ShowReplayBlock(StationState& station, ReplayHooks& hooks) const;
 
 private:
-    TelemetryImage image_;
+    MappedLogFile image_;
     std::uint32_t total_ = 0;
     std::uint32_t current_ = 0;
 };

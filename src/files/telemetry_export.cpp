@@ -249,7 +249,7 @@ struct ChannelColumn {
     std::uint8_t mask;      // the mask's low byte (-1, "all bits", is 0xFF)
     ValueTexts* values;
 
-    std::size_t Index(const TelemetryImage& image, std::uint64_t i, const std::uint8_t* r) const {
+    std::size_t Index(const MappedLogFile& image, std::uint64_t i, const std::uint8_t* r) const {
         const std::size_t low = r[address] & mask;
         return values->wide ? low + 256U * image.NextByte(i, address) : low;
     }
@@ -273,7 +273,7 @@ public:
     // Asks the processor for the bytes a line of record i reads, some records before it is
     // written: the record's kind and time and each channel's byte lie in different cache lines,
     // and a mapped file gets no read-ahead into the caches across its pages.
-    void PrefetchRecord(const TelemetryImage& image, std::uint64_t i) const {
+    void PrefetchRecord(const MappedLogFile& image, std::uint64_t i) const {
 #if defined(__GNUC__)
         const std::uint8_t* r = image.RecordAt(i).data();
         __builtin_prefetch(r);
@@ -283,7 +283,7 @@ public:
 
     // The same for the value texts of a record asked for earlier: a wheel word's table of 65,536
     // texts is too big for the nearest caches.
-    void PrefetchTexts(const TelemetryImage& image, std::uint64_t i) const {
+    void PrefetchTexts(const MappedLogFile& image, std::uint64_t i) const {
 #if defined(__GNUC__)
         const std::uint8_t* r = image.RecordAt(i).data();
         for (const ChannelColumn& c : columns_)
@@ -293,7 +293,7 @@ public:
 
     // Writes the line of record i at p (kLineRoom bytes free) and returns its end, or nullptr when
     // its date or time is not numeric.
-    char* Put(char* p, const TelemetryImage& image, std::uint64_t i) {
+    char* Put(char* p, const MappedLogFile& image, std::uint64_t i) {
         const std::uint8_t* r = image.RecordAt(i).data();
         if (std::memcmp(r + 36, lastDate_, sizeof lastDate_) != 0) NewDate(r);
         const auto time = TimeOfBlock(r);
@@ -378,7 +378,7 @@ std::optional<long double> AmsatDayOfBlock(Record r) {
     return static_cast<long double>(*day) + static_cast<long double>(time->Fraction());
 }
 
-ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, const ExportWriter& write,
+ExportResult ExportLines(const MappedLogFile& image, const ExportPlan& plan, const ExportWriter& write,
                          const ProgressFn& progress, bool* stopped) {
     ExportResult result;
     LineWriter lines(plan);
@@ -433,7 +433,7 @@ ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, co
     return result;
 }
 
-ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
+ExportResult ExportFile(const MappedLogFile& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress) {
     ExportResult result;
     OutputFile out;

@@ -13,7 +13,7 @@
 
 #include "files/channel_graph.h"
 #include "files/progress.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 namespace orv {
 
@@ -79,14 +79,14 @@ struct ExportResult {
 
 // Writes the plan's header and lines to `output` (replaced when it exists). A failed write
 // removes the incomplete file and says why.
-ExportResult ExportFile(const TelemetryImage& image, const ExportPlan& plan, const std::filesystem::path& output,
+ExportResult ExportFile(const MappedLogFile& image, const ExportPlan& plan, const std::filesystem::path& output,
                         const ProgressFn& progress = {});
 
 // The same lines handed to `write` in pieces of about 4 MiB (standard output, a socket).
 // `write` returns false when it failed; the export then stops and says so in the message.
 // `stopped` is set when `progress` asked to stop.
 using ExportWriter = std::function<bool(const char* data, std::size_t bytes)>;
-ExportResult ExportLines(const TelemetryImage& image, const ExportPlan& plan, const ExportWriter& write,
+ExportResult ExportLines(const MappedLogFile& image, const ExportPlan& plan, const ExportWriter& write,
                          const ProgressFn& progress = {}, bool* stopped = nullptr);
 
 }  // namespace orv

@@ -95,7 +95,7 @@ private:
 
 }  // namespace
 
-FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMode mode, const RecordWriter& write,
+FilterCounts FilterRecords(const MappedLogFile& input, FilterKind kind, CrccMode mode, const RecordWriter& write,
                            const ProgressFn& progress) {
     FilterCounts counts;
     const std::uint64_t total = input.BlockCount();
@@ -180,7 +180,7 @@ FilterResult FilterFile(const std::filesystem::path& inputPath, const std::files
                         FilterKind kind, CrccMode mode, const OverwriteQuestion& overwrite,
                         const ProgressFn& progress) {
     FilterResult result;
-    TelemetryImage input;
+    MappedLogFile input;
     std::string error;
     if (!input.Open(inputPath, error)) {
         result.message = "Cannot read \"" + inputPath.string() + "\": " + error;

@@ -11,7 +11,7 @@
 
 #include "files/named_output.h"
 #include "files/progress.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 namespace orv {
 
@@ -51,7 +51,7 @@ struct FilterCounts {
 };
 using RecordRun = OutputPiece;  // `bytes` a multiple of 512
 using RecordWriter = std::function<bool(std::span<const RecordRun> runs)>;
-FilterCounts FilterRecords(const TelemetryImage& input, FilterKind kind, CrccMode mode, const RecordWriter& write,
+FilterCounts FilterRecords(const MappedLogFile& input, FilterKind kind, CrccMode mode, const RecordWriter& write,
                            const ProgressFn& progress = {});
 
 // What to do when the output exists: true = replace it (once the new file is complete), false = stop.

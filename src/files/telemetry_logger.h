@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "files/event_grid.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "reception/clock.h"
 #include "reception/received_block.h"
 #include "reception/settings_store.h"

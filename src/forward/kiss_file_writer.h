@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forward/append_file.h"
+#include "files/append_file.h"
 #include "reception/received_block.h"
 
 namespace orv {
@@ -25,8 +25,6 @@ public:
     std::uint64_t Written() const { return written_; }
     std::uint64_t Failed() const { return failed_; }
     const std::string& LastError() const { return lastError_; }
-    // Force each frame to the disk before Write returns (off by default: KISS files are a feed).
-    void SetSyncEachFrame(bool on) { sync_ = on; }
 
 private:
     AppendFile file_;
@@ -34,7 +32,6 @@ private:
     std::uint64_t written_ = 0;
     std::uint64_t failed_ = 0;
     std::string lastError_;
-    bool sync_ = false;
 };
 
 }  // namespace orv

@@ -20,7 +20,6 @@ public:
     }
     // An attempt may start at `now`.
     bool Due(std::int64_t now) const { return now >= dueAt_; }
-    std::int64_t DueAt() const { return dueAt_; }
     int FailuresInARow() const { return failures_; }
 
 private:

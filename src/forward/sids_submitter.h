@@ -37,7 +37,6 @@ public:
     void SetServer(const QUrl& url) { url_ = url; }
     void SetStation(const SidsStation& station) { station_ = station; }
     void SetTimeoutMs(int ms) { timeoutMs_ = ms; }
-    void SetBackoff(const RetryBackoff& backoff) { backoff_ = backoff; }
 
     // Queues the block when it qualifies (ShouldSubmitToSids) and returns at once. False when it
     // does not qualify, or it could not be queued (counted as failed, the reason in LastError()).

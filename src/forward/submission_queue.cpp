@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/named_output.h"
 #include "reception/crcc.h"
 
 #ifndef _WIN32
@@ -62,7 +63,7 @@ bool SubmissionQueue::Open(const std::filesystem::path& path, std::string& error
         return false;
     }
 #endif
-    if (!file_.Open(path, error) || !Read(error)) {
+    if (!OpenJournal(error) || !Read(error)) {
         Close();
         return false;
     }
@@ -94,7 +95,10 @@ bool SubmissionQueue::Read(std::string& error) {
         if (end == std::string::npos) {
             // A line the writer did not finish: cut it off so that the next line starts clean.
             ++skippedLines_;
-            if (!file_.Truncate(at, error)) return false;
+            if (!file_.Truncate(at)) {
+                error = file_.FailureText();
+                return false;
+            }
             break;
         }
         std::string_view line(text.data() + at, end - at);
@@ -127,13 +131,21 @@ bool SubmissionQueue::Compact(std::string& error) {
     std::string text = "N " + std::to_string(nextId_) + "\n";
     for (const auto& [id, body] : entries_)
         text += "E " + std::to_string(id) + " " + BodyCheck(body) + " " + body + "\n";
-    if (!ReplaceFileAtomically(path_, Bytes(text), error)) return false;
+    if (!WriteNamedOutput(path_, Bytes(text), error, OutputSync::ToDisk)) return false;
     doneLines_ = 0;
-    return file_.Open(path_, error);  // the journal is a new file now
+    return OpenJournal(error);  // the journal is a new file now
+}
+
+bool SubmissionQueue::OpenJournal(std::string& error) {
+    if (file_.Open(path_)) return true;
+    error = file_.FailureText();
+    return false;
 }
 
 bool SubmissionQueue::AppendLine(const std::string& line, std::string& error) {
-    return file_.Append(Bytes(line), sync_, error);
+    if (file_.Append(Bytes(line), sync_)) return true;
+    error = file_.FailureText();
+    return false;
 }
 
 std::uint64_t SubmissionQueue::Add(std::string_view body, std::string& error) {

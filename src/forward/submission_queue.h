@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "forward/append_file.h"
+#include "files/append_file.h"
 
 namespace orv {
 
@@ -67,6 +67,7 @@ public:
 private:
     bool Read(std::string& error);
     bool Compact(std::string& error);
+    bool OpenJournal(std::string& error);
     bool AppendLine(const std::string& line, std::string& error);
 
     std::filesystem::path path_;

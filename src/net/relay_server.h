@@ -69,12 +69,9 @@ public:
 
     // Bytes sent to clients but not yet handed to the network, over all clients.
     qint64 UnsentBytes() const;
-    qint64 UnsentCap() const { return unsentCap_; }
     void SetUnsentCap(qint64 bytes) { unsentCap_ = bytes; }
     // The clock that times how long a client stays behind (default: a monotonic clock).
     void SetClock(MillisecondClock clock) { clock_ = std::move(clock); }
-    // True while no connection is accepted because the process has no descriptor free.
-    bool AcceptPaused() const { return acceptPaused_; }
 
 signals:
     // "Listening...", "Listening....", "Server Active: n site(s)", a dropped client, a failure.
@@ -117,7 +114,7 @@ private:
     qint64 unsentCap_ = kDefaultUnsentCap;
     MillisecondClock clock_;
     QTimer acceptRetry_;
-    bool acceptPaused_ = false;
+    bool acceptPaused_ = false;  // no connection is accepted: the process has no descriptor free
     int shownCount_ = 0;
     bool sending_ = false;
     QString errorText_;

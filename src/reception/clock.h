@@ -28,7 +28,6 @@ public:
     std::int64_t LocalOffsetSeconds(std::int64_t) const override { return offset_; }
     void Set(std::int64_t now) { now_ = now; }
     void Advance(std::int64_t seconds) { now_ += seconds; }
-    void SetOffset(std::int64_t offset) { offset_ = offset; }
 
 private:
     std::int64_t now_;

@@ -19,9 +19,4 @@ inline bool WindowDrawsBlock(ConstBytes display, bool eventsMode) {
 
 inline bool DisplayBlockDecodable(const StationState& s) { return WindowDrawsBlock(s.stores.display, s.flags.eventsMode); }
 
-// The display windows in the order the dispatch updates them.
-enum class DisplayWindow { Status, Matrix, Nav, Power, Temp };
-inline constexpr DisplayWindow kDisplayOrder[] = {DisplayWindow::Status, DisplayWindow::Matrix, DisplayWindow::Nav,
-                                                  DisplayWindow::Power, DisplayWindow::Temp};
-
 }  // namespace orv

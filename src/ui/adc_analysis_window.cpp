@@ -1,8 +1,6 @@
 #include "ui/adc_analysis_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,9 +19,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 20;
-constexpr int kDefaultTopTwips = 750;
-constexpr int kDefaultLeftTwips = 9000;
+constexpr FormSlot kForm{.number = 20, .defaultTopTwips = 750, .defaultLeftTwips = 9000};
 constexpr int kDivisors[] = {400, 4000, 40000};  // "1 sec", "10 sec", "100 sec" at 400 samples a second
 
 // Text with its top left corner at (x, y), as the picture's labels are placed.
@@ -36,17 +32,13 @@ void TextAt(QPainter& p, int x, int y, const std::string& text) {
 AdcAnalysisWindow::AdcAnalysisWindow(KeyValueStore& store, AdcReception& adc, float scale, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      store_(store), adc_(adc), scale_(scale), messages_(messages) {
+      adc_(adc), scale_(scale), messages_(messages) {
     setObjectName("AdcAnalysisWindow");
     setWindowTitle(QStringLiteral(" ADC Analysis        Orv"));
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    KeepFormPosition(this, store, kForm, kSaveOnClose | kSaveAtQuit);
     Redraw();
     adc_.SetHooks(this);
-    // The program ends by closing the main window; an open analysis window keeps its place then too.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
 }
 
 AdcAnalysisWindow::~AdcAnalysisWindow() { adc_.SetHooks(nullptr); }
@@ -180,11 +172,6 @@ void AdcAnalysisWindow::ChooseCalibration() {
 void AdcAnalysisWindow::ChooseTimeConstant() {
     for (std::size_t i = 0; i < timeConstants_.size(); ++i)
         if (timeConstants_[i]->isChecked()) adc_.Path().SetCalibrationDivisor(kDivisors[i]);
-}
-
-void AdcAnalysisWindow::closeEvent(QCloseEvent* event) {
-    SaveFormPosition(this, store_, kFormNumber);
-    QWidget::closeEvent(event);
 }
 
 }  // namespace orv

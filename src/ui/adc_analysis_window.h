@@ -52,14 +52,10 @@ public:
     QGroupBox* CalibrationGroup() const { return calibrationGroup_; }
     QRadioButton* TimeConstantButton(int item) const { return timeConstants_[static_cast<std::size_t>(item)]; }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void BuildControls();
     void Redraw();
 
-    KeyValueStore& store_;
     AdcReception& adc_;
     float scale_;
     UserMessages& messages_;

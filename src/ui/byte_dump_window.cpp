@@ -1,6 +1,5 @@
 #include "ui/byte_dump_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFrame>
@@ -16,9 +15,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 9;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 5000;
+constexpr FormSlot kForm{.number = 9, .defaultTopTwips = 50, .defaultLeftTwips = 5000};
 constexpr int kTextColumns = 68;
 constexpr int kTextLines = 34;  // header, rule, 32 rows
 constexpr int kMargin = 4;
@@ -120,7 +117,7 @@ private:
 ByteDumpWindow::ByteDumpWindow(KeyValueStore& store, float scale, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      store_(store), scale_(scale) {
+      scale_(scale) {
     setObjectName("ByteDumpWindow");
     setWindowTitle(QStringLiteral("  Byte Dump                                           Orv"));
     panel_ = new ByteDumpPanel(scale_, this);
@@ -136,11 +133,8 @@ ByteDumpWindow::ByteDumpWindow(KeyValueStore& store, float scale, QWidget* paren
     panel_->onClick = [this](QPoint p) {
         if (const auto address = AddressAt(p)) emit AddressClicked(AddressText(address));
     };
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    // The program ends by closing the main window; an open byte dump keeps its place too.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
+    // Hidden by its close box or by the Monitor's "Data Window": it keeps its place for next time.
+    KeepFormPosition(this, store, kForm, kSaveOnHide | kSaveAtQuit);
 }
 
 void ByteDumpWindow::ShowBlock(ConstBytes block, bool decimal) {
@@ -162,12 +156,6 @@ QString ByteDumpWindow::AddressText(std::optional<int> address) const {
 void ByteDumpWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit Closed();
-}
-
-void ByteDumpWindow::hideEvent(QHideEvent* event) {
-    // Hidden by its close box or by the Monitor's "Data Window": keep the place for next time.
-    if (!event->spontaneous()) SaveFormPosition(this, store_, kFormNumber);
-    QWidget::hideEvent(event);
 }
 
 }  // namespace orv

@@ -33,13 +33,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     std::optional<int> AddressAt(QPoint position) const;
     QString AddressText(std::optional<int> address) const;
 
-    KeyValueStore& store_;
     float scale_;
     bool decimal_ = false;
     ByteDumpPanel* panel_;

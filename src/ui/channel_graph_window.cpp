@@ -1,7 +1,5 @@
 #include "ui/channel_graph_window.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -22,9 +20,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 10;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 400;
+constexpr FormSlot kForm{.number = 10, .defaultTopTwips = 50, .defaultLeftTwips = 400};
 // The plot sits at (8, 2) of the window's surface (and of the drawn image).
 constexpr QPoint kPlotOrigin(8, 2);
 
@@ -33,7 +29,7 @@ constexpr QPoint kPlotOrigin(8, 2);
 ChannelGraphWindow::ChannelGraphWindow(ReplayWindow& replayWindow, KeyValueStore& store, UserMessages& messages, float scale, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      replayWindow_(replayWindow), store_(store), messages_(messages), scale_(scale) {
+      replayWindow_(replayWindow), messages_(messages), scale_(scale) {
     setObjectName("ChannelGraphWindow");
     setWindowTitle(QStringLiteral(" Telemetry  Graph                                        Orv"));
     auto* layout = new QVBoxLayout(this);
@@ -66,10 +62,7 @@ ChannelGraphWindow::ChannelGraphWindow(ReplayWindow& replayWindow, KeyValueStore
                           static_cast<int>(kGraphPictureHeight * scale_) + kPlotOrigin.y());
     layout->addWidget(pictureLabel_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
+    KeepFormPosition(this, store, kForm, kSaveOnClose | kSaveAtQuit);
 }
 
 void ChannelGraphWindow::GraphTypedAddress() {
@@ -181,11 +174,6 @@ bool ChannelGraphWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void ChannelGraphWindow::closeEvent(QCloseEvent* event) {
-    SaveFormPosition(this, store_, kFormNumber);
-    QWidget::closeEvent(event);
 }
 
 }  // namespace orv

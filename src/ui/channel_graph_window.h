@@ -51,13 +51,11 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void ShowPlot();
 
     ReplayWindow& replayWindow_;
-    KeyValueStore& store_;
     UserMessages& messages_;
     float scale_;
     GraphAddressDialog* graphAddressDialog_ = nullptr;

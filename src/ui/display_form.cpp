@@ -2,10 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHideEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -56,11 +54,10 @@ DisplayForm::DisplayForm(const WindowInfo& info, const DisplayContext& context)
     setObjectName(Text(info_.objectName));
     setWindowTitle(Text(info_.caption));
     if (!info_.formHint.empty()) setToolTip(Text(info_.formHint));
-    RestoreFormPosition(this, context_.store, info_.formNumber, info_.defaultTop, info_.defaultLeft);
-    // A window still open when the program ends keeps its place for the next start.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SavePosition();
-    });
+    // Closed, or hidden by its box on the main window, it keeps the place it had; also when the
+    // program ends while it is open.
+    KeepFormPosition(this, context_.store, {info_.formNumber, info_.defaultTop, info_.defaultLeft},
+                     kSaveOnHide | kSaveAtQuit);
 }
 
 DisplayInput DisplayForm::Input(bool raw) const {
@@ -68,17 +65,9 @@ DisplayInput DisplayForm::Input(bool raw) const {
     return {s.stores.display, s.stores.lastA, s.flags.eventsMode, raw};
 }
 
-void DisplayForm::SavePosition() { SaveFormPosition(this, context_.store, info_.formNumber); }
-
 void DisplayForm::closeEvent(QCloseEvent* event) {
     if (mainWindowBox_) mainWindowBox_->setChecked(false);
     QWidget::closeEvent(event);
-}
-
-void DisplayForm::hideEvent(QHideEvent* event) {
-    // Closed, or hidden by its box on the main window: keep the place it had.
-    if (!event->spontaneous()) SavePosition();
-    QWidget::hideEvent(event);
 }
 
 void AttachDisplayForm(MainWindow& mainWindow, DisplayWindow which, DisplayForm& form) {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "displays/display_content.h"
-#include "reception/dispatch.h"
+#include "displays/display_window.h"
 #include "reception/settings_store.h"
 
 class QGridLayout;
@@ -65,11 +65,8 @@ protected:
     const DisplayContext& Context() const { return context_; }
 
     void closeEvent(QCloseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
-    void SavePosition();
-
     const WindowInfo& info_;
     DisplayContext context_;
     QPointer<QCheckBox> mainWindowBox_;

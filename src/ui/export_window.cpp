@@ -27,9 +27,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 17;
-constexpr int kDefaultTopTwips = 100;
-constexpr int kDefaultLeftTwips = 1000;
+constexpr FormSlot kForm{.number = 17, .defaultTopTwips = 100, .defaultLeftTwips = 1000};
 constexpr std::string_view kRawTransName = "Raw/Trans";
 
 std::string AddressName(std::size_t k) { return "Addr. #" + std::to_string(k + 1); }
@@ -52,7 +50,7 @@ ExportWindow::ExportWindow(const Station& station, ReplayWindow& replayWindow, K
     setWindowTitle(QStringLiteral("Export "));
     setToolTip(QStringLiteral(" Export raw data values for other programs. "));
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    position_ = KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     for (std::size_t k = 0; k < kExportChannels; ++k)
         addresses_[k]->setText(QString::fromStdString(store_.Read(kExportKey, AddressName(k))));
     long long rawTrans = 0;
@@ -167,7 +165,7 @@ void ExportWindow::StartExport() {
     job_->Start(
         [result, plan = *check.plan, in = replayWindow_.FilePath().toStdString(),
          out = OutputPath().toStdString()](const ProgressFn& progress) {
-            TelemetryImage image;
+            MappedLogFile image;
             std::string error;
             if (!image.Open(in, error)) {
                 result->message = "Cannot read \"" + in + "\": " + error;
@@ -191,7 +189,8 @@ void ExportWindow::Finished(const ExportResult& result) {
                                "in the export.")
                     .arg(result.skippedTime);
     messages_.Inform(done);
-    // The window goes away as if closed: the addresses are kept for the next run.
+    // The window goes away as if closed: its place and the addresses are kept for the next run.
+    position_->Save();
     SaveSettings();
     hide();
 }
@@ -203,7 +202,6 @@ void ExportWindow::SetBusy(bool busy) {
 }
 
 void ExportWindow::SaveSettings() {
-    SaveFormPosition(this, store_, kFormNumber);
     for (std::size_t k = 0; k < kExportChannels; ++k)
         store_.Write(kExportKey, AddressName(k), addresses_[k]->text().toStdString());
     store_.Write(kExportKey, kRawTransName, raw_->isChecked() ? "0" : "1");

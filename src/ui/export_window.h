@@ -17,6 +17,7 @@ class QRadioButton;
 namespace orv {
 
 class FileJob;
+class FormPositionKeeper;
 class Station;
 class ReplayWindow;
 class UserMessages;
@@ -58,6 +59,7 @@ private:
     KeyValueStore& store_;
     UserMessages& messages_;
     FileJob* job_ = nullptr;
+    FormPositionKeeper* position_ = nullptr;
 
     std::array<QLineEdit*, kExportChannels> addresses_{};
     std::array<QLineEdit*, kExportChannels> masks_{};

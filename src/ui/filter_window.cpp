@@ -1,7 +1,5 @@
 #include "ui/filter_window.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -11,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -24,9 +23,7 @@ namespace orv {
 namespace {
 
 // The Filter window keeps its position in the values of the IF matrix window.
-constexpr int kFormNumber = 12;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 300;
+constexpr FormSlot kForm{.number = 12, .defaultTopTwips = 50, .defaultLeftTwips = 300};
 
 QString Qs(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -35,16 +32,13 @@ QString Qs(std::string_view text) { return QString::fromLatin1(text.data(), stat
 FilterWindow::FilterWindow(const Station& station, KeyValueStore& store, UserMessages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      station_(station), store_(store), messages_(messages), job_(new FileJob(this)) {
+      station_(station), messages_(messages), job_(new FileJob(this)) {
     setObjectName("FilterWindow");
     setWindowTitle(QStringLiteral(" Filter                Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    KeepFormPosition(this, store, kForm, kSaveOnClose | kSaveAtQuit);
     connect(job_, &FileJob::Progress, progressBar_, &QProgressBar::setValue);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
 }
 
 void FilterWindow::BuildControls() {
@@ -221,11 +215,6 @@ void FilterWindow::showEvent(QShowEvent* event) {
     if (event->spontaneous() || job_->Running()) return;
     // The list follows the data directory as Setup last saved it.
     inputList_->SetDirectory(TelemetryDirectoryText(station_));
-}
-
-void FilterWindow::closeEvent(QCloseEvent* event) {
-    SaveFormPosition(this, store_, kFormNumber);
-    QWidget::closeEvent(event);
 }
 
 }  // namespace orv

@@ -49,7 +49,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
@@ -57,7 +56,6 @@ private:
     void SetBusy(bool busy);
 
     const Station& station_;
-    KeyValueStore& store_;
     UserMessages& messages_;
     FileJob* job_ = nullptr;
     QString inputPath_;

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "reception/form_placement.h"
+#include "ui/form_placement.h"
 
 namespace orv {
 namespace {
@@ -133,26 +133,54 @@ private:
 
 void SetPlacementAnchor(QWidget* mainWindow) { Anchor() = mainWindow; }
 
-void RestoreFormPosition(QWidget* window, const KeyValueStore& store, int formNumber, int defaultTopTwips,
-                         int defaultLeftTwips) {
-    const std::optional<FormPosition> stored = ReadStoredFormPosition(store, formNumber);
-    const FormPosition p = stored ? *stored : ReadFormPosition(store, formNumber, defaultTopTwips, defaultLeftTwips);
-    int left = p.left;
-    int top = p.top;
-    const QSize size = window->sizeHint().expandedTo(window->minimumSize());
-    KeepFrameOnScreen(left, top, size.width(), size.height(), AvailableScreens());
-    window->move(left, top);
-    // The main window keeps its default; the others are placed beside it when nothing is stored.
-    std::optional<QPoint> wanted;
-    if (window == Anchor()) wanted = QPoint(left, top);
-    else if (stored) wanted = QPoint(stored->left, stored->top);
-    new FramePlacer(window, wanted);
+FormPositionKeeper::FormPositionKeeper(QWidget* window, KeyValueStore& store, FormSlot slot, unsigned saveOn)
+    : QObject(window), window_(window), store_(store), slot_(slot), saveOn_(saveOn),
+      windowClass_(window->metaObject()) {
+    window->installEventFilter(this);
+    if (saveOn_ & kSaveAtQuit) {
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            if (window_->isVisible()) Save();
+        });
+    }
 }
 
-void SaveFormPosition(const QWidget* window, KeyValueStore& store, int formNumber) {
-    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-    const QPoint frame = window->frameGeometry().topLeft();
-    WriteFormPosition(store, formNumber, {frame.y(), frame.x()});
+void FormPositionKeeper::Restore() {
+    const std::optional<FormPosition> stored = ReadStoredFormPosition(store_, slot_.number);
+    const FormPosition p =
+        stored ? *stored : ReadFormPosition(store_, slot_.number, slot_.defaultTopTwips, slot_.defaultLeftTwips);
+    int left = p.left;
+    int top = p.top;
+    const QSize size = window_->sizeHint().expandedTo(window_->minimumSize());
+    KeepFrameOnScreen(left, top, size.width(), size.height(), AvailableScreens());
+    window_->move(left, top);
+    // The main window keeps its default; the others are placed beside it when nothing is stored.
+    std::optional<QPoint> wanted;
+    if (window_ == Anchor()) wanted = QPoint(left, top);
+    else if (stored) wanted = QPoint(stored->left, stored->top);
+    new FramePlacer(window_, wanted);
+}
+
+void FormPositionKeeper::Save() {
+    if (window_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
+    const QPoint frame = window_->frameGeometry().topLeft();
+    WriteFormPosition(store_, slot_.number, {frame.y(), frame.x()});
+}
+
+bool FormPositionKeeper::eventFilter(QObject* watched, QEvent* event) {
+    // A window being destroyed is hidden after its own class is gone: it keeps no position then,
+    // just as its own hideEvent would no longer run.
+    if (watched != window_ || !window_->metaObject()->inherits(windowClass_)) return false;
+    if ((event->type() == QEvent::Close && (saveOn_ & kSaveOnClose)) ||
+        (event->type() == QEvent::Hide && (saveOn_ & kSaveOnHide) && !event->spontaneous()))
+        Save();
+    return false;
+}
+
+FormPositionKeeper* KeepFormPosition(QWidget* window, KeyValueStore& store, FormSlot slot, unsigned saveOn) {
+    auto* keeper = window->findChild<FormPositionKeeper*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!keeper) keeper = new FormPositionKeeper(window, store, slot, saveOn);
+    keeper->Restore();
+    return keeper;
 }
 
 }  // namespace orv

@@ -16,9 +16,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 11;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 500;
+constexpr FormSlot kForm{.number = 11, .defaultTopTwips = 50, .defaultLeftTwips = 500};
 
 QLineEdit* BlockField(const QString& name, QWidget* parent) {
     auto* field = new QLineEdit(parent);
@@ -31,7 +29,7 @@ QLineEdit* BlockField(const QString& name, QWidget* parent) {
 }  // namespace
 
 GraphAddressDialog::GraphAddressDialog(KeyValueStore& store, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint), store_(store) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint) {
     setObjectName("GraphAddressDialog");
     setWindowTitle(QStringLiteral("Orv   Graphic Data Byte"));
     setModal(true);
@@ -69,7 +67,7 @@ GraphAddressDialog::GraphAddressDialog(KeyValueStore& store, QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    position_ = KeepFormPosition(this, store, kForm, kSaveWhenAsked);
 }
 
 void GraphAddressDialog::Prepare(bool fromChannel, const QString& addressText, BlockRange range) {
@@ -89,7 +87,7 @@ QString GraphAddressDialog::StopText() const { return stopField_->text(); }
 bool GraphAddressDialog::RawChecked() const { return raw_->isChecked(); }
 
 void GraphAddressDialog::done(int result) {
-    SaveFormPosition(this, store_, kFormNumber);
+    position_->Save();
     QDialog::done(result);
 }
 

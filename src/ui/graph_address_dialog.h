@@ -12,6 +12,8 @@ class QRadioButton;
 
 namespace orv {
 
+class FormPositionKeeper;
+
 class GraphAddressDialog : public QDialog {
     Q_OBJECT
 public:
@@ -35,7 +37,7 @@ public:
     void done(int result) override;
 
 private:
-    KeyValueStore& store_;
+    FormPositionKeeper* position_ = nullptr;
     QLabel* addressLabel_ = nullptr;
     QLineEdit* addressField_ = nullptr;
     QLineEdit* startField_ = nullptr;

@@ -1,6 +1,5 @@
 #include "ui/logging_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,9 +19,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 5;
-constexpr int kDefaultTopTwips = 200;
-constexpr int kDefaultLeftTwips = 200;
+constexpr FormSlot kForm{.number = 5, .defaultTopTwips = 200, .defaultLeftTwips = 200};
 constexpr int kImageWidth = 82;
 constexpr int kImageHeight = 44;
 
@@ -61,11 +58,8 @@ LoggingWindow::LoggingWindow(Station& station, float scale, QWidget* parent)
     setObjectName("LoggingWindow");
     setWindowTitle(QStringLiteral("  Logging"));
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     connect(&station_, &Station::BlockLogged, this, &LoggingWindow::ShowLoggedBlock);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
 }
 
 void LoggingWindow::BuildControls() {
@@ -248,7 +242,6 @@ void LoggingWindow::showEvent(QShowEvent* event) {
 }
 
 void LoggingWindow::closeEvent(QCloseEvent* event) {
-    SaveFormPosition(this, store_, kFormNumber);
     eventGridLabel_->setVisible(false);
     logger_.Grid().ClearCapturedOk();
     QWidget::closeEvent(event);

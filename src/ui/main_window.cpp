@@ -26,6 +26,7 @@
 #include "files/replay.h"
 #include "inputs/input_table.h"
 #include "reception/data_directory.h"
+#include "reception/dispatch.h"
 #include "reception/port_failure.h"
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
@@ -37,8 +38,8 @@
 namespace orv {
 namespace {
 
-constexpr int kMainFormNumber = 1;
-constexpr int kRawDataFormNumber = 2;
+constexpr FormSlot kMainForm{.number = 1, .defaultTopTwips = 50, .defaultLeftTwips = 50};
+constexpr FormSlot kRawDataForm{.number = 2, .defaultTopTwips = 2400, .defaultLeftTwips = 50};
 constexpr int kAmsatDayInterval = 5000;
 constexpr int kDateTimeInterval = 1000;
 
@@ -75,7 +76,7 @@ void MainWindow::StartUp() {
     clockTimer_->stop();
     station_.LoadSettings();
     station_.PrepareDataDirectory([this](const std::string& message) { messages_.Inform(QString::fromStdString(message)); });
-    RestoreFormPosition(this, station_.store(), kMainFormNumber, 50, 50);
+    KeepFormPosition(this, station_.store(), kMainForm, kSaveOnClose);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double ppi = screen ? screen->logicalDotsPerInch() : 96.0;
     scale_ = (static_cast<int>(ppi) == 96) ? 1.0F : static_cast<float>((static_cast<int>(ppi) + 1) / 96.0);
@@ -191,7 +192,8 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
     rawDataWindow_ = rawDataWindow;
-    RestoreFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber, 2400, 50);
+    // The raw data window keeps its place when this window hides it or closes.
+    rawDataPosition_ = KeepFormPosition(rawDataWindow_, station_.store(), kRawDataForm, kSaveWhenAsked);
     connect(rawDataWindow_, &RawDataWindow::SaveRequested, this, &MainWindow::SaveRawBlock);
 }
 
@@ -288,7 +290,7 @@ void MainWindow::ShowSelection() {
                                                    : QStringLiteral("Raw Data"));
             rawDataWindow_->show();
         } else if (rawDataWindow_->isVisible()) {
-            SaveFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber);
+            rawDataPosition_->Save();
             rawDataWindow_->hide();
         }
     }
@@ -519,10 +521,8 @@ void MainWindow::AboutClick() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (rawDataWindow_ && rawDataWindow_->isVisible())
-        SaveFormPosition(rawDataWindow_, station_.store(), kRawDataFormNumber);
+    if (rawDataWindow_ && rawDataWindow_->isVisible()) rawDataPosition_->Save();
     station_.SelectText(TextSelection::Off);
-    SaveFormPosition(this, station_.store(), kMainFormNumber);
     QMainWindow::closeEvent(event);
     QCoreApplication::quit();
 }

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "displays/display_window.h"
 #include "reception/dates.h"
-#include "reception/dispatch.h"
 #include "station/station.h"
 
 class QAction;
@@ -24,6 +24,7 @@ class QUrl;
 
 namespace orv {
 
+class FormPositionKeeper;
 class GuideWindow;
 class RawDataWindow;
 class SetupWindow;
@@ -148,6 +149,7 @@ private:
     Station& station_;
     UserMessages& messages_;
     RawDataWindow* rawDataWindow_ = nullptr;
+    FormPositionKeeper* rawDataPosition_ = nullptr;
     SetupWindow* setupWindow_ = nullptr;
     float scale_ = 1.0F;
     bool amsatDayForm_ = true;

@@ -22,9 +22,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 8;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 500;
+constexpr FormSlot kForm{.number = 8, .defaultTopTwips = 50, .defaultLeftTwips = 500};
 
 // A sunken text panel as the value fields and the address readout use.
 QLabel* ValuePanel(const QString& name, const QFont& font, int characters, QWidget* parent) {
@@ -53,13 +51,13 @@ MonitorWindow::MonitorWindow(KeyValueStore& store, const StationState& station, 
     setObjectName("MonitorWindow");
     setWindowTitle(QStringLiteral(" Monitor"));
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     const MonitorFields saved = ReadMonitorAddresses(store_);
     for (std::size_t i = 0; i < kMonitorFields; ++i) addressFields_[i]->setText(QString::fromStdString(saved[i]));
     FormatChanged();
     // The program ends by closing the main window; an open Monitor keeps its addresses then too.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveOnClose();
+        if (isVisible()) SaveAddresses();
     });
 }
 
@@ -234,16 +232,13 @@ void MonitorWindow::showEvent(QShowEvent* event) {
     MonitorUpdate();
 }
 
-void MonitorWindow::SaveOnClose() {
-    SaveFormPosition(this, store_, kFormNumber);
-    WriteMonitorAddresses(store_, Addresses());
-}
+void MonitorWindow::SaveAddresses() { WriteMonitorAddresses(store_, Addresses()); }
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {
     if (byteDumpWindow_) byteDumpWindow_->hide();
     dataWindowBox_->setChecked(false);
     addressReadout_->clear();
-    SaveOnClose();
+    SaveAddresses();
     QWidget::closeEvent(event);
 }
 

@@ -63,7 +63,7 @@ private:
     void BuildControls();
     // Sets the format controls from the format and refreshes.
     void FormatChanged();
-    void SaveOnClose();
+    void SaveAddresses();
     void CopyAddress(const QString& address);
 
     KeyValueStore& store_;

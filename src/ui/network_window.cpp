@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,9 +19,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 19;
-constexpr int kDefaultTopTwips = 3000;
-constexpr int kDefaultLeftTwips = 6000;
+constexpr FormSlot kForm{.number = 19, .defaultTopTwips = 3000, .defaultLeftTwips = 6000};
 
 }  // namespace
 
@@ -37,11 +34,7 @@ NetworkWindow::NetworkWindow(Station& station, KeyValueStore& store, QWidget* pa
     connect(&control_, &NetworkControl::ViewChanged, this, &NetworkWindow::Refresh);
     control_.LoadSettings(store_);
     Refresh();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
-    // The program ends by closing the main window; an open TCP/IP window keeps its place then too.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
-    });
+    KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
 }
 
 void NetworkWindow::BuildControls() {
@@ -176,7 +169,6 @@ void NetworkWindow::closeEvent(QCloseEvent* event) {
     // the window shows it again when reopened.
     if (control_.Mode() != NetMode::Udp) ChooseMode(NetMode::Off);
     control_.Close();
-    SaveFormPosition(this, store_, kFormNumber);
     QMainWindow::closeEvent(event);
 }
 

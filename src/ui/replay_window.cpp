@@ -1,6 +1,5 @@
 #include "ui/replay_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -26,9 +25,7 @@
 namespace orv {
 namespace {
 
-constexpr int kFormNumber = 6;
-constexpr int kDefaultTopTwips = 50;
-constexpr int kDefaultLeftTwips = 300;
+constexpr FormSlot kForm{.number = 6, .defaultTopTwips = 50, .defaultLeftTwips = 300};
 
 }  // namespace
 
@@ -40,12 +37,9 @@ ReplayWindow::ReplayWindow(Station& station, RawDataWindow& rawDataWindow, UserM
     setWindowTitle(QStringLiteral(" Replay               Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
-    RestoreFormPosition(this, store_, kFormNumber, kDefaultTopTwips, kDefaultLeftTwips);
+    KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     connect(&station_, &Station::SettingsChanged, this, [this] {
         if (isVisible()) fileList_->SetDirectory(TelemetryDirectoryText(station_));
-    });
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible()) SaveFormPosition(this, store_, kFormNumber);
     });
 }
 
@@ -204,7 +198,6 @@ void ReplayWindow::showEvent(QShowEvent* event) {
 void ReplayWindow::closeEvent(QCloseEvent* event) {
     station_.CloseReplay();
     path_.clear();
-    SaveFormPosition(this, store_, kFormNumber);
     rawDataWindow_.SetGroupCaption(QStringLiteral("Raw Data"));
     rawDataWindow_.hide();
     if (graphWindow_) graphWindow_->close();

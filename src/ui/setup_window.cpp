@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -148,7 +147,7 @@ SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* pare
     connect(autoTimeButton_, &QRadioButton::clicked, this, &SetupWindow::AutoTimeClick);
     connect(manualTimeButton_, &QRadioButton::clicked, this, &SetupWindow::ManualTimeClick);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    RestoreFormPosition(this, store_, 4, 50, 50);
+    KeepFormPosition(this, store_, {.number = 4, .defaultTopTwips = 50, .defaultLeftTwips = 50}, kSaveOnClose);
 }
 
 // The audio source (sound card, UDP port or file) and the centre frequency the demodulator
@@ -295,11 +294,6 @@ void SetupWindow::SaveClick() {
 }
 
 void SetupWindow::CancelClick() { close(); }
-
-void SetupWindow::closeEvent(QCloseEvent* event) {
-    SaveFormPosition(this, store_, 4);
-    QWidget::closeEvent(event);
-}
 
 void SetupWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);

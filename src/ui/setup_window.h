@@ -60,7 +60,6 @@ public:
     QString DevicePath() const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

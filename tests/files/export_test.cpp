@@ -116,7 +116,7 @@ TEST(AmsatDayOfBlock, DayAndFraction) {
 
 std::string ExportText(const std::vector<Block512>& blocks, const ExportFields& fields, ExportResult* result = nullptr) {
     TempDir dir;
-    const TelemetryImage image = test::ImageOf(blocks);
+    const MappedLogFile image = test::ImageOf(blocks);
     const ExportCheck check = PrepareExport(fields, static_cast<std::uint32_t>(image.BlockCount()));
     EXPECT_TRUE(check.plan) << check.message;
     if (!check.plan) return {};
@@ -198,7 +198,7 @@ TEST(ExportFile, LinesFollowTheRules) {
 TEST(ExportFile, ReplacesAnOldFile) {
     TempDir dir;
     test::WriteBytes(dir / "export.txt", std::vector<std::uint8_t>(5000, 'x'));
-    const TelemetryImage image = test::ImageOf({MakeABlock()});
+    const MappedLogFile image = test::ImageOf({MakeABlock()});
     const ExportCheck check = PrepareExport(Fields({"448"}), 1);
     ASSERT_TRUE(check.plan);
     ASSERT_TRUE(ExportFile(image, *check.plan, dir / "export.txt").written);
@@ -208,7 +208,7 @@ TEST(ExportFile, ReplacesAnOldFile) {
 // The export line of record i worked out value by value from the rules, each text by its own
 // FixedText call: the reference that the export's value tables, Amsat Day decimals, time stamps
 // and output buffer must match byte for byte. Nothing when the line is left out.
-std::optional<std::string> ReferenceLine(const TelemetryImage& image, std::uint64_t i, const ExportPlan& plan) {
+std::optional<std::string> ReferenceLine(const MappedLogFile& image, std::uint64_t i, const ExportPlan& plan) {
     const Record r = image.RecordAt(i);
     const auto day = AmsatDayOfBlock(r);
     if (!day) return std::nullopt;
@@ -244,7 +244,7 @@ std::optional<std::string> ReferenceLine(const TelemetryImage& image, std::uint6
 }
 
 // Exports the plan and compares it line by line with the reference; returns the lines written.
-std::uint64_t ExpectReferenceLines(const TelemetryImage& image, const ExportPlan& plan) {
+std::uint64_t ExpectReferenceLines(const MappedLogFile& image, const ExportPlan& plan) {
     std::string text;
     const ExportResult result = ExportLines(image, plan, [&](const char* data, std::size_t bytes) {
         text.append(data, bytes);
@@ -309,7 +309,7 @@ std::vector<Block512> RandomRecords(std::mt19937& random, std::size_t count) {
 // same address more than once, masks of every kind, and ranges inside the file.
 TEST(ExportLines, MatchesValueByValueReference) {
     std::mt19937 random(4040);
-    const TelemetryImage image = test::ImageOf(RandomRecords(random, 6000));
+    const MappedLogFile image = test::ImageOf(RandomRecords(random, 6000));
     const int addresses[] = {0x1C0, 0x1C2, 0x1C4, 0x1C1, 0x182, 0x183, 0x130, 0x133, 0x140, 0x10B, 0x17F, 0x180,
                              0x190, 0x1A7, 56, 100, 255, 300, 510, 511};
     const long long masks[] = {255, 255, 255, -1, 0x0F, 0x7F, 0x1FF, 0};
@@ -339,7 +339,7 @@ TEST(ExportLines, EveryWheelWordMatchesReference) {
     for (unsigned word = 0; word < 65536; ++word)
         blocks.push_back(With(MakeABlock(), {{448, static_cast<std::uint8_t>(word & 0xFF)},
                                              {449, static_cast<std::uint8_t>(word >> 8)}}));
-    const TelemetryImage image = test::ImageOf(blocks);
+    const MappedLogFile image = test::ImageOf(blocks);
     ExportPlan plan;
     plan.raw = false;
     plan.channels[0] = {448, 255};  // translated
@@ -356,7 +356,7 @@ TEST(ExportLines, EveryWheelWordMatchesReference) {
 TEST(ExportFile, ProgressAndStop) {
     TempDir dir;
     const std::vector<Block512> blocks(2 * kProgressRecords + 5, MakeABlock());
-    const TelemetryImage image = test::ImageOf(blocks);
+    const MappedLogFile image = test::ImageOf(blocks);
     const ExportCheck check = PrepareExport(Fields({"448"}, "1", "999999"), static_cast<std::uint32_t>(blocks.size()));
     ASSERT_TRUE(check.plan);
     std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;

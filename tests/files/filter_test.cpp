@@ -128,7 +128,7 @@ TEST(FilterRecords, RuleByRule) {
          {Seq(Fec(MakeABlock(std::string_view("\0\0", 2))), 1)}, FilterKind::A, CrccMode::Filter, {1}},
     };
     for (const auto& c : cases) {
-        const TelemetryImage image = test::ImageOf(c.input);
+        const MappedLogFile image = test::ImageOf(c.input);
         std::vector<int> written;
         const RecordWriter write = [&](std::span<const RecordRun> runs) {
             for (const RecordRun& run : runs)

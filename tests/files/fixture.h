@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "file_contents.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "telemetry_records.h"
 #include "temp_dir.h"
 
 namespace orv::test {
 
-inline TelemetryImage ImageOf(const std::vector<Block512>& blocks) { return TelemetryImage::FromBytes(Concat(blocks)); }
+inline MappedLogFile ImageOf(const std::vector<Block512>& blocks) { return MappedLogFile::FromBytes(Concat(blocks)); }
 
 }  // namespace orv::test

@@ -18,7 +18,7 @@ using test::With;
 
 // A blocks whose byte at `address` takes the given values; MA = 10 x block number, orbit of
 // block n = 1000 + n.
-TelemetryImage ChannelFile(std::size_t address, const std::vector<int>& values) {
+MappedLogFile ChannelFile(std::size_t address, const std::vector<int>& values) {
     std::vector<Block512> blocks;
     for (std::size_t n = 1; n <= values.size(); ++n) {
         const int orbit = 1000 + static_cast<int>(n);
@@ -55,7 +55,7 @@ TEST(GraphChannel, ScaleStretchedToMultiplesOfFour) {
         {{7, 8}, 10, 6, {"10.0", "9.0", "8.0", "7.0", "6.0"}},            // span 1: +1, -1, +1
     };
     for (const auto& c : cases) {
-        const TelemetryImage image = ChannelFile(300, c.values);
+        const MappedLogFile image = ChannelFile(300, c.values);
         const auto out = GraphChannel(image, Typed("300", "1", std::to_string(c.values.size())), 1.0);
         ASSERT_TRUE(out.plot) << out.message;
         EXPECT_EQ(out.plot->maximum, c.maximum);
@@ -65,7 +65,7 @@ TEST(GraphChannel, ScaleStretchedToMultiplesOfFour) {
 }
 
 TEST(GraphChannel, SixteenBitChannelKeepsTheMinimumAt255) {
-    const TelemetryImage image = ChannelFile(448, {300, 1011, 700});
+    const MappedLogFile image = ChannelFile(448, {300, 1011, 700});
     const auto typedHex = GraphChannel(image, Typed("#1C0", "1", "3"), 1.0);
     const auto typedDec = GraphChannel(image, Typed("448", "1", "3"), 1.0);
     ASSERT_TRUE(typedHex.plot && typedDec.plot);
@@ -78,7 +78,7 @@ TEST(GraphChannel, SixteenBitChannelKeepsTheMinimumAt255) {
 }
 
 TEST(GraphChannel, QuarterPointsAndOrbitOfTheMiddleBlock) {
-    const TelemetryImage image = ChannelFile(300, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    const MappedLogFile image = ChannelFile(300, {1, 2, 3, 4, 5, 6, 7, 8, 9});
     const auto out = GraphChannel(image, Typed("300", "1", "9"), 1.0);
     ASSERT_TRUE(out.plot);
     const GraphPlot& p = *out.plot;
@@ -94,7 +94,7 @@ TEST(GraphChannel, QuarterPointsAndOrbitOfTheMiddleBlock) {
 }
 
 TEST(GraphChannel, PlotGeometry) {
-    const TelemetryImage image = ChannelFile(300, {10, 10, 14, 10, 6});
+    const MappedLogFile image = ChannelFile(300, {10, 10, 14, 10, 6});
     const auto out = GraphChannel(image, Typed("300", "1", "5"), 1.0);
     ASSERT_TRUE(out.plot);
     const GraphPlot& p = *out.plot;
@@ -111,7 +111,7 @@ TEST(GraphChannel, PlotGeometry) {
 }
 
 TEST(GraphChannel, MouseReadOut) {
-    const TelemetryImage image = ChannelFile(300, {10, 10, 14, 10, 6});
+    const MappedLogFile image = ChannelFile(300, {10, 10, 14, 10, 6});
     const auto out = GraphChannel(image, Typed("300", "1", "5"), 1.0);
     ASSERT_TRUE(out.plot);
     const auto at = [&](int x, int y) { return GraphMouseReadOut(*out.plot, x, y); };
@@ -129,7 +129,7 @@ TEST(GraphChannel, MouseReadOut) {
 }
 
 TEST(GraphChannel, ChannelCaseTakesTheRequest) {
-    const TelemetryImage image = ChannelFile(0x140, {100, 120});
+    const MappedLogFile image = ChannelFile(0x140, {100, 120});
     GraphInput in;
     in.fromChannel = true;
     in.startText = "1";
@@ -146,7 +146,7 @@ TEST(GraphChannel, ChannelCaseTakesTheRequest) {
     ASSERT_TRUE(out.plot);
     EXPECT_EQ(out.plot->label13, "deg C");
     // Translated: #140 is a temperature, -69.72 at 0 and 98.35 at 255 (0.65911 per step).
-    const TelemetryImage extremes = ChannelFile(0x140, {0, 255});
+    const MappedLogFile extremes = ChannelFile(0x140, {0, 255});
     out = GraphChannel(extremes, in, 1.0);
     ASSERT_TRUE(out.plot);
     EXPECT_FLOAT_EQ(out.plot->values[0], -69.72F);
@@ -158,7 +158,7 @@ TEST(GraphChannel, ChannelCaseTakesTheRequest) {
 }
 
 TEST(GraphChannel, EveryRefusal) {
-    TelemetryImage image = ChannelFile(300, {1, 2, 3, 4, 5});
+    MappedLogFile image = ChannelFile(300, {1, 2, 3, 4, 5});
     struct Case {
         GraphInput input;
         std::string message;  // empty: nothing happens, no message
@@ -188,7 +188,7 @@ TEST(GraphChannel, EveryRefusal) {
     EXPECT_EQ(out.range->start, 2U);
     EXPECT_EQ(out.range->stop, 4U);
     // No file loaded: nothing happens.
-    const TelemetryImage none;
+    const MappedLogFile none;
     const auto silent = GraphChannel(none, Typed("300", "1", "5"), 1.0);
     EXPECT_FALSE(silent.plot);
     EXPECT_EQ(silent.message, "");
@@ -197,7 +197,7 @@ TEST(GraphChannel, EveryRefusal) {
 TEST(GraphChannel, NonABlocksStopTheGraph) {
     std::vector<Block512> blocks(4, MakeABlock());
     blocks[2][0] = 0xC1;  // a marked A block
-    const TelemetryImage marked = test::ImageOf(blocks);
+    const MappedLogFile marked = test::ImageOf(blocks);
     auto out = GraphChannel(marked, Typed("300", "1", "4"), 1.0);
     EXPECT_EQ(out.message, kNonABlocksText);
     EXPECT_FALSE(out.plot);
@@ -212,7 +212,7 @@ TEST(GraphChannel, NonABlocksStopTheGraph) {
 TEST(GraphChannel, Address511ReadsTheNextRecordOrTheZeroAfterTheFile) {
     std::vector<Block512> blocks(3, MakeABlock());
     for (auto& b : blocks) b[511] = 7;
-    const TelemetryImage image = test::ImageOf(blocks);
+    const MappedLogFile image = test::ImageOf(blocks);
     // Raw at 511 is the byte alone; the byte after it matters only to a 16-bit channel, so
     // check the image directly as the graph reads it.
     EXPECT_EQ(image.NextByte(1, 511), 'A');
@@ -246,7 +246,7 @@ TEST(GraphChannel, AGraphOverABigFileKeepsItsResidentMemoryFlat) {
             out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
         }
     }
-    TelemetryImage image;
+    MappedLogFile image;
     std::string error;
     ASSERT_TRUE(image.Open(path, error)) << error;
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here

@@ -11,7 +11,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <vector>
 
@@ -28,9 +27,10 @@ namespace {
 constexpr std::int64_t kStart = 1796911200;  // 2026-12-10 14:00:00 UTC
 
 // The desktop program of an ADC station.
-struct AdcProgram {
-    explicit AdcProgram(const QString& dir, const char* modem = "ADC") : clock(kStart) {
-        test::FillStoreWithDirectories(store, dir);
+struct AdcProgram : test::WindowTestSetup {
+    explicit AdcProgram(const char* modem = "ADC") {
+        Reset(kStart);
+        test::FillStoreWithDirectories(store, tmp.path());
         store.Write(kStartupKey, "Modem Type", modem);
         program = std::make_unique<test::Program>(store, clock, messages);
         mainWindow = &program->mainWindow;
@@ -40,9 +40,6 @@ struct AdcProgram {
     void Feed(const std::vector<std::uint8_t>& samples) { test::FeedAdcSamples(program->station, clock, samples); }
     const StationState& State() { return program->station.state(); }
 
-    MemoryStore store;
-    ManualClock clock;
-    test::RecordingMessages messages;
     std::unique_ptr<test::Program> program;
     MainWindow* mainWindow = nullptr;
     RawDataWindow* rawDataWindow = nullptr;
@@ -121,8 +118,7 @@ private slots:
     }
 
     void WindowShowsTheRingAndTheDispatchRestartsTheCount() {
-        QTemporaryDir tmp;
-        AdcProgram p(tmp.path());
+        AdcProgram p;
         // Right after start the ring holds only zeros, which neither half counts.
         QCOMPARE(p.adcAnalysisWindow->FigureLines(), QStringList({"Tot:      1", "Mean: -128.0", "S.D.:   0.0", "Tot:     1",
                                                       "Mean: -128.0", "S.D.:  0.0"}));
@@ -160,9 +156,8 @@ private slots:
     }
 
     void AdcDisplayItemOnlyForTheAdcModem() {
-        QTemporaryDir tmp;
         for (const char* modem : {"ADC", "514", "512"}) {
-            AdcProgram p(tmp.path(), modem);
+            AdcProgram p(modem);
             QMenu* menu = nullptr;
             for (QAction* a : p.mainWindow->menuBar()->actions())
                 if (a->text() == "Menu") menu = a->menu();
@@ -177,8 +172,7 @@ private slots:
     }
 
     void CalibrationShowsTheMeanAndGrowsTheWindow() {
-        QTemporaryDir tmp;
-        AdcProgram p(tmp.path());
+        AdcProgram p;
         AdcAnalysisWindow& w = *p.adcAnalysisWindow;
         w.show();
         const int middle = w.screen()->geometry().height() / 2;
@@ -220,10 +214,9 @@ private slots:
     }
 
     void FecLogFailureIsReportedOnce() {
-        QTemporaryDir tmp;
-        AdcProgram p(tmp.path());
+        AdcProgram p;
         p.program->station.SetLogFec(true);
-        p.program->station.adc().SetFecLogDirectory(tmp.filePath("missing/telemetry").toStdString());
+        p.program->station.adc().SetFecLogDirectory(p.tmp.filePath("missing/telemetry").toStdString());
         sim::TelemetryGenerator generator(CleanAdcModem());
         p.Feed(generator.Next().wire);
         p.Feed(WithClosing(generator.Next().wire, generator));
@@ -237,8 +230,7 @@ private slots:
     }
 
     void RawWindowShowsTheFecFiguresUnderRebuiltBlocks() {
-        QTemporaryDir tmp;
-        AdcProgram p(tmp.path());
+        AdcProgram p;
         test::PseudoTerminalModem modem(p.program->station);
         QVERIFY(modem.Select(TextSelection::Raw));
         sim::TelemetryGenerator generator(CleanAdcModem());

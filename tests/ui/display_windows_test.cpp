@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstring>
@@ -111,17 +110,14 @@ const FieldWindow kFieldWindows[] = {
 };
 
 // A station with its display windows, fed through the receiver like a live one.
-class Fixture {
-    QTemporaryDir tmp_;
-    ManualClock clock_;
-
+class Fixture : public test::WindowTestSetup {
 public:
-    Fixture() : clock_(1072793109) {
-        test::FillStore(store, tmp_.path());
-        program = std::make_unique<Program>(store, clock_, messages);
+    Fixture() {
+        test::FillStore(store, tmp.path());
+        program = std::make_unique<Program>(store, clock, messages);
     }
     void Feed(const Block514& block) {
-        clock_.Advance(3);
+        clock.Advance(3);
         program->station.SerialBytes(block);
     }
     DisplayInput Input(bool raw) const {
@@ -129,8 +125,6 @@ public:
         return {s.stores.display, s.stores.lastA, s.flags.eventsMode, raw};
     }
 
-    MemoryStore store;
-    test::RecordingMessages messages;
     std::unique_ptr<Program> program;
 };
 
@@ -339,6 +333,13 @@ private slots:
             NavigationWindow nav({f.store, f.program->station.state(), f.messages});
             QCOMPARE(nav.pos(), c.expected);
         }
+        // Destroyed while shown (the program tearing down), a window writes nothing as it goes.
+        {
+            NavigationWindow nav({f.store, f.program->station.state(), f.messages});
+            nav.show();
+            nav.move(200, 100);
+        }
+        QCOMPARE(f.store.Read(kFormPositionsKey, "Form15.Left"), std::string("1507"));
     }
 
     void StatusClockPanelShowsTheClockAndSwitchesItsForm() {

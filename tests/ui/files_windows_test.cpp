@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -79,27 +78,20 @@ void AnswerDialog(GraphAddressDialog& dialog, const QString& address, const QStr
 
 }  // namespace
 
-class FilesWindowsTest : public QObject {
+class FilesWindowsTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
     void init() {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        store_ = std::make_unique<MemoryStore>();
-        test::FillStoreWithDirectories(*store_, tmp_->path());
-        clock_ = std::make_unique<ManualClock>(kDecember30);
-        messages_ = std::make_unique<test::RecordingMessages>();
-        p_ = std::make_unique<Program>(*store_, *clock_, *messages_);
+        Reset(kDecember30);
+        test::FillStoreWithDirectories(store, tmp.path());
+        p_ = std::make_unique<Program>(store, clock, messages);
     }
-    void cleanup() {
-        p_.reset();
-        tmp_.reset();
-    }
+    void cleanup() { p_.reset(); }
 
     void LoggingAppendsReceivedBlocksToTheDaysFile() {
         Program& p = *p_;
         auto feed = [&](const Block512& block, bool good) {
-            clock_->Advance(3);
+            clock.Advance(3);
             p.station.SerialBytes(OnTheWire(block, good));
         };
         p.loggingWindow.show();
@@ -149,7 +141,7 @@ private slots:
         p.loggingWindow.show();
         p.loggingWindow.LoggingButton()->click();
         for (int i = 0; i < 2; ++i) {
-            clock_->Advance(3);
+            clock.Advance(3);
             p.station.SerialBytes(OnTheWire(MakeABlock(), true));
         }
         QVERIFY2(p.loggingWindow.FailureText().startsWith("2 blocks not logged: "), qPrintable(p.loggingWindow.FailureText()));
@@ -158,16 +150,16 @@ private slots:
         QVERIFY(QDir(p.Telemetry() + "/T031230.raw").removeRecursively());
         p.loggingWindow.StopButton()->click();
         p.loggingWindow.LoggingButton()->click();
-        clock_->Advance(3);
+        clock.Advance(3);
         p.station.SerialBytes(OnTheWire(MakeABlock(), true));
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
         QCOMPARE(p.loggingWindow.CountText(), QString("1"));
     }
 
     void LogOnStartShowsTheWindowAndLogs() {
-        store_->Write(kStartupKey, "Log on Start", "yes");
+        store.Write(kStartupKey, "Log on Start", "yes");
         p_.reset();
-        p_ = std::make_unique<Program>(*store_, *clock_, *messages_);
+        p_ = std::make_unique<Program>(store, clock, messages);
         p_->mainWindow.FirstShown();  // the serial port of the test settings does not open; logging starts anyway
         QVERIFY(p_->loggingWindow.isVisible());
         QVERIFY(p_->loggingWindow.LoggingButton()->isChecked());
@@ -253,10 +245,10 @@ private slots:
         const int row = static_cast<int>(list->FileNames().indexOf("short.raw"));
         const QPoint at = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(messages_->texts.size(), 1);  // loaded (and found damaged)
+        QCOMPARE(messages.texts.size(), 1);  // loaded (and found damaged)
         // A click on the file already highlighted loads it again.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(messages_->texts.size(), 2);
+        QCOMPARE(messages.texts.size(), 2);
         QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
 
         // Files that come and go (a Filter output, a removed log) show in both lists at once.
@@ -269,7 +261,7 @@ private slots:
         QTRY_VERIFY(!p.filterWindow.FileList()->FileNames().contains("F031230.tlm"));
         // The highlighted file stays highlighted, and nothing was loaded meanwhile.
         QCOMPARE(list->SelectedPath(), QString::fromStdString(p.TelemetryPath("short.raw").string()));
-        QCOMPARE(messages_->texts.size(), 2);
+        QCOMPARE(messages.texts.size(), 2);
     }
 
     void ReplayReportsDamagedFilesAndTakesDrops() {
@@ -277,13 +269,13 @@ private slots:
         WriteBytes(p.TelemetryPath("short.raw"), std::vector<std::uint8_t>(1030, 'A'));
         p.mainWindow.ReplayClick();
         p.replayWindow.FileList()->setCurrentRow(p.replayWindow.FileList()->FileNames().indexOf("short.raw"));
-        QCOMPARE(messages_->texts, QStringList{"File error!\nFile altered or incorrect length"});
+        QCOMPARE(messages.texts, QStringList{"File error!\nFile altered or incorrect length"});
         QCOMPARE(p.replayWindow.CounterText(), QString("1 / 2"));
 
         // A drop on the main window: ".tlm" in any case is replayed, the list shows it alone.
-        const QString elsewhere = tmp_->path() + "/X.TLM";
+        const QString elsewhere = tmp.path() + "/X.TLM";
         WriteBytes(elsewhere.toStdString(), Concat({MakeABlock(), MakeABlock(), MakeABlock()}));
-        p.mainWindow.DropFile(tmp_->path() + "/x.raw");
+        p.mainWindow.DropFile(tmp.path() + "/x.raw");
         QCOMPARE(p.replayWindow.Total(), 2U);
         p.mainWindow.DropFile(elsewhere);
         QCOMPARE(p.replayWindow.CounterText(), QString("1 / 3"));
@@ -329,7 +321,7 @@ private slots:
         QVERIFY(p.graphWindow.BlockReadOut().isEmpty());
 
         // The picture: drawn, and saved as PNG at twice its size.
-        const QString png = tmp_->path() + "/graph.png";
+        const QString png = tmp.path() + "/graph.png";
         QVERIFY(p.graphWindow.SavePicture(png));
         const QImage saved(png);
         QCOMPARE(saved.width(), 2 * (plot.pictureWidth + 8));
@@ -345,18 +337,18 @@ private slots:
             {"1", "99", "Stop Blk# 99 is beyond the end of the file (9 blocks)!"},
         };
         for (const auto& e : errors) {
-            messages_->texts.clear();
+            messages.texts.clear();
             AnswerDialog(p.graphAddressDialog, "#10", e.start, e.stop, false);
             p.graphWindow.GraphChannel();
-            QCOMPARE(messages_->texts, QStringList{QString(e.message)});
+            QCOMPARE(messages.texts, QStringList{QString(e.message)});
             QCOMPARE(p.graphWindow.Plot()->start, 1U);
         }
 
         // Channel case: before any caption click, then from a caption click.
-        messages_->texts.clear();
+        messages.texts.clear();
         AnswerDialog(p.graphAddressDialog, {}, "1", "9", true);
         p.replayWindow.GraphSelectedChannelClick();
-        QCOMPARE(messages_->texts, QStringList{QString(kSelectChannelText)});
+        QCOMPARE(messages.texts, QStringList{QString(kSelectChannelText)});
         AnswerDialog(p.graphAddressDialog, {}, "2", "8", false);
         p.graphWindow.GraphChannel(GraphRequest{0x10, "Some channel", "Units"});
         QVERIFY(!p.graphAddressDialog.AddressField()->isVisibleTo(&p.graphAddressDialog));
@@ -412,18 +404,18 @@ private slots:
             QCOMPARE(ReadBytes(p.TelemetryPath(run.output)), ReadBytes(expected));
             QCOMPARE(p.filterWindow.FilteredCount(), QString::number(core.writtenBlocks));
         }
-        QVERIFY(messages_->texts.isEmpty());
+        QVERIFY(messages.texts.isEmpty());
 
         // The output exists: "No" leaves it as it is, "Yes" replaces it.
         p.filterWindow.KindButton(FilterKind::A)->click();
         p.filterWindow.CrccButton(CrccMode::Filter)->click();
         WriteBytes(p.TelemetryPath("A030415.tlm"), {1, 2, 3});
-        messages_->answer = false;
+        messages.answer = false;
         p.filterWindow.StartFiltering();
-        QCOMPARE(messages_->texts, QStringList{QString("Output file already exists! \nDo you want to overwrite?")});
+        QCOMPARE(messages.texts, QStringList{QString("Output file already exists! \nDo you want to overwrite?")});
         QVERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), (std::vector<std::uint8_t>{1, 2, 3}));
-        messages_->answer = true;
+        messages.answer = true;
         p.filterWindow.StartFiltering();
         QTRY_VERIFY(!p.filterWindow.Running());
         QCOMPARE(ReadBytes(p.TelemetryPath("A030415.tlm")), ReadBytes(p.TelemetryPath("core-A030415.tlm")));
@@ -470,9 +462,9 @@ private slots:
         p.exportWindow.StartExport();
         QTRY_VERIFY(!p.exportWindow.Running());
         // One message: where the export went.
-        QCOMPARE(messages_->texts, QStringList({"4 lines exported to\n" + QDir::toNativeSeparators(
+        QCOMPARE(messages.texts, QStringList({"4 lines exported to\n" + QDir::toNativeSeparators(
                                                     QString::fromStdString(p.TelemetryPath("export.txt").string()))}));
-        messages_->texts.clear();
+        messages.texts.clear();
         QVERIFY(!p.exportWindow.isVisible());
         const ExportCheck check = PrepareExport(fields, 6);
         QVERIFY(check.plan);
@@ -482,15 +474,15 @@ private slots:
         QCOMPARE(written, ReadBytes(expected));
         const std::string text(written.begin(), written.end());
         QVERIFY(text.starts_with("Blk#, Amsat Day, Telem. addr. = #1A7, 448, 16\r\n"));
-        QCOMPARE(store_->Read(kExportKey, "Addr. #1"), std::string("#1A7"));
-        QCOMPARE(store_->Read(kExportKey, "Raw/Trans"), std::string("1"));
+        QCOMPARE(store.Read(kExportKey, "Addr. #1"), std::string("#1A7"));
+        QCOMPARE(store.Read(kExportKey, "Raw/Trans"), std::string("1"));
 
         // A lone "#" is refused: the header and the columns would not agree.
         p.replayWindow.ExportClick();
         p.exportWindow.AddressField(3)->setText("#");
         p.exportWindow.StartExport();
-        QCOMPARE(messages_->texts.size(), 1);
-        QVERIFY(messages_->texts.first().contains("is not a number"));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts.first().contains("is not a number"));
         QVERIFY(p.exportWindow.isVisible());
     }
 
@@ -508,7 +500,7 @@ private slots:
         sim::TelemetryGenerator generator(options);
         for (int i = 0; i < 900; ++i) {
             const sim::SimBlock block = generator.Next();
-            clock_->Set(std::max(block.utc, clock_->Now() + 3));
+            clock.Set(std::max(block.utc, clock.Now() + 3));
             p.station.SerialBytes(block.wire);
         }
         QVERIFY(p.loggingWindow.CountText().toInt() > 800);
@@ -524,12 +516,12 @@ private slots:
         p.replayWindow.FileList()->setCurrentRow(p.replayWindow.FileList()->FileNames().indexOf("A031230.tlm"));
         p.replayWindow.ForwardFive();
         // A caption click in the Temperature window, wired as the desktop program wires it.
-        TemperatureWindow temperatureWindow(DisplayContext{*store_, p.station.state(), *messages_});
+        TemperatureWindow temperatureWindow(DisplayContext{store, p.station.state(), messages});
         temperatureWindow.SetReplayWindow(&p.replayWindow);
         connect(&temperatureWindow, &FieldForm::GraphRequested, &p.graphWindow, qOverload<const GraphRequest&>(&ChannelGraphWindow::GraphChannel));
         AnswerDialog(p.graphAddressDialog, {}, "1", QString::number(p.replayWindow.Total()), false);
         QTest::mouseClick(temperatureWindow.CaptionLabel("pnl1"), Qt::LeftButton);
-        QVERIFY2(p.graphWindow.Plot() != nullptr, qPrintable(messages_->texts.join("|")));
+        QVERIFY2(p.graphWindow.Plot() != nullptr, qPrintable(messages.texts.join("|")));
         QCOMPARE(p.graphWindow.Plot()->label7, std::string("Temp. Solar Panel #1"));
         QCOMPARE(p.graphWindow.Plot()->label13, std::string("Deg.C"));
         p.graphWindow.ShowReadOutAt(QPoint(400, 200));
@@ -561,10 +553,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::unique_ptr<MemoryStore> store_;
-    std::unique_ptr<ManualClock> clock_;
-    std::unique_ptr<test::RecordingMessages> messages_;
     std::unique_ptr<Program> p_;
 };
 

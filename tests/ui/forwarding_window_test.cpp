@@ -5,9 +5,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include "../forward/forward_blocks.h"
 #include "../forward/http_test_server.h"
@@ -20,23 +18,20 @@
 
 using namespace orv;
 
-class ForwardingWindowTest : public QObject {
+class ForwardingWindowTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
     void init() {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        store_ = std::make_unique<MemoryStore>();
-        test::FillStore(*store_, tmp_->path());
-        messages_ = std::make_unique<test::RecordingMessages>();
+        Reset(1796869479);
+        test::FillStore(store, tmp.path());
     }
 
     void SettingsStartTheForwardingAndSurviveARestart() {
         test::HttpTestServer server;
         QVERIFY(server.Listen());
-        const QString kissFile = tmp_->filePath("out.kiss");
+        const QString kissFile = tmp.filePath("out.kiss");
         {
-            test::Program p(*store_, clock_, *messages_);
+            test::Program p(store, clock, messages);
             ForwardingWindow& w = p.forwardingWindow;
             p.mainWindow.MenuAction(MenuWindow::Forwarding)->trigger();
             QVERIFY(w.isVisible());
@@ -63,11 +58,11 @@ private slots:
             }));
             QVERIFY2(w.CountsText().contains("KISS file: 1 frames written"), qPrintable(w.CountsText()));
         }
-        QCOMPARE(store_->Read(kForwardingKey, "SiDS"), std::string("yes"));
-        QCOMPARE(store_->Read(kForwardingKey, "Callsign"), std::string("TE5T"));
+        QCOMPARE(store.Read(kForwardingKey, "SiDS"), std::string("yes"));
+        QCOMPARE(store.Read(kForwardingKey, "Callsign"), std::string("TE5T"));
 
         // The next start of the program forwards at once, with the same settings.
-        test::Program p(*store_, clock_, *messages_);
+        test::Program p(store, clock, messages);
         QCOMPARE(p.forwardingWindow.Fields().longitude, std::string("4.3647W"));
         QVERIFY(p.station.forwarding().sids());
         QVERIFY(p.station.forwarding().kissFile());
@@ -79,7 +74,7 @@ private slots:
     }
 
     void BadValueIsRefusedWithItsReason() {
-        test::Program p(*store_, clock_, *messages_);
+        test::Program p(store, clock, messages);
         ForwardingWindow& w = p.forwardingWindow;
         ForwardingSettings s = w.Fields();
         s.sidsOn = true;
@@ -93,12 +88,6 @@ private slots:
         QVERIFY(!p.station.forwarding().sids());
         QVERIFY(!p.station.forwarding().mqtt());
     }
-
-private:
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::unique_ptr<MemoryStore> store_;
-    std::unique_ptr<test::RecordingMessages> messages_;
-    ManualClock clock_{1796869479};
 };
 
 QTEST_MAIN(ForwardingWindowTest)

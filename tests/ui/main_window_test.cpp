@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QFileInfo>
@@ -36,16 +35,14 @@ using namespace orv;
 using test::FillStore;
 using test::Program;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
+    void init() { Reset(); }
+
     void StartUpCreatesMissingDirectoriesWithTheirMessages() {
-        QTemporaryDir tmp;
         const QString dir = tmp.path() + "/station";
-        MemoryStore store;
         FillStore(store, dir);
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         QCOMPARE(messages.texts, QStringList({"Indicated Orv main directory does not exist. \n   It will be created.",
                                               QDir::toNativeSeparators("Orv/telemetry") + " subdirectory does not exist. \n   It will be created.",
@@ -61,15 +58,11 @@ private slots:
     }
 
     void FirstRunShowsSetupModallyAndSaveCompletesStartUp() {
-        QTemporaryDir tmp;
         test::PtyPair pty;
         QVERIFY(pty.Ok());
-        MemoryStore store;
         // Values Setup does not show: the device behind the port and the relay's port.
         store.Write(kStartupKey, "Serial Device", pty.SlavePath());
         store.Write(kStartupKey, "TCP/IP Port", std::to_string(test::FreeTcpPort()));
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         QVERIFY(p.mainWindow.FirstRun());
         QCOMPARE(p.mainWindow.state().receiver.blockLength, 514);
@@ -117,9 +110,6 @@ private slots:
     }
 
     void CancellingTheFirstRunSetupLeavesTheProgramUsable() {
-        MemoryStore store;
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         p.mainWindow.show();
         QTRY_VERIFY(p.setupWindow.isVisible());
@@ -142,13 +132,9 @@ private slots:
     }
 
     void SavingANewDataDirectoryMovesEveryUserAtOnce() {
-        QTemporaryDir tmp;
         const QString first = tmp.path() + "/first";
         const QString second = tmp.path() + "/second";
-        MemoryStore store;
         FillStore(store, first);
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         QDir().mkpath(second + "/telemetry");
         QFile log(second + "/telemetry/T031230.raw");
@@ -185,14 +171,10 @@ private slots:
     }
 
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
         store.Write(kStartupKey, "Baud Rate", "14400");
         store.Write(kStartupKey, "Auto Time", "false");
         store.Write(kStartupKey, "TimeOff", "-2.5");
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         p.mainWindow.SetupClick();
         const SetupChoices c = p.setupWindow.Choices();
@@ -210,11 +192,7 @@ private slots:
     }
 
     void SetupChoosesTheSerialDeviceAndTheDirectoryAndKeepsItsLayout() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         SetupWindow& w = p.setupWindow;
         // The device in use is shown, also one given on the command line.
@@ -267,11 +245,7 @@ private slots:
     }
 
     void SetupAudioChoiceStoresItsValuesAndRawStartsTheAudioInput() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         p.mainWindow.SetupClick();
         QVERIFY(!p.setupWindow.AudioBox()->isEnabled());
@@ -341,13 +315,9 @@ private slots:
     }
 
     void TextSelectionOpensAndOffClosesThePort() {
-        QTemporaryDir tmp;
         test::PtyPair pty;
         QVERIFY(pty.Ok());
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         messages.texts.clear();
@@ -378,11 +348,7 @@ private slots:
     }
 
     void DispatchGateHoldsBackFailedBlocks() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         QWidget status;
         int updates = 0;
@@ -433,11 +399,7 @@ private slots:
     }
 
     void DroppedFilesAndClockLine() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(1072793109);  // 2003-12-30 14:05:09 UTC
-        test::RecordingMessages messages;
         Program p(store, clock, messages);
         QStringList loaded;
         p.mainWindow.SetReplayLoader([&](const QString& f) { loaded << f; });
@@ -459,11 +421,8 @@ private slots:
     }
 
     void HelpOpensTheGuideOrShowsItInAWindowOfItsOwn() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(0);
-        test::RecordingMessages messages;
+        clock.Set(0);
         Program p(store, clock, messages);
         messages.texts.clear();
         QList<QUrl> opened;
@@ -508,11 +467,8 @@ private slots:
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {
-        QTemporaryDir tmp;
-        MemoryStore store;
         FillStore(store, tmp.path());
-        ManualClock clock(0);
-        test::RecordingMessages messages;
+        clock.Set(0);
         Program p(store, clock, messages);
         p.mainWindow.show();
         p.mainWindow.move(40, 0);

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QScreen>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "audio/audio_demodulator.h"
@@ -29,15 +28,15 @@ int DistinctColours(const QImage& image) {
 
 }  // namespace
 
-class ScreenshotTest : public QObject {
+class ScreenshotTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
-    void MainAndRawWindowsRender() {
-        QTemporaryDir tmp;
-        MemoryStore store;
+    void init() {
+        Reset();
         test::FillStore(store, tmp.path());
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
+    }
+
+    void MainAndRawWindowsRender() {
         test::Program program(store, clock, messages);
         MainWindow& mainWindow = program.mainWindow;
         RawDataWindow& rawDataWindow = program.rawDataWindow;

@@ -12,9 +12,7 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 #include <vector>
 
 #include "../net/test_blocks.h"
@@ -89,19 +87,16 @@ void Append(Bytes& to, std::span<const std::uint8_t> bytes) { to.insert(to.end()
 
 }  // namespace
 
-class TcpIpWindowTest : public QObject {
+class TcpIpWindowTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
     void init() {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        store_ = std::make_unique<MemoryStore>();
-        test::FillStoreWithDirectories(*store_, tmp_->path());
-        messages_ = std::make_unique<test::RecordingMessages>();
+        Reset(1'000'000);
+        test::FillStoreWithDirectories(store, tmp.path());
     }
 
     void ServerRelaysWhatTheMainWindowReceivesByteExact() {
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         NetworkWindow& w = p.networkWindow;
         p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
         QVERIFY(w.isVisible());
@@ -141,7 +136,7 @@ private slots:
         Bytes expected;
         for (const Case& c : cases) {
             w.RelayItem(c.item)->click();
-            test::FeedBlock(p.station, clock_, c.block, c.chunk);
+            test::FeedBlock(p.station, clock, c.block, c.chunk);
             if (c.item == 1) {
                 Append(expected, kNetworkSyncMarker);
                 Append(expected, c.block);
@@ -174,13 +169,13 @@ private slots:
         }
         QCOMPARE(w.StatusText(),
                  QStringLiteral("Dropped site 127.0.0.1:%1: more than 65536 bytes unsent").arg(sleeper.localPort()));
-        QVERIFY(messages_->texts.isEmpty());
+        QVERIFY(messages.texts.isEmpty());
     }
 
     void ClientTakesTheSerialPortsPlaceAndGivesItBack() {
         test::PtyPair pty;
         QVERIFY(pty.Ok());
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         NetworkWindow& w = p.networkWindow;
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         p.mainWindow.TextButton(TextSelection::Raw)->click();
@@ -238,7 +233,7 @@ private slots:
         QVERIFY(!p.SerialOpen());  // still a client, not connected
         w.ModeButton(NetMode::Off)->click();
         QVERIFY(p.SerialOpen());  // given back
-        QVERIFY(messages_->texts.isEmpty());
+        QVERIFY(messages.texts.isEmpty());
     }
 
     // The simulator's relay server as a separate process, in both modes.
@@ -266,7 +261,7 @@ private slots:
         QVERIFY(ok && port > 0);
 
         SystemClock clock;
-        Program p(*store_, clock, *messages_);
+        Program p(store, clock, messages);
         NetworkWindow& w = p.networkWindow;
         w.show();
         w.ModeButton(NetMode::Client)->click();
@@ -304,7 +299,7 @@ private slots:
             bool switchedOff;
         };
         for (const Case c : {Case{NetMode::Server, true}, Case{NetMode::Client, true}, Case{NetMode::Udp, false}}) {
-            Program p(*store_, clock_, *messages_);
+            Program p(store, clock, messages);
             NetworkWindow& w = p.networkWindow;
             p.TypeInto(w.PortField(), QString::number(c.mode == NetMode::Client ? server.Port() : test::FreeTcpPort()));
             w.ModeButton(c.mode)->click();
@@ -326,10 +321,10 @@ private slots:
 
     void BootServerMakesTheWindowAServerAtStartUp() {
         const std::uint16_t port = test::FreeTcpPort();
-        store_->Write(kStartupKey, "Boot Server", "1");
-        store_->Write(kStartupKey, "TCP/IP Port", std::to_string(port));
-        store_->Write(kStartupKey, "Server Site", "ground.example.org");
-        Program p(*store_, clock_, *messages_);
+        store.Write(kStartupKey, "Boot Server", "1");
+        store.Write(kStartupKey, "TCP/IP Port", std::to_string(port));
+        store.Write(kStartupKey, "Server Site", "ground.example.org");
+        Program p(store, clock, messages);
         NetworkWindow& w = p.networkWindow;
         QVERIFY(!w.isVisible());
         p.mainWindow.show();
@@ -343,7 +338,7 @@ private slots:
 
     void ClosingEndsTheLinkAndKeepsSettingsAndPlace() {
         {
-            Program p(*store_, clock_, *messages_);
+            Program p(store, clock, messages);
             NetworkWindow& w = p.networkWindow;
             w.show();
             w.ModeButton(NetMode::Client)->click();
@@ -351,8 +346,8 @@ private slots:
             p.TypeInto(w.PortField(), "5000");
             w.SaveServerSiteAction()->trigger();
             w.SavePortAction()->trigger();
-            QCOMPARE(store_->Read(kStartupKey, "Server Site"), std::string("ground.example.org"));
-            QCOMPARE(store_->Read(kStartupKey, "TCP/IP Port"), std::string("5000"));
+            QCOMPARE(store.Read(kStartupKey, "Server Site"), std::string("ground.example.org"));
+            QCOMPARE(store.Read(kStartupKey, "TCP/IP Port"), std::string("5000"));
 
             p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
             w.ModeButton(NetMode::Server)->click();
@@ -361,10 +356,10 @@ private slots:
             w.close();
             QVERIFY(!p.station.relay().Server().IsListening());
             QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
-            QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Left"), std::to_string(w.x() * 15));
-            QCOMPARE(store_->Read(kFormPositionsKey, "Form19.Top"), std::to_string(w.y() * 15));
+            QCOMPARE(store.Read(kFormPositionsKey, "Form19.Left"), std::to_string(w.x() * 15));
+            QCOMPARE(store.Read(kFormPositionsKey, "Form19.Top"), std::to_string(w.y() * 15));
         }
-        Program again(*store_, clock_, *messages_);
+        Program again(store, clock, messages);
         QCOMPARE(again.networkWindow.AddressField()->text(), QString("ground.example.org"));
         // The UDP relay is no link of the window's: closing it leaves UDP on, to the same place.
         {
@@ -379,15 +374,9 @@ private slots:
             QVERIFY(w.ModeButton(NetMode::Udp)->isChecked());
         }
         QCOMPARE(again.networkWindow.PortField()->text(), QString("5000"));
-        const FormPosition saved = ReadFormPosition(*store_, 19, 0, 0);
+        const FormPosition saved = ReadFormPosition(store, 19, 0, 0);
         QCOMPARE(again.networkWindow.pos(), QPoint(saved.left, saved.top));
     }
-
-private:
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::unique_ptr<MemoryStore> store_;
-    std::unique_ptr<test::RecordingMessages> messages_;
-    ManualClock clock_{1'000'000};
 };
 
 QTEST_MAIN(TcpIpWindowTest)

@@ -10,12 +10,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
 #include <functional>
-#include <memory>
 
 #include "hex_records.h"
 #include "pty.h"
@@ -56,19 +54,16 @@ QString WriteFile(const QString& path, const std::string& content) {
 
 }  // namespace
 
-class ToolsWindowsTest : public QObject {
+class ToolsWindowsTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
     void init() {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        store_ = std::make_unique<MemoryStore>();
-        test::FillStoreWithDirectories(*store_, Dir());
-        messages_ = std::make_unique<test::RecordingMessages>();
+        Reset();
+        test::FillStoreWithDirectories(store, tmp.path());
     }
 
     void MonitorShowsTheValueTextsOfTheDisplayBlockAtEachDispatch() {
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         p.mainWindow.MenuAction(MenuWindow::Monitor)->trigger();
         QVERIFY(p.monitorWindow.isVisible());
         QCOMPARE(p.monitorWindow.windowTitle(), QString(" Monitor"));
@@ -85,7 +80,7 @@ private slots:
         d[511] = 0x34;
         d[512] = 0x12;
         auto receive = [&] {
-            clock_.Advance(3);
+            clock.Advance(3);
             p.station.SerialBytes(d);
         };
         p.mainWindow.ToggleShowFailedData();
@@ -131,7 +126,7 @@ private slots:
     }
 
     void AddressFieldsTakeOnlyAddressKeys() {
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         p.monitorWindow.show();
         struct Case {
             const char* typed;
@@ -163,7 +158,7 @@ private slots:
     }
 
     void FormatControlsEnableAsTheRulesSay() {
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         p.monitorWindow.show();
         MonitorWindow& m = p.monitorWindow;
         // At start: "Hex" and "Byte", "Signed" disabled.
@@ -198,12 +193,12 @@ private slots:
     }
 
     void ByteDumpShowsTheBlockAndHandsAddressesToTheMonitor() {
-        Program p(*store_, clock_, *messages_);
+        Program p(store, clock, messages);
         // A D block, which always reaches the display block.
         Block514 d{};
         for (int i = 1; i < 514; ++i) d[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
         d[0] = 'D';
-        clock_.Advance(3);
+        clock.Advance(3);
         p.station.SerialBytes(d);
         p.monitorWindow.show();
         p.monitorWindow.DataWindowBox()->click();
@@ -242,7 +237,7 @@ private slots:
 
     void MonitorKeepsAddressesAndPositionAcrossRuns() {
         {
-            Program p(*store_, clock_, *messages_);
+            Program p(store, clock, messages);
             p.monitorWindow.show();
             p.monitorWindow.move(30, 40);
             p.monitorWindow.AddressField(0)->setText("#1A7");
@@ -253,12 +248,12 @@ private slots:
             QVERIFY(!p.byteDumpWindow.isVisible());
             QVERIFY(!p.monitorWindow.DataWindowBox()->isChecked());
         }
-        QCOMPARE(store_->Read(kMonitorKey, "Address #1"), std::string("#1A7"));
-        QCOMPARE(store_->Read(kMonitorKey, "Address #2"), std::string());
-        QCOMPARE(store_->Read(kMonitorKey, "Address #10"), std::string(" 423"));
-        QCOMPARE(store_->Read(kFormPositionsKey, "Form8.Left"), std::string("450"));
-        QVERIFY(!store_->Read(kFormPositionsKey, "Form9.Left").empty());
-        Program again(*store_, clock_, *messages_);
+        QCOMPARE(store.Read(kMonitorKey, "Address #1"), std::string("#1A7"));
+        QCOMPARE(store.Read(kMonitorKey, "Address #2"), std::string());
+        QCOMPARE(store.Read(kMonitorKey, "Address #10"), std::string(" 423"));
+        QCOMPARE(store.Read(kFormPositionsKey, "Form8.Left"), std::string("450"));
+        QVERIFY(!store.Read(kFormPositionsKey, "Form9.Left").empty());
+        Program again(store, clock, messages);
         QCOMPARE(again.monitorWindow.AddressField(0)->text(), QString("#1A7"));
         QCOMPARE(again.monitorWindow.AddressField(9)->text(), QString(" 423"));
         QCOMPARE(again.monitorWindow.pos(), QPoint(30, 40));
@@ -266,21 +261,21 @@ private slots:
 
     void LoaderListsProgramFilesWhateverTheirCase() {
         for (const char* name : {"b.OBJ", "a.obj", "c.Obj", "d.txt", "e.obj.bak"})
-            QVERIFY(!WriteFile(Dir() + "/Dsp/" + name, "x").isEmpty());
-        QDir().mkpath(Dir() + "/Dsp/f.obj");  // a directory, not a file
-        Program p(*store_, clock_, *messages_);
+            QVERIFY(!WriteFile(tmp.path() + "/Dsp/" + name, "x").isEmpty());
+        QDir().mkpath(tmp.path() + "/Dsp/f.obj");  // a directory, not a file
+        Program p(store, clock, messages);
         p.mainWindow.MenuAction(MenuWindow::DspLoad)->trigger();
         QVERIFY(p.dspLoaderWindow.isVisible());
         QCOMPARE(p.dspLoaderWindow.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj"}));
         p.dspLoaderWindow.FileList()->item(1)->setSelected(true);
-        QCOMPARE(p.dspLoaderWindow.SelectedFile(), Dir() + "/Dsp/b.OBJ");
+        QCOMPARE(p.dspLoaderWindow.SelectedFile(), tmp.path() + "/Dsp/b.OBJ");
 
         // The directory's name too is matched without regard to case.
         p.dspLoaderWindow.hide();
-        QVERIFY(QDir(Dir()).rename("Dsp", "DSP"));
-        QVERIFY(!WriteFile(Dir() + "/DSP/g.obj", "x").isEmpty());
+        QVERIFY(QDir(tmp.path()).rename("Dsp", "DSP"));
+        QVERIFY(!WriteFile(tmp.path() + "/DSP/g.obj", "x").isEmpty());
         p.dspLoaderWindow.show();
-        QCOMPARE(p.dspLoaderWindow.DspDirectory(), Dir() + "/DSP");
+        QCOMPARE(p.dspLoaderWindow.DspDirectory(), tmp.path() + "/DSP");
         QCOMPARE(p.dspLoaderWindow.FileNames(), QStringList({"a.obj", "b.OBJ", "c.Obj", "g.obj"}));
         QVERIFY(p.dspLoaderWindow.SelectedFile().isEmpty());
     }
@@ -291,8 +286,8 @@ private slots:
         const std::string input = test::TestProgram(2);
         const DspProgram program = ConvertDspProgram(input);
         QVERIFY(program.Ok());
-        WriteFile(Dir() + "/Dsp/prog.obj", input);
-        Program p(*store_, clock_, *messages_);
+        WriteFile(tmp.path() + "/Dsp/prog.obj", input);
+        Program p(store, clock, messages);
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         p.mainWindow.TextButton(TextSelection::Raw)->click();  // "Raw": reception has the port
         QVERIFY(p.station.PortOpen());
@@ -309,8 +304,8 @@ private slots:
         QVERIFY(!p.dspLoaderWindow.LoadButton()->isEnabled());
 
         QTRY_VERIFY_WITH_TIMEOUT(!p.dspLoaderWindow.isVisible(), 120000);
-        QVERIFY2(messages_->texts.isEmpty(), qPrintable(messages_->texts.join("|")));
-        QCOMPARE(messages_->beeps, 1);
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
+        QCOMPARE(messages.beeps, 1);
         QVERIFY(!p.station.state().flags.serialInputSuspended);
         // Back to "Raw": the port is the station's again.
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
@@ -329,47 +324,47 @@ private slots:
         test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
         const std::string input = test::TestProgram(1);
-        WriteFile(Dir() + "/Dsp/old.obj", test::WithWrongChecksum(input, 1));
-        Program p(*store_, clock_, *messages_);
+        WriteFile(tmp.path() + "/Dsp/old.obj", test::WithWrongChecksum(input, 1));
+        Program p(store, clock, messages);
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         pty.StartReading();
         p.dspLoaderWindow.show();
         p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
 
-        messages_->answer = false;
+        messages.answer = false;
         p.dspLoaderWindow.LoadButton()->click();
-        QCOMPARE(messages_->texts.size(), 1);
-        QVERIFY2(messages_->texts[0].contains("old.obj\": line 1: checksum") && messages_->texts[0].contains("Load anyway?"),
-                 qPrintable(messages_->texts[0]));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains("old.obj\": line 1: checksum") && messages.texts[0].contains("Load anyway?"),
+                 qPrintable(messages.texts[0]));
         QVERIFY(p.dspLoaderWindow.isVisible());
         QVERIFY(p.dspLoaderWindow.LoadButton()->isEnabled());
 
-        messages_->answer = true;
+        messages.answer = true;
         p.dspLoaderWindow.LoadButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(!p.dspLoaderWindow.isVisible(), 120000);
-        QCOMPARE(messages_->texts.size(), 2);
+        QCOMPARE(messages.texts.size(), 2);
         QVERIFY(pty.StopReading() == std::string(kDspResetCommand) + ConvertDspProgram(input).text);
     }
 
     void MalformedFileIsReportedAndNothingSent() {
         test::PtyPair pty;
         QVERIFY2(pty.Ok(), "no pseudo-terminal");
-        WriteFile(Dir() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
-        Program p(*store_, clock_, *messages_);
+        WriteFile(tmp.path() + "/Dsp/bad.obj", ":00000001FF\r\n:0812340001020304\r\n");
+        Program p(store, clock, messages);
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         p.mainWindow.TextButton(TextSelection::Raw)->click();
         pty.StartReading();
         p.dspLoaderWindow.show();
 
         p.dspLoaderWindow.LoadButton()->click();  // nothing chosen yet
-        QCOMPARE(messages_->texts.size(), 1);
-        QVERIFY2(messages_->texts.last().contains("no DSP file is selected"), qPrintable(messages_->texts.last()));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.last().contains("no DSP file is selected"), qPrintable(messages.texts.last()));
 
         p.dspLoaderWindow.FileList()->item(0)->setSelected(true);
         p.dspLoaderWindow.LoadButton()->click();
-        QCOMPARE(messages_->texts.size(), 2);
-        QVERIFY2(messages_->texts.last().contains("bad.obj\": line 2"), qPrintable(messages_->texts.last()));
-        QCOMPARE(messages_->beeps, 2);
+        QCOMPARE(messages.texts.size(), 2);
+        QVERIFY2(messages.texts.last().contains("bad.obj\": line 2"), qPrintable(messages.texts.last()));
+        QCOMPARE(messages.beeps, 2);
         // Reception was never disturbed, and the window stays for another choice.
         QVERIFY(!p.station.state().flags.serialInputSuspended);
         QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
@@ -378,14 +373,6 @@ private slots:
         QTest::qWait(200);
         QVERIFY(pty.StopReading().empty());
     }
-
-private:
-    QString Dir() const { return tmp_->path(); }
-
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::unique_ptr<MemoryStore> store_;
-    ManualClock clock_{1072793109};
-    std::unique_ptr<test::RecordingMessages> messages_;
 };
 
 QTEST_MAIN(ToolsWindowsTest)

@@ -2,7 +2,6 @@
 // closed, frame included, and never with its title bar off the screen.
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "recording_messages.h"
@@ -29,17 +28,17 @@ QRect ShowFramed(MainWindow& window) {
 
 }  // namespace
 
-class WindowPlacementTest : public QObject {
+class WindowPlacementTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
-    void WindowReopensWhereItWasClosedFrameIncluded() {
-        QTemporaryDir tmp;
-        MemoryStore store;
+    void init() {
+        Reset();
         test::FillStore(store, tmp.path());
+    }
+
+    void WindowReopensWhereItWasClosedFrameIncluded() {
         store.Write(kFormPositionsKey, "Form1.Left", "3000");  // 200 px
         store.Write(kFormPositionsKey, "Form1.Top", "2250");   // 150 px
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         for (int start = 0; start < 3; ++start) {
             test::Program p(store, clock, messages);
             const QRect frame = ShowFramed(p.mainWindow);
@@ -54,13 +53,8 @@ private slots:
     }
 
     void TitleBarAboveTheScreenIsBroughtOntoIt() {
-        QTemporaryDir tmp;
-        MemoryStore store;
-        test::FillStore(store, tmp.path());
         store.Write(kFormPositionsKey, "Form1.Left", "1500");
         store.Write(kFormPositionsKey, "Form1.Top", "-1500");  // -100 px: the title bar off screen
-        ManualClock clock(1072793109);
-        test::RecordingMessages messages;
         test::Program p(store, clock, messages);
         ShowFramed(p.mainWindow);
         const QRect screen = p.mainWindow.screen()->availableGeometry();

@@ -20,7 +20,7 @@
 #include "files/output_file.h"
 #include "files/telemetry_export.h"
 #include "files/telemetry_filter.h"
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 #include "files/telemetry_number.h"
 
 namespace orv::cli {
@@ -49,11 +49,11 @@ std::string TerminalText(std::string text) {
 
 // A telemetry file, or standard input ("-") read to its end: both commands need the whole input
 // (the filter compares neighbouring records and event slots, the export counts the blocks).
-bool OpenInput(const std::string& command, const std::string& path, TelemetryImage& image) {
+bool OpenInput(const std::string& command, const std::string& path, MappedLogFile& image) {
     if (path == "-") {
         auto bytes = ReadAll(command, path);
         if (!bytes) return false;
-        image = TelemetryImage::FromBytes(std::move(*bytes));
+        image = MappedLogFile::FromBytes(std::move(*bytes));
         return true;
     }
     std::string error;
@@ -88,7 +88,7 @@ int RunFilter(const CliArgs& a, int, char**) {
     FilterResult r;
     if (in == "-" || out == "-") {
         // A stream at either end: the copy loop over the whole input, written as it goes.
-        TelemetryImage image;
+        MappedLogFile image;
         if (!OpenInput("filter", in, image)) return kExitFailure;
         if (!image.HasWholeLength()) return Failure("filter", InputName(in) + ": " + TerminalText(std::string(kFileErrorText)));
         if (out != "-" && fs::exists(out) && !force)
@@ -129,7 +129,7 @@ int RunFilter(const CliArgs& a, int, char**) {
 }
 
 // Opens IN as the Replay window would: a damaged length is reported and the whole records used.
-bool OpenTelemetry(const std::string& command, const std::string& path, TelemetryImage& image) {
+bool OpenTelemetry(const std::string& command, const std::string& path, MappedLogFile& image) {
     if (!OpenInput(command, path, image)) return false;
     if (!image.HasWholeLength())
         std::cerr << "orv-cli " << command << ": warning: " << InputName(path) << ": "
@@ -172,7 +172,7 @@ int RunExport(const CliArgs& a, int, char**) {
     const std::string out = a.Rest()[1];
     if (in != "-" && out != "-")
         if (const std::string refused = OutputOverInputError(out, {in}); !refused.empty()) return Failure("export", refused);
-    TelemetryImage image;
+    MappedLogFile image;
     if (!OpenTelemetry("export", in, image)) return kExitFailure;
     const auto total = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.BlockCount(), UINT32_MAX));
     fields.startText = a.Value("--start").value_or("1");
@@ -220,7 +220,7 @@ int RunGraph(const CliArgs& a, int, char**) {
             return 1;
         }
     }
-    TelemetryImage image;
+    MappedLogFile image;
     if (!OpenTelemetry("graph", a.Rest()[0], image)) return 1;
     const auto total = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.BlockCount(), UINT32_MAX));
     const BlockRange range = GraphRangeDefaults({}, total);

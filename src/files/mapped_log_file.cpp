@@ -1,4 +1,4 @@
-#include "files/telemetry_image.h"
+#include "files/mapped_log_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,11 +18,11 @@
 
 namespace orv {
 
-TelemetryImage::~TelemetryImage() { Close(); }
+MappedLogFile::~MappedLogFile() { Close(); }
 
-TelemetryImage::TelemetryImage(TelemetryImage&& other) noexcept { *this = std::move(other); }
+MappedLogFile::MappedLogFile(MappedLogFile&& other) noexcept { *this = std::move(other); }
 
-TelemetryImage& TelemetryImage::operator=(TelemetryImage&& other) noexcept {
+MappedLogFile& MappedLogFile::operator=(MappedLogFile&& other) noexcept {
     if (this != &other) {
         Close();
         data_ = other.data_;
@@ -40,7 +40,7 @@ TelemetryImage& TelemetryImage::operator=(TelemetryImage&& other) noexcept {
     return *this;
 }
 
-void TelemetryImage::Reset() noexcept {
+void MappedLogFile::Reset() noexcept {
     data_ = nullptr;
     length_ = 0;
     open_ = false;
@@ -48,8 +48,8 @@ void TelemetryImage::Reset() noexcept {
     memory_.clear();
 }
 
-TelemetryImage TelemetryImage::FromBytes(std::vector<std::uint8_t> bytes) {
-    TelemetryImage image;
+MappedLogFile MappedLogFile::FromBytes(std::vector<std::uint8_t> bytes) {
+    MappedLogFile image;
     image.memory_ = std::move(bytes);
     image.data_ = image.memory_.data();
     image.length_ = image.memory_.size();
@@ -59,7 +59,7 @@ TelemetryImage TelemetryImage::FromBytes(std::vector<std::uint8_t> bytes) {
 
 #ifdef _WIN32
 
-bool TelemetryImage::Open(const std::filesystem::path& path, std::string& error) {
+bool MappedLogFile::Open(const std::filesystem::path& path, std::string& error) {
     Close();
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,7 +93,7 @@ bool TelemetryImage::Open(const std::filesystem::path& path, std::string& error)
     return true;
 }
 
-void TelemetryImage::Close() {
+void MappedLogFile::Close() {
     if (mapped_) {
         UnmapViewOfFile(data_);
         CloseHandle(mapping_);
@@ -102,9 +102,9 @@ void TelemetryImage::Close() {
     Reset();
 }
 
-void TelemetryImage::AdviseSequential(std::uint64_t, std::uint64_t) const {}
+void MappedLogFile::AdviseSequential(std::uint64_t, std::uint64_t) const {}
 
-void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
+void MappedLogFile::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
     if (!mapped_ || count == 0) return;
     // Unlocking pages that are not locked takes them out of the working set.
     VirtualUnlock(const_cast<std::uint8_t*>(data_) + first * kRecordBytes,
@@ -113,7 +113,7 @@ void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) co
 
 #else
 
-bool TelemetryImage::Open(const std::filesystem::path& path, std::string& error) {
+bool MappedLogFile::Open(const std::filesystem::path& path, std::string& error) {
     Close();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -148,12 +148,12 @@ bool TelemetryImage::Open(const std::filesystem::path& path, std::string& error)
     return true;
 }
 
-void TelemetryImage::Close() {
+void MappedLogFile::Close() {
     if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), static_cast<std::size_t>(length_));
     Reset();
 }
 
-void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
+void MappedLogFile::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
     if (!mapped_ || count == 0) return;
     // Only whole pages inside the range are given back.
     const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
@@ -166,7 +166,7 @@ void TelemetryImage::ReleaseRecords(std::uint64_t first, std::uint64_t count) co
     ::madvise(const_cast<std::uint8_t*>(data_) + begin, static_cast<std::size_t>(end - begin), MADV_DONTNEED);
 }
 
-void TelemetryImage::AdviseSequential(std::uint64_t first, std::uint64_t count) const {
+void MappedLogFile::AdviseSequential(std::uint64_t first, std::uint64_t count) const {
     if (!mapped_ || count == 0 || first * kRecordBytes >= length_) return;
     const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     const std::uint64_t begin = first * kRecordBytes / page * page;
@@ -177,7 +177,7 @@ void TelemetryImage::AdviseSequential(std::uint64_t first, std::uint64_t count) 
 
 #endif
 
-SequentialPass::SequentialPass(const TelemetryImage& image, std::uint64_t first, std::uint64_t last)
+SequentialPass::SequentialPass(const MappedLogFile& image, std::uint64_t first, std::uint64_t last)
     : image_(image), last_(last), released_(first), windowEnd_(first + kPassWindowRecords) {
     if (last > first) image_.AdviseSequential(first, last - first);
 }

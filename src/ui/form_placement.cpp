@@ -1,4 +1,4 @@
-#include "reception/form_placement.h"
+#include "ui/form_placement.h"
 
 #include <algorithm>
 

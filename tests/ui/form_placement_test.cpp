@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "reception/form_placement.h"
+#include "ui/form_placement.h"
 
 namespace orv {
 namespace {

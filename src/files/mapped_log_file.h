@@ -26,23 +26,23 @@ inline bool IsWholeLength(std::uint64_t length) { return length % kRecordBytes =
 
 using Record = std::span<const std::uint8_t, kRecordBytes>;
 
-// The read-only image of one telemetry file. Record i (0-based) is the 512 bytes at offset
-// i x 512. The byte after the last record reads as 0 (ByteAt), so a two-byte channel at
+// One telemetry log file, mapped read-only into memory. Record i (0-based) is the 512 bytes at
+// offset i x 512. The byte after the last record reads as 0 (ByteAt), so a two-byte channel at
 // address 511 of the last record is well defined.
-class TelemetryImage {
+class MappedLogFile {
 public:
-    TelemetryImage() = default;
-    ~TelemetryImage();
-    TelemetryImage(TelemetryImage&& other) noexcept;
-    TelemetryImage& operator=(TelemetryImage&& other) noexcept;
-    TelemetryImage(const TelemetryImage&) = delete;
-    TelemetryImage& operator=(const TelemetryImage&) = delete;
+    MappedLogFile() = default;
+    ~MappedLogFile();
+    MappedLogFile(MappedLogFile&& other) noexcept;
+    MappedLogFile& operator=(MappedLogFile&& other) noexcept;
+    MappedLogFile(const MappedLogFile&) = delete;
+    MappedLogFile& operator=(const MappedLogFile&) = delete;
 
-    // Maps the file. On failure returns false with a reason in `error`, and the image is empty.
+    // Maps the file. On failure returns false with a reason in `error`, and nothing is open.
     bool Open(const std::filesystem::path& path, std::string& error);
 
-    // An image over bytes held in memory (tests, benchmarks, data that never was a file).
-    static TelemetryImage FromBytes(std::vector<std::uint8_t> bytes);
+    // The same over bytes held in memory (tests, benchmarks, data that never was a file).
+    static MappedLogFile FromBytes(std::vector<std::uint8_t> bytes);
 
     void Close();
 
@@ -96,7 +96,7 @@ class SequentialPass {
 public:
     static constexpr std::uint64_t kPassWindowRecords = 16384;  // 8 MiB
 
-    SequentialPass(const TelemetryImage& image, std::uint64_t first, std::uint64_t last);
+    SequentialPass(const MappedLogFile& image, std::uint64_t first, std::uint64_t last);
     ~SequentialPass();  // gives back the rest
     SequentialPass(const SequentialPass&) = delete;
     SequentialPass& operator=(const SequentialPass&) = delete;
@@ -109,7 +109,7 @@ public:
 private:
     void NextWindow(std::uint64_t i);
 
-    const TelemetryImage& image_;
+    const MappedLogFile& image_;
     std::uint64_t last_;
     std::uint64_t released_;   // records before this one were given back
     std::uint64_t windowEnd_;  // the window read ahead ends here
