@@ -6,16 +6,21 @@
 
 namespace orv {
 
-int EventBufferSizeFromAnswer(std::string_view answer) {
-    long long n = 16;
-    if (!ParseWholeNumber(answer, n)) n = 16;
+int AllowedEventBufferSize(long long n) {
     n = n / 8 * 8;
     if (n < 8) n = 8;
     if (n > 32) n = 32;
     return static_cast<int>(n);
 }
 
-bool EventGrid::SetBufferSize(int n) {
+int EventBufferSizeFromAnswer(std::string_view answer) {
+    long long n = 16;
+    if (!ParseWholeNumber(answer, n)) n = 16;
+    return AllowedEventBufferSize(n);
+}
+
+bool EventGrid::SetBufferSize(int size) {
+    const int n = AllowedEventBufferSize(size);
     if (n == bufferSize_) return false;
     bufferSize_ = n;
     capturedOk_.fill(false);

@@ -17,16 +17,19 @@ inline constexpr Rgb kGridRed{255, 0, 0};
 
 inline constexpr int kMaxEventSlots = 34;
 
-// "Event Buffer Size" from the operator's answer: 16 when not a whole number, rounded down to a
-// multiple of 8, then kept within 8..32 ("20" gives 16, "5" gives 8, "40" gives 32).
+// The event buffer sizes the grid can show, 8, 16, 24 or 32: `n` rounded down to a multiple of 8,
+// then kept within 8..32 ("20" gives 16, "5" gives 8, "40" gives 32).
+int AllowedEventBufferSize(long long n);
+// "Event Buffer Size" from the operator's answer: 16 when not a whole number, else allowed as above.
 int EventBufferSizeFromAnswer(std::string_view answer);
 
 class EventGrid {
 public:
-    explicit EventGrid(int bufferSize = 16) : bufferSize_(bufferSize) {}
+    // Sizes are taken as AllowedEventBufferSize gives them, so every slot lies within the marks.
+    explicit EventGrid(int bufferSize = 16) : bufferSize_(AllowedEventBufferSize(bufferSize)) {}
 
     int BufferSize() const { return bufferSize_; }
-    // Sets N; when it changes every mark is cleared. True when it changed.
+    // Sets N (allowed as above); when it changes every mark is cleared. True when it changed.
     bool SetBufferSize(int n);
 
     // An E block went into the log. With a good CRCC the slots the spacecraft has moved past

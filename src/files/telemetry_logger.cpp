@@ -59,6 +59,10 @@ std::string TelemetryLogger::UpdateLogFileName() {
     return fileName_;
 }
 
+void TelemetryLogger::FollowDataDirectory() {
+    if (!fileName_.empty()) logPath_ = TelemetryDirectory(station_.workingDataDirectory) / fileName_;
+}
+
 void TelemetryLogger::StartLogging() {
     UpdateLogFileName();
     countText_ = "---";

@@ -55,6 +55,8 @@ public:
     // Name prefix + yy mm dd of the UTC date under the station's rule + extension, and the log
     // path in the "telemetry" folder of the data directory. Returns the name.
     std::string UpdateLogFileName();
+    // The data directory changed: the log path follows it and keeps the name (and so the day).
+    void FollowDataDirectory();
     const std::string& FileName() const { return fileName_; }
     // What the name field shows: " " + name.
     std::string NameFieldText() const { return " " + fileName_; }

@@ -46,22 +46,53 @@ std::vector<DataDirectoryPart> DataDirectoryLayout(const std::string& dataDirect
     };
 }
 
+std::string DataDirectoryProblem(const fs::path& path, const std::string& reason) {
+    return "The data directory cannot be used:\n" + fs::path(path).make_preferred().string() + "\n" + reason;
+}
+
+namespace {
+
+enum class PartState { Present, Created, Failed };
+
+// Makes one part of the layout a directory; `reason` says why it could not be.
+PartState MakePart(const fs::path& path, std::string& reason) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) return PartState::Present;
+    if (fs::exists(fs::symlink_status(path, error))) {
+        reason = "Not a directory";
+        return PartState::Failed;
+    }
+    fs::create_directories(path, error);
+    if (!error && fs::is_directory(path, error)) return PartState::Created;
+    reason = error ? error.message() : std::string("Not a directory");
+    return PartState::Failed;
+}
+
+}  // namespace
+
 bool PrepareDataDirectory(const std::string& dataDirectory, const std::function<void(const std::string&)>& inform) {
     if (dataDirectory.empty()) return true;
-    bool allThere = true;
     for (const DataDirectoryPart& part : DataDirectoryLayout(dataDirectory)) {
-        std::error_code error;
-        fs::current_path(part.path, error);
-        if (!error) continue;
-        inform(part.missingMessage);
-        fs::create_directories(part.path, error);
-        if (error || !fs::is_directory(part.path)) {
-            allThere = false;
-            inform("Cannot create the directory\n" + fs::path(part.path).make_preferred().string() +
-                   (error ? "\n" + error.message() : std::string()));
+        std::string reason;
+        const PartState state = MakePart(part.path, reason);
+        if (state == PartState::Created) inform(part.missingMessage);
+        if (state == PartState::Failed) {
+            inform(DataDirectoryProblem(part.path, reason));
+            return false;
         }
     }
-    return allThere;
+    return true;
+}
+
+std::optional<std::string> MakeDataDirectory(const std::string& dataDirectory) {
+    if (dataDirectory.empty()) return "Choose the data directory (\"Default Directory\"): the folder for the logs.";
+    if (!fs::path(dataDirectory).is_absolute())
+        return "The data directory must be a full path, not \"" + dataDirectory + "\": choose it with \"Browse...\".";
+    for (const DataDirectoryPart& part : DataDirectoryLayout(dataDirectory)) {
+        std::string reason;
+        if (MakePart(part.path, reason) == PartState::Failed) return DataDirectoryProblem(part.path, reason);
+    }
+    return std::nullopt;
 }
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 // user of these paths asks here, so a changed setting is followed everywhere at once.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,19 @@ struct DataDirectoryPart {
 };
 std::vector<DataDirectoryPart> DataDirectoryLayout(const std::string& dataDirectory);
 
-// Checks the layout in order and creates what is missing. `inform` gets the part's message before
-// a missing directory is created, and a further message when it cannot be created. A directory
-// counts as present when it can be made the current directory, so afterwards the current
-// directory is the last part that existed. Does nothing for an empty data directory.
-// Returns false when a part could not be created.
+// Checks the layout in order and creates what is missing; the process's current directory is
+// never changed. `inform` gets the part's message for each missing directory it created. A part
+// that cannot be created, or that is something other than a directory, gets one message
+// (DataDirectoryProblem) and the parts after it are not tried. Does nothing for an empty data
+// directory. Returns false when a part could not be made.
 bool PrepareDataDirectory(const std::string& dataDirectory, const std::function<void(const std::string&)>& inform);
+
+// The same for Setup's "Save", which asks nothing: what is missing is created, and the one message
+// for the operator is returned when the directory cannot be used: none is given, it is not a full
+// path (the files would land wherever the program was started), or a part cannot be made.
+std::optional<std::string> MakeDataDirectory(const std::string& dataDirectory);
+
+// "The data directory cannot be used:" with the directory and the system's reason.
+std::string DataDirectoryProblem(const std::filesystem::path& path, const std::string& reason);
 
 }  // namespace orv

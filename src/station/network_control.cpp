@@ -64,9 +64,9 @@ void NetworkControl::SelectMode(NetMode mode) {
             station_.relay().Server().Listen(PortFromText(portText_.toStdString(), kDefaultTcpPort));
             break;
         case NetMode::Off:
+            // Only the port field comes back; the menu items stay as the last mode left them.
             view_.addressVisible = view_.buttonVisible = false;
-            view_.portEnabled = view_.savePortEnabled = true;
-            view_.saveServerSiteEnabled = false;
+            view_.portEnabled = true;
             view_.modeGroupEnabled = true;
             StopLinks();
             GiveSerialPortBack();
@@ -77,7 +77,7 @@ void NetworkControl::SelectMode(NetMode mode) {
             view_.addressLabel = QStringLiteral("UDP To Address:");
             view_.addressVisible = view_.buttonVisible = true;
             view_.buttonText = QStringLiteral("Connect");
-            view_.saveServerSiteEnabled = view_.portEnabled = view_.savePortEnabled = true;
+            view_.portEnabled = true;
             SetRealTime(false);
             view_.modeGroupEnabled = false;
             StopLinks();

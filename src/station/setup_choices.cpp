@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <iterator>
 
+#include "audio/audio_source.h"
 #include "inputs/input_table.h"
+#include "reception/data_directory.h"
 #include "text/number_text.h"
 #include "text/text_parse.h"
 
@@ -43,6 +45,10 @@ std::optional<std::string> ReadAudioChoices(const AudioChoices& c, AudioSettings
     const auto port = ParseHertz(portText, 1, 65535);
     if (!port || *port != static_cast<double>(static_cast<int>(*port))) return "'" + portText + "' is not a UDP port (1 to 65535)";
     s.udpPort = static_cast<std::uint16_t>(*port);
+    const std::string rateText(TrimSpaces(c.rateField));
+    const auto rate = ParseHertz(rateText, kMinAudioRate, kMaxAudioRate);
+    if (!rate) return "'" + rateText + "' is not a sample rate in Hz (8000 to 192000)";
+    s.rate = *rate;
     const std::string centreText(TrimSpaces(c.centreField));
     const auto centre = ParseHertz(centreText, 100, 20000);
     if (!centre) return "'" + centreText + "' is not a centre frequency in Hz (100 to 20000)";
@@ -61,6 +67,18 @@ AudioChoices AudioChoicesFrom(const AudioSettings& s) {
     c.portField = std::to_string(s.udpPort);
     c.fileField = s.file;
     c.centreField = HertzText(s.centreHz);
+    c.rateField = HertzText(s.rate);
+    return c;
+}
+
+SetupChoices FirstRunSetupChoices() {
+    SetupChoices c;
+    c.portItem = 0;
+    c.modemItem = SetupItemOf(ModemType::Bytes514);
+    c.baudItem = 0;
+    c.logOnStartItem = 1;
+    c.bootItem = 1;
+    c.autoTime = true;
     return c;
 }
 
@@ -84,19 +102,25 @@ SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, c
 std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store, StationState& station, const Clock& clock) {
     // The offset is checked before anything is written, so a bad offset leaves the store as it was.
     double offset = 0;
+    if (!c.autoTime && !c.manualTime) return "Choose the UTC offset: \"Auto\" or \"Manual\"";
     if (!c.autoTime && !ParseDecimalNumber(c.offsetText, offset))
         return "'" + c.offsetText + "' is not a valid floating point value";
     AudioSettings audio = ReadAudioSettings(store);
     if (AudioItem(c.modemItem))
         if (auto problem = ReadAudioChoices(c.audio, audio)) return problem;
+    // A data directory that cannot be used is said now, once, rather than by every block logged.
+    const std::string directory(TrimSpaces(c.directoryField));
+    if (auto problem = MakeDataDirectory(directory)) return problem;
 
     auto& s = station.settings;
     auto write = [&](std::string_view name, const std::string& value) { store.Write(kStartupKey, name, value); };
 
-    s.dataDirectory = std::string(TrimSpaces(c.directoryField));
+    s.dataDirectory = directory;
     station.workingDataDirectory = s.dataDirectory;
     write("Default Directory", s.dataDirectory);
 
+    // No port chosen is the first, as the baud rate below: "Com Port No." is never 0.
+    if (c.portItem < 0) c.portItem = 0;
     s.comPort = c.portItem + 1;
     write("Com Port No.", std::to_string(s.comPort));
     if (c.serialDevice) {

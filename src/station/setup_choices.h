@@ -20,6 +20,7 @@ struct AudioChoices {
     std::string portField = "7355";   // UDP port
     std::string fileField;            // audio file
     std::string centreField = "1500"; // centre frequency, Hz
+    std::string rateField = "48000";  // sample rate of a UDP stream, Hz
 };
 
 // The controls as the stored settings fill them.
@@ -43,6 +44,11 @@ struct SetupChoices {
     AudioChoices audio;
 };
 
+// What Setup shows at the first run, before anything is stored: the items an untouched "Save"
+// stores are selected ("Com Port" 1, "514 byte", 1200 baud, "Log On Start" "Yes", "TCP/IP Boot"
+// "Server", "Auto"), and the audio fields hold their defaults.
+SetupChoices FirstRunSetupChoices();
+
 // The offset field's text for an offset in hours: one decimal (three significant digits).
 std::string OffsetFieldText(double hours);
 
@@ -50,10 +56,13 @@ std::string OffsetFieldText(double hours);
 // selection when the baud rate is not in the list.
 SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous);
 
-// "Save": checks the UTC offset first and, when it is not a number, returns the conversion
-// message and writes nothing; with "Audio" chosen, the UDP port and the centre frequency are
-// checked the same way. Otherwise writes every value in its order to "Startup" (the audio values
-// only with "Audio"), applies them to the station (modem type at once) and returns nothing.
+// "Save": checks the UTC offset first and, when it is not a number (or neither "Auto" nor
+// "Manual" is chosen), returns the message and writes nothing; with "Audio" chosen, the UDP port,
+// the sample rate and the centre frequency are checked the same way. Then the data directory is
+// made ready (MakeDataDirectory: what is missing is created); when it cannot be used, its one
+// message is returned and nothing is written. Otherwise writes every value in its order to
+// "Startup" (the audio values only with "Audio"; "Com Port No." 1 when no port is chosen),
+// applies them to the station (modem type at once) and returns nothing.
 std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
                                             const Clock& clock);
 

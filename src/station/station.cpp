@@ -13,6 +13,7 @@
 #include "station/forwarding.h"
 #include "station/network_control.h"
 #include "station/setup_choices.h"
+#include "text/text_parse.h"
 
 namespace orv {
 
@@ -140,6 +141,9 @@ void Station::LoadSettings() {
     state_.settings = ReadStartupSettings(store_);
     state_.SetModemType(state_.settings.modemType);
     state_.workingDataDirectory = state_.settings.dataDirectory;
+    // The grid takes the size as it can show it (8, 16, 24 or 32 slots).
+    logger_.Grid().SetBufferSize(state_.settings.eventBufferSize);
+    state_.settings.eventBufferSize = logger_.Grid().BufferSize();
 }
 
 std::optional<std::string> Station::SaveSetup(const SetupChoices& choices) {
@@ -149,9 +153,33 @@ std::optional<std::string> Station::SaveSetup(const SetupChoices& choices) {
 void Station::SettingsSaved() {
     // Setup has written the settings into the state already; the data directory follows them.
     state_.workingDataDirectory = state_.settings.dataDirectory;
-    if (logger_.Logging()) logger_.UpdateLogFileName();
+    // The log's name was fixed when logging started: a Save after midnight does not start the
+    // next day's file.
+    if (logger_.Logging()) logger_.FollowDataDirectory();
+    ReopenChangedInput();
     emit SettingsChanged();
     emit LoggingChanged();
+}
+
+std::string Station::InputConfiguration() const {
+    const AudioSettings a = AudioSetup();
+    return ModemTypeText(state_.settings.modemType) + '\n' + SerialDevice().toStdString() + '\n' +
+           std::to_string(state_.settings.baudRate) + '\n' + AudioSourceText(a.source) + '\n' + a.device + '\n' +
+           std::to_string(a.udpPort) + '\n' + std::to_string(a.rate) + '\n' + a.file + '\n' + std::to_string(a.centreHz);
+}
+
+void Station::ReopenChangedInput() {
+    if (!PortOpen() || InputConfiguration() == openedConfiguration_) return;
+    std::string error;
+    if (Open(error)) {
+        emit SelectionChanged();
+        return;
+    }
+    inputs_.Select(TextSelection::Off);
+    SelectionResult result;
+    result.portFailed = true;
+    result.error = error;
+    Report(result);
 }
 
 void Station::SetDataDirectory(const std::string& directory) {
@@ -169,6 +197,8 @@ void Station::PrepareDataDirectory(const std::function<void(const std::string&)>
 
 QString Station::SerialDevice() const {
     if (!serialOverride_.isEmpty()) return serialOverride_;
+    // Port 0 is no port ("Com Port No." saved with none chosen by an earlier version).
+    if (state_.settings.comPort < 1 && TrimSpaces(state_.settings.serialDevice).empty()) return {};
     return SerialDevicePath(state_.settings.comPort, QString::fromStdString(state_.settings.serialDevice));
 }
 
@@ -187,6 +217,10 @@ bool Station::SamplesInput() const { return InputForModem(state_.settings.modemT
 bool Station::Open(std::string& error) {
     Close();
     const InputRow& row = InputForModem(state_.settings.modemType);
+    if (row.serialDevice && SerialDevice().isEmpty()) {
+        error = "no serial device is chosen: choose it in Setup";
+        return false;
+    }
     auto input = MakeInput(row, {pipeline_, state_, SerialDevice(), AudioSetup()});
     if (!input) {
         error = std::string(row.name) + " is not opened with \"Raw\"";
@@ -197,6 +231,9 @@ bool Station::Open(std::string& error) {
     connect(input.get(), &BlockInput::Status, this, &Station::InputStatus);
     connect(input.get(), &BlockInput::Ended, this, &Station::InputEnded);
     portInput_ = std::move(input);
+    openedConfiguration_ = InputConfiguration();
+    // A new source's status replaces whatever the last one said.
+    emit InputStatus(QStringLiteral("reading %1").arg(portInput_->Description()));
     return true;
 }
 
@@ -218,6 +255,8 @@ SelectionResult Station::SelectText(TextSelection selection) {
     // "Raw" with the input closed: the first data after opening starts a new block.
     if (selection == TextSelection::Raw && !PortOpen() && !state_.flags.networkInputActive) pipeline_.ForgetLastTime();
     const SelectionResult result = inputs_.Select(selection);
+    // An input chosen after replay: what replay switched off is no longer offered back.
+    if (selection != TextSelection::Off && inputs_.TelemetrySelectable()) liveBeforeReplay_.reset();
     Report(result);
     return result;
 }
@@ -283,13 +322,50 @@ void Station::ChooseEvents(bool on) {
 }
 
 void Station::OpenReplay() {
-    // Replay replaces every live input: a client or a listening server is switched off first.
-    if (network_->LinkActive()) network_->SelectMode(NetMode::Off);
     state_.flags.replayOpened = true;
+    // Opened again while it is open: the window is only raised, its file stays loaded.
+    if (inputs_.ReplayActive()) return;
+    LiveReception live;
+    live.selection = state_.flags.selection;
+    live.server = relay_.Server().IsListening();
+    live.client = client_.State() != RelayClientInput::LinkState::Off;
+    if (live.selection != TextSelection::Off || live.server || live.client) liveBeforeReplay_ = live;
     replay_.Close();
+    // Replay replaces every live input: "OFF" first, so that the end of the client mode below
+    // finds no port to give back; then a client or a listening server is switched off.
     inputs_.BeginReplay();
+    if (network_->LinkActive()) network_->SelectMode(NetMode::Off);
     emit SelectionChanged();
     emit InputsChanged();
+}
+
+std::string Station::LiveReceptionBeforeReplay() const {
+    if (!liveBeforeReplay_) return {};
+    const LiveReception& live = *liveBeforeReplay_;
+    if (live.client)
+        return "the link to " + network_->AddressText().trimmed().toStdString() + ":" + network_->PortText().toStdString();
+    std::string text;
+    if (live.selection != TextSelection::Off) {
+        const char letter = SelectionLetter(live.selection);
+        text = letter ? std::string("\"") + letter + "\"" : std::string("\"Raw\"");
+    }
+    if (live.server) text += text.empty() ? "the relay server" : " and the relay server";
+    return text;
+}
+
+void Station::ResumeLiveReception() {
+    if (!liveBeforeReplay_ || inputs_.ReplayActive()) return;
+    const LiveReception live = *liveBeforeReplay_;
+    liveBeforeReplay_.reset();
+    if (live.client) {
+        // The text view follows "Raw" once the link is made.
+        network_->SelectMode(NetMode::Client);
+        network_->PressConnect();
+    } else {
+        if (live.server) network_->SelectMode(NetMode::Server);
+        if (live.selection != TextSelection::Off) SelectText(live.selection);
+    }
+    emit SelectionChanged();
 }
 
 void Station::CloseReplay() {
@@ -309,9 +385,13 @@ ReplaySession::LoadResult Station::LoadReplayFile(const std::filesystem::path& p
 
 void Station::ShowReplayBlock() { replay_.ShowReplayBlock(state_, *replayRoute_); }
 
-void Station::StartLogging() {
+bool Station::StartLogging() {
+    // Without a data directory the log would go to a "telemetry" folder wherever the program was
+    // started.
+    if (!HasDataDirectory()) return false;
     logger_.StartLogging();
     emit LoggingChanged();
+    return true;
 }
 
 void Station::StopLogging() {

@@ -72,14 +72,18 @@ public:
     void SetSimulated(bool simulated);
     bool Simulated() const { return simulated_; }
 
-    // Reads the "Startup" settings, applies the modem type and takes the data directory.
+    // Reads the "Startup" settings, applies the modem type and the event buffer size, and takes
+    // the data directory.
     void LoadSettings();
     // The first Setup was saved: the start-up goes on.
     void FinishFirstRun() { state_.settings.firstRun = false; }
     // Setup's "Save": writes the choices to the store and into the settings; an error for the
     // operator leaves both as they were.
     std::optional<std::string> SaveSetup(const SetupChoices& choices);
-    // The settings were saved again (Setup): every user follows the new values at once.
+    // The settings were saved again (Setup): every user follows the new values at once. A log
+    // being written keeps its name (the day it started) and follows a new data directory; an
+    // input that is open reopens when what it was opened with changed (modem type, device, baud
+    // rate, audio source).
     void SettingsSaved();
     // A headless station's options override the stored settings for this run.
     void SetModemType(ModemType modem) { state_.SetModemType(modem); }
@@ -93,8 +97,11 @@ public:
     std::filesystem::path DspDirectory() const;
     // Checks the data directory and creates what is missing; `inform` gets each message.
     void PrepareDataDirectory(const std::function<void(const std::string&)>& inform);
+    // Whether a data directory is set: without one nothing is logged.
+    bool HasDataDirectory() const { return !state_.workingDataDirectory.empty(); }
 
-    // The serial device: --serial PATH, else the "Serial Device" setting, else the port number.
+    // The serial device: --serial PATH, else the "Serial Device" setting, else the port number;
+    // empty when none of them names one.
     void SetSerialOverride(const QString& path) { serialOverride_ = path; }
     QString SerialDevice() const;
     // The audio source and centre frequency: given on the command line, else the settings.
@@ -133,17 +140,26 @@ public:
     // Ctrl + right click: CRCC-failed data shown or not.
     void SetShowCrccFailedData(bool on) { state_.flags.showCrccFailedData = on; }
 
-    // Replay: opening switches live reception off (and the network link, when it is a client or
-    // a server); closing frees the file. The opened flag opens the display gate for the run.
+    // Replay: opening switches live reception off ("OFF", then the network link when it is a
+    // client or a server) and frees a file of an earlier opening; opening it again while it is
+    // open keeps its file. Closing frees the file. The opened flag opens the display gate for the
+    // run.
     void OpenReplay();
     void CloseReplay();
+    // What replay switched off, offered back once it has ended: the text selection, the relay
+    // server, the client's link. Nothing once the operator chose an input or took the offer.
+    bool LiveReceptionToResume() const { return liveBeforeReplay_.has_value(); }
+    // It in words, for the operator: "Raw" (quoted), "K" and the relay server, the link to HOST:PORT.
+    std::string LiveReceptionBeforeReplay() const;
+    // Switches on again what replay switched off.
+    void ResumeLiveReception();
     ReplaySession::LoadResult LoadReplayFile(const std::filesystem::path& path);
     // Shows the replay's current block through the view and the dispatch.
     void ShowReplayBlock();
 
     // Logging: the telemetry logger's rules are set on logger(); these start and stop it and
-    // report through LoggingChanged.
-    void StartLogging();
+    // report through LoggingChanged. Without a data directory logging does not start (false).
+    bool StartLogging();
     void StopLogging();
     // "E-buffer size": the answer as the operator typed it; returns the new size.
     int SetEventBufferSize(const std::string& answer);
@@ -162,7 +178,8 @@ public:
     void Shutdown();
 
 signals:
-    // The text selection changed (by the operator or by a rule: a failed port, replay, a load).
+    // The text selection changed (by the operator or by a rule: a failed port, replay, a load),
+    // or what replay switched off is no longer offered back.
     void SelectionChanged();
     // Whether "Raw", "K".."N" can be chosen changed, or network input started or ended.
     void InputsChanged();
@@ -170,8 +187,9 @@ signals:
     void PortOpenFailed(const QString& device, const QString& reason);
     // The open input failed or its device went away; it is closed and "OFF" selected.
     void InputLost(const QString& reason);
-    // A status line of the input "Raw" opens (audio overruns, a stream that stopped or came
-    // back), and its end (the end of an audio file or of standard input).
+    // A status line of the input "Raw" opens (what it reads once opened, audio overruns, a
+    // stream that stopped or came back), and its end (the end of an audio file or of standard
+    // input).
     void InputStatus(const QString& text);
     void InputEnded(const QString& reason);
     // A status line of a KISS input, and the end of a KISS file or of standard input (`error` is
@@ -204,6 +222,16 @@ private:
 
     void OnInputLost(const QString& reason);
     void Report(const SelectionResult& result);
+    // What the input of the modem type is opened with now, to tell whether a saved Setup changed it.
+    std::string InputConfiguration() const;
+    void ReopenChangedInput();
+
+    // What was on when replay switched live reception off.
+    struct LiveReception {
+        TextSelection selection = TextSelection::Off;
+        bool server = false;
+        bool client = false;
+    };
 
     KeyValueStore& store_;
     const Clock& clock_;
@@ -216,6 +244,8 @@ private:
     InputArbiter inputs_;
     std::unique_ptr<BlockInput> portInput_;
     std::unique_ptr<BlockInput> closedInput_;
+    std::string openedConfiguration_;  // InputConfiguration() when the running input opened
+    std::optional<LiveReception> liveBeforeReplay_;
     std::vector<std::unique_ptr<KissInput>> kissInputs_;
     std::vector<std::unique_ptr<KissInput>> closedKissInputs_;
     QString serialOverride_;

@@ -4,13 +4,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "free_port.h"
 #include "pty.h"
 #include "sealed_block.h"
 #include "qt_support.h"
 #include "station_store.h"
+#include "audio/audio_settings.h"
+#include "inputs/audio_input.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "station/demo_station.h"
@@ -160,6 +167,150 @@ TEST_F(StationRules, ReplaySwitchesOffTheSerialPortAndAServingOrConnectedLink) {
     EXPECT_TRUE(station->state().flags.replayOpened);  // the display gate stays open for the run
 }
 
+// "Replay" chosen again while the window is open raises it: the file stays loaded where it was.
+TEST_F(StationRules, ReplayOpenedAgainKeepsItsFile) {
+    const std::string path = dir.path().toStdString() + "/seven.tlm";
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (int i = 0; i < 7; ++i) {
+            const Block512 a = test::StandardBlock('A', static_cast<std::uint8_t>(i));
+            file.write(reinterpret_cast<const char*>(a.data()), a.size());
+        }
+    }
+    station->OpenReplay();
+    ASSERT_TRUE(station->LoadReplayFile(path).loaded);
+    station->replay().ForwardFive();
+    station->ShowReplayBlock();
+    station->OpenReplay();
+    EXPECT_EQ(station->replay().Total(), 7u);
+    EXPECT_EQ(station->replay().Current(), 6u);
+    station->replay().ForwardOne();
+    station->ShowReplayBlock();
+    EXPECT_EQ(station->state().stores.display[2], 6);  // block 7 reached the displays
+    // Shown anew after closing, the window starts without a file.
+    station->CloseReplay();
+    station->OpenReplay();
+    EXPECT_EQ(station->replay().Total(), 0u);
+}
+
+// Replay takes over from a client that holds the serial port closed: "OFF" first, so the end of
+// the client mode gives no port back, not even for a moment. Once replay ends, the link is
+// offered back.
+TEST_F(StationRules, ReplayAfterAClientLinkLeavesThePortClosedAndOffersTheLinkBack) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    station->SelectText(TextSelection::Raw);
+    ASSERT_TRUE(SerialOpen());
+    NetworkControl& network = station->network();
+    network.SelectMode(NetMode::Client);
+    EXPECT_FALSE(SerialOpen());
+    network.SetAddressText("127.0.0.1");
+    network.SetPortText(QString::number(server.serverPort()));
+    network.PressConnect();
+    ASSERT_TRUE(WaitUntil([&] { return station->state().flags.networkInputActive; }));
+    // The device is gone meanwhile: any attempt to open it would be reported.
+    station->SetSerialOverride("/dev/orv-no-such-device");
+    int failed = 0;
+    QObject::connect(station.get(), &Station::PortOpenFailed, [&] { ++failed; });
+    station->OpenReplay();
+    EXPECT_EQ(failed, 0);
+    EXPECT_FALSE(SerialOpen());
+    EXPECT_EQ(station->client().State(), RelayClientInput::LinkState::Off);
+    EXPECT_EQ(station->Selection(), TextSelection::Off);
+    station->CloseReplay();
+    EXPECT_EQ(failed, 0);
+    ASSERT_TRUE(station->LiveReceptionToResume());
+    EXPECT_EQ(station->LiveReceptionBeforeReplay(), "the link to 127.0.0.1:" + std::to_string(server.serverPort()));
+    station->ResumeLiveReception();
+    EXPECT_TRUE(WaitUntil([&] { return station->state().flags.networkInputActive; }));
+    EXPECT_EQ(station->Selection(), TextSelection::Raw);
+    EXPECT_FALSE(station->LiveReceptionToResume());
+}
+
+TEST_F(StationRules, WhatReplaySwitchedOffIsOfferedBackUntilAnInputIsChosen) {
+    station->SelectText(TextSelection::L);
+    NetworkControl& network = station->network();
+    network.SetPortText(QString::number(test::FreeTcpPort()));
+    network.SelectMode(NetMode::Server);
+    station->OpenReplay();
+    EXPECT_TRUE(station->LiveReceptionToResume());
+    station->ResumeLiveReception();  // not while replay runs
+    EXPECT_FALSE(SerialOpen());
+    station->CloseReplay();
+    EXPECT_EQ(station->LiveReceptionBeforeReplay(), "\"L\" and the relay server");
+    station->ResumeLiveReception();
+    EXPECT_TRUE(SerialOpen());
+    EXPECT_EQ(station->Selection(), TextSelection::L);
+    EXPECT_TRUE(station->relay().Server().IsListening());
+    // The operator's own choice after replay ends the offer; with nothing on, none is made.
+    station->OpenReplay();
+    station->CloseReplay();
+    station->SelectText(TextSelection::Raw);
+    EXPECT_FALSE(station->LiveReceptionToResume());
+    station->SelectText(TextSelection::Off);
+    network.SelectMode(NetMode::Off);
+    station->OpenReplay();
+    station->CloseReplay();
+    EXPECT_FALSE(station->LiveReceptionToResume());
+}
+
+// A saved Setup that changes the audio source while it is received switches to the new source
+// at once, and says what it reads now; an unchanged Save leaves the input as it is.
+TEST_F(StationRules, ASavedSetupReopensTheAudioInputWhenItsSourceChanged) {
+    AudioSettings audio;
+    audio.source = AudioSourceKind::Udp;
+    audio.udpPort = test::FreeTcpPort();
+    WriteAudioSettings(store, audio);
+    station->SetModemType(ModemType::Audio);
+    QStringList status;
+    QObject::connect(station.get(), &Station::InputStatus, [&](const QString& text) { status << text; });
+    station->SelectText(TextSelection::Raw);
+    ASSERT_TRUE(station->Audio());
+    const AudioInput* first = station->Audio();
+    station->SettingsSaved();
+    EXPECT_EQ(station->Audio(), first);
+    audio.udpPort = test::FreeTcpPort();
+    audio.rate = 8000;
+    WriteAudioSettings(store, audio);
+    station->SettingsSaved();
+    ASSERT_TRUE(station->Audio());
+    const QString now = QStringLiteral("UDP port %1 at 8000 Hz").arg(audio.udpPort);
+    EXPECT_EQ(station->Audio()->Description(), now);
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_EQ(status.last(), "reading " + now);
+    EXPECT_EQ(station->Selection(), TextSelection::Raw);
+    // A modem type whose input cannot open: reported, and "OFF".
+    int failed = 0;
+    QObject::connect(station.get(), &Station::PortOpenFailed, [&] { ++failed; });
+    station->SetModemType(ModemType::Bytes514);
+    station->SetSerialOverride("/dev/orv-no-such-device");
+    station->SettingsSaved();
+    EXPECT_EQ(failed, 1);
+    EXPECT_FALSE(SerialOpen());
+    EXPECT_EQ(station->Selection(), TextSelection::Off);
+}
+
+// Start-up checks the data directory without changing the process's current directory; a
+// directory that cannot be made is said once.
+TEST_F(StationRules, StartUpMakesTheDataDirectoryAndSaysOnceWhenItCannot) {
+    const auto before = std::filesystem::current_path();
+    QStringList said;
+    const auto inform = [&](const std::string& text) { said << QString::fromStdString(text); };
+    station->SetDataDirectory(dir.path().toStdString() + "/new");
+    station->PrepareDataDirectory(inform);
+    EXPECT_EQ(said.size(), 3);
+    EXPECT_TRUE(QDir(dir.path() + "/new/telemetry").exists());
+    EXPECT_EQ(std::filesystem::current_path(), before);
+    said.clear();
+    std::ofstream(dir.path().toStdString() + "/plain-file") << "x";
+    station->SetDataDirectory(dir.path().toStdString() + "/plain-file/orv");
+    station->PrepareDataDirectory(inform);
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].startsWith("The data directory cannot be used:\n" + dir.path() + "/plain-file/orv\n"))
+        << said[0].toStdString();
+    EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
 TEST_F(StationRules, UdpModeKeepsTheSerialPortAndEndingClientModeReopensIt) {
     station->SelectText(TextSelection::N);
     NetworkControl& network = station->network();
@@ -190,15 +341,62 @@ TEST_F(StationRules, APortThatCannotBeOpenedIsReportedWithTheDevice) {
     EXPECT_EQ(station->Selection(), TextSelection::Off);
 }
 
-TEST_F(StationRules, EveryUserOfTheDataDirectoryFollowsSavedSettings) {
+TEST_F(StationRules, EveryUserOfTheDataDirectoryFollowsSavedSettingsAndTheLogKeepsItsDay) {
     EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(dir.path().toStdString()) / "telemetry");
-    station->StartLogging();
+    ASSERT_TRUE(station->StartLogging());
+    ASSERT_EQ(station->logger().FileName(), "T031230.raw");
+    int loggingChanged = 0;
+    QObject::connect(station.get(), &Station::LoggingChanged, [&] { ++loggingChanged; });
+    // Saved after midnight, unchanged: the run goes on in the file of the day it started.
+    clock.Advance(12 * 3600);
+    station->SettingsSaved();
+    EXPECT_EQ(station->logger().FileName(), "T031230.raw");
+    EXPECT_EQ(station->logger().LogPath(), std::filesystem::path(dir.path().toStdString()) / "telemetry" / "T031230.raw");
+    // A new data directory: the same file name there, and the Logging window is told.
     const std::string moved = dir.path().toStdString() + "/moved";
     station->SetDataDirectory(moved);  // as Setup's Save writes it
     station->SettingsSaved();
     EXPECT_EQ(station->TelemetryDirectory(), std::filesystem::path(moved) / "telemetry");
-    EXPECT_EQ(station->logger().LogPath().parent_path(), std::filesystem::path(moved) / "telemetry");
+    EXPECT_EQ(station->logger().LogPath(), std::filesystem::path(moved) / "telemetry" / "T031230.raw");
     EXPECT_EQ(station->adc().FecLogDirectory(), std::filesystem::path(moved) / "telemetry");
+    EXPECT_EQ(loggingChanged, 2);
+    // Without a data directory (the first-run Setup cancelled) nothing is logged anywhere.
+    station->StopLogging();
+    station->SetDataDirectory("");
+    EXPECT_FALSE(station->StartLogging());
+    EXPECT_FALSE(station->logger().Logging());
+}
+
+// A stored "Event Buffer Size" is the grid's size from the start, as the grid can show it; a
+// size the operator answers again is no change and keeps the marks.
+TEST_F(StationRules, EventBufferSizeIsReadAtStartUpWithinTheSizesTheGridShows) {
+    const struct {
+        const char* stored;
+        int size;
+    } cases[] = {{"32", 32}, {"24", 24}, {"20", 16}, {"5", 8}, {"65536", 32}, {"", 16}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        store.Write(kStartupKey, "Event Buffer Size", c.stored);
+        Station started(store, clock);
+        started.LoadSettings();
+        EXPECT_EQ(started.logger().Grid().BufferSize(), c.size);
+        EXPECT_EQ(started.state().settings.eventBufferSize, c.size);
+    }
+    store.Write(kStartupKey, "Event Buffer Size", "32");
+    station = std::make_unique<Station>(store, clock);
+    station->LoadSettings();
+    station->SetSerialOverride(QString::fromStdString(pty.SlavePath()));
+    station->PrepareDataDirectory([](const std::string&) {});
+    ASSERT_TRUE(station->StartLogging());
+    station->SelectText(TextSelection::Raw);
+    // Event 0x1F lies in slot 31 of 32 (slot 15 of a grid of 16).
+    Block512 e = test::StandardBlock('E', 'x');
+    std::memcpy(&e[135], "001F", 4);
+    clock.Advance(3);
+    station->SerialBytes(test::OnTheWire(e));
+    EXPECT_TRUE(station->logger().Grid().CapturedOk(31));
+    EXPECT_EQ(station->SetEventBufferSize("32"), 32);
+    EXPECT_TRUE(station->logger().Grid().CapturedOk(31));
 }
 
 TEST(DemoStationData, KeptWhenTheOperatorLoggedAndDeletedOtherwise) {
