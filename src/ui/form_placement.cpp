@@ -51,36 +51,91 @@ void Clamp(ScreenRect& frame, const ScreenRect& screen) {
 
 }  // namespace
 
-ScreenRect PlaceFrame(std::optional<ScreenRect> stored, int width, int height, const ScreenRect& keepClear,
-                      const std::vector<ScreenRect>& screens, int cascadeIndex) {
-    if (stored) {
-        const ScreenRect frame{stored->left, stored->top, width, height};
-        if (screens.empty() || (LiesOnAScreen(frame, screens) && !Overlap(frame, keepClear))) return frame;
+bool Free(const ScreenRect& frame, const TakenPlaces& taken) {
+    if (Overlap(frame, taken.mainWindow)) return false;
+    return std::none_of(taken.windows.begin(), taken.windows.end(),
+                        [&](const ScreenRect& w) { return Overlap(frame, w); });
+}
+
+namespace {
+
+// The first free place for a frame in reading order (the highest, then the furthest left), or
+// nothing when the screen has none. The places tried are the screen's edges and the sides of the
+// taken frames, a gap apart: windows fill the screen from its top left, each against its
+// neighbours, and leave the free space in one piece for the next.
+std::optional<ScreenRect> FreePlace(int width, int height, const TakenPlaces& taken, const ScreenRect& screen) {
+    std::vector<int> lefts{screen.left, screen.left + screen.width - width};
+    std::vector<int> tops{screen.top, screen.top + screen.height - height};
+    std::vector<ScreenRect> frames = taken.windows;
+    if (taken.mainWindow.width > 0) frames.push_back(taken.mainWindow);
+    for (const ScreenRect& f : frames) {
+        lefts.insert(lefts.end(), {f.left, f.left + f.width + kBesideGap, f.left - kBesideGap - width});
+        tops.insert(tops.end(), {f.top, f.top + f.height + kBesideGap, f.top - kBesideGap - height});
     }
-    const int shift = std::max(0, cascadeIndex) * kCascadeStep;
-    const ScreenRect& k = keepClear;
-    const bool hasMain = k.width > 0 && k.height > 0;
-    const ScreenRect candidates[] = {
-        {k.left + k.width + kBesideGap + shift, k.top + shift, width, height},    // right
-        {k.left + shift, k.top + k.height + kBesideGap + shift, width, height},   // below
-        {k.left - kBesideGap - width - shift, k.top + shift, width, height},      // left
-        {k.left + shift, k.top - kBesideGap - height - shift, width, height},     // above
-    };
-    if (screens.empty()) return candidates[0];
-    const ScreenRect& screen = hasMain ? ScreenOf(k, screens) : screens.front();
-    if (!hasMain) {
+    std::sort(lefts.begin(), lefts.end());
+    std::sort(tops.begin(), tops.end());
+    for (int top : tops) {
+        for (int left : lefts) {
+            const ScreenRect frame{left, top, width, height};
+            if (LiesOnAScreen(frame, {screen}) && Free(frame, taken)) return frame;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+namespace {
+
+// The frame beside the main window `k` (right, else below, left, above), moved `steps` cascade
+// steps down and right and kept whole on `screen`.
+ScreenRect Cascade(int width, int height, const ScreenRect& k, const ScreenRect& screen, int steps) {
+    const int shift = steps * kCascadeStep;
+    if (k.width <= 0 || k.height <= 0) {
         ScreenRect frame{screen.left + shift, screen.top + shift, width, height};
         Clamp(frame, screen);
         return frame;
     }
+    const ScreenRect candidates[] = {
+        {k.left + k.width + kBesideGap + shift, k.top + shift, width, height},   // right
+        {k.left + shift, k.top + k.height + kBesideGap + shift, width, height},  // below
+        {k.left - kBesideGap - width - shift, k.top + shift, width, height},     // left
+        {k.left + shift, k.top - kBesideGap - height - shift, width, height},    // above
+    };
     for (ScreenRect frame : candidates) {
         // A cascade that runs past the screen's edge slides back along it, still beside the main window.
         Clamp(frame, screen);
-        if (!Overlap(frame, keepClear)) return frame;
+        if (!Overlap(frame, k)) return frame;
     }
     ScreenRect frame = candidates[0];
     Clamp(frame, screen);
     return frame;
+}
+
+}  // namespace
+
+ScreenRect PlaceFrame(std::optional<ScreenRect> stored, int width, int height, const TakenPlaces& taken,
+                      const std::vector<ScreenRect>& screens, int cascadeIndex) {
+    const ScreenRect& k = taken.mainWindow;
+    if (stored) {
+        const ScreenRect frame{stored->left, stored->top, width, height};
+        if (screens.empty() || (LiesOnAScreen(frame, screens) && !Overlap(frame, k))) return frame;
+    }
+    const bool hasMain = k.width > 0 && k.height > 0;
+    const int first = std::max(0, cascadeIndex);
+    if (screens.empty()) return {k.left + k.width + kBesideGap + first * kCascadeStep, k.top + first * kCascadeStep, width, height};
+    const ScreenRect& screen = hasMain ? ScreenOf(k, screens) : screens.front();
+    if (const auto free = FreePlace(width, height, taken, screen)) return *free;
+    // The screen is full: the cascade, at the first step from `cascadeIndex` on where no window's
+    // corner stands already.
+    for (int step = 0; step < 8; ++step) {
+        const ScreenRect frame = Cascade(width, height, k, screen, (first + step) % 8);
+        const bool cornerTaken = std::any_of(taken.windows.begin(), taken.windows.end(), [&](const ScreenRect& w) {
+            return w.left == frame.left && w.top == frame.top;
+        });
+        if (!cornerTaken) return frame;
+    }
+    return Cascade(width, height, k, screen, first % 8);
 }
 
 }  // namespace orv

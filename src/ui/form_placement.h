@@ -1,6 +1,7 @@
 #pragma once
 // Where a window may stand on the screens: its frame (title bar included) is kept on a screen, and
-// windows without a usable stored place are put beside the main window, one after the other.
+// windows without a usable stored place go into free space beside the main window, cascading only
+// when the screen is full.
 #include <optional>
 #include <vector>
 
@@ -30,14 +31,26 @@ bool LiesOnAScreen(const ScreenRect& frame, const std::vector<ScreenRect>& scree
 inline constexpr int kBesideGap = 8;
 inline constexpr int kCascadeStep = 28;
 
+// What a window being placed keeps clear of: the main window's frame (width 0 while there is none)
+// and the frames of the program's other windows on the screen.
+struct TakenPlaces {
+    ScreenRect mainWindow;
+    std::vector<ScreenRect> windows;
+};
+
+// `frame` overlaps none of the taken places.
+bool Free(const ScreenRect& frame, const TakenPlaces& taken);
+
 // Where a window's frame of `width` x `height` goes. A `stored` top-left corner is kept when the
-// frame there lies whole on a screen and off `keepClear` (the main window's frame; width 0 when
-// there is none yet). Otherwise the frame is put beside `keepClear` (to its right, else below, to
-// its left, above), moved `cascadeIndex` steps down and right so that windows placed one after
-// the other do not hide each other, and kept whole on the screen that holds `keepClear`. When no
-// side has room the frame still lies on the screen, as close as it fits. With no screens the
-// stored corner (or the cascade beside `keepClear`) is returned unchecked.
-ScreenRect PlaceFrame(std::optional<ScreenRect> stored, int width, int height, const ScreenRect& keepClear,
+// frame there lies whole on a screen and off the main window (the operator put it there).
+// Otherwise the frame goes into free space on the main window's screen: the first place in reading
+// order (highest, then furthest left) where it lies whole on the screen and overlaps neither the
+// main window nor another window, trying the screen's edges and the places beside the windows
+// already there. Only when the screen has no such place left is the frame put beside the
+// main window (to its right, else below, to its left, above), moved `cascadeIndex` steps down and
+// right, and kept whole on the screen. With no screens the stored corner (or the cascade beside
+// the main window) is returned unchecked.
+ScreenRect PlaceFrame(std::optional<ScreenRect> stored, int width, int height, const TakenPlaces& taken,
                       const std::vector<ScreenRect>& screens, int cascadeIndex);
 
 }  // namespace orv

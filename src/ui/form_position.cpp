@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
 
 #include "ui/form_placement.h"
 
@@ -36,15 +37,18 @@ ScreenRect KeepClear(const QWidget* window) {
     return RectOf(anchor->frameGeometry());
 }
 
-// Other windows of the program on the screen: the next cascade step.
-int CascadeIndex(const QWidget* window) {
-    int shown = 0;
+// The frames of the program's other windows on the screen (the main window apart).
+std::vector<ScreenRect> OtherWindows(const QWidget* window) {
+    std::vector<ScreenRect> frames;
     for (const QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == window || w == Anchor() || !w->isVisible()) continue;
+        if (w == window || w == Anchor() || !w->isVisible() || w->isMinimized()) continue;
         const Qt::WindowType type = w->windowType();
-        if (type == Qt::Window || type == Qt::Dialog) ++shown;
+        if (type != Qt::Window && type != Qt::Dialog) continue;
+        // A window the window system has not sized yet counts with the size it asks for.
+        const QRect frame = w->frameGeometry();
+        frames.push_back(RectOf(QRect(frame.topLeft(), frame.size().expandedTo(w->sizeHint()))));
     }
-    return shown % 8;
+    return frames;
 }
 
 // The frame's size: known once the window manager framed the window; before that, the inner size
@@ -92,17 +96,22 @@ protected:
 
 private:
     void Place(QSize frame) {
+        TakenPlaces taken{KeepClear(window_), OtherWindows(window_)};
         std::optional<ScreenRect> stored;
         if (stored_) stored = ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()};
+        // A place of the placer's own choosing, made with an estimated frame, is kept only while
+        // the real frame there is still free.
+        if (stored && ownPlace_ && !Free(*stored, taken)) stored.reset();
         const ScreenRect at = window_ == Anchor() && stored_
                                   ? ScreenRect{stored_->x(), stored_->y(), frame.width(), frame.height()}
-                                  : PlaceFrame(stored, frame.width(), frame.height(), KeepClear(window_),
-                                               AvailableScreens(), CascadeIndex(window_));
+                                  : PlaceFrame(stored, frame.width(), frame.height(), taken, AvailableScreens(),
+                                               static_cast<int>(taken.windows.size()) % 8);
         int left = at.left;
         int top = at.top;
         KeepFrameOnScreen(left, top, frame.width(), frame.height(), AvailableScreens());
         if (window_->frameGeometry().topLeft() != QPoint(left, top)) window_->move(left, top);
         // Where a stored position was replaced, the frame stays where it was put.
+        if (!stored_ || *stored_ != QPoint(left, top)) ownPlace_ = true;
         stored_ = QPoint(left, top);
     }
 
@@ -115,13 +124,19 @@ private:
         lastInner_ = inner;
         if (!settled) return;
         poll_.stop();
-        const bool untouched = inner.topLeft() == placedInner_ || frame.topLeft() == *stored_;
+        // Put there by the placer: the frame where it was put, or the inner area where it was put
+        // give or take the frame (a window manager may take the position for the inner area).
+        const QPoint margin = inner.topLeft() - frame.topLeft();
+        const QPoint off = inner.topLeft() - placedInner_;
+        const bool untouched = frame.topLeft() == *stored_ ||
+                               (std::abs(off.x()) <= margin.x() && std::abs(off.y()) <= margin.y());
         if (untouched) Place(frame.size());
         deleteLater();
     }
 
     QPointer<QWidget> window_;
     std::optional<QPoint> stored_;
+    bool ownPlace_ = false;  // stored_ is where Place put the window, not the operator
     QPoint placedInner_;
     QTimer poll_;
     int polls_ = 0;
