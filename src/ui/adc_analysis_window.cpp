@@ -15,6 +15,7 @@
 
 #include "ui/form_position.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -34,7 +35,7 @@ AdcAnalysisWindow::AdcAnalysisWindow(KeyValueStore& store, AdcReception& adc, fl
                           Qt::WindowCloseButtonHint),
       adc_(adc), scale_(scale), messages_(messages) {
     setObjectName("AdcAnalysisWindow");
-    setWindowTitle(QStringLiteral(" ADC Analysis        Orv"));
+    setWindowTitle(WindowTitle(u" ADC Analysis        Orv"));
     BuildControls();
     KeepFormPosition(this, store, kForm, kSaveOnClose | kSaveAtQuit);
     Redraw();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "audio/audio_demodulator.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -27,7 +28,7 @@ QRgb LevelColour(float level) {
 AudioSignalWindow::AudioSignalWindow(std::function<AudioDemodulator*()> demodulator, QWidget* parent)
     : QWidget(parent, Qt::Window), demodulator_(std::move(demodulator)), waterfall_(kWaterfallRows) {
     setObjectName("AudioSignalWindow");
-    setWindowTitle(QStringLiteral("Audio signal                Orv"));
+    setWindowTitle(WindowTitle(u"Audio signal                Orv"));
     resize(720, 360);
     timer_.setInterval(200);
     connect(&timer_, &QTimer::timeout, this, &AudioSignalWindow::Refresh);

@@ -11,6 +11,7 @@
 
 #include "tools/byte_dump.h"
 #include "ui/form_position.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -119,7 +120,7 @@ ByteDumpWindow::ByteDumpWindow(KeyValueStore& store, float scale, QWidget* paren
                           Qt::WindowCloseButtonHint),
       scale_(scale) {
     setObjectName("ByteDumpWindow");
-    setWindowTitle(QStringLiteral("  Byte Dump                                           Orv"));
+    setWindowTitle(WindowTitle(u"  Byte Dump                                           Orv"));
     panel_ = new ByteDumpPanel(scale_, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(panel_);

@@ -13,9 +13,11 @@
 #include "files/graph_picture.h"
 #include "ui/files_window_parts.h"
 #include "ui/form_position.h"
+#include "ui/menu_keys.h"
 #include "ui/graph_address_dialog.h"
 #include "ui/replay_window.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -31,14 +33,15 @@ ChannelGraphWindow::ChannelGraphWindow(ReplayWindow& replayWindow, KeyValueStore
                           Qt::WindowCloseButtonHint),
       replayWindow_(replayWindow), messages_(messages), scale_(scale) {
     setObjectName("ChannelGraphWindow");
-    setWindowTitle(QStringLiteral(" Telemetry  Graph                                        Orv"));
+    setWindowTitle(WindowTitle(u" Telemetry  Graph                                        Orv"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto* menuBar = new QMenuBar(this);
-    auto* picture = menuBar->addMenu(QStringLiteral("Picture"));
-    picture->addAction(QStringLiteral("Save as PNG..."), this, &ChannelGraphWindow::SavePictureAs);
+    auto* picture = menuBar->addMenu(QStringLiteral("&Picture"));
+    picture->addAction(QStringLiteral("&Save as PNG..."), this, &ChannelGraphWindow::SavePictureAs);
     layout->setMenuBar(menuBar);
+    OpenMenusByKeyboard(this, menuBar);
 
     auto* readOut = new QHBoxLayout;
     readOut->setContentsMargins(8, 4, 8, 0);
@@ -85,7 +88,8 @@ void ChannelGraphWindow::GraphChannel() {
     // With no file loaded nothing happens, not even the dialog.
     if (!replayWindow_.HasFile() || !graphAddressDialog_) return;
     graphAddressDialog_->Prepare(fromChannel_, typedAddress_, GraphRangeDefaults(replayWindow_.Range(), replayWindow_.Total()));
-    if (graphAddressDialog_->exec() != QDialog::Accepted) return;
+    // However the dialog is closed (OK, Return, its close box), the graph is drawn from its fields.
+    graphAddressDialog_->exec();
 
     GraphInput input;
     input.fromChannel = fromChannel_;

@@ -1,8 +1,15 @@
 #include "ui/desktop_program.h"
 
 #include "station/network_control.h"
+#include "ui/form_position.h"
 
 namespace orv {
+namespace {
+
+// The picture of the audio signal keeps its place like the program's other windows.
+constexpr FormSlot kAudioSignalForm{.number = 21, .defaultTopTwips = 3000, .defaultLeftTwips = 6000};
+
+}  // namespace
 
 DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
     : station(s),
@@ -76,7 +83,7 @@ void DesktopProgram::Wire() {
 
     mainWindow.AttachMenuWindow(MenuWindow::DspLoad, &dspLoaderWindow);
 
-    mainWindow.AttachMenuWindow(MenuWindow::Internet, &networkWindow, [this] {
+    mainWindow.AttachMenuWindow(MenuWindow::TcpIp, &networkWindow, [this] {
         networkWindow.show();
         networkWindow.raise();
         networkWindow.activateWindow();
@@ -91,7 +98,13 @@ void DesktopProgram::Wire() {
     mainWindow.SetAdcRefresh([this] { adcAnalysisWindow.RefreshAdcStatistics(); });
 
     // With modem type "Audio" the picture of the signal opens when the audio input starts: the
-    // operator tunes the receiver by it.
+    // operator tunes the receiver by it. The menu opens it again once closed.
+    KeepFormPosition(&audioSignalWindow, station.store(), kAudioSignalForm, kSaveOnClose | kSaveAtQuit);
+    mainWindow.AttachMenuWindow(MenuWindow::AudioSignal, &audioSignalWindow, [this] {
+        audioSignalWindow.show();
+        audioSignalWindow.raise();
+        audioSignalWindow.activateWindow();
+    });
     QObject::connect(&station, &Station::SelectionChanged, &audioSignalWindow, [this] {
         if (station.Audio() && !audioSignalWindow.isVisible()) audioSignalWindow.show();
     });

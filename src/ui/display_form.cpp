@@ -11,6 +11,7 @@
 #include "ui/form_position.h"
 #include "ui/main_window.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -52,7 +53,7 @@ DisplayForm::DisplayForm(const WindowInfo& info, const DisplayContext& context)
                            Qt::WindowCloseButtonHint),
       info_(info), context_(context) {
     setObjectName(Text(info_.objectName));
-    setWindowTitle(Text(info_.caption));
+    setWindowTitle(WindowTitle(Text(info_.caption)));
     if (!info_.formHint.empty()) setToolTip(Text(info_.formHint));
     // Closed, or hidden by its box on the main window, it keeps the place it had; also when the
     // program ends while it is open.
@@ -201,8 +202,7 @@ void FieldForm::Update() {
 void FieldForm::ToggleRawMode() {
     raw_ = !raw_;
     // The caption says when the fields show raw channel values instead of converted ones.
-    const QString caption = Text(Info().caption);
-    setWindowTitle(raw_ ? caption.trimmed() + QStringLiteral("  -  raw values") : caption);
+    setWindowTitle(WindowTitle(Text(Info().caption), raw_ ? QStringLiteral("raw values") : QString()));
     const StationState& s = Context().station;
     if (RawToggleRedraws(s.stores.display, s.flags.crccStatus, s.receiver.blockLength)) Update();
     emit RawModeToggled();

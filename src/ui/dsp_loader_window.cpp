@@ -14,6 +14,7 @@
 
 #include "station/station.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 
@@ -22,7 +23,7 @@ DspLoaderWindow::DspLoaderWindow(Station& station, UserMessages& messages, QWidg
                           Qt::WindowCloseButtonHint),
       station_(station), messages_(messages) {
     setObjectName("DspLoaderWindow");
-    setWindowTitle(QStringLiteral("DSP-93 Loader              OrvCC"));
+    setWindowTitle(WindowTitle(u"DSP-93 Loader              OrvCC"));
     fileCaption_ = new QLabel(QStringLiteral("DSP file to be loaded: "), this);
     fileList_ = new QListWidget(this);
     fileList_->setObjectName("FileList");

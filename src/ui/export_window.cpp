@@ -23,6 +23,7 @@
 #include "ui/files_window_parts.h"
 #include "ui/replay_window.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -47,7 +48,7 @@ ExportWindow::ExportWindow(const Station& station, ReplayWindow& replayWindow, K
                           Qt::WindowCloseButtonHint),
       station_(station), replayWindow_(replayWindow), store_(store), messages_(messages), job_(new FileJob(this)) {
     setObjectName("ExportWindow");
-    setWindowTitle(QStringLiteral("Export "));
+    setWindowTitle(WindowTitle(u"Export "));
     setToolTip(QStringLiteral(" Export raw data values for other programs. "));
     BuildControls();
     position_ = KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);

@@ -18,6 +18,7 @@
 #include "ui/files_window_parts.h"
 #include "station/station.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -34,7 +35,7 @@ FilterWindow::FilterWindow(const Station& station, KeyValueStore& store, UserMes
                           Qt::WindowCloseButtonHint),
       station_(station), messages_(messages), job_(new FileJob(this)) {
     setObjectName("FilterWindow");
-    setWindowTitle(QStringLiteral(" Filter                Orv"));
+    setWindowTitle(WindowTitle(u" Filter                Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
     KeepFormPosition(this, store, kForm, kSaveOnClose | kSaveAtQuit);

@@ -11,6 +11,7 @@
 #include "forward/sids_submitter.h"
 #include "station/forwarding.h"
 #include "station/station.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -28,7 +29,7 @@ std::string Text(const QLineEdit* f) { return f->text().toStdString(); }
 }  // namespace
 
 ForwardingWindow::ForwardingWindow(Station& station, QWidget* parent) : QMainWindow(parent), station_(station) {
-    setWindowTitle(QStringLiteral("Forwarding          Orv"));
+    setWindowTitle(WindowTitle(u"Forwarding          Orv"));
     Build();
     SetFields(ReadForwardingSettings(station_.store()));
     connect(&station_.forwarding(), &Forwarding::StatusChanged, this, &ForwardingWindow::ShowStatus);

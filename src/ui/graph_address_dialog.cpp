@@ -12,6 +12,7 @@
 #include "ui/address_field_validator.h"
 #include "ui/form_position.h"
 #include "ui/key_filter_validator.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -31,7 +32,7 @@ QLineEdit* BlockField(const QString& name, QWidget* parent) {
 GraphAddressDialog::GraphAddressDialog(KeyValueStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint) {
     setObjectName("GraphAddressDialog");
-    setWindowTitle(QStringLiteral("Orv   Graphic Data Byte"));
+    setWindowTitle(WindowTitle(u"Orv   Graphic Data Byte"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* address = new QHBoxLayout;

@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include "ui/window_text.h"
+
 // The guide's resource lives in the windows' library; it is registered before first use.
 static void RegisterGuideResource() { Q_INIT_RESOURCE(guide); }
 
@@ -16,7 +18,7 @@ QString GuideResource() {
 GuideWindow::GuideWindow(QWidget* parent) : QTextBrowser(parent) {
     setWindowFlag(Qt::Window);
     setObjectName("GuideWindow");
-    setWindowTitle(QStringLiteral("Orv user guide"));
+    setWindowTitle(WindowTitle(u"User Guide"));
     // Links inside the guide stay here; links out of it go to the system's handler when there is one.
     setOpenExternalLinks(true);
     setSource(QUrl(QStringLiteral("qrc") + GuideResource()));

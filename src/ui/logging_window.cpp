@@ -15,6 +15,8 @@
 #include "ui/files_window_parts.h"
 #include "station/station.h"
 #include "ui/form_position.h"
+#include "ui/menu_keys.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -56,24 +58,26 @@ LoggingWindow::LoggingWindow(Station& station, float scale, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       station_(station), store_(station.store()), logger_(station.logger()), scale_(scale) {
     setObjectName("LoggingWindow");
-    setWindowTitle(QStringLiteral("  Logging"));
+    setWindowTitle(WindowTitle(u"  Logging"));
     BuildControls();
     KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     connect(&station_, &Station::BlockLogged, this, &LoggingWindow::ShowLoggedBlock);
+    connect(&station_, &Station::LoggingChanged, this, &LoggingWindow::ShowLogging);
 }
 
 void LoggingWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
-    auto* menu = menuBar->addMenu(QStringLiteral("Menu"));
-    auto* block = menu->addMenu(QStringLiteral("Block"));
-    block->addAction(QStringLiteral(" all"), this, &LoggingWindow::LogAllBlocksClick);
-    block->addAction(QStringLiteral("A"), this, &LoggingWindow::LogABlocksClick);
-    auto* crcc = menu->addMenu(QStringLiteral("CRCC"));
-    crcc->addAction(QStringLiteral("ignore"), this, &LoggingWindow::IgnoreCrccClick);
-    useCrccAction_ = crcc->addAction(QStringLiteral("use"), this, &LoggingWindow::UseCrccClick);
-    menu->addAction(QStringLiteral("E-buffer size"), this, &LoggingWindow::EventBufferClick);
+    auto* menu = menuBar->addMenu(QStringLiteral("&Menu"));
+    auto* block = menu->addMenu(QStringLiteral("&Block"));
+    block->addAction(QStringLiteral(" a&ll"), this, &LoggingWindow::LogAllBlocksClick);
+    block->addAction(QStringLiteral("&A"), this, &LoggingWindow::LogABlocksClick);
+    auto* crcc = menu->addMenu(QStringLiteral("&CRCC"));
+    crcc->addAction(QStringLiteral("&ignore"), this, &LoggingWindow::IgnoreCrccClick);
+    useCrccAction_ = crcc->addAction(QStringLiteral("&use"), this, &LoggingWindow::UseCrccClick);
+    menu->addAction(QStringLiteral("&E-buffer size"), this, &LoggingWindow::EventBufferClick);
     layout->setMenuBar(menuBar);
+    OpenMenusByKeyboard(this, menuBar);
 
     auto* loggingGroup = new QGroupBox(this);
     loggingGroup->setObjectName("LoggingGroup");
@@ -118,10 +122,9 @@ void LoggingWindow::BuildControls() {
     layout->addWidget(fileNameField_);
 
     // Where the blocks go, whole, while logging runs.
-    logPathField_ = new QLineEdit(this);
+    logPathField_ = new ElidedLabel(this);
     logPathField_->setObjectName("LogPath");
-    logPathField_->setReadOnly(true);
-    logPathField_->setFrame(false);
+    logPathField_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     logPathField_->setVisible(false);
     layout->addWidget(logPathField_);
 
@@ -186,12 +189,26 @@ void LoggingWindow::EventBufferAnswered(const QString& answer) {
 void LoggingWindow::LoggingChoiceClick() {
     loggingChosen_ = logging_->isChecked();
     if (loggingChosen_) {
-        station_.StartLogging();
+        if (!station_.StartLogging()) {
+            // First-run Setup cancelled: there is no folder to log into.
+            loggingChosen_ = false;
+            stop_->setChecked(true);
+            const QString text = QStringLiteral("No data directory is set: choose one in Setup, then start logging.");
+            failure_->setText(text);
+            failure_->setToolTip(text);
+            failure_->setVisible(true);
+            return;
+        }
         fileNameField_->setText(QString::fromStdString(logger_.NameFieldText()));
         countLabel_->setText(QString::fromStdString(logger_.CountText()));
     } else {
         station_.StopLogging();
     }
+    ShowFailure();
+}
+
+void LoggingWindow::ShowLogging() {
+    if (!logger_.FileName().empty()) fileNameField_->setText(QString::fromStdString(logger_.NameFieldText()));
     ShowFailure();
 }
 
@@ -210,18 +227,17 @@ void LoggingWindow::ShowLoggedBlock(const LogAppendResult& result) {
 void LoggingWindow::ShowLogPath() {
     const bool logging = logger_.Logging();
     const QString path = logging ? QDir::toNativeSeparators(QString::fromStdString(logger_.LogPath().string())) : QString();
-    if (logPathField_->text() != QStringLiteral("Logging to ") + path) {
-        logPathField_->setText(QStringLiteral("Logging to ") + path);
-        logPathField_->setToolTip(path);
-        logPathField_->setCursorPosition(0);
-    }
+    logPathField_->SetFullText(QStringLiteral("Logging to ") + path);
     logPathField_->setVisible(logging);
 }
 
 void LoggingWindow::ShowFailure() {
     ShowLogPath();
     const QString text = QString::fromStdString(logger_.FailureText());
-    failure_->setText(text);
+    // A path in the text is cut in its middle rather than at the window's edge; the whole text is
+    // in the tooltip.
+    failure_->setText(ElideLongWords(text, failure_->fontMetrics(), failure_->maximumWidth()));
+    failure_->setToolTip(text);
     failure_->setVisible(!text.isEmpty());
 }
 
@@ -233,7 +249,7 @@ void LoggingWindow::DrawEventGrid() {
 
 QString LoggingWindow::NameField() const { return fileNameField_->text(); }
 QString LoggingWindow::CountText() const { return countLabel_->text(); }
-QString LoggingWindow::FailureText() const { return failure_->isHidden() ? QString() : failure_->text(); }
+QString LoggingWindow::FailureText() const { return failure_->isHidden() ? QString() : failure_->toolTip(); }
 bool LoggingWindow::EventGridVisible() const { return !eventGridLabel_->isHidden(); }
 
 void LoggingWindow::showEvent(QShowEvent* event) {

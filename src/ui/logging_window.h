@@ -9,6 +9,7 @@
 #include "files/telemetry_logger.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
+#include "ui/window_text.h"
 
 class QAction;
 class QLabel;
@@ -45,9 +46,11 @@ public:
 
     TelemetryLogger& Logger() { return logger_; }
     QString NameField() const;
-    // "Logging to " and the log file's full path; hidden while not logging.
-    QLineEdit* LogPathField() const { return logPathField_; }
+    // "Logging to " and the log file's full path (cut in the middle when long, the whole in its
+    // tooltip); hidden while not logging.
+    ElidedLabel* LogPathField() const { return logPathField_; }
     QString CountText() const;
+    // The red failure text, whole (the window may show a path in it cut in the middle).
     QString FailureText() const;
     bool EventGridVisible() const;
     const QImage& EventGridImage() const { return grid_; }
@@ -63,6 +66,8 @@ private:
     void BuildControls();
     void ShowFailure();
     void ShowLogPath();
+    // The station's logging changed (started, stopped, a saved Setup moved the data directory).
+    void ShowLogging();
 
     Station& station_;
     KeyValueStore& store_;
@@ -72,7 +77,7 @@ private:
     bool loggingChosen_ = false;  // the item of the "Logging" group last acted on
 
     QLineEdit* fileNameField_ = nullptr;      // file name
-    QLineEdit* logPathField_ = nullptr;       // the full path while logging
+    ElidedLabel* logPathField_ = nullptr;     // the full path while logging
     QLabel* countLabel_ = nullptr;   // count
     QLabel* failure_ = nullptr;       // write failures, in red
     QLabel* eventGridLabel_ = nullptr;        // Event Grid

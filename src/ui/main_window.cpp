@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -31,6 +32,7 @@
 #include "tools/raw_save.h"
 #include "ui/form_position.h"
 #include "ui/guide_window.h"
+#include "ui/menu_keys.h"
 #include "ui/raw_data_window.h"
 #include "ui/setup_window.h"
 #include "ui/user_messages.h"
@@ -59,6 +61,7 @@ MainWindow::MainWindow(Station& station, UserMessages& messages, QWidget* parent
     connect(&station_, &Station::InputsChanged, this, &MainWindow::ShowInputsEnabled);
     connect(&station_, &Station::PortOpenFailed, this, &MainWindow::OnPortOpenFailed);
     connect(&station_, &Station::InputLost, this, &MainWindow::OnSerialPortLost);
+    connect(&station_, &Station::LoggingChanged, this, &MainWindow::ShowLiveReceptionNote);
     clockTimer_ = new QTimer(this);
     clockTimer_->setInterval(kAmsatDayInterval);
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::ClockTick);
@@ -89,7 +92,9 @@ void MainWindow::BuildControls() {
     QFont bold = font();
     bold.setBold(true);
     central->setFont(bold);
-    auto* layout = new QHBoxLayout(central);
+    auto* outer = new QVBoxLayout(central);
+    auto* layout = new QHBoxLayout;
+    outer->addLayout(layout);
 
     auto* groupBox1 = new QGroupBox(QStringLiteral("Input"), central);
     auto* input = new QGridLayout(groupBox1);
@@ -156,19 +161,38 @@ void MainWindow::BuildControls() {
     dataLayout->addWidget(eventsBox_, 2, 1);
     connect(eventsBox_, &QCheckBox::clicked, this, &MainWindow::EventsClick);
     layout->addWidget(data);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // What replay switched off, and the way back to it.
+    auto* note = new QHBoxLayout;
+    liveNote_ = new QLabel(central);
+    liveNote_->setObjectName("LiveReceptionNote");
+    liveNote_->setWordWrap(true);
+    liveNote_->setFont(font());
+    resumeButton_ = new QPushButton(central);
+    resumeButton_->setObjectName("ResumeButton");
+    resumeButton_->setFont(font());
+    connect(resumeButton_, &QPushButton::clicked, this, [this] { station_.ResumeLiveReception(); });
+    note->addWidget(liveNote_, 1);
+    note->addWidget(resumeButton_);
+    outer->addLayout(note);
+    liveNote_->setVisible(false);
+    resumeButton_->setVisible(false);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     // A fixed border: the window is as large as its controls, and cannot be resized or maximised.
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void MainWindow::BuildMenu() {
-    auto* exitMenu = menuBar()->addMenu(QStringLiteral("Exit"));
-    exitMenu->addAction(QStringLiteral("Exit"), this, &MainWindow::ExitClick);
-    auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
+    // Each menu and item has its underlined letter: Alt+M opens "Menu", then L "Logging".
+    auto* exitMenu = menuBar()->addMenu(QStringLiteral("E&xit"));
+    exitMenu->addAction(QStringLiteral("E&xit"), this, &MainWindow::ExitClick);
+    auto* menu = menuBar()->addMenu(QStringLiteral("&Menu"));
     menu->setToolTipsVisible(true);
-    menu->addAction(QStringLiteral("Setup"), this, &MainWindow::SetupClick);
-    const char* items[] = {"DSP Load", "Logging", "Monitor", "Replay", "Filter", "Internet", "ADC Display", "Forwarding"};
-    for (int i = 0; i < 8; ++i) {
+    menu->addAction(QStringLiteral("&Setup"), this, &MainWindow::SetupClick);
+    // In MenuWindow order. The TCP/IP window's item is named after it.
+    const char* items[] = {"&DSP Load", "&Logging",    "M&onitor",    "&Replay",      "&Filter",
+                           "&TCP/IP",   "&ADC Display", "For&warding", "A&udio Signal"};
+    for (int i = 0; i < static_cast<int>(kMenuWindows); ++i) {
         QAction* a = menu->addAction(QString::fromLatin1(items[i]));
         a->setEnabled(false);
         menuActions_[static_cast<std::size_t>(i)] = a;
@@ -183,11 +207,15 @@ void MainWindow::BuildMenu() {
             if (item == MenuWindow::AdcDisplay) DispatchBlock();
         });
     }
-    connect(menu, &QMenu::aboutToShow, this,
-            [this] { MenuAction(MenuWindow::AdcDisplay)->setVisible(InputForModem(state().settings.modemType).samples); });
-    auto* help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->addAction(QStringLiteral("Help"), this, &MainWindow::HelpClick);
-    help->addAction(QStringLiteral("About"), this, &MainWindow::AboutClick);
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        const InputRow& input = InputForModem(state().settings.modemType);
+        MenuAction(MenuWindow::AdcDisplay)->setVisible(input.samples);
+        MenuAction(MenuWindow::AudioSignal)->setVisible(input.kind == InputKind::Audio);
+    });
+    auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Help"), this, &MainWindow::HelpClick);
+    help->addAction(QStringLiteral("&About"), this, &MainWindow::AboutClick);
+    OpenMenusByKeyboard(this, menuBar());
 }
 
 void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
@@ -199,6 +227,10 @@ void MainWindow::AttachRawWindow(RawDataWindow* rawDataWindow) {
 
 void MainWindow::SaveRawBlock(bool asData) {
     const StationState& s = state();
+    if (!station_.HasDataDirectory()) {
+        messages_.Inform(QStringLiteral("No data directory is set: choose one in Setup."));
+        return;
+    }
     const auto choice = ChooseRawSave(s.flags.selection, s.stores.current, s.receiver.verdict, s.flags.replayOpened);
     if (!choice) return;
     const std::string error = orv::SaveRawBlock(station_.TelemetryDirectory().string(), *choice,
@@ -283,17 +315,19 @@ void MainWindow::ShowSelection() {
     const TextSelection selection = station_.Selection();
     textButtons_[static_cast<std::size_t>(selection)]->setChecked(true);
     const bool receiving = selection != TextSelection::Off;
-    if (rawDataWindow_ && !station_.inputs().ReplayActive()) {
-        if (receiving) {
+    if (rawDataWindow_) {
+        if (receiving && !station_.inputs().ReplayActive()) {
             const char letter = SelectionLetter(selection);
             rawDataWindow_->SetGroupCaption(letter ? QStringLiteral("%1 Block").arg(QChar(letter))
                                                    : QStringLiteral("Raw Data"));
             rawDataWindow_->show();
-        } else if (rawDataWindow_->isVisible()) {
+        } else if (!receiving && rawDataWindow_->isVisible()) {
+            // "OFF" hides it, also while Replay shows its blocks there.
             rawDataPosition_->Save();
             rawDataWindow_->hide();
         }
     }
+    ShowLiveReceptionNote();
     if (receiving) {
         SetByteCounterActive(true);
         const StationState& s = state();
@@ -310,6 +344,24 @@ void MainWindow::ShowInputsEnabled() {
     const bool selectable = station_.TelemetrySelectable();
     for (TextSelection t : {TextSelection::Raw, TextSelection::K, TextSelection::L, TextSelection::M, TextSelection::N})
         TextButton(t)->setEnabled(selectable);
+    ShowLiveReceptionNote();
+}
+
+void MainWindow::ShowLiveReceptionNote() {
+    const bool offered = station_.LiveReceptionToResume();
+    const QString what = QString::fromStdString(station_.LiveReceptionBeforeReplay());
+    QString note;
+    if (offered && station_.inputs().ReplayActive()) {
+        note = QStringLiteral("Replay has switched off live reception (%1).").arg(what);
+        if (station_.logger().Logging()) note += QStringLiteral(" Logging waits for blocks.");
+    } else if (offered) {
+        note = QStringLiteral("Live reception is still off since the replay.");
+        if (station_.logger().Logging()) note += QStringLiteral(" Logging waits for blocks.");
+        resumeButton_->setText(QStringLiteral("Return to %1").arg(what));
+    }
+    liveNote_->setText(note);
+    liveNote_->setVisible(!note.isEmpty());
+    resumeButton_->setVisible(offered && !station_.inputs().ReplayActive());
 }
 
 void MainWindow::SetByteCounterActive(bool active) {
@@ -468,8 +520,14 @@ void MainWindow::DropFile(const QString& path) {
 
 void MainWindow::ReplayClick() {
     const auto i = static_cast<std::size_t>(MenuWindow::Replay);
-    if (menuOpen_[i]) menuOpen_[i]();
-    else if (menuWindows_[i]) menuWindows_[i]->show();
+    if (menuOpen_[i]) {
+        menuOpen_[i]();
+    } else if (QWidget* replay = menuWindows_[i]) {
+        // Already open, it comes to the front with its file.
+        replay->show();
+        replay->raise();
+        replay->activateWindow();
+    }
     station_.OpenReplay();
 }
 

@@ -17,6 +17,7 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QRadioButton;
 class QTemporaryFile;
 class QTimer;
@@ -31,7 +32,8 @@ class SetupWindow;
 class UserMessages;
 
 // Menu items that open other windows.
-enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, Internet, AdcDisplay, Forwarding };
+enum class MenuWindow { DspLoad, Logging, Monitor, Replay, Filter, TcpIp, AdcDisplay, Forwarding, AudioSignal };
+inline constexpr std::size_t kMenuWindows = 9;
 
 class MainWindow : public QMainWindow, private StationView {
     Q_OBJECT
@@ -110,6 +112,10 @@ public:
     }
     QAction* MenuAction(MenuWindow item) const { return menuActions_[static_cast<std::size_t>(item)]; }
     QTimer* ClockTimer() const { return clockTimer_; }
+    // The line that says replay has switched live reception off, and its button that switches it
+    // on again; hidden while there is nothing to say.
+    QLabel* LiveReceptionNote() const { return liveNote_; }
+    QPushButton* ResumeButton() const { return resumeButton_; }
     bool FirstRun() const { return state().settings.firstRun; }
 
 protected:
@@ -129,6 +135,7 @@ private:
     // Mirrors the station's selection and input state into the controls.
     void ShowSelection();
     void ShowInputsEnabled();
+    void ShowLiveReceptionNote();
     void SetByteCounterActive(bool active);
     void OnPortOpenFailed(const QString& device, const QString& reason);
     bool OpenUrl(const QUrl& url);
@@ -167,13 +174,15 @@ private:
     std::array<QRadioButton*, 6> textButtons_{};  // in TextSelection order: Raw, K, L, M, N, Off
     std::array<QCheckBox*, 5> dataBoxes_{};
     QCheckBox* eventsBox_ = nullptr;
-    std::array<QAction*, 8> menuActions_{};
+    std::array<QAction*, kMenuWindows> menuActions_{};
+    QLabel* liveNote_ = nullptr;
+    QPushButton* resumeButton_ = nullptr;
     QTimer* clockTimer_ = nullptr;
 
     std::array<QPointer<QWidget>, 5> displays_{};
     std::array<std::function<void()>, 5> displayUpdates_{};
-    std::array<QPointer<QWidget>, 8> menuWindows_{};
-    std::array<std::function<void()>, 8> menuOpen_{};
+    std::array<QPointer<QWidget>, kMenuWindows> menuWindows_{};
+    std::array<std::function<void()>, kMenuWindows> menuOpen_{};
     std::function<void()> monitorUpdate_;
     std::function<void()> adcRefresh_;
     std::function<void(const QString&)> replayLoad_;

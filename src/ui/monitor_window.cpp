@@ -18,6 +18,7 @@
 #include "ui/address_field_validator.h"
 #include "ui/form_position.h"
 #include "ui/byte_dump_window.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -49,7 +50,7 @@ MonitorWindow::MonitorWindow(KeyValueStore& store, const StationState& station, 
                           Qt::WindowCloseButtonHint),
       store_(store), station_(station) {
     setObjectName("MonitorWindow");
-    setWindowTitle(QStringLiteral(" Monitor"));
+    setWindowTitle(WindowTitle(u" Monitor"));
     BuildControls();
     KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
     const MonitorFields saved = ReadMonitorAddresses(store_);

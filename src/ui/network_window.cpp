@@ -15,6 +15,8 @@
 
 #include "station/station.h"
 #include "ui/form_position.h"
+#include "ui/menu_keys.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -28,7 +30,7 @@ NetworkWindow::NetworkWindow(Station& station, KeyValueStore& store, QWidget* pa
                               Qt::WindowCloseButtonHint),
       store_(store), control_(station.network()) {
     setObjectName("NetworkWindow");
-    setWindowTitle(QStringLiteral("TCP/IP          Orv"));
+    setWindowTitle(WindowTitle(u"TCP/IP          Orv"));
     BuildControls();
     BuildMenu();
     connect(&control_, &NetworkControl::ViewChanged, this, &NetworkWindow::Refresh);
@@ -110,9 +112,10 @@ void NetworkWindow::BuildControls() {
 }
 
 void NetworkWindow::BuildMenu() {
-    auto* menu = menuBar()->addMenu(QStringLiteral("Menu"));
-    saveServerSite_ = menu->addAction(QStringLiteral("Save Server IP Addr"), this, &NetworkWindow::SaveServerSiteClick);
-    savePort_ = menu->addAction(QStringLiteral("Save Port"), this, &NetworkWindow::SavePortClick);
+    auto* menu = menuBar()->addMenu(QStringLiteral("&Menu"));
+    saveServerSite_ = menu->addAction(QStringLiteral("Save Server &IP Addr"), this, &NetworkWindow::SaveServerSiteClick);
+    savePort_ = menu->addAction(QStringLiteral("Save &Port"), this, &NetworkWindow::SavePortClick);
+    OpenMenusByKeyboard(this, menuBar());
 }
 
 void NetworkWindow::SelectMode(NetMode mode) {

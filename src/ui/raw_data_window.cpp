@@ -8,12 +8,13 @@
 #include <QVBoxLayout>
 
 #include "tools/text_view.h"
+#include "ui/window_text.h"
 
 namespace orv {
 
 RawDataWindow::RawDataWindow(float scale, QWidget* parent) : QWidget(parent, Qt::Window), scale_(scale) {
     setObjectName("RawDataWindow");
-    setWindowTitle(QStringLiteral("  Telemetry                                          Orv"));
+    setWindowTitle(WindowTitle(u"  Telemetry                                          Orv"));
     const TextViewGeometry g(scale_);
     groupBox_ = new QGroupBox(QStringLiteral("Raw Data"), this);
     textView_ = new QLabel(groupBox_);

@@ -14,6 +14,7 @@
 #include "files/telemetry_number.h"
 #include "reception/data_directory.h"
 #include "ui/form_position.h"
+#include "ui/menu_keys.h"
 #include "ui/raw_data_window.h"
 #include "ui/key_filter_validator.h"
 #include "ui/files_window_parts.h"
@@ -21,6 +22,7 @@
 #include "ui/channel_graph_window.h"
 #include "ui/export_window.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -34,7 +36,7 @@ ReplayWindow::ReplayWindow(Station& station, RawDataWindow& rawDataWindow, UserM
                           Qt::WindowCloseButtonHint),
       station_(station), rawDataWindow_(rawDataWindow), store_(station.store()), messages_(messages), session_(station.replay()) {
     setObjectName("ReplayWindow");
-    setWindowTitle(QStringLiteral(" Replay               Orv"));
+    setWindowTitle(WindowTitle(u" Replay               Orv"));
     AcceptDroppedFiles(this, [this](const QString& path) { DropFile(path); });
     BuildControls();
     KeepFormPosition(this, store_, kForm, kSaveOnClose | kSaveAtQuit);
@@ -46,11 +48,12 @@ ReplayWindow::ReplayWindow(Station& station, RawDataWindow& rawDataWindow, UserM
 void ReplayWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
-    auto* graph = menuBar->addMenu(QStringLiteral("Graph"));
-    graph->addAction(QStringLiteral("Enter byte address"), this, &ReplayWindow::GraphTypedAddressClick);
-    graph->addAction(QStringLiteral("Graph selected channel "), this, &ReplayWindow::GraphSelectedChannelClick);
-    menuBar->addAction(QStringLiteral("Export"), this, &ReplayWindow::ExportClick);
+    auto* graph = menuBar->addMenu(QStringLiteral("&Graph"));
+    graph->addAction(QStringLiteral("&Enter byte address"), this, &ReplayWindow::GraphTypedAddressClick);
+    graph->addAction(QStringLiteral("Graph &selected channel "), this, &ReplayWindow::GraphSelectedChannelClick);
+    menuBar->addAction(QStringLiteral("E&xport"), this, &ReplayWindow::ExportClick);
     layout->setMenuBar(menuBar);
+    OpenMenusByKeyboard(this, menuBar);
 
     fileList_ = new TelemetryFileList(this);
     fileList_->setObjectName("FileList");

@@ -21,6 +21,7 @@
 #include "inputs/sound_card_input.h"
 #include "ui/form_position.h"
 #include "ui/user_messages.h"
+#include "ui/window_text.h"
 
 namespace orv {
 namespace {
@@ -46,7 +47,7 @@ SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* pare
                           Qt::WindowCloseButtonHint),
       store_(station.store()), station_(station), clock_(station.clock()), messages_(messages) {
     setObjectName("SetupWindow");
-    setWindowTitle(QStringLiteral(" Setup                Orv"));
+    setWindowTitle(WindowTitle(u" Setup                Orv"));
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
@@ -177,6 +178,12 @@ QGroupBox* SetupWindow::MakeAudioBox() {
     grid->addWidget(audioFileField_, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("Centre (Hz)"), audioBox_), 3, 0);
     grid->addWidget(audioCentreField_, 3, 1);
+    // The rate of a UDP stream's raw samples, which carry none (a sound card and a file say theirs).
+    audioRateField_ = new QLineEdit(audioBox_);
+    audioRateField_->setObjectName("AudioRateField");
+    audioRateField_->setToolTip(QStringLiteral(" Samples per second of the UDP stream, as the SDR program sends it "));
+    grid->addWidget(new QLabel(QStringLiteral("UDP rate (Hz)"), audioBox_), 4, 0);
+    grid->addWidget(audioRateField_, 4, 1);
     audioBox_->setEnabled(false);
     return audioBox_;
 }
@@ -205,6 +212,7 @@ SetupChoices SetupWindow::Choices() const {
     c.audio.portField = audioPortField_->text().toStdString();
     c.audio.fileField = audioFileField_->text().toStdString();
     c.audio.centreField = audioCentreField_->text().toStdString();
+    c.audio.rateField = audioRateField_->text().toStdString();
     if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
@@ -226,6 +234,7 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     audioPortField_->setText(QString::fromStdString(c.audio.portField));
     audioFileField_->setText(QString::fromStdString(c.audio.fileField));
     audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
+    audioRateField_->setText(QString::fromStdString(c.audio.rateField));
     audioBox_->setEnabled(AudioItemChecked());
 }
 
@@ -267,6 +276,10 @@ void SetupWindow::OpenFromMenu() {
 
 void SetupWindow::ShowFirstRun() {
     setWindowModality(Qt::ApplicationModal);
+    // Nothing is stored yet: what an untouched "Save" would store is shown selected.
+    audioDeviceField_->clear();
+    audioDeviceField_->addItems(SoundCardInput::DeviceNames());
+    SetChoices(FirstRunSetupChoices());
     FillDevices();
     show();
     raise();

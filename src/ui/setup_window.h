@@ -1,6 +1,6 @@
 #pragma once
-// SetupWindow, the Setup window: port, data directory, modem type, baud rate, log on start, TCP/IP
-// boot, FEC log and UTC offset.
+// SetupWindow, the Setup window: port, data directory, modem type (with the audio input's source,
+// centre frequency and UDP rate), baud rate, log on start, TCP/IP boot, FEC log and UTC offset.
 #include <QWidget>
 #include <functional>
 
@@ -37,7 +37,7 @@ public:
 
     // "Setup" from the main window's menu: fill from the current settings and show (not modal).
     void OpenFromMenu();
-    // First run: shown modally in its design state.
+    // First run: shown modally with what an untouched "Save" stores selected (FirstRunSetupChoices).
     void ShowFirstRun();
 
     SetupChoices Choices() const;
@@ -52,6 +52,7 @@ public:
     QPushButton* CancelButton() const { return cancelButton_; }
     QLineEdit* OffsetField() const { return offsetField_; }
     QGroupBox* AudioBox() const { return audioBox_; }
+    QLineEdit* AudioRateField() const { return audioRateField_; }
     QComboBox* DeviceField() const { return deviceField_; }  // off Windows only; else nullptr
     QPushButton* BrowseButton() const { return browseButton_; }
     QLineEdit* DirectoryField() const { return directoryField_; }
@@ -90,6 +91,7 @@ private:
     QLineEdit* audioPortField_;
     QLineEdit* audioFileField_;
     QLineEdit* audioCentreField_;
+    QLineEdit* audioRateField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

@@ -160,7 +160,7 @@ private slots:
             AdcProgram p(modem);
             QMenu* menu = nullptr;
             for (QAction* a : p.mainWindow->menuBar()->actions())
-                if (a->text() == "Menu") menu = a->menu();
+                if (a->text() == "&Menu") menu = a->menu();
             QVERIFY(menu);
             emit menu->aboutToShow();
             QCOMPARE(p.mainWindow->MenuAction(MenuWindow::AdcDisplay)->isVisible(), QString(modem) == "ADC");

@@ -19,6 +19,7 @@
 #include "serial_feed.h"
 #include "station_store.h"
 #include "test_program.h"
+#include "ui/window_text.h"
 
 using namespace orv;
 
@@ -142,7 +143,7 @@ private slots:
             f.program->mainWindow.DataCheckBox(w.which)->click();
             QVERIFY(form.isVisible());
             QVERIFY(form.isWindow());
-            QCOMPARE(form.windowTitle(), Text(form.Info().caption));
+            QCOMPARE(form.windowTitle(), WindowTitle(Text(form.Info().caption)));
         }
         Block514 block = PlausibleBlock();
         f.Feed(block);
@@ -154,9 +155,9 @@ private slots:
             CompareFields(form, w.content(f.Input(true)));
             if (QTest::currentTestFailed()) QFAIL(w.name);
             // Raw mode shows in the caption, and goes with it.
-            QVERIFY2(form.windowTitle().endsWith("raw values"), qPrintable(form.windowTitle()));
+            QVERIFY2(form.windowTitle().endsWith("(raw values) - Orv"), qPrintable(form.windowTitle()));
             form.ToggleRawMode();
-            QCOMPARE(form.windowTitle(), Text(form.Info().caption));
+            QCOMPARE(form.windowTitle(), WindowTitle(Text(form.Info().caption)));
         }
         // A second block rewrites every field: X band off, V receiver off, beacon off.
         SetByte(block, 0x1C8, 0x00);

@@ -65,14 +65,16 @@ struct Program : test::Program {
     int updates = 0;
 };
 
-// Answers the graph dialog once it is shown: fields as given, then OK.
-void AnswerDialog(GraphAddressDialog& dialog, const QString& address, const QString& start, const QString& stop, bool raw) {
-    QTimer::singleShot(0, &dialog, [&dialog, address, start, stop, raw] {
+// Answers the graph dialog once it is shown: fields as given, then OK (or its close box).
+void AnswerDialog(GraphAddressDialog& dialog, const QString& address, const QString& start, const QString& stop, bool raw,
+                  bool closeBox = false) {
+    QTimer::singleShot(0, &dialog, [&dialog, address, start, stop, raw, closeBox] {
         if (dialog.AddressField()->isVisible()) dialog.AddressField()->setText(address);
         dialog.StartField()->setText(start);
         dialog.StopField()->setText(stop);
         (raw ? dialog.RawButton() : dialog.TranslatedButton())->setChecked(true);
-        dialog.accept();
+        if (closeBox) dialog.close();
+        else dialog.accept();
     });
 }
 
@@ -101,7 +103,7 @@ private slots:
         QCOMPARE(p.loggingWindow.CountText(), QString("---"));
         // The whole path of the file being logged, in the platform's form.
         QVERIFY(p.loggingWindow.LogPathField()->isVisibleTo(&p.loggingWindow));
-        QCOMPARE(p.loggingWindow.LogPathField()->text(),
+        QCOMPARE(p.loggingWindow.LogPathField()->FullText(),
                  "Logging to " + QDir::toNativeSeparators(QString::fromStdString(p.TelemetryPath("T031230.raw").string())));
 
         const Block512 a = MakeABlock();
@@ -154,6 +156,37 @@ private slots:
         p.station.SerialBytes(OnTheWire(MakeABlock(), true));
         QVERIFY(p.loggingWindow.FailureText().isEmpty());
         QCOMPARE(p.loggingWindow.CountText(), QString("1"));
+    }
+
+    // A saved Setup while logging: the same file name (the day logging started), in the new
+    // directory, shown at once; a path too long for the window is cut in its middle, whole in the
+    // tooltip.
+    void LoggingWindowFollowsASavedSetupAndCutsLongPathsInTheMiddle() {
+        Program& p = *p_;
+        p.loggingWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.loggingWindow));
+        p.loggingWindow.LoggingButton()->click();
+        const QSize size = p.loggingWindow.size();
+        clock.Advance(86400);
+        const QString moved = tmp.path() + "/a-data-directory-with-a-name-long-enough-to-need-cutting/station";
+        p.mainWindow.SetupClick();
+        SetupChoices c = p.setupWindow.Choices();
+        c.directoryField = moved.toStdString();
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY2(!p.setupWindow.isVisible(), qPrintable(messages.texts.join("|")));
+        QCOMPARE(p.loggingWindow.NameField(), QString(" T031230.raw"));
+        const QString full = "Logging to " + QDir::toNativeSeparators(moved + "/telemetry/T031230.raw");
+        ElidedLabel* path = p.loggingWindow.LogPathField();
+        QCOMPARE(path->FullText(), full);
+        QCOMPARE(path->toolTip(), full);
+        QCoreApplication::processEvents();
+        QVERIFY2(path->text().contains(QChar(0x2026)) && path->text().endsWith("T031230.raw"), qPrintable(path->text()));
+        QVERIFY(path->text().startsWith("Logging to "));
+        QCOMPARE(p.loggingWindow.size(), size);  // the window did not grow for it
+        clock.Advance(3);
+        p.station.SerialBytes(OnTheWire(MakeABlock(), true));
+        QVERIFY(QFile::exists(moved + "/telemetry/T031230.raw"));
     }
 
     void LogOnStartShowsTheWindowAndLogs() {
@@ -218,6 +251,16 @@ private slots:
         }
         QTest::keyClicks(p.replayWindow.GoField(), "x#");
         QCOMPARE(p.replayWindow.GoField()->text(), QString("7"));
+        // "Replay" chosen again raises the window with its file where it was.
+        p.mainWindow.ReplayClick();
+        QCOMPARE(p.replayWindow.Total(), 7U);
+        QCOMPARE(p.replayWindow.CounterText(), QString("7 / 7"));
+        p.replayWindow.BackOne();
+        QCOMPARE(p.replayWindow.CounterText(), QString("6 / 7"));
+        // "OFF" hides the raw data window, also while it shows replayed blocks.
+        QVERIFY(p.rawDataWindow.isVisible());
+        p.mainWindow.TextButton(TextSelection::Off)->click();
+        QVERIFY(!p.rawDataWindow.isVisible());
 
         // An E block with Events mode off: text view and "Events" only, no display update.
         p.mainWindow.EventsBox()->setEnabled(false);
@@ -349,7 +392,8 @@ private slots:
         AnswerDialog(p.graphAddressDialog, {}, "1", "9", true);
         p.replayWindow.GraphSelectedChannelClick();
         QCOMPARE(messages.texts, QStringList{QString(kSelectChannelText)});
-        AnswerDialog(p.graphAddressDialog, {}, "2", "8", false);
+        // Closed by its close box, the dialog's fields still make the graph.
+        AnswerDialog(p.graphAddressDialog, {}, "2", "8", false, true);
         p.graphWindow.GraphChannel(GraphRequest{0x10, "Some channel", "Units"});
         QVERIFY(!p.graphAddressDialog.AddressField()->isVisibleTo(&p.graphAddressDialog));
         QCOMPARE(p.graphWindow.Plot()->label7, std::string("Some channel"));

@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -30,9 +32,11 @@
 #include "inputs/audio_input.h"
 #include "ui/hint_timing.h"
 #include "ui/files_window_parts.h"
+#include "ui/window_text.h"
 
 using namespace orv;
 using test::FillStore;
+using test::FillStoreWithDirectories;
 using test::Program;
 
 class MainWindowTest : public QObject, public test::WindowTestSetup {
@@ -71,16 +75,27 @@ private slots:
         QCOMPARE(p.setupWindow.windowModality(), Qt::ApplicationModal);
         QVERIFY(!p.mainWindow.ClockTimer()->isActive());
 
-        // Save in the design state: the offset field still says "Edit1". Nothing is written.
+        // What an untouched Save stores is shown selected; the audio fields hold their defaults.
+        SetupChoices c = p.setupWindow.Choices();
+        QCOMPARE(c.portItem, 0);
+        QCOMPARE(c.modemItem, 1);  // "514 byte", what the receiver works with meanwhile
+        QCOMPARE(c.baudItem, 0);
+        QCOMPARE(c.logOnStartItem, 1);  // "Yes"
+        QCOMPARE(c.bootItem, 1);        // "Server"
+        QVERIFY(c.autoTime);
+        QCOMPARE(c.audio.portField, std::string("7355"));
+        QCOMPARE(c.audio.centreField, std::string("1500"));
+        QCOMPARE(c.audio.rateField, std::string("48000"));
+
+        // Saved untouched: no data directory yet, said once. Nothing is written.
         p.setupWindow.SaveButton()->click();
-        QCOMPARE(messages.texts.last(), QString("'Edit1' is not a valid floating point value"));
+        QCOMPARE(messages.texts, QStringList{"Choose the data directory (\"Default Directory\"): the folder for the logs."});
         QVERIFY(store.Read(kStartupKey, "Com Port No.").empty());
         QVERIFY(store.Read(kStartupKey, "Default Directory").empty());
         QVERIFY(p.setupWindow.isVisible());
 
         // Choose a port, a directory, "Auto" and the 512-byte modem; leave "Log On Start" and
-        // "TCP/IP Boot" untouched.
-        SetupChoices c = p.setupWindow.Choices();
+        // "TCP/IP Boot" as shown.
         c.portItem = 2;
         c.directoryField = "  " + tmp.path().toStdString() + " ";
         c.autoTime = true;
@@ -168,6 +183,56 @@ private slots:
         // Logging started now writes into the new directory.
         p.station.StartLogging();
         QCOMPARE(QString::fromStdString(p.station.logger().LogPath().parent_path().string()), second + "/telemetry");
+    }
+
+    // "Save" makes the data directory ready or says once why it cannot be used; the store keeps
+    // the old one then. No port chosen stores port 1, never 0.
+    void SetupSaveMakesTheDataDirectoryOrSaysWhyNot() {
+        FillStoreWithDirectories(store, tmp.path());
+        QFile plain(tmp.path() + "/plain");
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        Program p(store, clock, messages);
+        const struct {
+            QString field;
+            QString says;
+        } bad[] = {
+            {" ", "Choose the data directory (\"Default Directory\"): the folder for the logs."},
+            {"orv-data", "The data directory must be a full path, not \"orv-data\": choose it with \"Browse...\"."},
+            {tmp.path() + "/plain", "The data directory cannot be used:\n" + QDir::toNativeSeparators(tmp.path() + "/plain") + "\nNot a directory"},
+            {tmp.path() + "/plain/orv", "The data directory cannot be used:\n" + QDir::toNativeSeparators(tmp.path() + "/plain/orv")},
+        };
+        for (const auto& b : bad) {
+            messages.texts.clear();
+            p.mainWindow.SetupClick();
+            SetupChoices c = p.setupWindow.Choices();
+            c.directoryField = b.field.toStdString();
+            p.setupWindow.SetChoices(c);
+            p.setupWindow.SaveButton()->click();
+            QCOMPARE(messages.texts.size(), 1);
+            QVERIFY2(messages.texts[0].startsWith(b.says), qPrintable(messages.texts[0]));
+            QVERIFY(p.setupWindow.isVisible());
+            QCOMPARE(store.Read(kStartupKey, "Default Directory"), tmp.path().toStdString());
+        }
+        messages.texts.clear();
+        const QString fresh = tmp.path() + "/fresh/station";
+        SetupChoices c = p.setupWindow.Choices();
+        c.directoryField = fresh.toStdString();
+        c.portItem = -1;
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(QDir(fresh + "/telemetry").exists());
+        QVERIFY(QDir(fresh + "/Dsp").exists());
+        QCOMPARE(store.Read(kStartupKey, "Default Directory"), fresh.toStdString());
+        QCOMPARE(store.Read(kStartupKey, "Com Port No."), std::string("1"));
+        // A "Com Port No." of 0 stored by an earlier version names no device.
+        store.Write(kStartupKey, "Com Port No.", "0");
+        p.station.LoadSettings();
+        QCOMPARE(p.station.SerialDevice(), QString());
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY2(messages.texts.last().contains("no serial device is chosen: choose it in Setup"), qPrintable(messages.texts.last()));
+        QVERIFY(!messages.texts.last().contains("ttyS-1"));
     }
 
     void SetupFillsFromTheSettingsAndSavesManualOffset() {
@@ -259,17 +324,21 @@ private slots:
         QCOMPARE(c.modemItem, 3);
         QCOMPARE(c.audio.portField, std::string("7355"));  // the defaults before anything is stored
         QCOMPARE(c.audio.centreField, std::string("1500"));
+        QCOMPARE(p.setupWindow.AudioRateField()->text(), QString("48000"));
         // A field that is not usable: said, and nothing written.
         const struct {
             const char* port;
             const char* centre;
+            const char* rate;
             QString says;
-        } bad[] = {{"7355", "abc", "'abc' is not a centre frequency in Hz (100 to 20000)"},
-                   {"0", "1500", "'0' is not a UDP port (1 to 65535)"}};
+        } bad[] = {{"7355", "abc", "48000", "'abc' is not a centre frequency in Hz (100 to 20000)"},
+                   {"0", "1500", "48000", "'0' is not a UDP port (1 to 65535)"},
+                   {"7355", "1500", "4000", "'4000' is not a sample rate in Hz (8000 to 192000)"}};
         for (const auto& b : bad) {
             messages.texts.clear();
             c.audio.portField = b.port;
             c.audio.centreField = b.centre;
+            c.audio.rateField = b.rate;
             p.setupWindow.SetChoices(c);
             p.setupWindow.SaveButton()->click();
             QCOMPARE(messages.texts, QStringList{b.says});
@@ -280,6 +349,7 @@ private slots:
         c.audio.sourceItem = 1;
         c.audio.portField = port;
         c.audio.centreField = "1620.5";
+        c.audio.rateField = "8000";
         p.setupWindow.SetChoices(c);
         p.setupWindow.SaveButton()->click();
         QVERIFY(!p.setupWindow.isVisible());
@@ -287,6 +357,7 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Audio Source"), std::string("UDP"));
         QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
         QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Rate"), std::string("8000"));
         QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
         QCOMPARE(p.station.state().settings.modemType, ModemType::Audio);
         // Opened again, Setup shows what was stored.
@@ -464,6 +535,114 @@ private slots:
         QTest::qWait(2500);
         QVERIFY(QToolTip::isVisible());  // a late event loop only hides it later
         QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);  // 4000 ms, not Qt's 10 s
+    }
+
+    // Replay switches live reception off: the main window says so while Replay is open, and once it
+    // is closed offers to return to what was on.
+    void ReplaySaysItSwitchedReceptionOffAndOffersItBack() {
+        FillStoreWithDirectories(store, tmp.path());
+        Program p(store, clock, messages);
+        test::PseudoTerminalModem modem(p.station);
+        QVERIFY(modem.Select(TextSelection::Raw));
+        p.loggingWindow.LogOnStart();
+        QVERIFY(!p.mainWindow.LiveReceptionNote()->isVisibleTo(&p.mainWindow));
+        p.mainWindow.ReplayClick();
+        QVERIFY(!p.station.PortOpen());
+        QVERIFY(p.mainWindow.LiveReceptionNote()->isVisibleTo(&p.mainWindow));
+        QCOMPARE(p.mainWindow.LiveReceptionNote()->text(),
+                 QString("Replay has switched off live reception (\"Raw\"). Logging waits for blocks."));
+        QVERIFY(!p.mainWindow.ResumeButton()->isVisibleTo(&p.mainWindow));
+        p.replayWindow.close();
+        QCOMPARE(p.mainWindow.LiveReceptionNote()->text(),
+                 QString("Live reception is still off since the replay. Logging waits for blocks."));
+        QVERIFY(p.mainWindow.ResumeButton()->isVisibleTo(&p.mainWindow));
+        QCOMPARE(p.mainWindow.ResumeButton()->text(), QString("Return to \"Raw\""));
+        p.mainWindow.ResumeButton()->click();
+        QVERIFY(p.station.PortOpen());
+        QVERIFY(p.mainWindow.TextButton(TextSelection::Raw)->isChecked());
+        QVERIFY(!p.mainWindow.LiveReceptionNote()->isVisibleTo(&p.mainWindow));
+        QVERIFY(!p.mainWindow.ResumeButton()->isVisibleTo(&p.mainWindow));
+    }
+
+    // Every menu and item has its underlined letter; F10, or Alt pressed and released alone, opens
+    // the first menu. The TCP/IP window's item is named after it.
+    void MenusAreReachedByTheKeyboard() {
+        FillStore(store, tmp.path());
+        Program p(store, clock, messages);
+        p.mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.mainWindow));
+        p.mainWindow.activateWindow();
+        QMenuBar* bar = p.mainWindow.menuBar();
+        for (QAction* menu : bar->actions()) {
+            QVERIFY2(menu->text().contains('&'), qPrintable(menu->text()));
+            for (QAction* item : menu->menu()->actions())
+                if (!item->isSeparator()) QVERIFY2(item->text().contains('&'), qPrintable(item->text()));
+        }
+        QCOMPARE(p.mainWindow.MenuAction(MenuWindow::TcpIp)->text().remove('&'), QString("TCP/IP"));
+        QCOMPARE(p.networkWindow.windowTitle(), QString("TCP/IP - Orv"));
+        QTest::keyClick(&p.mainWindow, Qt::Key_F10);
+        QTRY_VERIFY(bar->activeAction() && bar->activeAction()->menu()->isVisible());
+        QCOMPARE(bar->activeAction(), bar->actions().front());
+        bar->activeAction()->menu()->close();
+        QTRY_VERIFY(!bar->actions().front()->menu()->isVisible());
+        bar->setActiveAction(nullptr);
+        QTest::keyPress(&p.mainWindow, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(&p.mainWindow, Qt::Key_Alt);
+        QTRY_VERIFY(bar->activeAction() && bar->activeAction()->menu()->isVisible());
+        bar->activeAction()->menu()->close();
+        // Alt used with another key (a mnemonic) opens nothing by itself.
+        QTRY_VERIFY(!bar->actions().front()->menu()->isVisible());
+        bar->setActiveAction(nullptr);
+        QTest::keyPress(&p.mainWindow, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyClick(&p.mainWindow, Qt::Key_Q, Qt::AltModifier);
+        QTest::keyRelease(&p.mainWindow, Qt::Key_Alt);
+        QTest::qWait(50);
+        QVERIFY(!bar->activeAction() || !bar->activeAction()->menu()->isVisible());
+    }
+
+    // Every window's title: its words, then " - Orv"; no padding, no slip of the pen.
+    void WindowTitlesHaveOneForm() {
+        QCOMPARE(WindowTitle(u" Setup                Orv"), QString("Setup - Orv"));
+        QCOMPARE(WindowTitle(u"  Logging"), QString("Logging - Orv"));
+        QCOMPARE(WindowTitle(u"DSP-93 Loader              OrvCC"), QString("DSP-93 Loader - Orv"));
+        QCOMPARE(WindowTitle(u"Orv   Graphic Data Byte"), QString("Graphic Data Byte - Orv"));
+        QCOMPARE(WindowTitle(u" Power          Orv", "raw values"), QString("Power (raw values) - Orv"));
+        FillStore(store, tmp.path());
+        Program p(store, clock, messages);
+        int windows = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->windowType() != Qt::Window && w->windowType() != Qt::Dialog) continue;
+            if (w == &p.mainWindow || w->windowTitle().isEmpty()) continue;
+            ++windows;
+            const QString t = w->windowTitle();
+            QVERIFY2(t.endsWith(" - Orv") && t == t.simplified() && !t.contains("OrvCC"), qPrintable(t));
+            QVERIFY2(t.count("Orv") == 1, qPrintable(t));
+        }
+        QVERIFY(windows >= 20);
+        QCOMPARE(p.mainWindow.windowTitle(), QString("Orv"));
+    }
+
+    // The picture of the audio signal has its menu item (with modem type "Audio") and keeps its
+    // place.
+    void AudioSignalWindowOpensFromTheMenuAndKeepsItsPlace() {
+        FillStore(store, tmp.path());
+        store.Write(kStartupKey, "Modem Type", "Audio");
+        Program p(store, clock, messages);
+        QMenu* menu = nullptr;
+        for (QAction* a : p.mainWindow.menuBar()->actions())
+            if (a->text() == "&Menu") menu = a->menu();
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        QVERIFY(p.mainWindow.MenuAction(MenuWindow::AudioSignal)->isVisible());
+        p.mainWindow.MenuAction(MenuWindow::AudioSignal)->trigger();
+        QVERIFY(p.audioSignalWindow.isVisible());
+        p.audioSignalWindow.move(120, 90);
+        p.audioSignalWindow.close();
+        QCOMPARE(store.Read(kFormPositionsKey, "Form21.Left"), std::string("1800"));
+        QCOMPARE(store.Read(kFormPositionsKey, "Form21.Top"), std::string("1350"));
+        p.station.SetModemType(ModemType::Bytes514);
+        emit menu->aboutToShow();
+        QVERIFY(!p.mainWindow.MenuAction(MenuWindow::AudioSignal)->isVisible());
     }
 
     void WindowPositionIsSavedInTwipsOnClose() {

@@ -98,9 +98,9 @@ private slots:
     void ServerRelaysWhatTheMainWindowReceivesByteExact() {
         Program p(store, clock, messages);
         NetworkWindow& w = p.networkWindow;
-        p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
+        p.mainWindow.MenuAction(MenuWindow::TcpIp)->trigger();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.windowTitle(), QString("TCP/IP          Orv"));
+        QCOMPARE(w.windowTitle(), QString("TCP/IP - Orv"));
         QCOMPARE(w.PortField()->text(), QString("1024"));
         QVERIFY(w.ModeButton(NetMode::Off)->isChecked());
         QVERIFY(w.RelayItem(0)->isChecked());
@@ -180,7 +180,7 @@ private slots:
         p.station.SetSerialOverride(QString::fromStdString(pty.SlavePath()));
         p.mainWindow.TextButton(TextSelection::Raw)->click();
         QVERIFY(p.SerialOpen());
-        p.mainWindow.MenuAction(MenuWindow::Internet)->trigger();
+        p.mainWindow.MenuAction(MenuWindow::TcpIp)->trigger();
 
         w.ModeButton(NetMode::Client)->click();
         QVERIFY(!p.SerialOpen());
@@ -334,6 +334,30 @@ private slots:
         QCOMPARE(p.station.relay().Server().Port(), port);
         QCOMPARE(w.StatusText(), QString("Listening..."));
         QCOMPARE(w.AddressField()->text(), QString("ground.example.org"));
+    }
+
+    // "TCP/IP Off" and "UDP (data out)" enable the port field only: the menu's Save items stay as
+    // the mode before left them.
+    void ModesEnableThePortFieldAndLeaveTheSaveItems() {
+        Program p(store, clock, messages);
+        NetworkWindow& w = p.networkWindow;
+        w.show();
+        p.TypeInto(w.PortField(), QString::number(test::FreeTcpPort()));
+        const struct {
+            NetMode mode;
+            bool port, saveSite, savePort;
+        } steps[] = {
+            {NetMode::Client, true, true, true},  {NetMode::Off, true, true, true},
+            {NetMode::Server, false, false, false}, {NetMode::Off, true, false, false},
+            {NetMode::Udp, true, false, false},   {NetMode::Client, true, true, true},
+            {NetMode::Udp, true, true, true},
+        };
+        for (const auto& step : steps) {
+            w.ModeButton(step.mode)->click();
+            QCOMPARE(w.PortField()->isEnabled(), step.port);
+            QCOMPARE(w.SaveServerSiteAction()->isEnabled(), step.saveSite);
+            QCOMPARE(w.SavePortAction()->isEnabled(), step.savePort);
+        }
     }
 
     void ClosingEndsTheLinkAndKeepsSettingsAndPlace() {

@@ -66,7 +66,7 @@ private slots:
         Program p(store, clock, messages);
         p.mainWindow.MenuAction(MenuWindow::Monitor)->trigger();
         QVERIFY(p.monitorWindow.isVisible());
-        QCOMPARE(p.monitorWindow.windowTitle(), QString(" Monitor"));
+        QCOMPARE(p.monitorWindow.windowTitle(), QString("Monitor - Orv"));
         const char* addresses[] = {"#1A7", "423", "#200", "600", "511", "   ", "100"};
         for (int i = 0; i < 7; ++i) p.monitorWindow.AddressField(i)->setText(addresses[i]);
         // A D block, which always reaches the display block; its CRCC bytes are what the test
@@ -203,7 +203,7 @@ private slots:
         p.monitorWindow.show();
         p.monitorWindow.DataWindowBox()->click();
         QVERIFY(p.byteDumpWindow.isVisible());
-        QCOMPARE(p.byteDumpWindow.windowTitle(), QString("  Byte Dump                                           Orv"));
+        QCOMPARE(p.byteDumpWindow.windowTitle(), QString("Byte Dump - Orv"));
         QCOMPARE(p.byteDumpWindow.Text().toStdString(), ByteDumpText(p.Display(), false));
         p.monitorWindow.BaseButton(MonitorBase::Dec)->click();
         QCOMPARE(p.byteDumpWindow.Text().toStdString(), ByteDumpText(p.Display(), true));

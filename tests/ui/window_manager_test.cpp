@@ -1,9 +1,14 @@
-// The desktop program over the demo station on a real X server under the openbox window manager
-// (run by tests/support/with_window_manager.sh): with the display windows open, every window's frame lies whole on
-// the screen and none covers the main window; the main window cannot be resized or maximised.
-// Screenshots of the desktop, the main window, Setup and a display window are kept in the build
-// tree (screenshots/openbox-*.png) for a look.
+// The desktop program on a real X server under the openbox window manager (run by
+// tests/support/with_window_manager.sh): over the demo station with the display windows open,
+// every window's frame lies whole on the screen and none covers the main window; the main window
+// cannot be resized or maximised. Windows that have no place yet go into free space, none over
+// another. The first-run Setup shows what an untouched Save stores. Screenshots of the desktop,
+// the main window, Setup and a display window are kept in the build tree
+// (screenshots/openbox-*.png) for a look.
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
@@ -15,6 +20,10 @@
 #include "displays/status_content.h"
 #include "displays/temperature_content.h"
 #include "recording_messages.h"
+#include "free_port.h"
+#include "pty.h"
+#include "station_store.h"
+#include "test_program.h"
 #include "station/demo_station.h"
 #include "station/station.h"
 #include "ui/desktop_program.h"
@@ -48,11 +57,102 @@ void Save(const QRect& frame, const QString& name) {
     screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(out + "/openbox-" + name + ".png");
 }
 
+// The program's windows that are shown and framed, by title.
+QString Frames(const QList<QWidget*>& windows) {
+    QStringList out;
+    for (QWidget* w : windows) {
+        const QRect f = w->frameGeometry();
+        out << QStringLiteral("%1 %2,%3 %4x%5").arg(w->windowTitle()).arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height());
+    }
+    return out.join("; ");
+}
+
 }  // namespace
 
-class WindowManagerTest : public QObject {
+class WindowManagerTest : public QObject, public test::WindowTestSetup {
     Q_OBJECT
 private slots:
+    void init() { Reset(); }
+
+    // Nothing stored: Status, Matrix, Nav and Logging each go where no other window is, all on the
+    // screen; once the screen has no room for a window of its size (the Filter), it cascades,
+    // still on the screen, off the main window and at a corner of its own.
+    void NewWindowsGoIntoFreeSpace() {
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "run under with_window_manager.sh");
+        test::FillStoreWithDirectories(store, tmp.path());
+        test::Program p(store, clock, messages);
+        p.mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.mainWindow));
+        QTRY_VERIFY_WITH_TIMEOUT(p.mainWindow.frameGeometry() != p.mainWindow.geometry(), 10000);
+        const auto settle = [] {
+            for (QWidget* w : ShownWindows()) QVERIFY(QTest::qWaitForWindowExposed(w));
+            QTest::qWait(1500);  // placed again once openbox has framed them
+        };
+        for (DisplayWindow d : {DisplayWindow::Status, DisplayWindow::Matrix, DisplayWindow::Nav}) {
+            p.mainWindow.DataCheckBox(d)->click();
+            settle();
+        }
+        p.loggingWindow.show();
+        settle();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QList<QWidget*> shown = ShownWindows();
+        QCOMPARE(shown.size(), 5);
+        for (int i = 0; i < shown.size(); ++i) {
+            const QRect a = shown[i]->frameGeometry();
+            QVERIFY2(screen.contains(a), qPrintable(Frames(shown)));
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!a.intersects(shown[j]->frameGeometry()),
+                         qPrintable(shown[i]->windowTitle() + " over " + shown[j]->windowTitle() + ": " + Frames(shown)));
+        }
+        Save(screen, "free-space");
+        p.filterWindow.show();
+        settle();
+        const QRect filter = p.filterWindow.frameGeometry();
+        QVERIFY2(screen.contains(filter), qPrintable(Frames(ShownWindows())));
+        QVERIFY(!filter.intersects(p.mainWindow.frameGeometry()));
+        for (QWidget* w : shown) QVERIFY2(w->frameGeometry().topLeft() != filter.topLeft(), qPrintable(Frames(ShownWindows())));
+    }
+
+    // The first-run Setup under the window manager: on the screen beside the main window, with
+    // what an untouched "Save" stores selected and the audio fields filled.
+    void FirstRunSetupShowsWhatSaveStores() {
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "run under with_window_manager.sh");
+        // Values Setup does not show: the device behind the port and the relay's port.
+        test::PtyPair pty;
+        store.Write(kStartupKey, "Serial Device", pty.SlavePath());
+        store.Write(kStartupKey, "TCP/IP Port", std::to_string(test::FreeTcpPort()));
+        test::Program p(store, clock, messages);
+        p.mainWindow.show();
+        QTRY_VERIFY_WITH_TIMEOUT(p.setupWindow.isVisible(), 10000);
+        QVERIFY(QTest::qWaitForWindowExposed(&p.setupWindow));
+        QTest::qWait(1500);
+        QStringList checked;
+        for (QRadioButton* b : p.setupWindow.findChildren<QRadioButton*>())
+            if (b->isChecked() && b->isVisible()) checked << b->text();
+        for (const char* item : {"514 byte", "Yes", "Server", "Auto"})
+            QVERIFY2(checked.contains(item), qPrintable(checked.join(", ")));
+        QCOMPARE(p.setupWindow.findChild<QLineEdit*>("AudioPortField")->text(), QString("7355"));
+        QCOMPARE(p.setupWindow.findChild<QLineEdit*>("AudioCentreField")->text(), QString("1500"));
+        QCOMPARE(p.setupWindow.AudioRateField()->text(), QString("48000"));
+        QVERIFY(!p.setupWindow.OffsetField()->isVisible());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect setup = p.setupWindow.frameGeometry();
+        QVERIFY2(screen.contains(setup), "Setup leaves the screen");
+        QVERIFY2(!setup.intersects(p.mainWindow.frameGeometry()), "Setup covers the main window");
+        Save(setup, "first-run-setup");
+        // Saved with a data directory only: stored as shown, port 1 included.
+        SetupChoices c = p.setupWindow.Choices();
+        c.directoryField = tmp.path().toStdString();
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
+        QCOMPARE(store.Read(kStartupKey, "Com Port No."), std::string("1"));
+        QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("514"));
+        QCOMPARE(store.Read(kStartupKey, "Boot Server"), std::string("1"));
+        QCOMPARE(store.Read(kStartupKey, "Log on Start"), std::string("yes"));
+        QCOMPARE(store.Read(kStartupKey, "Auto Time"), std::string("true"));
+    }
+
     void DisplayWindowsStandBesideTheMainWindowOnTheScreen() {
         QVERIFY2(QGuiApplication::platformName() == "xcb", "run under with_window_manager.sh");
         DemoStation demo(ModemType::Bytes514);
@@ -99,7 +199,7 @@ private slots:
                                      .arg(frame.width()).arg(frame.height());
             QVERIFY2(screen.contains(frame), qPrintable(what + " leaves the screen"));
             if (w == &main) continue;
-            QVERIFY2(!frame.intersects(checkBoxes), qPrintable(what + " covers the check boxes"));
+            QVERIFY2(!frame.intersects(checkBoxes), qPrintable(what + " covers the check boxes: " + Frames(shown)));
             QVERIFY2(!frame.intersects(mainFrame), qPrintable(what + " covers the main window"));
         }
         // The sound stored place was kept; the one over the check boxes was not.
