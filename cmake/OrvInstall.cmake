@@ -7,6 +7,9 @@ install(TARGETS orv orv-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/src/app/man/orv.1 ${CMAKE_BINARY_DIR}/src/app/man/orv-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES docs/guide/guide.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv RENAME user-guide.html)
+# The guide's pictures beside it, as it names them.
+file(GLOB ORV_GUIDE_PICTURES ${PROJECT_SOURCE_DIR}/docs/guide/*.png)
+install(FILES ${ORV_GUIDE_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv)
 install(FILES packaging/orv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/orv.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

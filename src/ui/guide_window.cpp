@@ -1,5 +1,8 @@
 #include "ui/guide_window.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include "ui/window_text.h"
@@ -13,6 +16,17 @@ QString GuideResource() {
     static const bool registered = (RegisterGuideResource(), true);
     (void)registered;
     return QStringLiteral(":/orv/guide.html");
+}
+
+QString WriteGuide(const QString& directory) {
+    const QDir resources(QFileInfo(GuideResource()).path());
+    if (!QDir().mkpath(directory)) return {};
+    for (const QString& name : resources.entryList(QDir::Files)) {
+        const QString to = QDir(directory).filePath(name);
+        QFile::remove(to);
+        if (!QFile::copy(resources.filePath(name), to)) return {};
+    }
+    return QDir(directory).filePath(QFileInfo(GuideResource()).fileName());
 }
 
 GuideWindow::GuideWindow(QWidget* parent) : QTextBrowser(parent) {

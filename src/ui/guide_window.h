@@ -7,6 +7,9 @@ namespace orv {
 
 // The built-in guide's resource path (":/orv/guide.html"), its resource registered.
 QString GuideResource();
+// Writes the guide and its pictures into `directory` (made when missing); the guide's path, or
+// empty when they could not all be written.
+QString WriteGuide(const QString& directory);
 
 class GuideWindow : public QTextBrowser {
     Q_OBJECT

@@ -19,7 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -543,21 +543,15 @@ void MainWindow::SetupClick() {
 void MainWindow::HelpClick() {
     const QString hlp = QString::fromStdString(station_.DataDirectory()) + "/Orv.hlp";
     if (QFile::exists(hlp) && OpenUrl(QUrl::fromLocalFile(hlp))) return;
-    // The user guide built into the program, written out where a browser can open it: in the
-    // user's own runtime directory, else a file of the user's own in the temporary directory.
+    // The user guide built into the program, with its pictures, written out where a browser can
+    // open it: in the user's own runtime directory, else a folder of the user's own in the
+    // temporary directory.
     QString guide;
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && QDir().mkpath(runtime)) {
-        guide = runtime + "/orv-guide.html";
-        QFile::remove(guide);
-        if (!QFile::copy(GuideResource(), guide)) guide.clear();
-    }
+    if (!runtime.isEmpty()) guide = WriteGuide(runtime + "/orv-guide");
     if (guide.isEmpty()) {
-        guideCopy_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orv-guide-XXXXXX.html");
-        QFile source(GuideResource());
-        if (guideCopy_->open() && source.open(QIODevice::ReadOnly) && guideCopy_->write(source.readAll()) > 0 &&
-            guideCopy_->flush())
-            guide = guideCopy_->fileName();
+        guideCopy_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/orv-guide-XXXXXX");
+        if (guideCopy_->isValid()) guide = WriteGuide(guideCopy_->path());
     }
     if (!guide.isEmpty() && OpenUrl(QUrl::fromLocalFile(guide))) return;
     // No browser or URL handler: the guide in a window of the program.

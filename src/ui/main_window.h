@@ -19,7 +19,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QTemporaryFile;
+class QTemporaryDir;
 class QTimer;
 class QUrl;
 
@@ -164,7 +164,7 @@ private:
     QString clockLine_;
     QString feedback_;
     std::function<bool(const QUrl&)> urlOpener_;
-    std::unique_ptr<QTemporaryFile> guideCopy_;
+    std::unique_ptr<QTemporaryDir> guideCopy_;
     std::unique_ptr<GuideWindow> guideWindow_;
 
     QLabel* blockIdLabel_ = nullptr;

@@ -15,6 +15,10 @@ for f in usr/bin/orv usr/bin/orv-cli usr/share/man/man1/orv.1 usr/share/man/man1
          etc/orv/station.conf; do
   [ -s "$root/$f" ] || { echo "missing or empty: /$f"; fail=1; }
 done
+# Every picture the installed guide shows lies beside it.
+for picture in $(grep -o 'src="[^"]*"' "$root/usr/share/doc/orv/user-guide.html" | sed 's/^src="//; s/"$//'); do
+  [ -s "$root/usr/share/doc/orv/$picture" ] || { echo "the guide's picture $picture is not installed"; fail=1; }
+done
 [ -x "$root/usr/bin/orv-cli" ] || { echo "orv-cli is not executable"; fail=1; }
 "$root/usr/bin/orv-cli" --version | grep -q '^orv-cli ' || { echo "installed orv-cli --version fails"; fail=1; }
 "$root/usr/bin/orv" --version | grep -q '^orv ' || { echo "installed orv --version fails"; fail=1; }

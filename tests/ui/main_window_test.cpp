@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QFileInfo>
@@ -510,6 +511,8 @@ private slots:
         QVERIFY2(copy.startsWith(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) ||
                      QFileInfo(copy).fileName() != "orv-guide.html",
                  qPrintable(copy));
+        // Its pictures beside it.
+        QVERIFY(QFileInfo::exists(QFileInfo(copy).dir().filePath("guide-audio-signal.png")));
         QVERIFY(!p.mainWindow.GuideWindowShown());
         // Nothing opens it: the built-in guide in a window of the program.
         handled = false;
@@ -518,6 +521,15 @@ private slots:
         QVERIFY(guide && guide->isVisible());
         auto* browser = qobject_cast<QTextBrowser*>(guide);
         QVERIFY(browser && browser->toPlainText().size() > 200);
+        // Every picture it shows is there.
+        const QString html = browser->toHtml();
+        static const QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = image.globalMatch(html); it.hasNext(); ++pictures) {
+            const QString name = it.next().captured(1);
+            QVERIFY2(!browser->loadResource(QTextDocument::ImageResource, QUrl(name)).isNull(), qPrintable(name));
+        }
+        QVERIFY(pictures >= 5);
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("|")));
     }
 

@@ -1,6 +1,11 @@
 // Renders the main window and the raw data window on a real X display (Xvfb) and checks that
-// the pictures are not blank. The pictures are kept in the build tree for a look.
+// the pictures are not blank; renders the windows the user guide shows (Setup with the audio
+// input, the Forwarding window, the TCP/IP window as a client of another station). The pictures
+// are kept in the build tree (screenshots/) for a look; the guide's copies are in docs/guide/.
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QImage>
 #include <QScreen>
 #include <QSet>
@@ -8,6 +13,7 @@
 
 #include "audio/audio_demodulator.h"
 #include "audio/audio_synth.h"
+#include "free_port.h"
 #include "recording_messages.h"
 #include "sealed_block.h"
 #include "station_store.h"
@@ -18,6 +24,12 @@
 using namespace orv;
 
 namespace {
+
+QString ScreenshotDirectory() {
+    const QString out = QDir(QCoreApplication::applicationDirPath()).filePath("screenshots");
+    QDir().mkpath(out);
+    return out;
+}
 
 int DistinctColours(const QImage& image) {
     QSet<QRgb> colours;
@@ -67,6 +79,85 @@ private slots:
         QVERIFY2(DistinctColours(main) > 3, "the main window is blank");
         QVERIFY2(DistinctColours(raw) > 3, "the raw data window is blank");
         QCOMPARE(mainWindow.CrccLabel(), QString("OK"));
+    }
+
+    // The pictures of the user guide.
+    void GuidePictures() {
+        test::Program program(store, clock, messages);
+        const QString out = ScreenshotDirectory();
+        auto keep = [&](QWidget& w, const char* name) {
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTest::qWait(200);
+            const QImage picture = w.grab().toImage();
+            picture.save(out + "/guide-" + name + ".png");
+            QVERIFY2(DistinctColours(picture) > 3, name);
+        };
+
+        // Setup with the audio input from an SDR program's UDP stream.
+        program.mainWindow.SetupClick();
+        SetupChoices c = program.setupWindow.Choices();
+        c.modemItem = 3;
+        c.audio.sourceItem = 1;
+        c.directoryField = " /home/operator/orv";  // shown only; the window is cancelled
+        program.setupWindow.SetChoices(c);
+        keep(program.setupWindow, "setup-audio");
+        program.setupWindow.CancelClick();
+
+        // Forwarding: KISS served to other programs and kept in a file; SiDS filled in.
+        ForwardingSettings f;
+        f.kissServeOn = true;
+        f.kissServePort = std::to_string(test::FreeTcpPort());
+        f.kissOutOn = true;
+        f.kissOutFile = (tmp.path() + "/ao40.kiss").toStdString();
+        f.callsign = "DL1ABC";
+        f.latitude = "52.0146N";
+        f.longitude = "4.3647E";
+        program.forwardingWindow.SetFields(f);
+        program.forwardingWindow.show();
+        QVERIFY(program.forwardingWindow.ApplyClick());
+        keep(program.forwardingWindow, "forwarding");
+        program.forwardingWindow.close();
+
+        // After a replay: what it switched off, offered back.
+        {
+            test::PseudoTerminalModem modem(program.station);
+            QVERIFY(modem.Select(TextSelection::Raw));
+            program.mainWindow.show();
+            program.mainWindow.ReplayClick();
+            program.replayWindow.close();
+            QVERIFY(program.mainWindow.ResumeButton()->isVisible());
+            keep(program.mainWindow, "main-after-replay");
+            program.mainWindow.SelectTextClick(TextSelection::Off);
+        }
+
+        // The desktop as a client of a station that serves its blocks (a headless station does
+        // the same with --serve).
+        MemoryStore serverStore;
+        test::FillStore(serverStore, tmp.path());
+        Station server(serverStore, clock);
+        server.LoadSettings();
+        server.relay().Server().Listen(test::FreeTcpPort());
+        QVERIFY(server.relay().Server().IsListening());
+        NetworkWindow& net = program.networkWindow;
+        program.mainWindow.show();
+        net.show();
+        net.ChooseMode(NetMode::Client);
+        net.Control().SetAddressText("127.0.0.1");
+        net.Control().SetPortText(QString::number(server.relay().Server().Port()));
+        net.ConnectClick();
+        QTRY_VERIFY(program.station.state().flags.networkInputActive);
+        QTRY_VERIFY(server.relay().Server().ClientCount() == 1);
+        Block514 block{};
+        const char* header = "A  AO-40 telemetry  2003-12-30  14:05:09";
+        std::fill(block.begin(), block.end(), ' ');
+        std::copy(header, header + std::strlen(header), block.begin());
+        test::SealCrcc(block);
+        clock.Advance(3);
+        server.SerialBytes(block);
+        QTRY_COMPARE(program.mainWindow.CrccLabel(), QString("OK"));
+        keep(net, "tcpip-client");
+        keep(program.mainWindow, "main-client");
+        net.close();
     }
 
     // The picture of the audio signal with a carrier 90 Hz above the centre: the waterfall shows
