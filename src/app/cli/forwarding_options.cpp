@@ -1,5 +1,7 @@
 #include "app/cli/forwarding_options.h"
 
+#include <fstream>
+
 #include "net/wire.h"
 
 namespace orv::cli {
@@ -140,7 +142,8 @@ bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string
             if (!ReadPasswordFile(*mqttPasswordFile, o.password, error)) return false;
         }
         if (mqttCaFile) {
-            if (mqttCaFile->empty()) return Refuse(error, "--mqtt-cafile needs a file");
+            if (mqttCaFile->empty() || !std::ifstream(*mqttCaFile))
+                return Refuse(error, "--mqtt-cafile: cannot read the CA file \"" + *mqttCaFile + "\"");
             o.caFile = *mqttCaFile;
         }
         o.discovery = mqttDiscovery;
