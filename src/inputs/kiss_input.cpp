@@ -63,6 +63,12 @@ void KissInput::Fed(std::span<const std::uint8_t> bytes) {
 
 QString KissInput::SkipsSummary() const { return QString::fromStdString(KissSkipsText(deframer_.Skips())); }
 
+QString KissInput::NewSkipsSummary() {
+    if (deframer_.Skips().Total() == skipsSummed_) return {};
+    skipsSummed_ = deframer_.Skips().Total();
+    return SkipsSummary();
+}
+
 StatusLevel KissInput::LevelOf(const QString& status) {
     if (status.startsWith(QStringLiteral("KISS input: skipped")) || status.contains(QStringLiteral("; trying again")))
         return StatusLevel::Warning;
@@ -168,7 +174,7 @@ void KissInput::ReadSome() {
 
 void KissInput::End(const QString& error) {
     CloseStream();
-    if (const QString summary = SkipsSummary(); !summary.isEmpty()) emit Status(summary);
+    if (const QString summary = NewSkipsSummary(); !summary.isEmpty()) emit Status(summary);
     emit Ended(error);
 }
 

@@ -56,6 +56,9 @@ public:
     const KissBlockDeframer& Deframer() const { return deframer_; }
     // "KISS input: skipped ..." (KissSkipsText) for every frame skipped so far; empty when none.
     QString SkipsSummary() const;
+    // The same once for each count: empty when nothing was skipped since the last summary given
+    // (here or at the end of the stream).
+    QString NewSkipsSummary();
     // How much one of this input's Status lines matters: skipped frames and a link that is tried
     // again are warnings, the rest status.
     static StatusLevel LevelOf(const QString& status);
@@ -70,6 +73,7 @@ private:
     ReceptionPipeline& pipeline_;
     KissBlockDeframer deframer_;
     bool faultTold_ = false;
+    std::uint64_t skipsSummed_ = 0;  // frames the last summary counted
     // From a file or standard input.
     QString path_;
     QString name_;

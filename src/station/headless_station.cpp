@@ -114,7 +114,7 @@ void HeadlessStation::Hangup() {
 
 void HeadlessStation::ReportKissSkips() {
     for (const auto& input : station_.KissInputs())
-        if (const QString summary = input->SkipsSummary(); !summary.isEmpty()) ReportOnce(summary, StatusLevel::Warning);
+        if (const QString summary = input->NewSkipsSummary(); !summary.isEmpty()) Say(StatusLevel::Warning, summary.toStdString());
 }
 
 bool HeadlessStation::StartRelay() {
