@@ -8,8 +8,8 @@
 // their time (an old recording without times is never shared as today's reception). Other frames
 // are skipped and counted: the first that points to a wrong feed (a size that is no block, a
 // broken escape) is told at once, everything in one summary line at the end of a file
-// (SkipsSummary for the station's own moments). A frame cut off by a lost link is dropped, never
-// joined to the next one.
+// (NewSkipsSummary when the station stops or hangs up). A frame cut off by a lost link is
+// dropped, never joined to the next one.
 //
 // A file is read in pieces, one per turn of the event loop, so that a large file never holds up
 // the station; a pipe or terminal is read as its bytes arrive. Ended follows the end of a file or

@@ -6,6 +6,7 @@
 // Reed-Solomon-decoded bytes for an FEC frame.
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "reception/block.h"
@@ -51,16 +52,10 @@ inline std::vector<std::uint8_t> GrSatellitesKiss(const std::vector<GrFrame>& fr
 inline std::array<std::uint8_t, kFecDataBytes> FecFrameData(std::uint8_t seed, int day = 9494) {
     std::array<std::uint8_t, kFecDataBytes> d{};
     for (std::size_t i = 0; i < d.size(); ++i) d[i] = static_cast<std::uint8_t>(i * 7 + seed);
-    d[10] = 0xC0;
-    d[11] = 0xDB;
-    d[165] = 77;
-    d[169] = 39;
-    d[170] = 24;
-    d[171] = 2;
-    d[172] = static_cast<std::uint8_t>(day & 0xFF);
-    d[173] = static_cast<std::uint8_t>(day >> 8);
-    d[224] = 0x34;
-    d[225] = 0x12;
+    const std::pair<std::size_t, int> fields[] = {{10, 0xC0}, {11, 0xDB}, {165, 77},          {169, 39},
+                                                  {170, 24},  {171, 2},   {172, day & 0xFF}, {173, day >> 8},
+                                                  {224, 0x34}, {225, 0x12}};
+    for (const auto& [at, value] : fields) d[at] = static_cast<std::uint8_t>(value);
     return d;
 }
 
