@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -164,6 +165,20 @@ TEST(MqttPublisherTest, QueueIsBoundedWhileTheBrokerIsAway) {
         EXPECT_FALSE(publisher.Start(Options(1883, prefix), error)) << prefix;
         EXPECT_NE(error.find("prefix"), std::string::npos) << error;
     }
+}
+
+// A station stopped while its broker is away stops at once, not after the wait before the next
+// attempt (which grows to a minute).
+TEST(MqttPublisherTest, StopsAtOnceWhileWaitingForTheBroker) {
+    test::EnsureApp();
+    MqttPublisher publisher;
+    std::string error;
+    ASSERT_TRUE(publisher.Start(Options(test::FreeLoopbackPort(), "orv"), error)) << error;
+    test::RunFor(5500);  // a few attempts: the wait before the next one is several seconds now
+    QElapsedTimer stopping;
+    stopping.start();
+    publisher.Stop();
+    EXPECT_LT(stopping.elapsed(), 1500);
 }
 
 TEST(MqttPublisherTest, LogsInWithThePasswordFromItsFile) {
