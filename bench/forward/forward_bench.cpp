@@ -81,7 +81,8 @@ struct Outputs {
         o.maxQueued = 100000;
         std::string error;
         if (!mqtt->Start(o, error)) return false;
-        RunUntil([&] { return mqtt->Connected(); });
+        // Connected, and its "online" on bench/status has reached the subscriber.
+        RunUntil([&] { return mqtt->Connected() && recorder->Count() >= 1; });
         return true;
     }
 };
@@ -96,7 +97,7 @@ void Forward(benchmark::State& state, bool kiss, bool mqtt, char kind) {
     const std::int64_t frameBytes = static_cast<std::int64_t>(FrameBytes(block));
     const std::size_t messagesPerBlock = kind == 'A' ? 2 : 1;
     std::int64_t expectedBytes = 0;
-    std::size_t expectedMessages = 0;
+    std::size_t expectedMessages = mqtt ? out.recorder->Count() : 0;
     for (auto _ : state) {
         for (int i = 0; i < kBlocksPerRound; ++i) {
             if (kiss) out.kiss->Send(received);
@@ -128,7 +129,7 @@ void BM_KissEncodeAndDeframe(benchmark::State& state) {
     const Block514 block = SomeBlock('A');
     std::vector<std::uint8_t> stream;
     std::size_t blocks = 0;
-    KissBlockDeframer deframer([&](std::span<const std::uint8_t>) { ++blocks; });
+    KissBlockDeframer deframer([&](const KissData&) { ++blocks; });
     for (auto _ : state) {
         stream.clear();
         AppendKissFrame(stream, block);

@@ -21,6 +21,17 @@ std::string CorrectionsText(std::int32_t count, const char* gap) {
 
 std::string GainText(float gain) { return FixedText(gain, 3, 1); }
 
+// The pieces every line has: " ", the ID, the UTC and the MA of the last decoded frame.
+std::string FramePieces(const FecLogState& state) {
+    std::string line = " ";
+    line += PadLeft(std::to_string(state.lineCounter), 4);
+    line += "    ";
+    line += state.timeText;
+    line += "   ";
+    line += PadLeft(std::to_string(state.ma), 3);
+    return line;
+}
+
 }  // namespace
 
 void KeepFecFrameFacts(std::span<const std::uint8_t, kFecDataBytes> data, FecLogState& state) {
@@ -41,12 +52,7 @@ std::string EbNoText(float ebNoDb) { return ebNoDb == 20.0F ? ">8.3" : FixedText
 
 std::string FecLogLine(const FecLogState& state, const FecStatus& status) {
     const bool decoded = status.Decoded();
-    std::string line = " ";
-    line += PadLeft(std::to_string(state.lineCounter), 4);
-    line += "    ";
-    line += state.timeText;
-    line += "   ";
-    line += PadLeft(std::to_string(state.ma), 3);
+    std::string line = FramePieces(state);
     line += "    ";
     line += PadLeft(GainText(status.syncGain), 4);
     line += "    ";
@@ -60,7 +66,18 @@ std::string FecLogLine(const FecLogState& state, const FecStatus& status) {
     return line;
 }
 
+std::string FecLogLineWithoutFigures(const FecLogState& state) {
+    // As wide as the line of a decoded frame with one-digit figures.
+    const std::string frame = FramePieces(state);
+    const std::size_t width = FecLogLine(state, FecStatus{}).size() - 2;
+    return frame + std::string(width - frame.size(), ' ') + "\r\n";
+}
+
 bool AppendFecLogLine(const std::filesystem::path& telemetryDirectory, FecLogState& state, const FecStatus& status) {
+    return AppendFecLogLine(telemetryDirectory, state, &status);
+}
+
+bool AppendFecLogLine(const std::filesystem::path& telemetryDirectory, FecLogState& state, const FecStatus* status) {
     const std::filesystem::path path = telemetryDirectory / FecLogFileName(state.dayCount);
     std::error_code ec;
     const bool existed = std::filesystem::exists(path, ec);
@@ -70,7 +87,7 @@ bool AppendFecLogLine(const std::filesystem::path& telemetryDirectory, FecLogSta
         state.lineCounter = 0;
         out << FecLogHeader();
     }
-    out << FecLogLine(state, status);
+    out << (status != nullptr ? FecLogLine(state, *status) : FecLogLineWithoutFigures(state));
     out.flush();
     if (!out) return false;
     ++state.lineCounter;

@@ -30,6 +30,11 @@ std::string FecLogHeader();
 // The line of the frame just decoded (with the state's counter as its ID), ending in CR LF.
 std::string FecLogLine(const FecLogState& state, const FecStatus& status);
 
+// The line of a frame another decoder decoded (with the state's counter as its ID): ID, UTC and
+// MA as FecLogLine writes them, blanks where FecLogLine writes the sync gain, the corrections, the
+// channel errors and Eb/No, which only this station's decoder measures. Ends in CR LF.
+std::string FecLogLineWithoutFigures(const FecLogState& state);
+
 // Eb/No as the log and the status line show it: ">8.3" for exactly 20 (no channel errors),
 // otherwise one decimal.
 std::string EbNoText(float ebNoDb);
@@ -38,6 +43,8 @@ std::string EbNoText(float ebNoDb);
 // setting the counter to 0) when the file did not exist; then advances the counter. Returns false
 // when the file could not be opened or written; the line is lost and the counter stays.
 bool AppendFecLogLine(const std::filesystem::path& telemetryDirectory, FecLogState& state, const FecStatus& status);
+// The same with FecLogLineWithoutFigures for a null `status`.
+bool AppendFecLogLine(const std::filesystem::path& telemetryDirectory, FecLogState& state, const FecStatus* status);
 
 // The text view's status line in ADC reception: the sync gain, and the FEC figures when the block
 // shown was delivered by the FEC reconstruction.

@@ -67,7 +67,9 @@ void TelemetryLogger::StartLogging() {
     UpdateLogFileName();
     countText_ = "---";
     lostBlocks_ = 0;
-    lastError_.clear();
+    losses_ = NewLossReport();
+    lastNotice_.clear();
+    recovered_ = false;
     logging_ = !fileName_.empty();
 }
 
@@ -86,14 +88,21 @@ LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
     result.written = out.written;
     if (!out.written) {
         ++lostBlocks_;
-        lastError_ = out.error;
         result.error = out.error;
+        result.lossLine = losses_.Lost(clock_.Now(), out.error);
         return result;
     }
+    result.lossLine = losses_.Written();
+    if (!result.lossLine.empty()) {
+        const std::uint64_t n = losses_.LostInEpisode();
+        lastNotice_ = "Writing again; " + std::to_string(n) + (n == 1 ? " block was" : " blocks were") + " not logged";
+        recovered_ = true;
+    }
     if (out.strayBytes != 0) {
-        lastError_ = "a partial record of " + std::to_string(out.strayBytes) + " bytes was cut from the end of " +
-                     fileName_;
-        result.notice = lastError_;
+        lastNotice_ = "a partial record of " + std::to_string(out.strayBytes) + " bytes was cut from the end of " +
+                      fileName_;
+        recovered_ = false;
+        result.notice = lastNotice_;
     }
     // Only a block that is in the file marks its slot as captured.
     if (IsStandard(record, 'E')) {
@@ -105,8 +114,9 @@ LogAppendResult TelemetryLogger::AppendBlockToLog(Record record) {
 }
 
 std::string TelemetryLogger::FailureText() const {
-    if (lostBlocks_ == 0) return lastError_;
-    return std::to_string(lostBlocks_) + (lostBlocks_ == 1 ? " block" : " blocks") + " not logged: " + lastError_;
+    if (!losses_.Failing()) return lastNotice_;
+    const std::uint64_t n = losses_.LostInEpisode();
+    return std::to_string(n) + (n == 1 ? " block" : " blocks") + " not logged: " + losses_.Reason();
 }
 
 int TelemetryLogger::SetEventBufferSize(std::string_view answer, KeyValueStore& store) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "files/event_grid.h"
+#include "files/loss_report.h"
 #include "files/mapped_log_file.h"
 #include "reception/clock.h"
 #include "reception/received_block.h"
@@ -25,6 +26,7 @@ struct LogAppendResult {
     std::string error;              // the failure, empty when written
     std::string notice;             // a torn partial record cut from the file's end before it; else empty
     bool newFile = false;           // following the date, the name changed before this append
+    std::string lossLine;           // the loss report's line to say now (loss_report.h), or empty
 };
 
 class TelemetryLogger : public BlockSink {
@@ -74,8 +76,13 @@ public:
     const std::string& CountText() const { return countText_; }
     // Records that did not reach the file since logging was last started.
     std::uint64_t LostBlocks() const { return lostBlocks_; }
-    // The status line for the window: empty while all is well, else the red failure text.
+    // The status line for the window: empty while all is well; while appends fail
+    // "2 blocks not logged: REASON" (the blocks lost since they began to fail), once one works
+    // again "Writing again; 2 blocks were not logged"; a torn record cut from the file's end.
     std::string FailureText() const;
+    // FailureText is trouble (shown in red), not the all-clear after a failure.
+    bool FailureIsTrouble() const { return losses_.Failing() || !recovered_; }
+    const LossReport& Losses() const { return losses_; }
 
     // The event number of the last logged standard E block.
     int EventNumber() const { return eventNumber_; }
@@ -98,6 +105,8 @@ public:
     void SetFollowDate(bool on) { followDate_ = on; }
 
 private:
+    static LossReport NewLossReport() { return LossReport("telemetry log", "block", "blocks"); }
+
     const StationState& station_;
     const Clock& clock_;
     bool aOnly_ = false;    // log only standard A blocks
@@ -110,7 +119,9 @@ private:
     std::filesystem::path logPath_;
     std::string countText_ = "---";
     std::uint64_t lostBlocks_ = 0;
-    std::string lastError_;
+    LossReport losses_ = NewLossReport();
+    std::string lastNotice_;  // the last status after a failure: a torn record cut, or writing again
+    bool recovered_ = false;  // lastNotice_ says writing works again
     bool sync_ = true;
     bool followDate_ = false;
 };

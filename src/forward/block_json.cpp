@@ -24,7 +24,7 @@ QJsonObject TimeAndKind(ConstBytes block, std::int64_t utcSeconds) {
 QJsonObject BlockJson(const ReceivedBlock& block) {
     QJsonObject o = TimeAndKind(block.bytes, block.UtcSeconds());
     o.insert("verdict", Latin1(VerdictText(block.verdict)));
-    o.insert("fec", block.FromFec());
+    o.insert("fec", block.fecData.has_value());
     o.insert("live", block.live);
     o.insert("hex", QString::fromStdString(HexText(block.bytes)));
     return o;
@@ -46,7 +46,9 @@ bool HasTelemetry(const ReceivedBlock& block) {
 
 QJsonObject BlockTelemetryJson(const ReceivedBlock& block) {
     if (!HasTelemetry(block)) return {};
-    return BlockTelemetryJson(block.bytes, VerdictText(block.verdict), block.UtcSeconds());
+    QJsonObject o = BlockTelemetryJson(block.bytes, VerdictText(block.verdict), block.UtcSeconds());
+    o.insert("live", block.live);
+    return o;
 }
 
 QByteArray JsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "forward/block_json.h"
+#include "forward/home_assistant.h"
 
 namespace orv {
 namespace {
@@ -54,6 +55,10 @@ bool MqttPublisher::Start(const MqttOptions& options, std::string& error) {
         error = "the MQTT broker needs a host and a port";
         return false;
     }
+    if (!o.caFile.empty() && !std::ifstream(o.caFile)) {
+        error = "cannot read the CA file \"" + o.caFile + "\"";
+        return false;
+    }
     InitLibraryOnce();
     mosq_ = mosquitto_new(nullptr, true, this);
     if (mosq_ == nullptr) {
@@ -63,15 +68,28 @@ bool MqttPublisher::Start(const MqttOptions& options, std::string& error) {
     options_ = o;
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_max_inflight_messages_set(mosq_, 100);
-    mosquitto_reconnect_delay_set(mosq_, 1, o.reconnectMaxSeconds, true);
     if (!o.user.empty()) mosquitto_username_pw_set(mosq_, o.user.c_str(), o.password.c_str());
+    const std::string statusTopic = o.topicPrefix + "/status";
+    if (mosquitto_will_set(mosq_, statusTopic.c_str(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS) {
+        error = "cannot set the MQTT last will";
+        Stop();
+        return false;
+    }
+    // The broker's certificate is checked against the CA file, and its name against the host.
+    if (!o.caFile.empty() && mosquitto_tls_set(mosq_, o.caFile.c_str(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS) {
+        error = "cannot use the CA file \"" + o.caFile + "\" for TLS";
+        Stop();
+        return false;
+    }
     mosquitto_connect_callback_set(mosq_, &MqttPublisher::OnConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttPublisher::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MqttPublisher::OnPublish);
+    mosquitto_log_callback_set(mosq_, &MqttPublisher::OnLog);
     // Publish is called on the station's thread while the connection thread runs the loop.
     mosquitto_threaded_set(mosq_, true);
-    SetStatus(QStringLiteral("MQTT: connecting to %1").arg(Where()));
+    SetStatus(QStringLiteral("MQTT: connecting to %1").arg(Where()), StatusLevel::Status);
     stopping_ = finished_ = false;
+    abandonLink_ = false;
     thread_ = std::thread([this] {
         Run();
         std::lock_guard lock(stopMutex_);
@@ -86,19 +104,27 @@ void MqttPublisher::Run() {
     while (true) {
         int rc = mosquitto_connect_async(mosq_, options_.host.c_str(), options_.port, options_.keepAliveSeconds);
         if (rc == MOSQ_ERR_SUCCESS && !Pause(0)) return;
-        if (rc == MOSQ_ERR_SUCCESS)
-            rc = mosquitto_loop_forever(mosq_, -1, 1);  // returns on Stop or a failure it does not retry
+        if (rc == MOSQ_ERR_SUCCESS) rc = RunLink();
+        if (Stopping()) return;
+        // A lost link has said so (OnDisconnect); the waits start over.
         if (hadConnection_.exchange(false)) wait = 1;
-        {
-            std::lock_guard lock(stopMutex_);
-            if (stopping_) return;
-        }
-        const char* reason = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
-        if (!Status().contains(QStringLiteral("refused")))
-            SetStatus(QStringLiteral("MQTT: %1: %2; trying again in %3 s").arg(Where(), reason).arg(wait));
+        else if (!Status().contains(QStringLiteral("refused")))
+            SetStatus(QStringLiteral("MQTT: %1: %2; trying again in %3 s").arg(Where(), FailureText(rc)).arg(wait),
+                      StatusLevel::Warning);
         if (!Pause(wait)) return;
         wait = std::min(wait * 2, std::max(1u, options_.reconnectMaxSeconds));
     }
+}
+
+int MqttPublisher::RunLink() {
+    int rc = MOSQ_ERR_SUCCESS;
+    while (rc == MOSQ_ERR_SUCCESS && ((connected_ && !abandonLink_) || !Stopping())) rc = mosquitto_loop(mosq_, 100, 1);
+    return rc;
+}
+
+bool MqttPublisher::Stopping() {
+    std::lock_guard lock(stopMutex_);
+    return stopping_;
 }
 
 bool MqttPublisher::Pause(unsigned seconds) {
@@ -108,17 +134,30 @@ bool MqttPublisher::Pause(unsigned seconds) {
 
 void MqttPublisher::Stop() {
     if (mosq_ == nullptr) return;
+    if (connected_ && SendOwn(options_.topicPrefix + "/status", "offline")) {
+        // A clean disconnection sends no last will: the station says it itself.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (connected_ && std::chrono::steady_clock::now() < end) {
+            {
+                std::lock_guard lock(ownMutex_);
+                if (ownMessages_.empty()) break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
     {
         std::unique_lock lock(stopMutex_);
         stopping_ = true;
         stopSignal_.notify_all();
         // A disconnection that comes while the thread is still connecting can be overtaken by the
-        // connection: ask again until the thread has returned.
-        while (!finished_) {
+        // connection: ask again until the thread has returned. A link that takes no disconnection
+        // within two seconds (a broker gone silent) is left.
+        for (int tries = 0; !finished_; ++tries) {
             lock.unlock();
             mosquitto_disconnect(mosq_);
             lock.lock();
             stopSignal_.wait_for(lock, std::chrono::milliseconds(100), [this] { return finished_; });
+            if (tries == 20) abandonLink_ = true;
         }
     }
     if (thread_.joinable()) thread_.join();
@@ -128,6 +167,8 @@ void MqttPublisher::Stop() {
     connected_ = false;
     pending_.clear();
     queued_ = 0;
+    std::lock_guard own(ownMutex_);
+    ownMessages_.clear();
 }
 
 QString MqttPublisher::Where() const {
@@ -136,38 +177,73 @@ QString MqttPublisher::Where() const {
 
 void MqttPublisher::Publish(const ReceivedBlock& block) {
     PublishMessage("block", JsonText(BlockJson(block)));
-    if (HasTelemetry(block)) PublishMessage("telemetry", JsonText(BlockTelemetryJson(block)));
+    // Retained: a dashboard that starts shows the last values at once.
+    if (HasTelemetry(block)) PublishMessage("telemetry", JsonText(BlockTelemetryJson(block)), true);
 }
 
-bool MqttPublisher::PublishMessage(const std::string& subtopic, const QByteArray& payload) {
+bool MqttPublisher::PublishMessage(const std::string& subtopic, const QByteArray& payload, bool retain) {
     std::lock_guard lock(pendingMutex_);
-    if (mosq_ == nullptr || queued_ >= static_cast<std::int64_t>(options_.maxQueued)) {
-        ++dropped_;
+    if (mosq_ == nullptr) {
+        CountDropped(1, "MQTT is not started");
+        return false;
+    }
+    if (queued_ >= static_cast<std::int64_t>(options_.maxQueued)) {
+        CountDropped(1, "the queue is full (" + std::to_string(options_.maxQueued) + " messages wait for the broker)");
         return false;
     }
     std::string topic = options_.topicPrefix + "/" + subtopic;
     if (!connected_ || !pending_.empty()) {
         if (options_.qos == 0 && !connected_) {
-            ++dropped_;  // QoS 0 is not kept for a later connection
+            CountDropped(1, "no connection to the broker, and QoS 0 messages are not kept");
             return false;
         }
-        pending_.push_back({std::move(topic), payload});
+        pending_.push_back({std::move(topic), payload, retain});
         ++queued_;
         return true;
     }
-    return Send(topic, payload);
+    return Send(topic, payload, retain);
 }
 
-bool MqttPublisher::Send(const std::string& topic, const QByteArray& payload) {
+bool MqttPublisher::Send(const std::string& topic, const QByteArray& payload, bool retain) {
     ++queued_;  // before the hand-over: the broker's acknowledgement may come first
     const int rc = mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                                     payload.constData(), options_.qos, false);
+                                     payload.constData(), options_.qos, retain);
     // When the link has just dropped a QoS 1 message stays in the library's queue and goes out
     // after the reconnection; a QoS 0 message is gone.
     if (rc == MOSQ_ERR_SUCCESS || (rc == MOSQ_ERR_NO_CONN && options_.qos > 0)) return true;
     --queued_;
-    ++dropped_;
+    CountDropped(1, std::string("the library refused the message: ") + mosquitto_strerror(rc));
     return false;
+}
+
+bool MqttPublisher::SendOwn(const std::string& topic, const QByteArray& payload) {
+    std::lock_guard lock(ownMutex_);
+    int id = 0;
+    if (mosquitto_publish(mosq_, &id, topic.c_str(), static_cast<int>(payload.size()), payload.constData(), 1, true) !=
+        MOSQ_ERR_SUCCESS)
+        return false;
+    ownMessages_.insert(id);
+    return true;
+}
+
+void MqttPublisher::CountDropped(std::uint64_t count, std::string reason) {
+    {
+        std::lock_guard lock(statusMutex_);
+        dropReason_ = std::move(reason);
+    }
+    dropped_ += count;
+}
+
+std::string MqttPublisher::DropReason() const {
+    std::lock_guard lock(statusMutex_);
+    return dropReason_;
+}
+
+QString MqttPublisher::FailureText(int rc) const {
+    QString text = QString::fromLocal8Bit(rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc));
+    std::lock_guard lock(statusMutex_);
+    if (!lastLibraryError_.empty()) text += QStringLiteral(" (%1)").arg(QString::fromStdString(lastLibraryError_));
+    return text;
 }
 
 QString MqttPublisher::Status() const {
@@ -184,17 +260,26 @@ bool MqttPublisher::WaitUntilSent(int timeoutMs) const {
     return true;
 }
 
-void MqttPublisher::SetStatus(const QString& text) {
+void MqttPublisher::SetStatus(const QString& text, StatusLevel level) {
     {
         std::lock_guard lock(statusMutex_);
         status_ = text;
     }
-    emit StatusChanged(text);
+    emit StatusChanged(text, level);
 }
 
 void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
     auto* p = static_cast<MqttPublisher*>(self);
     if (rc == 0) {
+        {
+            std::lock_guard lock(p->statusMutex_);
+            p->lastLibraryError_.clear();
+        }
+        // Before any block: the station is there, and what Home Assistant needs to show it.
+        p->SendOwn(p->options_.topicPrefix + "/status", "online");
+        if (p->options_.discovery)
+            for (const auto& m : HomeAssistantDiscovery(p->options_.topicPrefix, p->options_.discoveryPrefix))
+                p->SendOwn(m.topic, m.payload);
         {
             // Runs with the library's callback lock held; the station's thread takes the two locks
             // in the other order only for QoS 0 (never pending), so QoS 0 skips the lock here.
@@ -203,13 +288,15 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
             p->connected_ = true;
             for (; !p->pending_.empty(); p->pending_.pop_front()) {
                 --p->queued_;  // counted again by Send
-                p->Send(p->pending_.front().topic, p->pending_.front().payload);
+                const Pending& m = p->pending_.front();
+                p->Send(m.topic, m.payload, m.retain);
             }
         }
         p->hadConnection_ = true;
-        p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(p->Where()));
+        p->SetStatus(QStringLiteral("MQTT: connected to %1").arg(p->Where()), StatusLevel::Status);
     } else {
-        p->SetStatus(QStringLiteral("MQTT: %1 refused the connection: %2").arg(p->Where(), mosquitto_connack_string(rc)));
+        p->SetStatus(QStringLiteral("MQTT: %1 refused the connection: %2").arg(p->Where(), mosquitto_connack_string(rc)),
+                     StatusLevel::Error);
     }
 }
 
@@ -221,16 +308,29 @@ void MqttPublisher::OnDisconnect(mosquitto*, void* self, int rc) {
     }
     if (p->options_.qos == 0) {
         // QoS 0 messages still in the library's send queue are thrown away with the link.
-        p->dropped_ += static_cast<std::uint64_t>(std::max<std::int64_t>(0, p->queued_.exchange(0)));
+        const auto lost = static_cast<std::uint64_t>(std::max<std::int64_t>(0, p->queued_.exchange(0)));
+        if (lost > 0) p->CountDropped(lost, "the connection to the broker was lost with QoS 0 messages on their way");
     }
     if (rc != 0)
-        p->SetStatus(QStringLiteral("MQTT: connection to %1 lost (%2); reconnecting").arg(p->Where(), mosquitto_strerror(rc)));
+        p->SetStatus(QStringLiteral("MQTT: connection to %1 lost (%2); reconnecting").arg(p->Where(), mosquitto_strerror(rc)),
+                     StatusLevel::Warning);
 }
 
-void MqttPublisher::OnPublish(mosquitto*, void* self, int) {
+void MqttPublisher::OnPublish(mosquitto*, void* self, int id) {
     auto* p = static_cast<MqttPublisher*>(self);
+    {
+        std::lock_guard lock(p->ownMutex_);
+        if (p->ownMessages_.erase(id) > 0) return;
+    }
     --p->queued_;
     ++p->published_;
+}
+
+void MqttPublisher::OnLog(mosquitto*, void* self, int level, const char* text) {
+    if ((level & MOSQ_LOG_ERR) == 0 || text == nullptr) return;
+    auto* p = static_cast<MqttPublisher*>(self);
+    std::lock_guard lock(p->statusMutex_);
+    p->lastLibraryError_ = text;
 }
 
 }  // namespace orv

@@ -1,8 +1,10 @@
 #include "forward/sids_form.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 
+#include "forward/kiss.h"
 #include "reception/dates.h"
 
 namespace orv {
@@ -41,13 +43,30 @@ std::vector<FormField> SidsFields(const SidsStation& station, const ReceivedBloc
     return {
         {"noradID", std::to_string(station.noradId)},
         {"source", station.callsign},
-        {"timestamp", IsoUtcText(block.UtcSeconds())},
-        {"frame", HexText(block.bytes)},
+        {"timestamp", IsoUtcMillisecondsText(block.utcMilliseconds)},
+        {"frame", HexText(TransmittedFrame(block))},
         {"locator", "longLat"},
         {"longitude", LongitudeText(station.longitude)},
         {"latitude", LatitudeText(station.latitude)},
+        {"version", ProgramToken()},
     };
 }
+
+std::string IsoUtcMillisecondsText(std::int64_t utcMilliseconds) {
+    std::int64_t seconds = utcMilliseconds / 1000;
+    std::int64_t milliseconds = utcMilliseconds % 1000;
+    if (milliseconds < 0) {  // before 1970: the second before, and the milliseconds into it
+        --seconds;
+        milliseconds += 1000;
+    }
+    std::string text = IsoUtcText(seconds);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(milliseconds));
+    text.pop_back();  // the 'Z'
+    return text + fraction;
+}
+
+std::string ProgramToken() { return std::string("Orv/") + ORV_VERSION; }
 
 std::string FormUrlEncodeComponent(std::string_view text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -3,12 +3,14 @@
 // form fields (application/x-www-form-urlencoded)
 //   noradID    the spacecraft's NORAD catalogue number          26609
 //   source     the receiving station's callsign                   DL1ABC
-//   timestamp  UTC reception time, ISO 8601 ending in 'Z'         2026-12-10T02:24:39Z
-//   frame      the received bytes in upper-case hexadecimal       4120...1634 (1028 digits)
+//   timestamp  UTC reception time, ISO 8601 with milliseconds     2026-12-10T02:24:39.123Z
+//   frame      the bytes that were sent, in upper-case hexadecimal 4120...1634 (1028 digits; 512
+//              for an FEC frame's data, as gr-satellites and SatNOGS store it)
 //   locator    how the position is given: always "longLat"
 //   longitude  decimal degrees and E or W                          4.3647E
 //   latitude   decimal degrees and N or S                          52.0146N
-// The reception time has whole seconds, as the station's clock does; no fraction is invented.
+//   version    the program that sends                             Orv/0.1.0
+// The request goes out with the User-Agent "Orv/VERSION".
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,7 +35,8 @@ struct SidsStation {
 std::string SidsStationProblem(const SidsStation& station);
 
 // Only live blocks that passed their CRCC (blocks rebuilt from FEC frames carry a good one) are
-// shared: never replays, the simulator, the demo, tests, failed or unchecked blocks.
+// shared: never replays, the simulator, the demo, a KISS file without times, tests, failed or
+// unchecked blocks.
 bool ShouldSubmitToSids(const ReceivedBlock& block);
 
 struct FormField {
@@ -47,6 +50,12 @@ std::vector<FormField> SidsFields(const SidsStation& station, const ReceivedBloc
 // "name=value&name=value" with every byte but A-Z a-z 0-9 - . _ ~ percent-encoded and spaces as '+'.
 std::string FormUrlEncode(const std::vector<FormField>& fields);
 std::string FormUrlEncodeComponent(std::string_view text);
+
+// "2026-12-10T02:24:39.123Z" for milliseconds since 1970-01-01 00:00:00 UTC.
+std::string IsoUtcMillisecondsText(std::int64_t utcMilliseconds);
+
+// "Orv/0.1.0": this program and its version, for SiDS's version field and the User-Agent.
+std::string ProgramToken();
 
 // Upper-case hexadecimal, two digits per byte, no separators.
 std::string HexText(std::span<const std::uint8_t> bytes);

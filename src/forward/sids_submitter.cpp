@@ -33,7 +33,8 @@ bool SidsSubmitter::OpenQueue(const std::filesystem::path& path, QString* error)
     if (queue_.SkippedLines() > 0)
         emit StatusChanged(QStringLiteral("SiDS: %1 damaged line(s) of the queue \"%2\" skipped")
                                .arg(queue_.SkippedLines())
-                               .arg(QString::fromStdString(path.string())));
+                               .arg(QString::fromStdString(path.string())),
+                           StatusLevel::Warning);
     emit CountsChanged();
     QTimer::singleShot(0, this, &SidsSubmitter::Poll);
     return true;
@@ -45,10 +46,13 @@ bool SidsSubmitter::Submit(const ReceivedBlock& block) {
     if (queue_.Add(FormUrlEncode(SidsFields(station_, block)), reason) == 0) {
         ++failed_;
         lastError_ = QStringLiteral("SiDS: a frame could not be queued: %1").arg(QString::fromStdString(reason));
-        emit StatusChanged(lastError_);
+        if (const std::string line = queueLosses_.Lost(clock_.Now(), reason); !line.empty())
+            emit StatusChanged(QString::fromStdString(line), StatusLevel::Error);
         emit CountsChanged();
         return false;
     }
+    if (const std::string line = queueLosses_.Written(); !line.empty())
+        emit StatusChanged(QString::fromStdString(line), StatusLevel::Status);
     emit CountsChanged();
     QTimer::singleShot(0, this, &SidsSubmitter::Poll);
     return true;
@@ -60,6 +64,7 @@ void SidsSubmitter::Poll() {
     if (!entry) return;
     QNetworkRequest request(url_);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromStdString(ProgramToken()));
     request.setTransferTimeout(timeoutMs_);
     replyId_ = entry->id;
     reply_ = network_.post(request, QByteArray::fromStdString(entry->body));
@@ -74,11 +79,12 @@ void SidsSubmitter::OnFinished() {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     std::string reason;
     if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
-        if (backoff_.FailuresInARow() > 0) emit StatusChanged(QStringLiteral("SiDS: the server takes frames again"));
+        if (backoff_.FailuresInARow() > 0)
+            emit StatusChanged(QStringLiteral("SiDS: the server takes frames again"), StatusLevel::Status);
         backoff_.Succeeded();
         ++submitted_;
         if (!queue_.Remove(replyId_, reason))
-            emit StatusChanged(QStringLiteral("SiDS: %1").arg(QString::fromStdString(reason)));
+            emit StatusChanged(QStringLiteral("SiDS: %1").arg(QString::fromStdString(reason)), StatusLevel::Warning);
         emit CountsChanged();
         Poll();
         return;
@@ -91,7 +97,7 @@ void SidsSubmitter::OnFinished() {
         ++failed_;
         lastError_ = QStringLiteral("SiDS: the server refused frame %1 (%2); it is dropped").arg(replyId_).arg(what);
         queue_.Remove(replyId_, reason);
-        emit StatusChanged(lastError_);
+        emit StatusChanged(lastError_, StatusLevel::Error);
         emit CountsChanged();
         Poll();
         return;
@@ -106,7 +112,7 @@ void SidsSubmitter::Fail(const QString& reason) {
                      .arg(url_.toDisplayString(), reason)
                      .arg(queue_.Size())
                      .arg(due - now);
-    emit StatusChanged(lastError_);
+    emit StatusChanged(lastError_, StatusLevel::Warning);
 }
 
 }  // namespace orv

@@ -15,11 +15,12 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "files/loss_report.h"
 #include "forward/retry_backoff.h"
 #include "forward/sids_form.h"
+#include "forward/status_level.h"
 #include "forward/submission_queue.h"
 #include "reception/clock.h"
-
 
 namespace orv {
 
@@ -39,7 +40,8 @@ public:
     void SetTimeoutMs(int ms) { timeoutMs_ = ms; }
 
     // Queues the block when it qualifies (ShouldSubmitToSids) and returns at once. False when it
-    // does not qualify, or it could not be queued (counted as failed, the reason in LastError()).
+    // does not qualify, or it could not be queued (counted as failed, the reason in LastError(),
+    // told through the queue's loss report).
     bool Submit(const ReceivedBlock& block);
 
     // Starts the next request when none is running, the queue is not empty and the retry wait is
@@ -52,12 +54,15 @@ public:
     bool Busy() const { return reply_ != nullptr; }
     QString LastError() const { return lastError_; }
     const SubmissionQueue& Queue() const { return queue_; }
+    // Frames that could not be put in the queue.
+    const LossReport& QueueLosses() const { return queueLosses_; }
 
 signals:
     // Submitted, failed or queued changed.
     void CountsChanged();
-    // "SiDS: ...": a failure and when it is tried again, or the server answering again.
-    void StatusChanged(const QString& text);
+    // "SiDS: ...": a failure and when it is tried again, the server answering again, frames lost
+    // to the queue ("SiDS queue: ...").
+    void StatusChanged(const QString& text, StatusLevel level);
 
 private:
     void OnFinished();
@@ -76,6 +81,7 @@ private:
     std::uint64_t submitted_ = 0;
     std::uint64_t failed_ = 0;
     QString lastError_;
+    LossReport queueLosses_{"SiDS queue", "frame", "frames"};
 };
 
 }  // namespace orv

@@ -16,7 +16,7 @@
 namespace orv {
 
 KissInput::KissInput(ReceptionPipeline& pipeline, QObject* parent)
-    : BlockInput(parent), pipeline_(pipeline), deframer_([this](std::span<const std::uint8_t> b) { Block(b); }) {
+    : BlockInput(parent), pipeline_(pipeline), deframer_([this](const KissData& data) { Data(data); }) {
     pieceTimer_.setInterval(0);
     connect(&pieceTimer_, &QTimer::timeout, this, &KissInput::ReadSome);
     connect(&link_, &TcpLink::Connected, this, [this] {
@@ -40,10 +40,39 @@ KissInput::~KissInput() {
     CloseStream();
 }
 
-void KissInput::Block(std::span<const std::uint8_t> block) { pipeline_.WholeBlock(block, BlockOrigin::Kiss); }
+void KissInput::Data(const KissData& data) {
+    InputFacts facts;
+    facts.utcMilliseconds = data.utcMilliseconds;
+    // A server's frames are received now; a file's or a pipe's only when they carry their time.
+    facts.live = file_ == nullptr || data.utcMilliseconds.has_value();
+    if (data.bytes.size() == kFecDataBytes) {
+        pipeline_.DecodedFecData(data.bytes.first<kFecDataBytes>(), BlockOrigin::Kiss, facts);
+    } else {
+        pipeline_.WholeBlock(data.bytes, BlockOrigin::Kiss, facts);
+    }
+}
 
 void KissInput::Fed(std::span<const std::uint8_t> bytes) {
-    if (deframer_.Feed(bytes) > 0) emit Status(QString::fromStdString(KissSkipsText(deframer_.Skips())));
+    // The first frame that points to a wrong feed is told at once; the rest wait for the summary.
+    if (deframer_.Feed(bytes) > 0 && !faultTold_) {
+        faultTold_ = true;
+        emit Status(QString::fromStdString(KissSkipsText(deframer_.Skips())) +
+                    QStringLiteral("; further skipped frames are counted for the summary at the end"));
+    }
+}
+
+QString KissInput::SkipsSummary() const { return QString::fromStdString(KissSkipsText(deframer_.Skips())); }
+
+QString KissInput::NewSkipsSummary() {
+    if (deframer_.Skips().Total() == skipsSummed_) return {};
+    skipsSummed_ = deframer_.Skips().Total();
+    return SkipsSummary();
+}
+
+StatusLevel KissInput::LevelOf(const QString& status) {
+    if (status.startsWith(QStringLiteral("KISS input: skipped")) || status.contains(QStringLiteral("; trying again")))
+        return StatusLevel::Warning;
+    return StatusLevel::Status;
 }
 
 void KissInput::ConnectTo(const QString& host, std::uint16_t port, int reconnectSeconds) {
@@ -145,6 +174,7 @@ void KissInput::ReadSome() {
 
 void KissInput::End(const QString& error) {
     CloseStream();
+    if (const QString summary = NewSkipsSummary(); !summary.isEmpty()) emit Status(summary);
     emit Ended(error);
 }
 

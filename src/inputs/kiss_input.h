@@ -1,9 +1,15 @@
 #pragma once
-// KISS in: another decoder's blocks (direwolf, an SDR decoder, another Orv's KISS out) over TCP
+// KISS in: another decoder's blocks (gr-satellites, direwolf, another Orv's KISS out) over TCP
 // from a KISS server, reconnecting after a lost link or a failed attempt, or from a file or
 // standard input ("-"). Every data frame of 512 or 514 bytes goes to the reception pipeline as a
-// whole block; other frames are counted and one summary line says what was skipped. A frame cut
-// off by a lost link is dropped, never joined to the next one.
+// whole block, and the 256 data bytes of an FEC frame as the block this station's FEC decoder
+// rebuilds from them. A timestamp frame gives the next data frame its time. Blocks from a server
+// are this station's live reception; blocks from a file or standard input only when they carry
+// their time (an old recording without times is never shared as today's reception). Other frames
+// are skipped and counted: the first that points to a wrong feed (a size that is no block, a
+// broken escape) is told at once, everything in one summary line at the end of a file
+// (NewSkipsSummary when the station stops or hangs up). A frame cut off by a lost link is
+// dropped, never joined to the next one.
 //
 // A file is read in pieces, one per turn of the event loop, so that a large file never holds up
 // the station; a pipe or terminal is read as its bytes arrive. Ended follows the end of a file or
@@ -14,6 +20,7 @@
 #include <memory>
 
 #include "forward/kiss.h"
+#include "forward/status_level.h"
 #include "inputs/block_input.h"
 #include "inputs/tcp_link.h"
 
@@ -47,9 +54,17 @@ public:
 
     bool IsConnected() const { return link_.IsConnected(); }
     const KissBlockDeframer& Deframer() const { return deframer_; }
+    // "KISS input: skipped ..." (KissSkipsText) for every frame skipped so far; empty when none.
+    QString SkipsSummary() const;
+    // The same once for each count: empty when nothing was skipped since the last summary given
+    // (here or at the end of the stream).
+    QString NewSkipsSummary();
+    // How much one of this input's Status lines matters: skipped frames and a link that is tried
+    // again are warnings, the rest status.
+    static StatusLevel LevelOf(const QString& status);
 
 private:
-    void Block(std::span<const std::uint8_t> block);
+    void Data(const KissData& data);
     void Fed(std::span<const std::uint8_t> bytes);
     void ReadSome();
     void End(const QString& error);
@@ -57,6 +72,8 @@ private:
 
     ReceptionPipeline& pipeline_;
     KissBlockDeframer deframer_;
+    bool faultTold_ = false;
+    std::uint64_t skipsSummed_ = 0;  // frames the last summary counted
     // From a file or standard input.
     QString path_;
     QString name_;

@@ -30,6 +30,18 @@ bool AdcReception::DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> 
     return decoded;
 }
 
+Block514 AdcReception::RebuildDecodedElsewhere(std::span<const std::uint8_t, kFecDataBytes> data) {
+    KeepFecFrameFacts(data, logState_);
+    return ReconstructFecBlock(data);
+}
+
+void AdcReception::LogDecodedElsewhere() {
+    if (!station_.settings.logFec) return;
+    const std::filesystem::path directory = FecLogDirectory();
+    if (!AppendFecLogLine(directory, logState_, nullptr) && hooks_ != nullptr)
+        hooks_->FecLogFailed(directory / FecLogFileName(logState_.dayCount));
+}
+
 void AdcReception::DecodeFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame) { DecodeFecFrame(frame); }
 
 void AdcReception::RefreshStatistics() {

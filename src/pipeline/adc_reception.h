@@ -55,6 +55,12 @@ public:
     // on; then, with "Log FEC" on, appends the log line. Returns whether it decoded.
     bool DecodeFecFrame(std::span<const SoftSymbol, kFecFrameSymbols> frame);
 
+    // The data bytes of a frame another decoder decoded: the rebuilt block, with the frame's day,
+    // time and MA kept for the log. LogDecodedElsewhere then appends its log line (with "Log FEC"
+    // on): ID, time and MA, and blanks for the figures only this station's decoder measures.
+    Block514 RebuildDecodedElsewhere(std::span<const std::uint8_t, kFecDataBytes> data);
+    void LogDecodedElsewhere();
+
     // Who refreshes the statistics, shows the calibration mean and hears of FEC log failures.
     void SetHooks(AdcReceptionHooks* hooks) { hooks_ = hooks; }
 

@@ -19,17 +19,32 @@ void ReceptionPipeline::Feed(const Chunk& chunk) {
 
 void ReceptionPipeline::WholeBlock(std::span<const std::uint8_t> block, BlockOrigin origin,
                                    std::optional<std::int64_t> utcMilliseconds) {
-    Chunk chunk{block, origin};
-    chunk.whole = true;
-    chunk.utcMilliseconds = utcMilliseconds;
-    Feed(chunk);
+    WholeBlock(block, origin, InputFacts{utcMilliseconds});
+}
+
+void ReceptionPipeline::WholeBlock(std::span<const std::uint8_t> block, BlockOrigin origin, const InputFacts& facts) {
+    FeedWhole(block, origin, facts, std::nullopt);
+}
+
+void ReceptionPipeline::DecodedFecData(std::span<const std::uint8_t, kFecDataBytes> data, BlockOrigin origin,
+                                       const InputFacts& facts) {
+    const Block514 block = adc_.RebuildDecodedElsewhere(data);
+    FeedWhole(block, origin, facts, data);
+    adc_.LogDecodedElsewhere();
 }
 
 void ReceptionPipeline::FecBlock(std::span<const std::uint8_t, kFullBlockBytes> block,
                                  std::span<const std::uint8_t, kFecDataBytes> data) {
-    Chunk chunk{block, BlockOrigin::FecFrame};
+    FeedWhole(block, BlockOrigin::FecFrame, InputFacts{}, data);
+}
+
+void ReceptionPipeline::FeedWhole(std::span<const std::uint8_t> block, BlockOrigin origin, const InputFacts& facts,
+                                  std::optional<std::span<const std::uint8_t, kFecDataBytes>> fecData) {
+    Chunk chunk{block, origin};
     chunk.whole = true;
-    chunk.fecData = data;
+    chunk.utcMilliseconds = facts.utcMilliseconds;
+    chunk.live = facts.live;
+    chunk.fecData = fecData;
     Feed(chunk);
 }
 

@@ -37,6 +37,12 @@ public:
     virtual void Progress(const ReceiverState& state, bool eventsBlock) = 0;
 };
 
+// What an input knows of a whole block besides its bytes.
+struct InputFacts {
+    std::optional<std::int64_t> utcMilliseconds;  // the reception time it carried
+    bool live = true;  // false: not this station's reception as it happens (a KISS file without times)
+};
+
 class ReceptionPipeline final : private ReceiverOutput, private AdcBlockFeed {
 public:
     // `state` holds the stores and the receiver state it writes, and the flags and settings it
@@ -62,6 +68,11 @@ public:
     // A whole block of 512 or 514 bytes from another decoder, with the time it carried if any.
     void WholeBlock(std::span<const std::uint8_t> block, BlockOrigin origin,
                     std::optional<std::int64_t> utcMilliseconds = std::nullopt);
+    void WholeBlock(std::span<const std::uint8_t> block, BlockOrigin origin, const InputFacts& facts);
+    // The data bytes of an FEC frame another decoder decoded (gr-satellites' 256-byte KISS frames):
+    // the block this station's decoder rebuilds from them goes on with the data, as from the ADC
+    // path, and the FEC log gets its line as far as the data tell it.
+    void DecodedFecData(std::span<const std::uint8_t, kFecDataBytes> data, BlockOrigin origin, const InputFacts& facts);
 
     // "Raw" selected with the input closed: the first data after opening starts a new block.
     void ForgetLastTime() { receiver_.ForgetLastTime(); }
@@ -73,6 +84,8 @@ public:
 
 private:
     void Feed(const Chunk& chunk);
+    void FeedWhole(std::span<const std::uint8_t> block, BlockOrigin origin, const InputFacts& facts,
+                   std::optional<std::span<const std::uint8_t, kFecDataBytes>> fecData);
     // ReceiverOutput
     void Progress(const ReceiverState& state, bool eventsBlock) override;
     void Completed(const ReceivedBlock& block) override;

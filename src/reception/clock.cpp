@@ -10,6 +10,11 @@ std::int64_t SystemClock::Now() const {
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t SystemClock::NowMilliseconds() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 std::int64_t SystemClock::LocalOffsetSeconds(std::int64_t t) const {
     const std::time_t tt = static_cast<std::time_t>(t);
     std::tm local{};

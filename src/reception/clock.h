@@ -9,6 +9,9 @@ public:
     virtual ~Clock() = default;
     // Calendar time in whole seconds since 1970-01-01 00:00:00 UTC.
     virtual std::int64_t Now() const = 0;
+    // Calendar time in milliseconds since 1970-01-01 00:00:00 UTC; a clock without a finer
+    // resolution gives its whole seconds.
+    virtual std::int64_t NowMilliseconds() const { return Now() * 1000; }
     // Offset of the local time zone from UTC at time t, in seconds (local = UTC + offset).
     virtual std::int64_t LocalOffsetSeconds(std::int64_t t) const = 0;
 };
@@ -17,6 +20,7 @@ public:
 class SystemClock final : public Clock {
 public:
     std::int64_t Now() const override;
+    std::int64_t NowMilliseconds() const override;
     std::int64_t LocalOffsetSeconds(std::int64_t t) const override;
 };
 

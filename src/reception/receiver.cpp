@@ -138,9 +138,9 @@ void BlockReceiver::CompleteBlock(const Chunk& chunk) {
     block.record = ConstBytes(cur.data(), kTelemetryBytes);
     block.verdict = *r.verdict;
     block.origin = chunk.origin;
-    block.live = live_ && chunk.origin != BlockOrigin::Relay;
+    block.live = live_ && chunk.live && chunk.origin != BlockOrigin::Relay;
     block.timeFromInput = chunk.utcMilliseconds.has_value();
-    block.utcMilliseconds = chunk.utcMilliseconds ? *chunk.utcMilliseconds : clock_.Now() * 1000;
+    block.utcMilliseconds = chunk.utcMilliseconds ? *chunk.utcMilliseconds : clock_.NowMilliseconds();
     block.fecData = chunk.fecData;
     output_.Completed(block);
 }

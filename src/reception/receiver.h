@@ -34,8 +34,11 @@ struct Chunk {
     // A whole block of 512 or 514 bytes from another decoder or the FEC reconstruction: it starts
     // a new block and is judged at its own length, whatever the modem type.
     bool whole = false;
-    std::optional<std::int64_t> utcMilliseconds;  // the time the input carried with the block
-    std::optional<std::span<const std::uint8_t, kFecDataBytes>> fecData;  // of a rebuilt FEC block
+    std::optional<std::int64_t> utcMilliseconds = std::nullopt;  // the time the input carried with the block
+    // False when the input knows the block is not this station's reception as it happens (a
+    // KISS file or standard input without times).
+    bool live = true;
+    std::optional<std::span<const std::uint8_t, kFecDataBytes>> fecData = std::nullopt;  // of a rebuilt FEC block
 };
 
 // Where a call begins, as the real-time relay needs to know it.

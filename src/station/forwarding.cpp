@@ -12,31 +12,51 @@ Forwarding::Forwarding(const Clock& clock, QObject* parent) : QObject(parent), c
 
 Forwarding::~Forwarding() { StopAll(); }
 
-bool Forwarding::StartKissServer(std::uint16_t port, QString& error, bool loopbackOnly) {
+bool Forwarding::StartKissServer(std::uint16_t port, const QString& address, const KissOutOptions& options,
+                                 QString& error) {
     StopKissServer();
-    kissServer_ = std::make_unique<KissServer>();
-    const QHostAddress address = loopbackOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
-    if (!kissServer_->Listen(port, address)) {
+    kissServer_ = std::make_unique<KissServer>(options);
+    const QHostAddress listen = address.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(address);
+    if (listen.isNull()) {
+        error = QStringLiteral("KISS: \"%1\" is not an address to listen on").arg(address);
+        kissServer_.reset();
+        return false;
+    }
+    if (!kissServer_->Listen(port, listen)) {
         error = QStringLiteral("KISS: cannot serve on port %1: %2").arg(port).arg(kissServer_->Server().ErrorText());
         kissServer_.reset();
         return false;
     }
-    emit StatusChanged(QStringLiteral("KISS: serving on port %1").arg(kissServer_->Server().Port()));
+    const QString where = address.isEmpty() ? QString() : address + QLatin1Char(' ');
+    emit StatusChanged(QStringLiteral("KISS: serving on %1port %2").arg(where).arg(kissServer_->Server().Port()),
+                       StatusLevel::Status);
     return true;
 }
 
-bool Forwarding::OpenKissFile(const std::filesystem::path& path, QString& error) {
+bool Forwarding::OpenKissFile(const std::filesystem::path& path, const KissOutOptions& options, QString& error) {
     CloseKissFile();
-    auto file = std::make_unique<KissFileWriter>();
+    auto file = std::make_unique<KissFileWriter>(options);
     std::string reason;
     if (!file->Open(path, reason)) {
-        error = QStringLiteral("KISS: cannot open \"%1\": %2")
-                    .arg(QString::fromStdString(path.string()), QString::fromStdString(reason));
+        error = QStringLiteral("KISS: %1").arg(QString::fromStdString(reason));
         return false;
     }
     kissFile_ = std::move(file);
-    lastKissFileError_.clear();
-    emit StatusChanged(QStringLiteral("KISS: appending to %1").arg(QString::fromStdString(path.string())));
+    kissFileLosses_ = LossReport("KISS file", "frame", "frames");
+    emit StatusChanged(QStringLiteral("KISS: appending to %1").arg(QString::fromStdString(path.string())),
+                       StatusLevel::Status);
+    return true;
+}
+
+bool Forwarding::ReopenKissFile(QString& line) {
+    line.clear();
+    if (!kissFile_) return true;
+    std::string reason;
+    if (!kissFile_->Reopen(reason)) {
+        line = QStringLiteral("KISS: %1; frames are lost until it opens").arg(QString::fromStdString(reason));
+        return false;
+    }
+    line = QStringLiteral("KISS: reopened %1").arg(QString::fromStdString(kissFile_->Path().string()));
     return true;
 }
 
@@ -67,7 +87,8 @@ bool Forwarding::StartSids(const QString& url, const SidsStation& station, const
     emit StatusChanged(QStringLiteral("SiDS: submitting to %1 as %2 (NORAD %3), %4 waiting in the queue")
                            .arg(url, QString::fromStdString(station.callsign))
                            .arg(station.noradId)
-                           .arg(sids_->Queued()));
+                           .arg(sids_->Queued()),
+                       StatusLevel::Status);
     return true;
 }
 
@@ -82,6 +103,8 @@ bool Forwarding::StartMqtt(const MqttOptions& options, QString& error) {
         return false;
     }
     mqtt_ = std::move(publisher);
+    mqttLosses_ = LossReport("MQTT queue", "message", "messages");
+    mqttDropped_ = 0;
     return true;
 }
 
@@ -104,18 +127,25 @@ void Forwarding::StopAll() {
     StopMqtt();
 }
 
+void Forwarding::Tell(const std::string& line, StatusLevel level) {
+    if (!line.empty()) emit StatusChanged(QString::fromStdString(line), level);
+}
+
 void Forwarding::TakeBlock(const ReceivedBlock& block) {
     if (kissServer_) kissServer_->Send(block);
-    if (kissFile_ && !kissFile_->Write(block) && kissFile_->LastError() != lastKissFileError_) {
-        lastKissFileError_ = kissFile_->LastError();
-        emit StatusChanged(QStringLiteral("KISS: a frame could not be written (%1 so far): %2")
-                               .arg(kissFile_->Failed())
-                               .arg(QString::fromStdString(lastKissFileError_)));
+    if (kissFile_) {
+        if (kissFile_->Write(block)) Tell(kissFileLosses_.Written(), StatusLevel::Status);
+        else Tell(kissFileLosses_.Lost(clock_.Now(), kissFile_->LastError()), StatusLevel::Error);
     }
-    if (sids_ && ShouldSubmitToSids(block) && !sidsDuplicates_.SeenRecently(block.bytes, block.UtcSeconds()))
+    if (sids_ && ShouldSubmitToSids(block) && !sidsDuplicates_.SeenRecently(TransmittedFrame(block), block.UtcSeconds()))
         sids_->Submit(block);
     if (mqtt_) {
         mqtt_->Publish(block);
+        // Drops since the last block, also those of the connection thread (QoS 0 at a lost link).
+        const std::uint64_t dropped = mqtt_->Dropped();
+        if (dropped > mqttDropped_) Tell(mqttLosses_.Lost(clock_.Now(), mqtt_->DropReason(), dropped - mqttDropped_), StatusLevel::Error);
+        else Tell(mqttLosses_.Written(), StatusLevel::Status);
+        mqttDropped_ = dropped;
         emit CountsChanged();
     }
 }
@@ -128,6 +158,19 @@ QString Forwarding::SidsCountsText() const {
                        .arg(sids_->Failed());
     if (sidsDuplicates_.Duplicates() > 0) text += QStringLiteral(", %1 duplicates skipped").arg(sidsDuplicates_.Duplicates());
     return text;
+}
+
+QStringList Forwarding::LossTexts() const {
+    QStringList lines;
+    for (const LossReport* report : {kissFile_ ? &kissFileLosses_ : nullptr, sids_ ? &sids_->QueueLosses() : nullptr,
+                                     mqtt_ ? &mqttLosses_ : nullptr})
+        if (report != nullptr && !report->StatusText().empty()) lines << QString::fromStdString(report->StatusText());
+    return lines;
+}
+
+bool Forwarding::Losing() const {
+    return (kissFile_ && kissFileLosses_.Failing()) || (sids_ && sids_->QueueLosses().Failing()) ||
+           (mqtt_ && mqttLosses_.Failing());
 }
 
 }  // namespace orv

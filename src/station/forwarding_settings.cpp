@@ -14,7 +14,8 @@ std::string Trim(const std::string& text) { return std::string(TrimSpaces(text))
 constexpr const char* kNames[] = {"KISS Serve",  "KISS Serve Port", "KISS Out",     "KISS Out File", "KISS Connect",
                                   "KISS Server", "SiDS",            "SiDS URL",     "Callsign",      "Latitude",
                                   "Longitude",   "NORAD ID",        "MQTT",         "MQTT Broker",   "MQTT Topic",
-                                  "MQTT User",   "MQTT Password File"};
+                                  "MQTT User",   "MQTT Password File", "KISS Good Only", "KISS Timestamps",
+                                  "MQTT CA File", "MQTT Discovery"};
 
 template <typename Visit>
 void EachValue(ForwardingSettings& s, Visit visit) {
@@ -35,6 +36,10 @@ void EachValue(ForwardingSettings& s, Visit visit) {
     visit(kNames[14], s.mqttTopic);
     visit(kNames[15], s.mqttUser);
     visit(kNames[16], s.mqttPasswordFile);
+    visit(kNames[17], s.kissGoodOnly);
+    visit(kNames[18], s.kissTimestamps);
+    visit(kNames[19], s.mqttCaFile);
+    visit(kNames[20], s.mqttDiscovery);
 }
 
 bool ReadNumber(const std::string& text, long long low, long long high, long long& value) {
@@ -82,6 +87,8 @@ std::optional<ForwardingSetup> ForwardingSetupFrom(const ForwardingSettings& s, 
         }
         setup.kissOutFile = Trim(s.kissOutFile);
     }
+    setup.kissOut.goodOnly = s.kissGoodOnly;
+    setup.kissOut.timestamps = s.kissTimestamps;
     if (s.kissConnectOn) {
         std::string reason;
         if (!ParseHostPort(Trim(s.kissConnect), setup.kissConnectHost, setup.kissConnectPort, &reason)) {
@@ -117,6 +124,8 @@ std::optional<ForwardingSetup> ForwardingSetupFrom(const ForwardingSettings& s, 
             error = "MQTT: " + reason;
             return std::nullopt;
         }
+        o.caFile = Trim(s.mqttCaFile);
+        o.discovery = s.mqttDiscovery;
         setup.mqtt = o;
     }
     return setup;
@@ -136,8 +145,8 @@ std::string ApplyForwardingSettings(const ForwardingSettings& settings, Station&
     if (!setup) return error;
     station.forwarding().StopAll();
     station.StopKissInputs();
-    if (StartForwarding(*setup, station, station.DataDirectory(), [&](const std::string& line) {
-            error = line;
+    if (StartForwarding(*setup, station, station.DataDirectory(), [&](StatusLevel level, const std::string& line) {
+            if (level == StatusLevel::Error) error = line;
             report(line);
         }))
         return {};

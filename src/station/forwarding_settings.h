@@ -19,6 +19,8 @@ struct ForwardingSettings {
     std::string kissOutFile;
     bool kissConnectOn = false;
     std::string kissConnect;          // HOST:PORT
+    bool kissGoodOnly = false;        // KISS out: blocks with a good CRCC only
+    bool kissTimestamps = false;      // KISS out: a timestamp frame before each block
     bool sidsOn = false;
     std::string sidsUrl = "https://db.satnogs.org/api/telemetry/";
     std::string callsign;
@@ -30,6 +32,8 @@ struct ForwardingSettings {
     std::string mqttTopic = "orv";
     std::string mqttUser;
     std::string mqttPasswordFile;
+    std::string mqttCaFile;           // empty: no TLS
+    bool mqttDiscovery = false;       // Home Assistant discovery
 };
 
 // Absent values read as the defaults above.

@@ -5,16 +5,34 @@
 #include <filesystem>
 
 #include "inputs/input_table.h"
+#include "inputs/kiss_input.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
 
 namespace orv {
+namespace {
 
-HeadlessStation::HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock,
-                                 std::function<void(const std::string&)> report, QObject* parent)
+// The relay's status lines: a server that cannot listen is an error, a dropped client a warning.
+StatusLevel RelayStatusLevel(const QString& text) {
+    if (text.startsWith(QStringLiteral("Cannot listen"))) return StatusLevel::Error;
+    if (text.startsWith(QStringLiteral("Dropped site"))) return StatusLevel::Warning;
+    return StatusLevel::Status;
+}
+
+}  // namespace
+
+HeadlessStation::HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock, Report report,
+                                 QObject* parent)
     : QObject(parent), setup_(setup), report_(std::move(report)), station_(store, clock) {
     station_.adc().SetHooks(this);
 }
+
+HeadlessStation::HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock,
+                                 std::function<void(const std::string&)> report, QObject* parent)
+    : HeadlessStation(setup, store, clock, Report([report = std::move(report)](StatusLevel, const std::string& line) {
+                          report(line);
+                      }),
+                      parent) {}
 
 HeadlessStation::~HeadlessStation() {
     station_.adc().SetHooks(nullptr);
@@ -29,6 +47,7 @@ int HeadlessStation::Start() {
 }
 
 void HeadlessStation::Stop() {
+    if (!stopping_) ReportKissSkips();
     stopping_ = true;
     station_.Shutdown();
 }
@@ -43,12 +62,12 @@ int HeadlessStation::ApplySetup() {
     }
     if (setup_.baud) station_.SetBaudRate(*setup_.baud);
     const StationState& s = station_.state();
-    if (setup_.logFec && !InputForModem(s.settings.modemType).samples) {
-        report_("--log-fec needs FEC frames: --modem ADC");
+    if (setup_.logFec && !InputForModem(s.settings.modemType).samples && !setup_.forwarding.HasKissInput()) {
+        Say(StatusLevel::Error, "--log-fec needs FEC frames: --modem ADC, audio or a KISS input");
         return 2;
     }
     if (setup_.useCrcc && s.receiver.blockLength != 514) {
-        report_("--crcc use needs 514-byte blocks");
+        Say(StatusLevel::Error, "--crcc use needs 514-byte blocks");
         return 2;
     }
     station_.SetLogFec(setup_.logFec);
@@ -62,7 +81,7 @@ bool HeadlessStation::StartLogging() {
     std::error_code error;
     std::filesystem::create_directories(telemetry, error);
     if (error) {
-        report_("cannot create " + telemetry.string() + ": " + error.message());
+        Say(StatusLevel::Error, "cannot create " + telemetry.string() + ": " + error.message());
         return false;
     }
     TelemetryLogger& logger = station_.logger();
@@ -70,32 +89,45 @@ bool HeadlessStation::StartLogging() {
     if (setup_.useCrcc) logger.UseCrcc();
     logger.SetFollowDate(setup_.daily);
     station_.StartLogging();
-    report_("logging to " + logger.LogPath().string());
+    Say(StatusLevel::Status, "logging to " + logger.LogPath().string());
     connect(&station_, &Station::BlockLogged, this, [this](const LogAppendResult& result) {
-        if (result.newFile) report_("new day: logging to " + station_.logger().LogPath().string());
-        if (!result.written)
-            report_("block not logged (" + std::to_string(station_.logger().LostBlocks()) + " lost): " + result.error);
-        if (!result.notice.empty()) report_(result.notice);
+        if (result.newFile) Say(StatusLevel::Status, "new day: logging to " + station_.logger().LogPath().string());
+        if (!result.lossLine.empty()) Say(result.written ? StatusLevel::Status : StatusLevel::Error, result.lossLine);
+        if (!result.notice.empty()) Say(StatusLevel::Warning, result.notice);
     });
     return true;
 }
 
-std::filesystem::path HeadlessStation::ReopenLog() {
-    station_.logger().UpdateLogFileName();
-    return station_.logger().LogPath();
+void HeadlessStation::Hangup() {
+    if (setup_.dataDir.empty()) {
+        Say(StatusLevel::Status, "SIGHUP: no log file to reopen");
+    } else {
+        station_.logger().UpdateLogFileName();
+        Say(StatusLevel::Status,
+            "SIGHUP: log file closed; the next block reopens " + station_.logger().LogPath().string());
+    }
+    QString kiss;
+    const bool reopened = station_.forwarding().ReopenKissFile(kiss);
+    if (!kiss.isEmpty()) Say(reopened ? StatusLevel::Status : StatusLevel::Error, "SIGHUP: " + kiss.toStdString());
+    ReportKissSkips();
+}
+
+void HeadlessStation::ReportKissSkips() {
+    for (const auto& input : station_.KissInputs())
+        if (const QString summary = input->NewSkipsSummary(); !summary.isEmpty()) Say(StatusLevel::Warning, summary.toStdString());
 }
 
 bool HeadlessStation::StartRelay() {
     Relay& relay = station_.relay();
     relay.SetRealTime(!setup_.fullBlock);
-    connect(&relay, &Relay::StatusChanged, this, &HeadlessStation::ReportOnce);
+    connect(&relay, &Relay::StatusChanged, this, [this](const QString& text) { ReportOnce(text, RelayStatusLevel(text)); });
     if (setup_.servePort) {
         const QHostAddress address = setup_.bindAddress.empty() ? QHostAddress(QHostAddress::Any)
                                                                 : QHostAddress(QString::fromStdString(setup_.bindAddress));
         if (!relay.Server().Listen(*setup_.servePort, address)) return false;  // the status has said why
-        report_("serving on " + (setup_.bindAddress.empty() ? std::string() : setup_.bindAddress + " ") + "port " +
-                std::to_string(relay.Server().Port()) +
-                (setup_.fullBlock ? " (Full block)" : " (Real time)"));
+        Say(StatusLevel::Status, "serving on " + (setup_.bindAddress.empty() ? std::string() : setup_.bindAddress + " ") +
+                                     "port " + std::to_string(relay.Server().Port()) +
+                                     (setup_.fullBlock ? " (Full block)" : " (Real time)"));
     }
     if (!setup_.udpHost.empty()) {
         relay.SetUdpOn(true);
@@ -108,13 +140,18 @@ bool HeadlessStation::StartKiss() {
     Forwarding& forwarding = station_.forwarding();
     station_.SetSimulated(setup_.simulated);
     connect(&forwarding, &Forwarding::StatusChanged, this, &HeadlessStation::ReportOnce);
-    connect(&station_, &Station::KissInputStatus, this, &HeadlessStation::ReportOnce);
+    connect(&station_, &Station::KissInputStatus, this,
+            [this](const QString& text) { ReportOnce(text, KissInput::LevelOf(text)); });
     connect(&station_, &Station::KissInputEnded, this, [this](const QString& error) {
-        report_(error.isEmpty() ? std::string("end of the KISS input") : "KISS input: " + error.toStdString());
+        if (error.isEmpty()) Say(StatusLevel::Status, "end of the KISS input");
+        else Say(StatusLevel::Error, "KISS input: " + error.toStdString());
         if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.kissConnectHost.empty())
             emit Ended();
     });
-    return StartForwarding(setup_.forwarding, station_, station_.DataDirectory(), report_);
+    // --bind applies to every server the station opens.
+    ForwardingSetup forwardingSetup = setup_.forwarding;
+    if (forwardingSetup.kissServeAddress.empty()) forwardingSetup.kissServeAddress = setup_.bindAddress;
+    return StartForwarding(forwardingSetup, station_, station_.DataDirectory(), report_);
 }
 
 bool HeadlessStation::StartInput() {
@@ -123,12 +160,13 @@ bool HeadlessStation::StartInput() {
     if (!setup_.connectHost.empty()) {
         RelayClientInput& client = station_.client();
         client.SetReconnectSeconds(setup_.reconnectSeconds);
-        connect(&client, &RelayClientInput::Status, this, &HeadlessStation::ReportOnce);
+        connect(&client, &RelayClientInput::Status, this,
+                [this](const QString& text) { ReportOnce(text, StatusLevel::Status); });
         connect(&client, &RelayClientInput::StateChanged, this, [this](RelayClientInput::LinkState state) {
             if (state != RelayClientInput::LinkState::Off || stopping_) return;
             const std::string message = "no link to " + setup_.connectHost + ":" + std::to_string(setup_.connectPort) +
                                         "; stopping (--reconnect SECONDS keeps trying)";
-            report_(message);
+            Say(StatusLevel::Error, message);
             emit Failed(QString::fromStdString(message));
         });
         client.ConnectTo(QString::fromStdString(setup_.connectHost), setup_.connectPort);
@@ -137,54 +175,56 @@ bool HeadlessStation::StartInput() {
     station_.SetSerialOverride(QString::fromStdString(setup_.serialPath));
     const SelectionResult opened = station_.SelectText(TextSelection::Raw);
     if (opened.portFailed) {
-        report_("cannot open serial port " + setup_.serialPath + ": " + opened.error);
+        Say(StatusLevel::Error, "cannot open serial port " + setup_.serialPath + ": " + opened.error);
         return false;
     }
     connect(&station_, &Station::InputLost, this, [this](const QString& reason) {
         const std::string message = "serial port lost: " + reason.toStdString();
-        report_(message);
+        Say(StatusLevel::Error, message);
         emit Failed(QString::fromStdString(message));
     });
     const StationState& s = station_.state();
-    report_("reading " + setup_.serialPath + " at " + std::to_string(s.settings.baudRate) + " baud, modem " +
-            ModemTypeText(s.settings.modemType));
+    Say(StatusLevel::Status, "reading " + setup_.serialPath + " at " + std::to_string(s.settings.baudRate) +
+                                 " baud, modem " + ModemTypeText(s.settings.modemType));
     return true;
 }
 
 bool HeadlessStation::StartAudioInput() {
     const SelectionResult opened = station_.SelectText(TextSelection::Raw);
     if (opened.portFailed) {
-        report_("cannot open the audio input: " + opened.error);
+        Say(StatusLevel::Error, "cannot open the audio input: " + opened.error);
         return false;
     }
-    connect(&station_, &Station::InputStatus, this, [this](const QString& text) { report_(text.toStdString()); });
+    connect(&station_, &Station::InputStatus, this,
+            [this](const QString& text) { Say(StatusLevel::Status, text.toStdString()); });
     connect(&station_, &Station::InputEnded, this, [this](const QString& reason) {
         // Standard input is the station's only input: its end ends the station. A file's end
         // leaves the station serving what it decoded until it is stopped.
         if (setup_.audio->source == AudioSourceKind::Stdin) {
-            report_(reason.toStdString() + "; stopping");
+            Say(StatusLevel::Status, reason.toStdString() + "; stopping");
             emit Failed(reason);
         } else {
-            report_(reason.toStdString() + "; the station goes on until it is stopped");
+            Say(StatusLevel::Status, reason.toStdString() + "; the station goes on until it is stopped");
         }
     });
-    report_("reading audio from " + station_.PortInput()->Description().toStdString() + ", carrier sought around " +
-            std::to_string(static_cast<int>(setup_.audio->centreHz)) + " Hz, modem Audio");
+    Say(StatusLevel::Status, "reading audio from " + station_.PortInput()->Description().toStdString() +
+                                 ", carrier sought around " + std::to_string(static_cast<int>(setup_.audio->centreHz)) +
+                                 " Hz, modem Audio");
     return true;
 }
 
 // Status texts, each once: a link that keeps failing or a run of sent datagrams does not fill the
 // log with the same line.
-void HeadlessStation::ReportOnce(const QString& text) {
+void HeadlessStation::ReportOnce(const QString& text, StatusLevel level) {
     if (text.isEmpty() || text == lastStatus_) return;
     lastStatus_ = text;
-    report_(text.toStdString());
+    Say(level, text.toStdString());
 }
 
 void HeadlessStation::FecLogFailed(const std::filesystem::path& path) {
     if (path == failedFecLog_) return;
     failedFecLog_ = path;
-    report_("cannot write the FEC log \"" + path.string() + "\"; its lines are lost");
+    Say(StatusLevel::Error, "cannot write the FEC log \"" + path.string() + "\"; its lines are lost");
 }
 
 }  // namespace orv

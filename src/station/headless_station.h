@@ -1,7 +1,8 @@
 #pragma once
 // The station without windows, as `orv-cli station` and `orv-cli demo` run it: serial or network
 // input, logging into the data directory, the relay server and the UDP sender, all set up from one
-// record, with status lines for the operator through a reporter.
+// record, with status lines for the operator through a reporter, each with how much it matters
+// (StatusLevel: the journal's priority under systemd).
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "forward/status_level.h"
 #include "pipeline/adc_reception.h"
 #include "reception/startup_settings.h"
 #include "station/forwarding_setup.h"
@@ -36,7 +38,7 @@ struct HeadlessSetup {
     // The relay: TCP server (port 0: any free port) and UDP datagrams.
     std::optional<std::uint16_t> servePort;
     bool fullBlock = false;
-    std::string bindAddress;       // the server's listening address; empty: all interfaces
+    std::string bindAddress;       // every server's listening address (relay, KISS); empty: all interfaces
     std::string udpHost;
     std::uint16_t udpPort = 0;
     // KISS in and out, SiDS, MQTT. A KISS input may be the only input.
@@ -48,7 +50,12 @@ struct HeadlessSetup {
 class HeadlessStation : public QObject, private AdcReceptionHooks {
     Q_OBJECT
 public:
-    // `report` gets each status line for the operator (without a trailing newline).
+    using Report = std::function<void(StatusLevel level, const std::string& line)>;
+
+    // `report` gets each status line for the operator (without a trailing newline) and its level.
+    HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock, Report report,
+                    QObject* parent = nullptr);
+    // The same for a reporter that takes the lines only.
     HeadlessStation(const HeadlessSetup& setup, KeyValueStore& store, const Clock& clock,
                     std::function<void(const std::string&)> report, QObject* parent = nullptr);
     ~HeadlessStation() override;
@@ -59,12 +66,13 @@ public:
     // 0 when running; 2 when the setup does not fit the station's settings; 1 when something
     // could not be started (the report says why).
     int Start();
-    // Closes every input and link.
+    // Says what the KISS inputs skipped and closes every input and link.
     void Stop();
-    // After the log file was moved away (logrotate): the log is written by whole-record appends
-    // that open and close the file each time, so the next block creates the file anew under
-    // today's name. Returns that path.
-    std::filesystem::path ReopenLog();
+    // SIGHUP, after logrotate moved the files away: every file the station appends to is opened
+    // anew under its name. The log is written by whole-record appends that open and close the
+    // file each time, so the next block creates it; the KISS file is closed and opened again.
+    // The KISS inputs say what they skipped so far. Each step is reported.
+    void Hangup();
 
 signals:
     // The input is gone for good (a lost serial port, a link that is not retried).
@@ -79,11 +87,13 @@ private:
     bool StartInput();
     bool StartAudioInput();
     bool StartKiss();
-    void ReportOnce(const QString& text);
+    void Say(StatusLevel level, const std::string& line) { report_(level, line); }
+    void ReportOnce(const QString& text, StatusLevel level);
+    void ReportKissSkips();
     void FecLogFailed(const std::filesystem::path& path) override;
 
     HeadlessSetup setup_;
-    std::function<void(const std::string&)> report_;
+    Report report_;
     Station station_;
     QString lastStatus_;
     std::filesystem::path failedFecLog_;

@@ -132,6 +132,7 @@ public:
     void ConnectKissInput(const QString& host, std::uint16_t port);
     bool OpenKissInput(const QString& path, QString& error);
     void StopKissInputs();
+    const std::vector<std::unique_ptr<KissInput>>& KissInputs() const { return kissInputs_; }
 
     // The "Events" check box: Events mode on or off, the display block taken from the last E or A
     // block. ClearEventsMode only switches it off (a replayed file brings its own display block).

@@ -35,6 +35,8 @@ ForwardingWindow::ForwardingWindow(Station& station, QWidget* parent) : QMainWin
     connect(&station_.forwarding(), &Forwarding::StatusChanged, this, &ForwardingWindow::ShowStatus);
     connect(&station_, &Station::KissInputStatus, this, &ForwardingWindow::ShowStatus);
     connect(&station_.forwarding(), &Forwarding::CountsChanged, this, &ForwardingWindow::RefreshCounts);
+    // A loss report's line also brings the losses up to date at once.
+    connect(&station_.forwarding(), &Forwarding::StatusChanged, this, &ForwardingWindow::RefreshCounts);
     refresh_.setInterval(1000);
     connect(&refresh_, &QTimer::timeout, this, &ForwardingWindow::RefreshCounts);
     refresh_.start();
@@ -57,6 +59,12 @@ void ForwardingWindow::Build() {
     kissConnect_ = Field(QStringLiteral("KissConnect"), kiss);
     kissConnect_->setPlaceholderText(QStringLiteral("host:port, e.g. localhost:8001"));
     kissForm->addRow(kissConnectOn_, kissConnect_);
+    kissGoodOnly_ = new QCheckBox(QStringLiteral("Out: blocks with a good CRCC only"), kiss);
+    kissGoodOnly_->setObjectName(QStringLiteral("KissGoodOnly"));
+    kissForm->addRow(kissGoodOnly_);
+    kissTimestamps_ = new QCheckBox(QStringLiteral("Out: a timestamp frame before each block (gr-satellites)"), kiss);
+    kissTimestamps_->setObjectName(QStringLiteral("KissTimestamps"));
+    kissForm->addRow(kissTimestamps_);
     layout->addWidget(kiss);
 
     auto* sids = new QGroupBox(QStringLiteral("SiDS submission"), central);
@@ -88,6 +96,12 @@ void ForwardingWindow::Build() {
     mqttForm->addRow(QStringLiteral("User (optional)"), mqttUser_);
     mqttPasswordFile_ = Field(QStringLiteral("MqttPasswordFile"), mqtt);
     mqttForm->addRow(QStringLiteral("Password file"), mqttPasswordFile_);
+    mqttCaFile_ = Field(QStringLiteral("MqttCaFile"), mqtt);
+    mqttCaFile_->setPlaceholderText(QStringLiteral("empty: no TLS"));
+    mqttForm->addRow(QStringLiteral("CA file (TLS)"), mqttCaFile_);
+    mqttDiscovery_ = new QCheckBox(QStringLiteral("Home Assistant discovery"), mqtt);
+    mqttDiscovery_->setObjectName(QStringLiteral("MqttDiscovery"));
+    mqttForm->addRow(mqttDiscovery_);
     layout->addWidget(mqtt);
 
     auto* buttons = new QHBoxLayout;
@@ -101,6 +115,10 @@ void ForwardingWindow::Build() {
     counts_ = new QLabel(central);
     counts_->setObjectName(QStringLiteral("Counts"));
     layout->addWidget(counts_);
+    losses_ = new QLabel(central);
+    losses_->setObjectName(QStringLiteral("Losses"));
+    losses_->setWordWrap(true);
+    layout->addWidget(losses_);
     status_ = new QLabel(central);
     status_->setObjectName(QStringLiteral("Status"));
     status_->setWordWrap(true);
@@ -116,6 +134,8 @@ ForwardingSettings ForwardingWindow::Fields() const {
     s.kissOutFile = Text(kissOutFile_);
     s.kissConnectOn = kissConnectOn_->isChecked();
     s.kissConnect = Text(kissConnect_);
+    s.kissGoodOnly = kissGoodOnly_->isChecked();
+    s.kissTimestamps = kissTimestamps_->isChecked();
     s.sidsOn = sidsOn_->isChecked();
     s.sidsUrl = Text(sidsUrl_);
     s.callsign = Text(callsign_);
@@ -127,6 +147,8 @@ ForwardingSettings ForwardingWindow::Fields() const {
     s.mqttTopic = Text(mqttTopic_);
     s.mqttUser = Text(mqttUser_);
     s.mqttPasswordFile = Text(mqttPasswordFile_);
+    s.mqttCaFile = Text(mqttCaFile_);
+    s.mqttDiscovery = mqttDiscovery_->isChecked();
     return s;
 }
 
@@ -137,6 +159,8 @@ void ForwardingWindow::SetFields(const ForwardingSettings& s) {
     kissOutFile_->setText(Text(s.kissOutFile));
     kissConnectOn_->setChecked(s.kissConnectOn);
     kissConnect_->setText(Text(s.kissConnect));
+    kissGoodOnly_->setChecked(s.kissGoodOnly);
+    kissTimestamps_->setChecked(s.kissTimestamps);
     sidsOn_->setChecked(s.sidsOn);
     sidsUrl_->setText(Text(s.sidsUrl));
     callsign_->setText(Text(s.callsign));
@@ -148,6 +172,8 @@ void ForwardingWindow::SetFields(const ForwardingSettings& s) {
     mqttTopic_->setText(Text(s.mqttTopic));
     mqttUser_->setText(Text(s.mqttUser));
     mqttPasswordFile_->setText(Text(s.mqttPasswordFile));
+    mqttCaFile_->setText(Text(s.mqttCaFile));
+    mqttDiscovery_->setChecked(s.mqttDiscovery);
 }
 
 bool ForwardingWindow::ApplyStored() { return Apply(ReadForwardingSettings(station_.store())); }
@@ -187,6 +213,12 @@ void ForwardingWindow::RefreshCounts() {
                      .arg(f.mqtt()->Queued())
                      .arg(f.mqtt()->Dropped());
     counts_->setText(lines.join(QLatin1Char('\n')));
+    // What an output lost: red while it loses, in the window's colour once it writes again.
+    losses_->setText(f.LossTexts().join(QLatin1Char('\n')));
+    QPalette palette = losses_->palette();
+    palette.setColor(QPalette::WindowText, f.Losing() ? QColor(Qt::red) : this->palette().color(QPalette::WindowText));
+    losses_->setPalette(palette);
+    losses_->setVisible(!losses_->text().isEmpty());
 }
 
 }  // namespace orv

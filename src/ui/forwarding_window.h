@@ -1,7 +1,8 @@
 #pragma once
 // ForwardingWindow, "Forwarding": the KISS, SiDS and MQTT settings of the desktop program, each
-// part with its on/off switch, "Apply" (saves and restarts the forwarding), the last status line
-// and the counts (SiDS submitted, queued, failed; MQTT published, waiting, dropped; KISS clients).
+// part with its on/off switch, "Apply" (saves and restarts the forwarding), the last status line,
+// the counts (SiDS submitted, queued, failed; MQTT published, waiting, dropped; KISS clients) and
+// what the KISS file, the SiDS queue and the MQTT queue lost (red while they lose).
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@ public:
     void SetFields(const ForwardingSettings& settings);
     QString StatusText() const { return status_->text(); }
     QString CountsText() const { return counts_->text(); }
+    QString LossText() const { return losses_->text(); }
     // Reads the counts again (also once a second while the window is open).
     void RefreshCounts();
 
@@ -40,11 +42,13 @@ private:
 
     Station& station_;
     QCheckBox *kissServeOn_, *kissOutOn_, *kissConnectOn_, *sidsOn_, *mqttOn_;
+    QCheckBox *kissGoodOnly_, *kissTimestamps_, *mqttDiscovery_;
     QLineEdit *kissServePort_, *kissOutFile_, *kissConnect_;
     QLineEdit *sidsUrl_, *callsign_, *latitude_, *longitude_, *noradId_;
-    QLineEdit *mqttBroker_, *mqttTopic_, *mqttUser_, *mqttPasswordFile_;
+    QLineEdit *mqttBroker_, *mqttTopic_, *mqttUser_, *mqttPasswordFile_, *mqttCaFile_;
     QLabel* status_;
     QLabel* counts_;
+    QLabel* losses_;
     QTimer refresh_;
 };
 

@@ -139,9 +139,6 @@ void LoggingWindow::BuildControls() {
     failure_->setObjectName("Failure");
     failure_->setWordWrap(true);
     failure_->setMaximumWidth(260);
-    QPalette red = failure_->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    failure_->setPalette(red);
     failure_->setVisible(false);
     layout->addWidget(failure_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -238,6 +235,10 @@ void LoggingWindow::ShowFailure() {
     // in the tooltip.
     failure_->setText(ElideLongWords(text, failure_->fontMetrics(), failure_->maximumWidth()));
     failure_->setToolTip(text);
+    // Red while blocks are lost; the all-clear after a failure in the window's own colour.
+    QPalette colours = failure_->palette();
+    colours.setColor(QPalette::WindowText, logger_.FailureIsTrouble() ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    failure_->setPalette(colours);
     failure_->setVisible(!text.isEmpty());
 }
 

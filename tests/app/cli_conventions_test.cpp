@@ -61,7 +61,7 @@ TEST(CliConventions, MistakesAreUsageErrorsNamedByTheCommand) {
         {"export --mask 3 --addr 1 in out", "orv-cli export: --mask must follow the --addr it applies to"},
         {"station --serial /dev/null --crcc use", "orv-cli station: --log, --crcc"},
         {"station --serial /dev/null --serve 0 --bind example.org", "orv-cli station: --bind \"example.org\" is not"},
-        {"station --serial /dev/null --bind 127.0.0.1", "orv-cli station: --full-block and --bind belong to --serve"},
+        {"station --serial /dev/null --bind 127.0.0.1", "orv-cli station: --bind belongs to --serve or --kiss-serve"},
         {"simulate --pty --bind 127.0.0.1", "orv-cli simulate: --bind belongs to --tcp-serve"},
         {"no-such-command", "orv-cli: unknown command \"no-such-command\""},
         {"--no-such-global crcc", "orv-cli: unknown option --no-such-global"},

@@ -71,7 +71,7 @@ TEST(BlockTelemetryJson, ABlocksCarryHeaderTimeAndDisplaysOthersOnlyTheirKind) {
 }
 
 // MQTT publishes telemetry for A blocks that passed their CRCC or have none (512 bytes), and the
-// message is then exactly the station's per-block object.
+// message is then exactly the station's per-block object with whether the block is live.
 TEST(BlockTelemetryJson, ReceivedBlocksGetTelemetryOnlyWhenGoodABlocks) {
     const Block514 a = test::ForwardBlock(1, 'A');
     Block514 failed = a;
@@ -84,7 +84,11 @@ TEST(BlockTelemetryJson, ReceivedBlocksGetTelemetryOnlyWhenGoodABlocks) {
     noCrcc.utcMilliseconds = 1796869479000;
 
     EXPECT_TRUE(HasTelemetry(test::Received(a)));
-    EXPECT_EQ(BlockTelemetryJson(test::Received(a, 1796869479)), BlockTelemetryJson(a, "OK", 1796869479));
+    QJsonObject station = BlockTelemetryJson(a, "OK", 1796869479);
+    for (const bool live : {true, false}) {
+        station.insert("live", live);
+        EXPECT_EQ(BlockTelemetryJson(test::Received(a, 1796869479, live)), station);
+    }
     EXPECT_TRUE(HasTelemetry(noCrcc));
     EXPECT_EQ(BlockTelemetryJson(noCrcc)["crcc"].toString(), "NA");
     EXPECT_TRUE(BlockTelemetryJson(noCrcc).contains("displays"));

@@ -14,7 +14,7 @@ namespace orv::test {
 class HttpTestServer : public QObject {
 public:
     struct Request {
-        std::string method, path, contentType, body;
+        std::string method, path, contentType, userAgent, body;
     };
 
     HttpTestServer() {
@@ -58,6 +58,7 @@ private:
                 const std::string value = line.substr(line.find_first_not_of(' ', colon + 1));
                 if (name == "content-length") length = std::stoul(value);
                 if (name == "content-type") r.contentType = value;
+                if (name == "user-agent") r.userAgent = value;
             }
             at = next;
         }

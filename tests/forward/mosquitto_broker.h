@@ -83,13 +83,15 @@ class MqttRecorder {
 public:
     struct Message {
         std::string topic, payload;
+        bool retained = false;  // a retained message the broker kept, delivered at subscribing
     };
 
-    // keepMessages false: only count them (for the benchmark).
-    MqttRecorder(quint16 port, std::string topic, bool keepMessages = true)
+    // keepMessages false: only count them (for the benchmark). `clientId`: recorders that run
+    // at the same time need ids of their own.
+    MqttRecorder(quint16 port, std::string topic, bool keepMessages = true, const char* clientId = "orv-test-recorder")
         : topic_(std::move(topic)), keep_(keepMessages) {
         mosquitto_lib_init();
-        mosq_ = mosquitto_new("orv-test-recorder", false, this);
+        mosq_ = mosquitto_new(clientId, false, this);
         mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
         mosquitto_connect_callback_set(mosq_, [](mosquitto* m, void* self, int rc) {
             if (rc == 0) mosquitto_subscribe(m, nullptr, (static_cast<MqttRecorder*>(self)->topic_ + "/#").c_str(), 1);
@@ -102,8 +104,9 @@ public:
             ++r->count_;
             if (!r->keep_) return;
             std::lock_guard lock(r->mutex_);
-            r->messages_.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
-                                                          static_cast<std::size_t>(m->payloadlen))});
+            r->messages_.push_back({m->topic,
+                                    std::string(static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen)),
+                                    m->retain});
         });
         mosquitto_connect_async(mosq_, "127.0.0.1", port, 30);
         mosquitto_loop_start(mosq_);
@@ -119,6 +122,13 @@ public:
         return messages_;
     }
     std::size_t Count() const { return count_; }
+    // The messages on `topic` (the whole topic name).
+    std::vector<Message> On(const std::string& topic) {
+        std::vector<Message> out;
+        for (const auto& m : Messages())
+            if (m.topic == topic) out.push_back(m);
+        return out;
+    }
 
 private:
     std::string topic_;

@@ -1,6 +1,8 @@
 // SiDS form fields, their encoding, coordinates, and which blocks are shared.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "forward/sids_form.h"
 #include "forward_blocks.h"
 
@@ -10,25 +12,49 @@ namespace {
 TEST(SidsFormTest, FieldsOfOneSubmission) {
     const Block514 b = test::ForwardBlock(7);
     const SidsStation station{"DL1ABC/P", 52.01462, -4.36471, kAo40NoradId};
-    const auto fields = SidsFields(station, test::Received(b, 1796869479));
-    ASSERT_EQ(fields.size(), 7U);
+    ReceivedBlock received = test::Received(b, 1796869479);
+    received.utcMilliseconds += 123;
+    const auto fields = SidsFields(station, received);
+    const std::string version = "Orv/" ORV_VERSION;
     const std::pair<const char*, std::string> expected[] = {
         {"noradID", "26609"},
         {"source", "DL1ABC/P"},
-        {"timestamp", "2026-12-10T02:24:39Z"},
+        {"timestamp", "2026-12-10T02:24:39.123Z"},
         {"frame", HexText(b)},
         {"locator", "longLat"},
         {"longitude", "4.3647W"},
         {"latitude", "52.0146N"},
+        {"version", version},
     };
-    for (std::size_t i = 0; i < 7; ++i) {
+    ASSERT_EQ(fields.size(), std::size(expected));
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         EXPECT_EQ(fields[i].name, expected[i].first);
         EXPECT_EQ(fields[i].value, expected[i].second) << fields[i].name;
     }
     EXPECT_EQ(fields[3].value.size(), 1028U);
     EXPECT_EQ(fields[3].value.substr(0, 4), "4120");
-    EXPECT_EQ(FormUrlEncode(fields), "noradID=26609&source=DL1ABC%2FP&timestamp=2026-12-10T02%3A24%3A39Z&frame=" +
-                                         HexText(b) + "&locator=longLat&longitude=4.3647W&latitude=52.0146N");
+    EXPECT_EQ(FormUrlEncode(fields), "noradID=26609&source=DL1ABC%2FP&timestamp=2026-12-10T02%3A24%3A39.123Z&frame=" +
+                                         HexText(b) + "&locator=longLat&longitude=4.3647W&latitude=52.0146N&version=Orv%2F" +
+                                         ORV_VERSION);
+
+    // An FEC frame is shared as its 256 data bytes, as gr-satellites submits it and SatNOGS keeps it.
+    std::array<std::uint8_t, kFecDataBytes> data{};
+    data.fill(0x5A);
+    received.fecData = data;
+    const std::string frame = SidsFields(station, received)[3].value;
+    EXPECT_EQ(frame.size(), 512U);
+    EXPECT_EQ(frame, HexText(data));
+}
+
+TEST(SidsFormTest, TimestampsWithMilliseconds) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "1970-01-01T00:00:00.000Z"},
+        {1796869479007, "2026-12-10T02:24:39.007Z"},
+        {1796869479999, "2026-12-10T02:24:39.999Z"},
+        {-1, "1969-12-31T23:59:59.999Z"},
+        {-1000, "1969-12-31T23:59:59.000Z"},
+    };
+    for (const auto& [ms, text] : cases) EXPECT_EQ(IsoUtcMillisecondsText(ms), text) << ms;
 }
 
 TEST(SidsFormTest, EncodingAndHex) {

@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "forward/sids_submitter.h"
@@ -66,10 +67,12 @@ TEST(SidsSubmitterTest, PostsTheFormFields) {
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.path, "/api/telemetry/");
     EXPECT_EQ(r.contentType, "application/x-www-form-urlencoded");
+    EXPECT_TRUE(std::regex_match(r.userAgent, std::regex("Orv/[0-9]+\\.[0-9]+\\.[0-9]+"))) << r.userAgent;
     const QUrlQuery form = Form(r);
     EXPECT_EQ(form.queryItemValue("noradID"), "26609");
     EXPECT_EQ(form.queryItemValue("source"), "DL1ABC");
-    EXPECT_EQ(form.queryItemValue("timestamp", QUrl::FullyDecoded), "2026-12-10T02:24:39Z");
+    EXPECT_EQ(form.queryItemValue("timestamp", QUrl::FullyDecoded), "2026-12-10T02:24:39.000Z");
+    EXPECT_EQ(form.queryItemValue("version", QUrl::FullyDecoded).toStdString(), r.userAgent);
     EXPECT_EQ(form.queryItemValue("frame"), QByteArray(reinterpret_cast<const char*>(block.data()), 514).toHex().toUpper());
     EXPECT_EQ(form.queryItemValue("locator"), "longLat");
     EXPECT_EQ(form.queryItemValue("longitude"), "4.3647E");

@@ -1,5 +1,6 @@
 // KISS out -> KISS in, byte for byte: over TCP (with a server restart in between), through a
-// file, and through standard input.
+// file, and through standard input; gr-satellites' KISS output (FEC frames as their 256 data
+// bytes, timestamps) into the pipeline; what counts as live; skipped frames told once.
 #include <gtest/gtest.h>
 
 #include <QHostAddress>
@@ -8,11 +9,14 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "fec/fec_block.h"
 #include "forward/kiss.h"
 #include "forward/kiss_file_writer.h"
 #include "forward/kiss_server.h"
 #include "block_recorder.h"
+#include "file_contents.h"
 #include "forward_blocks.h"
+#include "gr_satellites_kiss.h"
 #include "inputs/kiss_input.h"
 #include "pipeline/reception_pipeline.h"
 #include "qt_support.h"
@@ -83,29 +87,128 @@ TEST(KissTcpTest, ServerToInputByteForByteAcrossAServerRestart) {
     EXPECT_EQ(server.FramesSent(), 250U);
 }
 
-TEST(KissTcpTest, OtherFramesAreSkippedWithOneSummary) {
+// A frame that points to a wrong feed is told at once, the commands a TNC stream carries
+// (TX delay) never; the rest is counted for the summary.
+TEST(KissTcpTest, TheFirstWrongFrameIsToldAtOnceTheRestCounted) {
     test::EnsureApp();
     QTcpServer raw;
     ASSERT_TRUE(raw.listen(QHostAddress::LocalHost));
     Received got;
     KissInput input(got.pipeline);
-    QStringList summaries;
+    QStringList statuses;
     QObject::connect(&input, &KissInput::Status, [&](const QString& s) {
-        if (s.contains("skipped")) summaries << s;
+        if (s.contains("skipped")) statuses << s;
     });
     input.ConnectTo("127.0.0.1", raw.serverPort());
     ASSERT_TRUE(test::WaitUntil([&] { return raw.hasPendingConnections(); }));
     QTcpSocket* peer = raw.nextPendingConnection();
+    const auto send = [&](const Bytes& bytes) {
+        peer->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    };
     Bytes stream;
+    AppendKissFrame(stream, Bytes{0x20}, 0, 1);  // TX delay
+    send(stream);
+    stream.clear();
     AppendKissFrame(stream, Bytes(100, 0x41));
+    send(stream);
+    ASSERT_TRUE(test::WaitUntil([&] { return !statuses.isEmpty(); }));
+    stream.clear();
+    AppendKissFrame(stream, Bytes(300, 0x41));
     const Block514 block = test::ForwardBlock(9);
     AppendKissFrame(stream, block);
-    peer->write(reinterpret_cast<const char*>(stream.data()), static_cast<qint64>(stream.size()));
+    send(stream);
     ASSERT_TRUE(test::WaitUntil([&] { return got.Count() == 1; }));
     ExpectSame(got.Blocks(), {block});
-    ASSERT_EQ(summaries.size(), 1);
-    EXPECT_TRUE(summaries[0].contains("1 frame of a size other than 512 or 514 bytes (the last 100 bytes)"))
-        << summaries[0].toStdString();
+    ASSERT_EQ(statuses.size(), 1);
+    EXPECT_TRUE(statuses[0].startsWith("KISS input: skipped 1 frame of a size other than 256, 512 or 514 bytes "
+                                       "(the last 100 bytes); 1 frame neither data nor a timestamp; further"))
+        << statuses[0].toStdString();
+    EXPECT_EQ(KissInput::LevelOf(statuses[0]), StatusLevel::Warning);
+    EXPECT_EQ(input.SkipsSummary(), "KISS input: skipped 2 frames of a size other than 256, 512 or 514 bytes (the last "
+                                    "300 bytes); 1 frame neither data nor a timestamp");
+}
+
+// Reads a KISS file to its end into `got`; the status lines it gave.
+QStringList ReadKissFile(Received& got, const std::filesystem::path& path) {
+    KissInput input(got.pipeline);
+    QStringList statuses;
+    bool finished = false;
+    QObject::connect(&input, &KissInput::Status, [&](const QString& s) { statuses << s; });
+    QObject::connect(&input, &KissInput::Ended, [&] { finished = true; });
+    QString error;
+    EXPECT_TRUE(input.OpenStream(QString::fromStdString(path.string()), &error)) << error.toStdString();
+    EXPECT_TRUE(test::WaitUntil([&] { return finished; }));
+    return statuses;
+}
+
+// gr-satellites' KISS output as it writes it: an uncoded block enters as its 514 bytes, an FEC
+// frame's 256 data bytes as the block this station's own FEC decoder rebuilds from them (the FEC
+// data kept beside it), each with the time of its timestamp frame; the FEC log gets a line with
+// the frame's time and MA. Timestamped blocks count as live; the commands gr-satellites does not
+// send are silent.
+TEST(KissStreamTest, GrSatellitesFramesEnterAsTheirBlocksWithTheirTimes) {
+    test::EnsureApp();
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "kiss_gr_satellites";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "telemetry");
+    const Block514 uncoded = test::ForwardBlock(1);
+    const auto fec = test::FecFrameData(5);
+    const auto path = dir / "gr.kiss";
+    ASSERT_TRUE(test::WriteBytes(path, test::GrSatellitesKiss({{Bytes(uncoded.begin(), uncoded.end()), 1796869479250},
+                                                               {Bytes(fec.begin(), fec.end()), 1796869489750}})));
+    Received got;
+    got.state.settings.logFec = true;
+    got.state.workingDataDirectory = dir.string();
+    const QStringList statuses = ReadKissFile(got, path);
+    EXPECT_TRUE(statuses.isEmpty()) << statuses.join('\n').toStdString();
+    ASSERT_EQ(got.Count(), 2U);
+    const test::RecordedBlock& first = got.recorder.blocks[0];
+    EXPECT_EQ(first.bytes, Bytes(uncoded.begin(), uncoded.end()));
+    EXPECT_EQ(first.utcMilliseconds, 1796869479250);
+    EXPECT_FALSE(first.fecData.has_value());
+    const test::RecordedBlock& second = got.recorder.blocks[1];
+    const Block514 rebuilt = ReconstructFecBlock(fec);
+    EXPECT_EQ(second.bytes, Bytes(rebuilt.begin(), rebuilt.end()));
+    EXPECT_EQ(second.Verdict(), "OK");
+    EXPECT_EQ(second.origin, BlockOrigin::Kiss);
+    ASSERT_TRUE(second.fecData.has_value());
+    EXPECT_EQ(*second.fecData, fec);
+    EXPECT_EQ(second.utcMilliseconds, 1796869489750);
+    for (const auto& b : got.recorder.blocks) {
+        EXPECT_TRUE(b.timeFromInput);
+        EXPECT_TRUE(b.live);
+    }
+    // Day 9494 after 1978-01-01; only what the data tell: no sync gain, corrections or Eb/No.
+    const std::string log = test::ReadText((dir / "telemetry" / "9494_FEC.txt").string());
+    EXPECT_NE(log.find("\r\n    0    02:24:39    77" + std::string(32, ' ') + "\r\n"), std::string::npos) << log;
+}
+
+// A server's blocks are received now: live, with the station's time. A file's or standard
+// input's blocks without timestamps are a recording of unknown age: not live.
+TEST(KissStreamTest, BlocksWithoutTimesAreLiveOnlyFromAServer) {
+    test::EnsureApp();
+    const Block514 block = test::ForwardBlock(2);
+    Bytes stream;
+    AppendKissFrame(stream, block);
+    const auto path = std::filesystem::path(::testing::TempDir()) / "kiss_untimed.kiss";
+    ASSERT_TRUE(test::WriteBytes(path, stream));
+    Received fromFile;
+    ReadKissFile(fromFile, path);
+    ASSERT_EQ(fromFile.Count(), 1U);
+    EXPECT_FALSE(fromFile.recorder.blocks[0].live);
+    EXPECT_FALSE(fromFile.recorder.blocks[0].timeFromInput);
+    EXPECT_EQ(fromFile.recorder.blocks[0].utcMilliseconds, 1'000'000'000'000);
+
+    KissServer server;
+    ASSERT_TRUE(server.Listen(0, QHostAddress::LocalHost));
+    Received fromServer;
+    KissInput input(fromServer.pipeline);
+    input.ConnectTo("127.0.0.1", server.Server().Port());
+    ASSERT_TRUE(test::WaitUntil([&] { return server.Server().HasClients(); }));
+    server.Send(test::Received(block));
+    ASSERT_TRUE(test::WaitUntil([&] { return fromServer.Count() == 1; }));
+    EXPECT_TRUE(fromServer.recorder.blocks[0].live);
+    EXPECT_FALSE(fromServer.recorder.blocks[0].timeFromInput);
 }
 
 TEST(KissStreamTest, FileWriterToFileInput) {

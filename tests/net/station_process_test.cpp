@@ -1,5 +1,7 @@
 // The headless station as its own process (orv-cli station), between a server and a client in
-// this test process: a chain of three stations on loopback.
+// this test process: a chain of three stations on loopback; its servers on the bound address,
+// SIGHUP after logrotate, a hangup while it starts, its MQTT status when it dies, and the
+// journal's priorities under systemd.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -10,12 +12,20 @@
 #include <QNetworkDatagram>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QUdpSocket>
 
+#include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fec/adc_synth.h"
+#include "forward/kiss.h"
+#include "forward_blocks.h"
+#include "gr_satellites_kiss.h"
+#include "mosquitto_broker.h"
 #include "orv_cli_process.h"
 #include "pty.h"
 
@@ -47,8 +57,8 @@ struct SettingsFolder {
 // orv-cli station with settings of its own. fileLimit: the process's descriptor limit
 // (RLIMIT_NOFILE), set as soon as it runs; 0 keeps the inherited one.
 struct HeadlessStation : SettingsFolder, OrvCliProcess {
-    explicit HeadlessStation(const QStringList& args, rlim_t fileLimit = 0)
-        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args) {
+    explicit HeadlessStation(const QStringList& args, rlim_t fileLimit = 0, const std::function<void()>& childSetup = {})
+        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args, childSetup) {
         if (fileLimit != 0 && process.waitForStarted()) {
             const rlimit limit{fileLimit, fileLimit};
             ::prlimit(static_cast<pid_t>(process.processId()), RLIMIT_NOFILE, &limit, nullptr);
@@ -68,7 +78,45 @@ struct HeadlessStation : SettingsFolder, OrvCliProcess {
         if (!Said("serving on port ")) return 0;
         return static_cast<std::uint16_t>(QRegularExpression("serving on port (\\d+)").match(err).captured(1).toUInt());
     }
+    // The port of the line "...serving on [ADDRESS ]port N" that `before` begins; 0 when not said.
+    std::uint16_t PortAfter(const QString& before) {
+        if (!Said(before)) return 0;
+        return static_cast<std::uint16_t>(
+            QRegularExpression(QRegularExpression::escape(before) + "(\\d+)").match(err).captured(1).toUInt());
+    }
+    void Send(const std::vector<std::uint8_t>& bytes) {
+        process.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    void Signal(int signal) const { ::kill(static_cast<pid_t>(process.processId()), signal); }
+    // The process has a handler of its own for `signal` (SigCgt in /proc/PID/status).
+    bool Catches(int signal) const {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        if (!status.open(QIODevice::ReadOnly)) return false;
+        const auto caught = QRegularExpression("SigCgt:\\s*([0-9a-f]+)").match(QString::fromLatin1(status.readAll()));
+        return caught.hasMatch() && ((caught.captured(1).toULongLong(nullptr, 16) >> (signal - 1)) & 1) != 0;
+    }
 };
+
+// gr-satellites' KISS frames of blocks numbered from..to-1, each with its time.
+Bytes GrKiss(std::uint32_t from, std::uint32_t to) {
+    std::vector<GrFrame> frames;
+    for (std::uint32_t n = from; n < to; ++n) {
+        const Block514 b = ForwardBlock(n);
+        frames.push_back({Bytes(b.begin(), b.end()), (1796869479 + n) * 1000LL});
+    }
+    return GrSatellitesKiss(frames);
+}
+
+// The block numbers in a KISS file.
+std::vector<std::uint32_t> KissFileBlocks(const QString& path) {
+    QFile file(path);
+    std::vector<std::uint32_t> numbers;
+    if (!file.open(QIODevice::ReadOnly)) return numbers;
+    const QByteArray bytes = file.readAll();
+    KissBlockDeframer deframer([&](const KissData& d) { numbers.push_back(ForwardBlockNumber(d.bytes)); });
+    deframer.Feed({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    return numbers;
+}
 
 struct StationProcess : ::testing::Test {
     StationProcess() { EnsureApp(); }
@@ -354,6 +402,134 @@ TEST_F(StationProcess, RefusesOptionsItCannotUse) {
         EXPECT_TRUE(station.err.startsWith("orv-cli station: ")) << station.err.toStdString();
         EXPECT_TRUE(station.out.isEmpty());
     }
+}
+
+// --bind puts every server the station opens on the address: the relay and KISS out, as the
+// kernel's table of listening sockets shows them.
+TEST_F(StationProcess, EveryServerListensOnTheBoundAddress) {
+    HeadlessStation station({"--kiss-in", "-", "--serve", "0", "--kiss-serve", "0", "--bind", "127.0.0.1"});
+    const std::uint16_t relay = station.PortAfter("serving on 127.0.0.1 port ");
+    const std::uint16_t kiss = station.PortAfter("KISS: serving on 127.0.0.1 port ");
+    ASSERT_NE(relay, 0) << station.err.toStdString();
+    ASSERT_NE(kiss, 0) << station.err.toStdString();
+    // /proc/net/tcp: "sl local_address rem_address st ...", addresses as hex IP:port, LISTEN is 0A.
+    QFile table("/proc/net/tcp");
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    std::map<std::uint16_t, QString> listening;
+    for (const QString& line : QString::fromLatin1(table.readAll()).split('\n').mid(1)) {
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() < 4 || f[3] != "0A") continue;
+        listening[static_cast<std::uint16_t>(f[1].section(':', 1).toUInt(nullptr, 16))] = f[1].section(':', 0, 0);
+    }
+    EXPECT_EQ(listening[relay], "0100007F");  // 127.0.0.1, not 00000000 (all interfaces)
+    EXPECT_EQ(listening[kiss], "0100007F");
+    EXPECT_EQ(station.Stop(), 0);
+}
+
+// logrotate moves the KISS file and the log away and sends SIGHUP: the next frames go to a new
+// file under the old name, and the KISS input says what it skipped so far.
+TEST_F(StationProcess, SighupReopensTheKissFileAfterItWasMoved) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("ao40.kiss"), rotated = dir.filePath("ao40.kiss.1");
+    HeadlessStation station({"--kiss-in", "-", "--kiss-out", out, "--data-dir", dir.filePath("data")});
+    ASSERT_TRUE(station.Said("KISS: appending to")) << station.err.toStdString();
+    Bytes first = GrKiss(1, 3);
+    AppendKissFrame(first, Bytes{0x10}, 0, 1);  // TX delay: skipped without a word
+    station.Send(first);
+    ASSERT_TRUE(WaitUntil([&] { return KissFileBlocks(out).size() == 2; })) << station.err.toStdString();
+    ASSERT_TRUE(QFile::rename(out, rotated));
+    station.Signal(SIGHUP);
+    ASSERT_TRUE(station.Said("SIGHUP: KISS: reopened " + out)) << station.err.toStdString();
+    EXPECT_TRUE(station.err.contains("SIGHUP: log file closed; the next block reopens "));
+    ASSERT_TRUE(station.Said("KISS input: skipped 1 frame neither data nor a timestamp"));
+    station.Send(GrKiss(3, 4));
+    ASSERT_TRUE(WaitUntil([&] { return KissFileBlocks(out).size() == 1; })) << station.err.toStdString();
+    EXPECT_EQ(KissFileBlocks(rotated), (std::vector<std::uint32_t>{1, 2}));
+    EXPECT_EQ(KissFileBlocks(out), (std::vector<std::uint32_t>{3}));
+    EXPECT_EQ(station.Stop(), 0);
+}
+
+// A hangup at the first moment the process can take one, and more while it starts, never end it:
+// each is kept until the files are open, then applied; the station goes on and logs. A signal
+// mask blocking SIGHUP from the start stands for a hangup that arrives as early as can be;
+// otherwise the hangups start as soon as the process has its handler (before that the program is
+// still being loaded).
+TEST_F(StationProcess, AHangupWhileStartingIsKeptAndApplied) {
+    for (int run = 0; run < 4; ++run) {
+        SCOPED_TRACE(run);
+        const bool blockedAtStart = run % 2 == 0;
+        QTemporaryDir data;
+        HeadlessStation station({"--kiss-in", "-", "--data-dir", data.path()}, 0, [blockedAtStart] {
+            if (!blockedAtStart) return;
+            sigset_t hangup;
+            sigemptyset(&hangup);
+            sigaddset(&hangup, SIGHUP);
+            sigprocmask(SIG_BLOCK, &hangup, nullptr);
+        });
+        ASSERT_TRUE(station.process.waitForStarted());
+        if (!blockedAtStart) {
+            ASSERT_TRUE(WaitUntil([&] { return station.Catches(SIGHUP); }, 20000));
+        }
+        // Hangups every few milliseconds until it has been logging for a moment.
+        QElapsedTimer sinceLogging;
+        do {
+            station.Signal(SIGHUP);
+            QThread::msleep(3);
+            QCoreApplication::processEvents();
+            if (!sinceLogging.isValid() && station.err.contains("logging to ")) sinceLogging.start();
+        } while (station.process.state() == QProcess::Running && (!sinceLogging.isValid() || sinceLogging.elapsed() < 200));
+        ASSERT_EQ(station.process.state(), QProcess::Running) << station.process.exitCode() << station.err.toStdString();
+        ASSERT_TRUE(station.Said("SIGHUP: log file closed")) << station.err.toStdString();
+        EXPECT_LT(station.err.indexOf("logging to "), station.err.indexOf("SIGHUP: log file closed"));
+        station.Send(GrKiss(1, 2));
+        ASSERT_TRUE(WaitUntil([&] { return station.Lines().size() == 1; })) << station.err.toStdString();
+        EXPECT_EQ(QDir(data.filePath("telemetry")).entryList({"T??????.raw"}, QDir::Files).size(), 1);
+        EXPECT_EQ(station.Stop(), 0);
+    }
+}
+
+// The station's MQTT status: "online", retained, while it runs; when it is killed the broker
+// says "offline" for it (its last will), also to a dashboard that starts later.
+TEST_F(StationProcess, TheBrokerSaysOfflineForAStationThatDied) {
+    if (MosquittoProgram().isEmpty()) GTEST_SKIP() << "the mosquitto broker is not installed";
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Output().toStdString();
+    MqttRecorder dashboard(broker.Port(), "ao40");
+    ASSERT_TRUE(WaitUntil([&] { return dashboard.Subscribed(); }));
+    HeadlessStation station({"--kiss-in", "-", "--mqtt", QStringLiteral("127.0.0.1:%1").arg(broker.Port()), "--mqtt-topic", "ao40"});
+    ASSERT_TRUE(WaitUntil([&] { return dashboard.On("ao40/status").size() == 1; })) << station.err.toStdString();
+    EXPECT_EQ(dashboard.On("ao40/status")[0].payload, "online");
+    station.Signal(SIGKILL);
+    ASSERT_TRUE(station.Ended());
+    ASSERT_TRUE(WaitUntil([&] { return dashboard.On("ao40/status").size() == 2; }));
+    EXPECT_EQ(dashboard.On("ao40/status")[1].payload, "offline");
+    MqttRecorder later(broker.Port(), "ao40", true, "orv-test-later");
+    ASSERT_TRUE(WaitUntil([&] { return later.On("ao40/status").size() == 1; }));
+    EXPECT_TRUE(later.On("ao40/status")[0].retained);
+    EXPECT_EQ(later.On("ao40/status")[0].payload, "offline");
+}
+
+// Under systemd standard error is the journal's stream (JOURNAL_STREAM names its device and
+// inode): each line carries its priority, so that journalctl -p err finds the errors: a KISS
+// file on a full disk (/dev/full) loses frames, a frame of a wrong size is a warning.
+TEST_F(StationProcess, UnderSystemdLinesCarryTheJournalsPriorities) {
+    HeadlessStation station({"--kiss-in", "-", "--kiss-out", "/dev/full"}, 0, [] {
+        struct stat st {};
+        if (::fstat(STDERR_FILENO, &st) != 0) return;
+        const std::string stream = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+        ::setenv("JOURNAL_STREAM", stream.c_str(), 1);
+    });
+    ASSERT_TRUE(station.Said("<6>orv-cli station: KISS: appending to /dev/full")) << station.err.toStdString();
+    Bytes frames;
+    AppendKissFrame(frames, Bytes(100, 0x41));
+    frames = Concat({frames, GrKiss(1, 2)});
+    station.Send(frames);
+    ASSERT_TRUE(station.Said("<3>orv-cli station: KISS file: cannot write to \"/dev/full\": No space left on device; 1 frame lost"))
+        << station.err.toStdString();
+    EXPECT_TRUE(station.Said("<4>orv-cli station: KISS input: skipped 1 frame")) << station.err.toStdString();
+    EXPECT_EQ(station.Stop(), 0);
+    for (const QString& line : station.err.split('\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(QRegularExpression("^<[346]>orv-cli station: ").match(line).hasMatch()) << line.toStdString();
 }
 
 }  // namespace

@@ -72,6 +72,10 @@ TEST(StationCliForwardingTest, UnusableValuesAreRefused) {
         {{"--kiss-in", "-", "--callsign", "TE5T"}, "belong to --sids"},
         {{"--kiss-in", "-", "--mqtt", "127.0.0.1:1883", "--mqtt-user", "orv"}, "go together"},
         {{"--kiss-in", "-", "--mqtt-topic", "orv"}, "belong to --mqtt"},
+        {{"--kiss-in", "-", "--mqtt-cafile", "ca.crt"}, "belong to --mqtt"},
+        {{"--kiss-in", "-", "--mqtt", "127.0.0.1:8883", "--mqtt-cafile", "/nonexistent/ca.crt"}, "CA file"},
+        {{"--kiss-in", "-", "--kiss-good-only"}, "belong to --kiss-serve or --kiss-out"},
+        {{"--kiss-in", "-", "--bind", "127.0.0.1"}, "--bind belongs to --serve or --kiss-serve"},
         {{"--data-dir", "x"}, "--kiss-in FILE"},
     };
     for (const auto& c : cases) {

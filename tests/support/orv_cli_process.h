@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "qt_support.h"
 
@@ -18,10 +19,12 @@ struct OrvCliProcess {
     QProcess process;
     QString out, err;  // everything written to stdout and stderr so far
 
-    // Starts `orv-cli args...`; whether it started shows in process.state().
-    explicit OrvCliProcess(const QStringList& args) {
+    // Starts `orv-cli args...`; whether it started shows in process.state(). `childSetup` runs in
+    // the new process before orv-cli does (a signal mask, an environment as a service manager sets it).
+    explicit OrvCliProcess(const QStringList& args, const std::function<void()>& childSetup = {}) {
         QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
         QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
+        if (childSetup) process.setChildProcessModifier(childSetup);
         process.start(QStringLiteral(ORV_CLI), args);
     }
     // Kills it when it still runs.

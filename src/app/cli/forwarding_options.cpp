@@ -1,5 +1,7 @@
 #include "app/cli/forwarding_options.h"
 
+#include <fstream>
+
 #include "net/wire.h"
 
 namespace orv::cli {
@@ -44,12 +46,16 @@ bool Coordinate(const std::string& option, const std::optional<std::string>& tex
 
 std::vector<CliOption> ForwardingOptions() {
     return {
-        {{"kiss-serve"}, "PORT", "serve every block as a KISS frame to TCP clients on PORT (all interfaces)"},
-        {{"kiss-out"}, "FILE", "append every block as a KISS frame to FILE"},
-        {{"kiss-connect"}, "HOST:PORT", "receive KISS frames of 512 or 514 bytes from a KISS server (direwolf, "
-                                        "an SDR decoder); reconnects after 5 s"},
-        {{"kiss-in"}, "FILE", "receive KISS frames from FILE, or - for standard input; alone, the station ends "
-                              "at its end"},
+        {{"kiss-serve"}, "PORT", "serve every block as a KISS frame to TCP clients on PORT (all interfaces, or "
+                                 "--bind): 514 or 512 bytes, or an FEC frame's 256 data bytes"},
+        {{"kiss-out"}, "FILE", "append every block as a KISS frame to FILE (SIGHUP reopens it)"},
+        {{"kiss-good-only"}, "", "with --kiss-serve or --kiss-out: leave out blocks whose CRCC failed"},
+        {{"kiss-timestamps"}, "", "with --kiss-serve or --kiss-out: a timestamp frame (command 9, as gr-satellites "
+                                  "writes it) before each block"},
+        {{"kiss-connect"}, "HOST:PORT", "receive KISS frames (512 or 514 bytes, or an FEC frame's 256 data bytes, "
+                                        "with gr-satellites' timestamps) from a KISS server; reconnects after 5 s"},
+        {{"kiss-in"}, "FILE", "receive KISS frames from FILE, or - for standard input; blocks without a timestamp "
+                              "frame are not live; alone, the station ends at its end"},
         {{"sids"}, "URL", "submit each live block with a good CRCC to a SiDS telemetry server (e.g. "
                           "https://db.satnogs.org/api/telemetry/)"},
         {{"callsign"}, "CALL", "with --sids: the station's callsign"},
@@ -57,11 +63,15 @@ std::vector<CliOption> ForwardingOptions() {
         {{"longitude"}, "DEG", "with --sids: the station's longitude (4.3647E, -71.1)"},
         {{"norad-id"}, "N", "with --sids: the NORAD number (26609 AO-40, default; 43700 QO-100 beacon)"},
         {{"sids-queue"}, "FILE", "with --sids: the queue file (default: sids_queue in the data directory)"},
-        {{"mqtt"}, "HOST:PORT", "publish every block (PREFIX/block) and the A blocks' values (PREFIX/telemetry) "
-                                "to an MQTT broker"},
+        {{"mqtt"}, "HOST:PORT", "publish every block (PREFIX/block), the A blocks' values (PREFIX/telemetry, "
+                                "retained) and online/offline (PREFIX/status) to an MQTT broker"},
         {{"mqtt-topic"}, "PREFIX", "with --mqtt: the topic prefix (default: orv)"},
         {{"mqtt-user"}, "USER", "with --mqtt: log in as USER"},
         {{"mqtt-password-file"}, "FILE", "with --mqtt-user: the password, the first line of FILE"},
+        {{"mqtt-cafile"}, "FILE", "with --mqtt: connect over TLS and check the broker's certificate against the "
+                                  "CA certificates in FILE"},
+        {{"mqtt-discovery"}, "", "with --mqtt: Home Assistant discovery messages for the battery, solar array and "
+                                 "temperature sensors"},
     };
 }
 
@@ -80,6 +90,8 @@ bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string
     const auto mqttTopic = a.Value("--mqtt-topic");
     const auto mqttUser = a.Value("--mqtt-user");
     const auto mqttPasswordFile = a.Value("--mqtt-password-file");
+    const auto mqttCaFile = a.Value("--mqtt-cafile");
+    const bool mqttDiscovery = a.Has("--mqtt-discovery");
 
     if (kissServe) {
         std::uint16_t port = 0;
@@ -96,6 +108,10 @@ bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string
         if (kissIn->empty()) return Refuse(error, "--kiss-in needs a file or - for standard input");
         setup.kissIn = *kissIn;
     }
+    setup.kissOut.goodOnly = a.Has("--kiss-good-only");
+    setup.kissOut.timestamps = a.Has("--kiss-timestamps");
+    if ((setup.kissOut.goodOnly || setup.kissOut.timestamps) && !kissServe && !kissOut)
+        return Refuse(error, "--kiss-good-only and --kiss-timestamps belong to --kiss-serve or --kiss-out");
 
     if (sids) {
         setup.sidsUrl = *sids;
@@ -125,9 +141,16 @@ bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string
             o.user = *mqttUser;
             if (!ReadPasswordFile(*mqttPasswordFile, o.password, error)) return false;
         }
+        if (mqttCaFile) {
+            if (mqttCaFile->empty() || !std::ifstream(*mqttCaFile))
+                return Refuse(error, "--mqtt-cafile: cannot read the CA file \"" + *mqttCaFile + "\"");
+            o.caFile = *mqttCaFile;
+        }
+        o.discovery = mqttDiscovery;
         setup.mqtt = o;
-    } else if (mqttTopic || mqttUser || mqttPasswordFile) {
-        return Refuse(error, "--mqtt-topic, --mqtt-user and --mqtt-password-file belong to --mqtt");
+    } else if (mqttTopic || mqttUser || mqttPasswordFile || mqttCaFile || mqttDiscovery) {
+        return Refuse(error,
+                      "--mqtt-topic, --mqtt-user, --mqtt-password-file, --mqtt-cafile and --mqtt-discovery belong to --mqtt");
     }
     return true;
 }

@@ -2,6 +2,10 @@
 
 #include <atomic>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace orv::cli {
 namespace {
 
@@ -11,22 +15,42 @@ extern "C" void OnHangup(int) { hangupRequested.store(true); }
 
 }  // namespace
 
-HangupSignal::HangupSignal(std::function<void()> reopen) : reopen_(std::move(reopen)) {
+// Systems without SIGHUP have no hangup to take.
+HangupSignal::HangupSignal() {
     hangupRequested.store(false);
-#ifdef SIGHUP
-    previous_ = std::signal(SIGHUP, OnHangup);
-#else
-    previous_ = SIG_DFL;  // no SIGHUP on this system
+#ifndef _WIN32
+    struct sigaction action {};
+    action.sa_handler = OnHangup;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, &previous_);
 #endif
-    QObject::connect(&watch_, &QTimer::timeout, [this] {
-        if (hangupRequested.exchange(false)) reopen_();
-    });
-    watch_.start(100);
 }
 
 HangupSignal::~HangupSignal() {
-#ifdef SIGHUP
-    std::signal(SIGHUP, previous_);
+#ifndef _WIN32
+    sigaction(SIGHUP, &previous_, nullptr);
+#endif
+}
+
+void HangupSignal::ApplyOnEventLoop(std::function<void()> reopen) {
+    reopen_ = std::move(reopen);
+    const auto check = [this] {
+        if (hangupRequested.exchange(false)) reopen_();
+    };
+    QObject::connect(&watch_, &QTimer::timeout, check);
+    watch_.start(100);
+    check();
+}
+
+void UnblockStationSignals() {
+#ifndef _WIN32
+    sigset_t handled;
+    sigemptyset(&handled);
+    sigaddset(&handled, SIGHUP);
+    sigaddset(&handled, SIGINT);
+    sigaddset(&handled, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 #endif
 }
 

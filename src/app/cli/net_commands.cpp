@@ -12,6 +12,7 @@
 #include "app/cli/command.h"
 #include "app/cli/forwarding_options.h"
 #include "app/cli/hangup_signal.h"
+#include "app/cli/service_manager.h"
 #include "app/cli/station_audio_options.h"
 #include "app/cli/station_config.h"
 #include "app/cli/stop_on_signals.h"
@@ -48,7 +49,8 @@ std::vector<CliOption> StationOptions() {
         {{"log-fec"}, "", "also write the FEC log (ADC modem)"},
         {{"daily"}, "", "at UTC midnight go on logging in the next day's file"},
         {{"serve"}, "PORT", "relay the blocks to TCP clients on PORT (0: any free port)"},
-        {{"bind"}, "ADDRESS", "the address the relay server listens on (default: all interfaces)"},
+        {{"bind"}, "ADDRESS", "the address every server of the station listens on (--serve, --kiss-serve; "
+                              "default: all interfaces)"},
         {{"full-block"}, "", "with --serve: send whole blocks instead of real time"},
         {{"udp"}, "HOST:PORT", "also send each block as a UDP datagram to HOST:PORT"},
         {{"json"}, "", "print one JSON object per block (JSON Lines) instead of the text line"},
@@ -59,7 +61,11 @@ std::vector<CliOption> StationOptions() {
     return options;
 }
 
-void Complain(const std::string& message) { std::cerr << "orv-cli station: " << message << "\n"; }
+// A status line on standard error; in the journal with its priority.
+void Complain(StatusLevel level, const std::string& message) {
+    static const bool journal = StandardErrorIsJournal();
+    std::cerr << (journal ? JournalPrefix(level) : std::string()) << "orv-cli station: " << message << "\n";
+}
 
 bool Refuse(const std::string& message) {
     UsageError("station", message);
@@ -142,9 +148,10 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
     if (serve) {
         if (!ReadWhole("--serve", *serve, 0, 65535, v)) return false;
         o.servePort = static_cast<std::uint16_t>(v);
-    } else if (o.fullBlock || bind) {
-        return Refuse("--full-block and --bind belong to --serve");
+    } else if (o.fullBlock) {
+        return Refuse("--full-block belongs to --serve");
     }
+    if (bind && !serve && !o.forwarding.kissServePort) return Refuse("--bind belongs to --serve or --kiss-serve");
     if (bind) {
         if (!IsListenAddress(*bind)) return Refuse("--bind \"" + *bind + "\" is not an IPv4 or IPv6 address");
         o.bindAddress = *bind;
@@ -156,6 +163,12 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
 // 0 after SIGINT/SIGTERM; 1 when the input is lost or cannot be opened; 2 for options that do not
 // fit the station's settings.
 int RunStation(const CliArgs& commandLine, int argc, char** argv) {
+    // The signals are taken before anything starts: a hangup while the station starts (logrotate
+    // during a service restart) is kept until the files are open, a stop ends it once it runs.
+    HangupSignal hangup;
+    sim::StopSignal stop;
+    StopOnSignals onSignals(stop);
+    UnblockStationSignals();
     // The --config file's options come first, so that those on the command line override them.
     std::optional<CliArgs> merged;
     if (const auto config = commandLine.Value("--config")) {
@@ -180,14 +193,12 @@ int RunStation(const CliArgs& commandLine, int argc, char** argv) {
     auto store = OpenSettingsStore(QString::fromStdString(Globals().settingsFile));
     SystemClock clock;
     LinePrinter printer(json ? StationJsonLine : StationLine);
-    HeadlessStation station(setup, *store, clock, Complain);
+    HeadlessStation station(setup, *store, clock, HeadlessStation::Report(Complain));
     station.station().AddSink(printer);
     if (const int code = station.Start(); code != 0) return code;
-    // SIGHUP (logrotate): the log file is closed after every block; the next one opens it anew.
-    HangupSignal hangup([&] {
-        if (setup.dataDir.empty()) Complain("SIGHUP: no log file to reopen");
-        else Complain("SIGHUP: log file closed; the next block reopens " + station.ReopenLog().string());
-    });
+    // SIGHUP (logrotate): every file the station appends to is opened anew.
+    hangup.ApplyOnEventLoop([&] { station.Hangup(); });
+    NotifyServiceManager("READY=1");
     // Ends the station with status 1 once the event loop runs (also when it has not started yet).
     QObject::connect(&station, &HeadlessStation::Ended, [] {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
@@ -197,12 +208,11 @@ int RunStation(const CliArgs& commandLine, int argc, char** argv) {
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); },
                                   Qt::QueuedConnection);
     });
-    sim::StopSignal stop;
-    StopOnSignals onSignals(stop);
     onSignals.ExitEventLoopWhenStopped();
     const int code = QCoreApplication::exec();
+    NotifyServiceManager("STOPPING=1");
     station.Stop();
-    Complain("stopped");
+    Complain(StatusLevel::Status, "stopped");
     return code;
 }
 
@@ -212,8 +222,9 @@ std::vector<CliCommand> NetCommands() {
     return {
         {"station", kStationUsage,
          "Run a headless station until SIGINT or SIGTERM: one line per completed block on standard output (UTC "
-         "time, kind, CRCC verdict, A-block header date and time), status and errors on standard error. SIGHUP "
-         "reopens the log file (for logrotate) and never ends the station.",
+         "time, kind, CRCC verdict, A-block header date and time), status and errors on standard error (with the "
+         "journal's priorities under systemd). SIGHUP reopens the log file and the KISS file (for logrotate) and "
+         "never ends the station.",
          StationOptions(),
          RunStation},
     };
