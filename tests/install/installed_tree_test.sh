@@ -10,7 +10,7 @@ root=$2
 rm -rf "$root"
 DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
 fail=0
-for f in usr/bin/orv usr/bin/orv-cli usr/share/man/man1/orv.1.gz usr/share/man/man1/orv-cli.1.gz \
+for f in usr/bin/orv usr/bin/orv-cli usr/lib/orv/orv-cli-commands.so usr/share/man/man1/orv.1.gz usr/share/man/man1/orv-cli.1.gz \
          usr/share/doc/orv/user-guide.html usr/share/doc/orv/copyright usr/share/doc/orv/changelog.gz \
          usr/share/doc/orv-station/README.md usr/share/doc/orv-station/copyright \
          usr/share/doc/orv-station/changelog.gz usr/share/applications/orv.desktop \
@@ -25,6 +25,7 @@ for page in $(grep -o '](docs/[^)#]*' "$readme" | sed 's/^](//' | sort -u); do
 done
 [ -x "$root/usr/bin/orv-cli" ] || { echo "orv-cli is not executable"; fail=1; }
 "$root/usr/bin/orv-cli" --version | grep -q '^orv-cli ' || { echo "installed orv-cli --version fails"; fail=1; }
+echo 123456789 | tr -d '\n' | "$root/usr/bin/orv-cli" crcc - | grep -qx 29B1 || { echo "installed orv-cli crcc fails"; fail=1; }
 "$root/usr/bin/orv" --version | grep -q '^orv ' || { echo "installed orv --version fails"; fail=1; }
 # The unit starts the installed program with the installed configuration file.
 grep -q '^ExecStart=/usr/bin/orv-cli station --config /etc/orv/station.conf$' \
