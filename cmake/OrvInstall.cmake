@@ -1,6 +1,6 @@
 # What `cmake --install` puts in place and what CPack packs into two Debian packages, one per
 # install component:
-#   station (package orv-station): orv-cli and its program module (lib/orv), its man page, the systemd unit with its configuration
+#   station (package orv-station): orv-cli and its program module (libexec/orv; a private module, so no ldconfig), its man page, the systemd unit with its configuration
 #     file and logrotate file, the README with the docs/ pages it links to. No GUI library.
 #   desktop (package orv): the desktop program, its man page, desktop entry, icon and user guide;
 #     it depends on orv-station.
@@ -26,7 +26,7 @@ set(orv_doc ${CMAKE_INSTALL_DATADIR}/doc)
 
 # orv-station
 install(TARGETS orv-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT station)
-install(TARGETS orv-cli-commands LIBRARY DESTINATION lib/orv COMPONENT station)
+install(TARGETS orv-cli-commands LIBRARY DESTINATION libexec/orv COMPONENT station)
 install(FILES ${orv_man}/orv-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT station)
 install(FILES README.md packaging/copyright ${orv_packaging_build}/changelog.gz
         DESTINATION ${orv_doc}/orv-station COMPONENT station)

@@ -54,16 +54,16 @@ measure "orv-station (apt-get install ./orv-station_*.deb)" /tmp/$(basename "$de
 station_gui=$gui
 
 # The shipped configuration, only the device changed, starts the station.
-in_root sh -c 'exec orv-cli simulate --pty --speed 20 --seed 3 > /tmp/pty 2> /tmp/sim' &
+chroot "$root" sh -c 'exec orv-cli simulate --pty --speed 20 --seed 3 > /tmp/pty 2> /tmp/sim' &
 sim_pid=$!
 for _ in $(seq 50); do [ -s "$root/tmp/pty" ] && break; sleep 0.2; done
 sed -i "s#^serial = .*#serial = $(head -n 1 "$root/tmp/pty")#" "$root/etc/orv/station.conf"
 mkdir -p "$root/var/lib/orv"
-in_root sh -c 'exec orv-cli station --config /etc/orv/station.conf > /tmp/blocks 2> /tmp/status' &
+chroot "$root" sh -c 'exec orv-cli station --config /etc/orv/station.conf > /tmp/blocks 2> /tmp/status' &
 station_pid=$!
-sleep 8
+sleep 10
 blocks=$(cat "$root"/var/lib/orv/telemetry/*.raw 2> /dev/null | wc -c)
-echo "the shipped station.conf (serial line changed): $((blocks / 512)) blocks logged in /var/lib/orv in 8 s"
+echo "the shipped station.conf (serial line changed): $((blocks / 512)) blocks logged in /var/lib/orv in 10 s"
 sed 's/^/  status: /' "$root/tmp/status" | head -n 5
 [ "$blocks" -ge 1024 ] || { echo "the station did not start from the shipped configuration"; exit 1; }
 kill "$station_pid" "$sim_pid" 2> /dev/null || true

@@ -2,9 +2,10 @@
 """Start-up of orv-cli against cat, as a script over many files meets it: whole processes,
 `orv-cli crcc /dev/null` and `cat /dev/null` run in pairs (alternating which goes first), each
 timed from spawn to exit. Prints the median and the 10th/90th percentiles of each and of the
-per-pair ratio.
+per-pair ratio. With a second orv-cli (an older build, BEFORE) it is timed in the same rounds,
+as the reference of the same run.
 
-Usage: scripts/startup-bench.py [ORV_CLI] [PAIRS]   (default build/src/app/orv-cli, 400 pairs)
+Usage: scripts/startup-bench.py [ORV_CLI] [PAIRS] [BEFORE]   (default build/src/app/orv-cli, 400)
 """
 import os
 import statistics
@@ -15,6 +16,8 @@ import time
 cli = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "build", "src", "app", "orv-cli")
 pairs = int(sys.argv[2]) if len(sys.argv) > 2 else 400
 commands = {"orv-cli crcc /dev/null": [cli, "crcc", "/dev/null"], "cat /dev/null": ["cat", "/dev/null"]}
+if len(sys.argv) > 3:
+    commands["before: orv-cli crcc"] = [sys.argv[3], "crcc", "/dev/null"]
 
 
 def run(argv):
@@ -27,13 +30,14 @@ for argv in commands.values():  # warm: the libraries in the page cache
     for _ in range(20):
         run(argv)
 times = {name: [] for name in commands}
-ratios = []
+ratios = {name: [] for name in commands if name != "cat /dev/null"}
 for k in range(pairs):
-    order = list(commands.items()) if k % 2 == 0 else list(reversed(commands.items()))
+    order = list(commands.items()) if k % 2 == 0 else list(reversed(commands.items()))  # who goes first
     pair = {name: run(argv) for name, argv in order}
     for name, t in pair.items():
         times[name].append(t)
-    ratios.append(pair["orv-cli crcc /dev/null"] / pair["cat /dev/null"])
+    for name in ratios:
+        ratios[name].append(pair[name] / pair["cat /dev/null"])
 
 
 def spread(values, scale=1.0, unit=""):
@@ -43,4 +47,5 @@ def spread(values, scale=1.0, unit=""):
 
 for name, values in times.items():
     print(f"{name:24} {spread(values, 1000, ' ms')}")
-print(f"{'ratio, paired':24} {spread(ratios, 1, ' x')}")
+for name, values in ratios.items():
+    print(f"{name + ' / cat':24} {spread(values, 1, ' x')}")

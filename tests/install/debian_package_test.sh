@@ -22,7 +22,7 @@ has() {  # has DEB FILE...
     grep -qx "$f" "$work/files" || { echo "not in $(basename "$deb"): $f"; fail=1; }
   done
 }
-has "$station" /usr/bin/orv-cli /usr/lib/orv/orv-cli-commands.so /usr/share/man/man1/orv-cli.1.gz /lib/systemd/system/orv-station.service \
+has "$station" /usr/bin/orv-cli /usr/libexec/orv/orv-cli-commands.so /usr/share/man/man1/orv-cli.1.gz /lib/systemd/system/orv-station.service \
     /etc/orv/station.conf /etc/logrotate.d/orv-station /usr/share/doc/orv-station/copyright \
     /usr/share/doc/orv-station/changelog.gz /usr/share/doc/orv-station/README.md \
     /usr/share/doc/orv-station/docs/net.md
@@ -44,7 +44,7 @@ dpkg-deb -x "$station" "$work/root"
 # The launcher runs crcc itself and finds its program module for the rest (--version).
 echo 123456789 | tr -d '\n' | "$work/root/usr/bin/orv-cli" crcc - | grep -qx 29B1 || { echo "the packaged orv-cli crcc fails"; fail=1; }
 "$work/root/usr/bin/orv-cli" --version | grep -q '^orv-cli ' || { echo "the packaged orv-cli does not find its module"; fail=1; }
-ldd "$work/root/usr/bin/orv-cli" "$work/root/usr/lib/orv/orv-cli-commands.so" > "$work/ldd"
+ldd "$work/root/usr/bin/orv-cli" "$work/root/usr/libexec/orv/orv-cli-commands.so" > "$work/ldd"
 grep -E 'libQt6Gui|libGL|libEGL|libX11|libxcb' "$work/ldd" && { echo "orv-cli loads a GUI library"; fail=1; }
 
 if command -v lintian > /dev/null; then

@@ -10,7 +10,7 @@ root=$2
 rm -rf "$root"
 DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
 fail=0
-for f in usr/bin/orv usr/bin/orv-cli usr/lib/orv/orv-cli-commands.so usr/share/man/man1/orv.1.gz usr/share/man/man1/orv-cli.1.gz \
+for f in usr/bin/orv usr/bin/orv-cli usr/libexec/orv/orv-cli-commands.so usr/share/man/man1/orv.1.gz usr/share/man/man1/orv-cli.1.gz \
          usr/share/doc/orv/user-guide.html usr/share/doc/orv/copyright usr/share/doc/orv/changelog.gz \
          usr/share/doc/orv-station/README.md usr/share/doc/orv-station/copyright \
          usr/share/doc/orv-station/changelog.gz usr/share/applications/orv.desktop \
