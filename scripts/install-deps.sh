@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
           libgtest-dev googletest libbenchmark-dev xvfb xauth openbox x11-utils
-          dpkg-dev file libliquid-dev libsndfile1-dev qt6-multimedia-dev libmosquitto-dev mosquitto
+          dpkg-dev file lintian debootstrap systemd logrotate gzip libliquid-dev libsndfile1-dev libasound2-dev
+          libpng-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libmosquitto-dev mosquitto
           openssl python3-jinja2 clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,9 @@
 // orv: the desktop program.
 #include <QApplication>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +36,25 @@ orv::cli::CliPage DesktopPage() {
              {{"h", "help"}, "", "show this help and exit"},
              {{"V", "version"}, "", "print the version and exit"},
              {{"manpage"}, "", "print the man page (roff) and exit", true}}};
+}
+
+// Why the windows cannot be shown, or empty. Qt aborts when its platform has no display, so it is
+// asked first: a platform named in QT_QPA_PLATFORM (offscreen, a test's) is taken as it is; else
+// a Wayland or X display must be named, and a local X display must have its socket.
+std::string NoDisplayReason() {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (set("QT_QPA_PLATFORM") || set("WAYLAND_DISPLAY")) return {};
+    if (!set("DISPLAY")) return "no display was found (DISPLAY and WAYLAND_DISPLAY are unset)";
+    const std::string display = std::getenv("DISPLAY");
+    const std::string local = display.starts_with("unix:") ? display.substr(4) : display;
+    if (!local.starts_with(":")) return {};  // a display over the network: Qt is left to try it
+    const std::string number = local.substr(1, local.find('.') == std::string::npos ? std::string::npos : local.find('.') - 1);
+    const std::string socket = "/tmp/.X11-unix/X" + number;
+    if (access(socket.c_str(), F_OK) == 0) return {};
+    return "no display was found (DISPLAY=" + display + " has no X server)";
 }
 
 }  // namespace
@@ -71,6 +93,13 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (const std::string reason = NoDisplayReason(); !reason.empty()) {
+        std::fprintf(stderr,
+                     "orv: %s. Without one, \"orv-cli demo\" runs the demo and \"orv-cli station\" runs the "
+                     "station.\n",
+                     reason.c_str());
+        return 1;
+    }
     Q_INIT_RESOURCE(guide);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orv"));

@@ -3,7 +3,9 @@
 // the man pages made from the same tables.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "app/cli/command.h"
@@ -149,6 +151,72 @@ TEST(CliConventions, DashIsStandardInput) {
     EXPECT_EQ(fromFile.exitCode, 0);
     EXPECT_EQ(Cli("crcc -", file).out, fromFile.out);
     EXPECT_EQ(Cli("crcc", file).out, fromFile.out);
+}
+
+// --log - streams the records to standard output as they are decoded, the block lines moving to
+// standard error; outputs that cannot share standard output with the block lines are refused.
+TEST(CliConventions, LogDashIsStandardOutputWhereTheCommandStreams) {
+    const test::TempDir dir;
+    ASSERT_EQ(Cli("simulate --modem ADC --blocks 3 --seed 5 --out " + dir.File("samples")).exitCode, 0);
+    const test::CliRun toFile = Cli("adc --log " + dir.File("log.raw") + " " + dir.File("samples"));
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+    const test::CliRun toStdout = Cli("adc --log - " + dir.File("samples"));
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    EXPECT_FALSE(toStdout.out.empty());
+    EXPECT_EQ(toStdout.out, test::ReadText(dir / "log.raw"));
+    EXPECT_EQ(toStdout.err, toFile.out + toFile.err);
+    EXPECT_FALSE(std::filesystem::exists("-"));
+
+    for (const std::string& line : {"audio --log x.raw --samples-out - " + dir.File("samples"),
+                                    "station --kiss-in " + dir.File("samples") + " --kiss-out -"}) {
+        const test::CliRun r = Cli(line);
+        EXPECT_EQ(r.exitCode, kExitUsage) << line;
+        EXPECT_NE(r.err.find("standard output carries the block"), std::string::npos) << r.err;
+    }
+}
+
+// An empty recording: the counts say so and no empty log is left behind.
+TEST(CliConventions, AdcOnNothingSaysSoAndLeavesNoLog) {
+    const test::TempDir dir;
+    const test::CliRun r = Cli("adc --log " + dir.File("log.raw") + " /dev/null");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "orv-cli adc: 0 samples, 0 blocks\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "log.raw"));
+    // A log that is not writable is still named before anything is read.
+    const test::CliRun bad = Cli("adc --log " + dir.File("no/such/dir/log.raw") + " /dev/null");
+    EXPECT_EQ(bad.exitCode, kExitFailure);
+    EXPECT_NE(bad.err.find("cannot open"), std::string::npos) << bad.err;
+}
+
+// orv without a display says so and where to go instead, in place of Qt's abort.
+TEST(CliConventions, TheDesktopProgramWithoutADisplayPointsToOrvCli) {
+    struct Saved {
+        std::string name;
+        std::optional<std::string> value;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* v = std::getenv(name);
+        saved.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
+        unsetenv(name);
+    }
+    std::vector<test::CliRun> runs;
+    runs.push_back(test::RunProgram(ORV_GUI, {"--demo"}));
+    runs.push_back(test::RunProgram(ORV_GUI, {}));
+    setenv("DISPLAY", ":7391", 1);
+    runs.push_back(test::RunProgram(ORV_GUI, {"--demo"}));
+    for (const Saved& s : saved) {
+        if (s.value) setenv(s.name.c_str(), s.value->c_str(), 1);
+        else unsetenv(s.name.c_str());
+    }
+    for (const test::CliRun& r : runs) {
+        EXPECT_EQ(r.exitCode, kExitFailure) << r.err;
+        EXPECT_NE(r.err.find("orv: no display was found"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("\"orv-cli demo\" runs the demo and \"orv-cli station\" runs the station"), std::string::npos)
+            << r.err;
+    }
+    EXPECT_NE(runs[2].err.find("DISPLAY=:7391"), std::string::npos) << runs[2].err;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "files/channel_graph.h"
 #include "fixture.h"
 #include "orv_cli_run.h"
 
@@ -143,6 +144,20 @@ TEST(CliGraph, LabelsInWindowOrderAndMessages) {
     const auto png = test::ReadBytes(dir / "g.png");
     ASSERT_GT(png.size(), 8U);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    // The picture at twice the window's size (IHDR: width and height, big-endian).
+    ASSERT_GT(png.size(), 24U);
+    const auto be32 = [&](std::size_t at) { return png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]; };
+    EXPECT_EQ(be32(16), 2 * (kGraphPictureWidth + 8));
+    EXPECT_EQ(be32(20), 2 * (kGraphPictureHeight + 2));
+    // Without a font for the labels the picture is refused, not written without them.
+    const test::TempDir fonts;
+    test::WriteText(fonts / "fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    setenv("FONTCONFIG_FILE", fonts.File("fonts.conf").c_str(), 1);
+    r = RunOrvCli({"graph", dir.File("a.tlm"), "--addr", "300", "--png", dir.File("nofont.png")});
+    unsetenv("FONTCONFIG_FILE");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("no font for the labels"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "nofont.png"));
     r = RunOrvCli({"graph", dir.File("a.tlm"), "--addr", "600"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "orv-cli graph: Improper data address entered! (see orv-cli graph --help)\n");

@@ -1,6 +1,8 @@
 #!/bin/sh
-# The installed headless station as the service runs it: `orv-cli station --config FILE`, fed by
-# the installed simulator through a pseudo-terminal. After the log file is moved away (as
+# The installed headless station as the service runs it: `orv-cli station --config FILE` with
+# the installed configuration file exactly as shipped but for the serial device, fed by the
+# installed simulator through a pseudo-terminal. The data directory and settings file the file
+# names (the service's /var/lib/orv) are moved into WORK_DIR on the command line. After the log file is moved away (as
 # logrotate does) SIGHUP makes the station say so and go on logging into a new file of the same
 # name; the station keeps running until SIGTERM, which ends it with status 0.
 # Usage: installed_station_hangup_test.sh ROOT WORK_DIR   (ROOT: the installed tree)
@@ -33,16 +35,11 @@ records() { [ -f "$1" ] && echo $(( $(wc -c < "$1") / 512 )) || echo 0; }
 "$cli" simulate --pty --speed 20 --seed 7 > "$work/pty" 2> "$work/sim" &
 sim_pid=$!
 wait_for '[ -s "$work/pty" ]' || fail "the simulator gave no pseudo-terminal"
-cat > "$work/station.conf" <<CONF
-# as /etc/orv/station.conf
-[station]
-serial = $(head -n 1 "$work/pty")
-modem = 514
-data-dir = $work/data
-daily = true
-settings = $work/settings.ini
-CONF
-"$cli" station --config "$work/station.conf" > "$work/blocks" 2> "$work/status" &
+pty=$(head -n 1 "$work/pty")
+sed "s#^serial = .*#serial = $pty#" "$1/etc/orv/station.conf" > "$work/station.conf"
+[ "$(diff "$1/etc/orv/station.conf" "$work/station.conf" | grep -c '^[<>]')" -eq 2 ] || fail "the device line was not changed alone"
+"$cli" station --config "$work/station.conf" --data-dir "$work/data" --settings "$work/settings.ini" \
+  > "$work/blocks" 2> "$work/status" &
 station_pid=$!
 
 wait_for 'log=$(ls "$work"/data/telemetry/*.raw 2> /dev/null | head -n 1); [ -n "$log" ] && [ $(records "$log") -ge 2 ]' ||

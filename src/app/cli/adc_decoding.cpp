@@ -1,6 +1,9 @@
 #include "app/cli/adc_decoding.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -15,12 +18,14 @@ constexpr int kSamplesPerSecond = 400;
 // The log file and the block lines.
 class LogAndPrint final : public BlockSink, public AdcReceptionHooks {
 public:
-    LogAndPrint(std::string command, std::string logPath) : command_(std::move(command)), logPath_(std::move(logPath)) {}
+    LogAndPrint(std::string command, std::string logPath)
+        : command_(std::move(command)), logPath_(std::move(logPath)), toStdout_(logPath_ == "-"),
+          lines_(toStdout_ ? stderr : stdout) {}
 
     void TakeBlock(const ReceivedBlock& block) override {
         if (logFailed_) return;
         const Block512 record = StampedRecord(block);
-        const AppendOutcome out = AppendRecordToFile(logPath_, Record(record.data(), kRecordBytes), false);
+        const AppendOutcome out = toStdout_ ? WriteToStdout(record) : AppendRecordToFile(logPath_, Record(record.data(), kRecordBytes), false);
         if (out.strayBytes != 0) {
             std::cerr << "orv-cli " << command_ << ": a partial record of " << out.strayBytes
                       << " bytes was cut from the end of \"" << logPath_ << "\"\n";
@@ -36,9 +41,9 @@ public:
         ++blocks;
         if (fec) ++fecBlocks;
         else if (block.verdict == CrccVerdict::Ok) ++uncodedOk;
-        std::printf("%d %c %s %s\n", blocks, id > ' ' && id < 0x7F ? id : '?', std::string(VerdictText(block.verdict)).c_str(),
-                    fec ? "fec" : "uncoded");
-        std::fflush(stdout);
+        std::fprintf(lines_, "%d %c %s %s\n", blocks, id > ' ' && id < 0x7F ? id : '?',
+                     std::string(VerdictText(block.verdict)).c_str(), fec ? "fec" : "uncoded");
+        std::fflush(lines_);
     }
 
     void FecLogFailed(const std::filesystem::path& path) override {
@@ -54,8 +59,17 @@ public:
     int fecBlocks = 0;
 
 private:
+    static AppendOutcome WriteToStdout(const Block512& record) {
+        AppendOutcome out;
+        out.written = std::fwrite(record.data(), 1, kRecordBytes, stdout) == kRecordBytes && std::fflush(stdout) == 0;
+        if (!out.written) out.error = std::string("cannot write standard output: ") + std::strerror(errno);
+        return out;
+    }
+
     std::string command_;
     std::string logPath_;
+    bool toStdout_;
+    FILE* lines_;
     bool logFailed_ = false;
     bool fecLogFailed_ = false;
 };
@@ -88,7 +102,13 @@ AdcDecoding::AdcDecoding(std::string command, std::string logPath, const std::op
 AdcDecoding::~AdcDecoding() = default;
 
 bool AdcDecoding::LogOpens(const std::string& command, const std::string& logPath) {
-    if (std::ofstream(logPath, std::ios::binary | std::ios::app)) return true;
+    if (logPath == "-") return true;
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(logPath, ec);
+    if (std::ofstream(logPath, std::ios::binary | std::ios::app)) {
+        if (!existed) std::filesystem::remove(logPath, ec);
+        return true;
+    }
     std::cerr << "orv-cli " << command << ": cannot open \"" << logPath << "\"\n";
     return false;
 }

@@ -3,7 +3,9 @@
 // reception pipeline with one sink that appends every completed block to the log file as the
 // Logging window does with Block " all" and CRCC "ignore", each as one whole record, and prints one
 // line per block that is in the file: "<n> <kind> <OK|FAIL> <fec|uncoded>". The first block that
-// cannot be appended stops it.
+// cannot be appended stops it. The log "-" is standard output, record after record as they are
+// decoded; the block lines then go to standard error. A log file is created by its first block,
+// so a recording without blocks leaves none behind.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,9 +23,9 @@ public:
     AdcDecoding(std::string command, std::string logPath, const std::optional<std::string>& fecLogDirectory);
     ~AdcDecoding();
 
-    // Whether the log file `logPath` can be opened for appending (it is created when missing), so
-    // a wrong path is reported before any samples are read; false after "orv-cli COMMAND: cannot
-    // open ..." on stderr.
+    // Whether the log file `logPath` can be appended to (a missing one created, a test that leaves
+    // nothing behind), so a wrong path is reported before any samples are read; false after
+    // "orv-cli COMMAND: cannot open ..." on stderr. "-" (standard output) always can.
     static bool LogOpens(const std::string& command, const std::string& logPath);
 
     // Samples in order, as many as there are: the clock advances one second per 400 samples, the

@@ -1,6 +1,6 @@
 // orv-cli audio: a recording (or raw audio on stdin) through the software demodulator and the
 // ADC path, block lines and logging as orv-cli adc.
-#include <QCoreApplication>
+#include <QStringList>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -44,17 +44,16 @@ struct CarrierReport {
 };
 
 // The sound card inputs, one name a line, as --audio-device takes them.
-int ListDevices(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int ListDevices() {
     const QStringList names = SoundCardInput::DeviceNames();
     for (const QString& name : names) std::printf("%s\n", name.toUtf8().constData());
     if (names.isEmpty()) std::cerr << "orv-cli audio: no sound card inputs found\n";
     return 0;
 }
 
-int RunAudio(const CliArgs& a, int argc, char** argv) {
+int RunAudio(const CliArgs& a, int, char**) {
     const std::string cmd = "audio";
-    if (a.Has("--list-devices")) return ListDevices(argc, argv);
+    if (a.Has("--list-devices")) return ListDevices();
     const auto logPath = a.Value("--log");
     const auto fecLogDir = a.Value("--fec-log-dir");
     const auto centreText = a.Value("--center");
@@ -62,6 +61,8 @@ int RunAudio(const CliArgs& a, int argc, char** argv) {
     const auto samplesOut = a.Value("--samples-out");
     if (a.Rest().size() != 1) return UsageError(cmd, "give one recording (or - for raw audio on standard input)");
     if (!logPath) return UsageError(cmd, "--log OUT is required");
+    // Standard output carries the block lines (or the log): the samples need a file of their own.
+    if (samplesOut == "-") return UsageError(cmd, "--samples-out needs a file; standard output carries the blocks");
     const std::string input = a.Rest()[0];
     const bool raw = input == "-";
     if (raw != rateText.has_value()) {
@@ -169,7 +170,8 @@ std::vector<CliCommand> AudioCommands() {
         {"audio", "--log OUT [OPTIONS] FILE|-",
          "Demodulate a recording of the beacon (WAV, FLAC, Ogg; or raw s16le mono on standard input with --rate) and "
          "decode it as adc does; or list the sound card inputs.",
-         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required; - for standard output, the "
+                           "block lines then on standard error)"},
           {{"fec-log-dir"}, "DIR", "also write the FEC log into the directory DIR"},
           {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
           {{"rate"}, "HZ", "the sample rate of raw audio on standard input (required for -)"},

@@ -1,7 +1,6 @@
 #include "app/cli/cli_args.h"
 
 #include <QCommandLineParser>
-#include <QHostAddress>
 #include <QStringList>
 #include <cctype>
 #include <charconv>
@@ -117,11 +116,6 @@ CliOption SerialOption() {
 void TakeGlobals(const CliArgs& args) {
     if (auto v = args.Value("--settings")) Globals().settingsFile = *v;
     if (auto v = args.Value("--serial")) Globals().serialPath = *v;
-}
-
-bool IsListenAddress(const std::string& text) {
-    QHostAddress address;
-    return address.setAddress(QString::fromStdString(text));
 }
 
 }  // namespace orv::cli

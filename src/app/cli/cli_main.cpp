@@ -1,23 +1,20 @@
-// orv-cli: the station's core from the command line.
+// orv-cli with every command: the program module the launcher (cli_launcher.cpp) loads for the
+// commands it does not run itself, and for help, the version and the man page.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli/cli_args.h"
+#include "app/cli/cli_main.h"
 #include "app/cli/command.h"
 #include "app/cli/standard_output.h"
 
-using namespace orv::cli;
+namespace orv::cli {
 
-int main(int argc, char** argv) {
+int OrvCliMain(int argc, char** argv) {
     const std::vector<std::string> all(argv + 1, argv + argc);
     // The options before the command word belong to orv-cli itself.
-    std::size_t at = 0;
-    while (at < all.size() && all[at].size() > 1 && all[at][0] == '-') {
-        const bool takesValue = all[at] == "--settings" || all[at] == "--serial";
-        at += takesValue ? 2 : 1;
-    }
-    at = std::min(at, all.size());
+    const std::size_t at = CommandWordAt(all);
     const std::vector<std::string> head(all.begin(), all.begin() + static_cast<long>(at));
     const CliPage program = ProgramPage();
     std::string error;
@@ -50,3 +47,7 @@ int main(int argc, char** argv) {
     std::cerr << "orv-cli: unknown command \"" << rest[0] << "\" (see orv-cli --help)\n";
     return kExitUsage;
 }
+
+}  // namespace orv::cli
+
+extern "C" int orv_cli_main(int argc, char** argv) { return orv::cli::OrvCliMain(argc, argv); }

@@ -1,17 +1,9 @@
 #include "app/cli/command.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace orv::cli {
-
-std::vector<CliCommand> AllCommands() {
-    std::vector<CliCommand> all;
-    for (auto group : {ReceptionCommands, FecCommands, AudioCommands, DisplayCommands, FileCommands, NetCommands, ToolCommands, SimCommands, DemoCommands}) {
-        auto cmds = group();
-        all.insert(all.end(), cmds.begin(), cmds.end());
-    }
-    return all;
-}
 
 namespace {
 CliOption HelpOption() { return {{"h", "help"}, "", "show this help and exit"}; }
@@ -23,30 +15,18 @@ CliPage CommandPage(const CliCommand& command) {
     return page;
 }
 
-CliPage ProgramPage() {
-    std::string summary =
-        "Command-line tools and headless station for AO-40 telemetry. Checks, FEC, displays, telemetry files, "
-        "the headless station, the simulator and the DSP-93 loader, for AO-40 and the QO-100 beacon's 400-baud "
-        "format. Run \"orv-cli COMMAND --help\" for a command's options. Commands:";
-    for (const auto& c : AllCommands()) summary += " " + c.name + ",";
-    summary.back() = '.';
-    return {"orv-cli",
-            "[--settings FILE] [--serial PATH] COMMAND [OPTIONS] [ARGS]",
-            summary,
-            {SettingsOption(), SerialOption(), HelpOption(), {{"V", "version"}, "", "print the version and exit"},
-             {{"manpage"}, "", "print the man page (roff) and exit", true}}};
+std::vector<CliOption> ProgramOptions() {
+    return {SettingsOption(), SerialOption(), HelpOption(), {{"V", "version"}, "", "print the version and exit"},
+            {{"manpage"}, "", "print the man page (roff) and exit", true}};
 }
 
-std::string ProgramManPage() {
-    std::vector<CliPage> pages;
-    for (const auto& c : AllCommands()) pages.push_back(CommandPage(c));
-    return ManPage("orv-cli", ORV_VERSION, ORV_RELEASE_DATE, ProgramPage(), pages,
-                   {{"EXIT STATUS", kExitStatusText},
-                    {"FILES", "A lone \"-\" stands for standard input or output where a command reads or writes a "
-                              "stream (crcc, adc, show, the output of export and filter, the input of filter and "
-                              "export).\n\norv-cli station --config FILE reads its options from an INI file, one key "
-                              "per option (data-dir = /var/lib/orv); options on the command line override it."},
-                    {"SEE ALSO", "orv(1)"}});
+std::size_t CommandWordAt(const std::vector<std::string>& words) {
+    std::size_t at = 0;
+    while (at < words.size() && words[at].size() > 1 && words[at][0] == '-') {
+        const bool takesValue = words[at] == "--settings" || words[at] == "--serial";
+        at += takesValue ? 2 : 1;
+    }
+    return std::min(at, words.size());
 }
 
 int RunCommand(const CliCommand& command, const std::vector<std::string>& words, int argc, char** argv) {

@@ -39,6 +39,11 @@ int RunCommand(const CliCommand& command, const std::vector<std::string>& words,
 // The help page of a subcommand ("orv-cli NAME ...") and of orv-cli itself.
 CliPage CommandPage(const CliCommand& command);
 CliPage ProgramPage();
+// The options of orv-cli itself, before the command word.
+std::vector<CliOption> ProgramOptions();
+// Where the command word stands in orv-cli's words: after orv-cli's own options
+// (--settings FILE, --serial PATH, -V, ...); words.size() when there is none.
+std::size_t CommandWordAt(const std::vector<std::string>& words);
 // The orv-cli man page, made from the same pages as --help.
 std::string ProgramManPage();
 

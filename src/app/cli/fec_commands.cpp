@@ -109,13 +109,19 @@ int RunAdc(const CliArgs& a, int, char**) {
 
     AdcDecoding decoding(cmd, *logPath, fecLogDir);
     std::array<std::uint8_t, 4096> piece;
+    std::uint64_t read = 0;
     while (!decoding.LogFailed()) {
         const std::size_t got = samples.Read(piece.data(), piece.size());
         if (got == 0) break;
+        read += got;
         decoding.Feed(std::span<const std::uint8_t>(piece.data(), got));
     }
     std::fflush(stdout);
     if (!samples.Error().empty()) return Failure(cmd, samples.Error());
+    std::fprintf(stderr, "orv-cli adc: %llu samples, %d blocks", static_cast<unsigned long long>(read), decoding.Blocks());
+    if (decoding.Blocks() > 0)
+        std::fprintf(stderr, " (%d uncoded with CRCC OK, %d from FEC frames)", decoding.UncodedOk(), decoding.FecBlocks());
+    std::fprintf(stderr, "\n");
     return decoding.Failed() ? 1 : 0;
 }
 
@@ -136,8 +142,10 @@ std::vector<CliCommand> FecCommands() {
          RunFecDecode},
         {"adc", "--log OUT [OPTIONS] [SAMPLES]",
          "Run ADC samples (SAMPLES, - or none: standard input) through sync detection and decoding as the station "
-         "does at 400 samples a second; append each block to OUT and print one line per block.",
-         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required)"},
+         "does at 400 samples a second; append each block to OUT and print one line per block, and at the end the "
+         "counts of samples and blocks.",
+         {{{"log"}, "OUT", "the telemetry log the blocks are appended to (required; - for standard output, the "
+                           "block lines then on standard error)"},
           {{"fec-log-dir"}, "DIR", "also write the FEC log (as the station names it) into the directory DIR"}},
          RunAdc},
     };

@@ -99,7 +99,7 @@ bool ReadForwardingOptions(const CliArgs& a, ForwardingSetup& setup, std::string
         setup.kissServePort = port;
     }
     if (kissOut) {
-        if (kissOut->empty()) return Refuse(error, "--kiss-out needs a file");
+        if (kissOut->empty() || *kissOut == "-") return Refuse(error, "--kiss-out needs a file (standard output carries the block lines)");
         setup.kissOutFile = *kissOut;
     }
     if (kissConnect && !HostPort("--kiss-connect", *kissConnect, setup.kissConnectHost, setup.kissConnectPort, error))
