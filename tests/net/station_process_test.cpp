@@ -18,7 +18,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fec/adc_synth.h"
@@ -57,8 +56,9 @@ struct SettingsFolder {
 // orv-cli station with settings of its own. fileLimit: the process's descriptor limit
 // (RLIMIT_NOFILE), set as soon as it runs; 0 keeps the inherited one.
 struct HeadlessStation : SettingsFolder, OrvCliProcess {
-    explicit HeadlessStation(const QStringList& args, rlim_t fileLimit = 0, const std::function<void()>& childSetup = {})
-        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args, childSetup) {
+    explicit HeadlessStation(const QStringList& args, rlim_t fileLimit = 0, const std::function<void()>& childSetup = {},
+                             const QStringList& launcher = {})
+        : OrvCliProcess(QStringList{"--settings", settings.filePath("orv.ini"), "station"} + args, childSetup, launcher) {
         if (fileLimit != 0 && process.waitForStarted()) {
             const rlimit limit{fileLimit, fileLimit};
             ::prlimit(static_cast<pid_t>(process.processId()), RLIMIT_NOFILE, &limit, nullptr);
@@ -513,12 +513,9 @@ TEST_F(StationProcess, TheBrokerSaysOfflineForAStationThatDied) {
 // inode): each line carries its priority, so that journalctl -p err finds the errors: a KISS
 // file on a full disk (/dev/full) loses frames, a frame of a wrong size is a warning.
 TEST_F(StationProcess, UnderSystemdLinesCarryTheJournalsPriorities) {
-    HeadlessStation station({"--kiss-in", "-", "--kiss-out", "/dev/full"}, 0, [] {
-        struct stat st {};
-        if (::fstat(STDERR_FILENO, &st) != 0) return;
-        const std::string stream = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-        ::setenv("JOURNAL_STREAM", stream.c_str(), 1);
-    });
+    // The shell sets JOURNAL_STREAM to its standard error, the pipe orv-cli inherits.
+    HeadlessStation station({"--kiss-in", "-", "--kiss-out", "/dev/full"}, 0, {},
+                            {"/bin/sh", "-c", "export JOURNAL_STREAM=$(stat -L -c %d:%i /proc/self/fd/2); exec \"$0\" \"$@\""});
     ASSERT_TRUE(station.Said("<6>orv-cli station: KISS: appending to /dev/full")) << station.err.toStdString();
     Bytes frames;
     AppendKissFrame(frames, Bytes(100, 0x41));

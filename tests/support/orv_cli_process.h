@@ -20,12 +20,19 @@ struct OrvCliProcess {
     QString out, err;  // everything written to stdout and stderr so far
 
     // Starts `orv-cli args...`; whether it started shows in process.state(). `childSetup` runs in
-    // the new process before orv-cli does (a signal mask, an environment as a service manager sets it).
-    explicit OrvCliProcess(const QStringList& args, const std::function<void()>& childSetup = {}) {
+    // the new process before orv-cli does (a signal mask): QProcess may start it with vfork, so it
+    // shares the test's memory and may only make system calls (no allocation, no setenv).
+    // `launcher` is a command line that runs orv-cli as its next arguments (a shell giving it an
+    // environment only known in the new process).
+    explicit OrvCliProcess(const QStringList& args, const std::function<void()>& childSetup = {},
+                           const QStringList& launcher = {}) {
         QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
         QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
         if (childSetup) process.setChildProcessModifier(childSetup);
-        process.start(QStringLiteral(ORV_CLI), args);
+        if (launcher.isEmpty())
+            process.start(QStringLiteral(ORV_CLI), args);
+        else
+            process.start(launcher.front(), launcher.mid(1) + QStringList{QStringLiteral(ORV_CLI)} + args);
     }
     // Kills it when it still runs.
     ~OrvCliProcess() {
