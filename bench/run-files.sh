@@ -10,14 +10,15 @@
 # before every run.
 #
 #   bash bench/run-files.sh [ROUNDS]     (default 7; BUILD names the build directory, DIR the
-#                                         folder for the two 488 MiB logs, kept between runs)
+#                                         folder for the two 488 MiB logs, removed at the end)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD:-$root/build}"
 rounds="${1:-7}"
 dir="${DIR:-${TMPDIR:-/tmp}/orv-files-bench}"
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target orv-cli orv_station_log orv_time_pairs -j2 >/dev/null
+cmake --build "$build" --target orv-cli orv_station_log orv_time_pairs -j2 >"${TMPDIR:-/tmp}/orv-files-bench-build.log" 2>&1 ||
+  { cat "${TMPDIR:-/tmp}/orv-files-bench-build.log"; exit 1; }
 
 cli="$build/src/app/orv-cli"
 records=1000000
@@ -25,8 +26,11 @@ mkdir -p "$dir"
 log="$dir/T031128.raw"    # the station's log of every block
 alog="$dir/A031128.tlm"   # a log of A blocks with a correct CRCC, for the graph
 out="$dir/out"
-[ -f "$log" ] || "$build/bench/files/orv_station_log" "$log" "$records"
-[ -f "$alog" ] || "$build/bench/files/orv_station_log" "$alog" "$records" --a-blocks
+trap 'rm -f "$log" "$alog" "$out"' EXIT
+# Written anew each time: a log read back from the disk lies in the page cache in larger pieces
+# than one appended record by record (the cold rows below read it back).
+"$build/bench/files/orv_station_log" "$log" "$records"
+"$build/bench/files/orv_station_log" "$alog" "$records" --a-blocks
 cat "$log" "$alog" >/dev/null
 
 pairs() { "$build/bench/files/orv_time_pairs" --rounds "$rounds" "$@"; }
@@ -64,4 +68,3 @@ pairs --cold "$log" --items "$records" "cold: export of 8 channels --trans, to /
   -- "$cli" export "$log" /dev/null "${channels[@]}" --trans -- "${startup[@]}"
 pairs --cold "$alog" --items "$records" "cold: graph --addr 300 --trans of 1 M A blocks, against cat" -- cat "$alog" \
   -- "$cli" graph "$alog" --addr 300 --trans -- "${startup[@]}"
-cat "$log" "$alog" >/dev/null
