@@ -67,19 +67,14 @@ namespace {
 // source for all of them.
 using Lanes = std::int32_t __attribute__((vector_size(16)));
 
-// Lanes 0, 4, 1, 5 and 2, 6, 3, 7 of a and b: even and odd states back in order.
-inline Lanes InterleaveLow(Lanes a, Lanes b) {
+// Lanes first, 4 + first, first + 1, 5 + first of a and b (a's lanes 0..3, b's 4..7): with first 0
+// and 2, the even and odd states back in order.
+template <int kFirst>
+inline Lanes Interleave(Lanes a, Lanes b) {
 #if defined(__clang__) || __GNUC__ >= 12
-    return __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    return __builtin_shufflevector(a, b, kFirst, kFirst + 4, kFirst + 1, kFirst + 5);
 #else
-    return __builtin_shuffle(a, b, Lanes{0, 4, 1, 5});
-#endif
-}
-inline Lanes InterleaveHigh(Lanes a, Lanes b) {
-#if defined(__clang__) || __GNUC__ >= 12
-    return __builtin_shufflevector(a, b, 2, 6, 3, 7);
-#else
-    return __builtin_shuffle(a, b, Lanes{2, 6, 3, 7});
+    return __builtin_shuffle(a, b, Lanes{kFirst, kFirst + 4, kFirst + 1, kFirst + 5});
 #endif
 }
 
@@ -148,8 +143,8 @@ void AcsPortable(const SoftSymbol* symbols, int steps, DecisionWord* decisions, 
             const Lanes odd = Select(oddHigh, oddFromLow, oddFromHigh);
             evenBits |= evenHigh & c.weight[q];
             oddBits |= oddHigh & c.weight[q];
-            next[2 * q] = InterleaveLow(even, odd);
-            next[2 * q + 1] = InterleaveHigh(even, odd);
+            next[2 * q] = Interleave<0>(even, odd);
+            next[2 * q + 1] = Interleave<2>(even, odd);
         }
         const auto evenMask = static_cast<std::uint32_t>(evenBits[0] | evenBits[1] | evenBits[2] | evenBits[3]);
         const auto oddMask = static_cast<std::uint32_t>(oddBits[0] | oddBits[1] | oddBits[2] | oddBits[3]);
