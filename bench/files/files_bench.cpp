@@ -318,7 +318,7 @@ void BM_GraphOneMillionBlocks(benchmark::State& state) {
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(kRangeBlocks) * state.iterations());
     // How much the peak resident memory rose during the graph: the plot itself (a float and two
-    // ints per block, 12 MB) and whatever of the file stayed mapped.
+    // ints per block, 12 MB) and the pass's buffer (256 KiB).
     state.counters["peak_RSS_growth_MB"] = peakGrowth;
 }
 BENCHMARK(BM_GraphOneMillionBlocks)->Unit(benchmark::kMillisecond)->Iterations(5);

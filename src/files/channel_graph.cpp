@@ -3,7 +3,12 @@
 #include "text/text_parse.h"
 
 #include <cmath>
+#include <cstdint>
 #include <string_view>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "text/number_text.h"
 #include "files/telemetry_number.h"
@@ -36,20 +41,37 @@ void StretchScale(float& maximum, float& minimum) {
     minimum = static_cast<float>(lo);
 }
 
-// The channel's values in records first..last (inclusive), read in one sequential pass. False
-// at the first record that is not a plain A block.
+// Makes room for n elements, in huge pages where the system gives them: a graph of a million
+// blocks fills 12 MB that a fresh process would otherwise take in 3,000 page faults.
+template <typename T>
+void ReserveInHugePages(std::vector<T>& v, std::size_t n) {
+    v.reserve(n);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(v.data()) + kHugePage - 1) / kHugePage * kHugePage;
+    const auto end = reinterpret_cast<std::uintptr_t>(v.data() + n) / kHugePage * kHugePage;
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // advice only
+#endif
+}
+
+// The channel's values in records first..last (inclusive), read in one sequential pass. An
+// empty `error` and false: a record that is not a plain A block; else the reason the file could
+// not be read.
 bool ReadChannelValues(const MappedLogFile& image, std::uint64_t first, std::uint64_t last, int address, bool raw,
-                       std::vector<float>& values) {
+                       std::vector<float>& values, std::string& error) {
     const auto p = static_cast<std::size_t>(address);
+    ReserveInHugePages(values, static_cast<std::size_t>(last - first + 1));
     values.resize(static_cast<std::size_t>(last - first + 1));
     SequentialPass pass(image, first, last + 1);
-    for (std::uint64_t i = first; i <= last; ++i) {
-        pass.Reach(i);
-        const Record rec = image.RecordAt(i);
-        if (rec[0] != kPlainA) return false;
-        values[static_cast<std::size_t>(i - first)] = ChannelConversion(rec[p], image.NextByte(i, p), address, raw);
+    while (pass.Next()) {
+        for (std::uint64_t i = pass.Begin(); i < pass.End(); ++i) {
+            const std::uint8_t* rec = pass.RecordData(i);
+            if (rec[0] != kPlainA) return false;
+            values[static_cast<std::size_t>(i - first)] = ChannelConversion(rec[p], pass.NextByte(i, p), address, raw);
+        }
     }
-    return true;
+    error = pass.Error();
+    return error.empty();
 }
 
 }  // namespace
@@ -114,7 +136,11 @@ GraphOutcome GraphChannel(const MappedLogFile& image, const GraphInput& input, d
     const std::uint64_t first = plot.start - 1;
     const std::uint64_t last = plot.stop - 1;
 
-    if (!ReadChannelValues(image, first, last, address, raw, plot.values)) return Message(std::move(out), kNonABlocksText);
+    std::string readError;
+    if (!ReadChannelValues(image, first, last, address, raw, plot.values, readError)) {
+        out.fileFault = true;
+        return Message(std::move(out), readError.empty() ? kNonABlocksText : "Cannot read the file: " + readError);
+    }
     float maximum = -100.0F;
     float minimum = 255.0F;
     for (const float v : plot.values) {
@@ -163,6 +189,7 @@ GraphOutcome GraphChannel(const MappedLogFile& image, const GraphInput& input, d
     plot.pictureWidth = static_cast<int>(std::trunc(kGraphPictureWidth * screenScale));
     plot.pictureHeight = static_cast<int>(std::trunc(kGraphPictureHeight * screenScale));
     const double yPerUnit = kGraphHeight / std::fabs(scaleSpan);
+    ReserveInHugePages(plot.points, plot.values.size());
     plot.points.resize(plot.values.size());
     for (std::size_t k = 0; k < plot.values.size(); ++k) {
         const std::uint64_t x = k * kGraphWidth / span + kGraphLeft;

@@ -68,6 +68,7 @@ struct GraphPlot {
 struct GraphOutcome {
     std::optional<GraphPlot> plot;   // absent: nothing is drawn
     std::string message;             // the information box to show, if any
+    bool fileFault = false;          // the message is about the file (blocks not all A, unreadable)
     std::string typedAddressText;    // typed case: the trimmed address text to keep
     std::optional<BlockRange> range; // the range to keep for the next graph and export
 };

@@ -29,6 +29,8 @@ MappedLogFile& MappedLogFile::operator=(MappedLogFile&& other) noexcept {
         length_ = other.length_;
         open_ = other.open_;
         mapped_ = other.mapped_;
+        fd_ = other.fd_;
+        other.fd_ = -1;
         memory_ = std::move(other.memory_);
         if (!mapped_) data_ = memory_.data();
 #ifdef _WIN32
@@ -104,11 +106,10 @@ void MappedLogFile::Close() {
 
 void MappedLogFile::AdviseSequential(std::uint64_t, std::uint64_t) const {}
 
-void MappedLogFile::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
-    if (!mapped_ || count == 0) return;
-    // Unlocking pages that are not locked takes them out of the working set.
-    VirtualUnlock(const_cast<std::uint8_t*>(data_) + first * kRecordBytes,
-                  static_cast<SIZE_T>(count * kRecordBytes));
+// Passes use the mapping here (fd_ stays -1).
+std::size_t MappedLogFile::ReadAt(std::uint64_t, std::uint8_t*, std::size_t, std::string& error) const {
+    error = "the file is not read by position";
+    return 0;
 }
 
 #else
@@ -143,55 +144,84 @@ bool MappedLogFile::Open(const std::filesystem::path& path, std::string& error) 
         data_ = static_cast<const std::uint8_t*>(view);
         mapped_ = true;
     }
-    ::close(fd);  // the mapping keeps the file open
+    fd_ = fd;  // kept for the passes
     open_ = true;
     return true;
 }
 
 void MappedLogFile::Close() {
     if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), static_cast<std::size_t>(length_));
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     Reset();
 }
 
-void MappedLogFile::ReleaseRecords(std::uint64_t first, std::uint64_t count) const {
-    if (!mapped_ || count == 0) return;
-    // Only whole pages inside the range are given back.
-    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    const std::uint64_t begin = (first * kRecordBytes + page - 1) / page * page;
-    std::uint64_t end = (first + count) * kRecordBytes;
-    end = end >= length_ ? (length_ + page - 1) / page * page : end / page * page;
-    if (end <= begin) return;
-    // A shared read-only file mapping: dropping the pages loses nothing, they are read again
-    // from the page cache when touched.
-    ::madvise(const_cast<std::uint8_t*>(data_) + begin, static_cast<std::size_t>(end - begin), MADV_DONTNEED);
+std::size_t MappedLogFile::ReadAt(std::uint64_t offset, std::uint8_t* to, std::size_t bytes, std::string& error) const {
+    std::size_t done = 0;
+    while (done < bytes) {
+        const ssize_t got = ::pread(fd_, to + done, bytes - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = std::string("cannot read the file: ") + std::strerror(errno);
+            break;
+        }
+        if (got == 0) break;  // the end of the file
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
 }
 
-void MappedLogFile::AdviseSequential(std::uint64_t first, std::uint64_t count) const {
-    if (!mapped_ || count == 0 || first * kRecordBytes >= length_) return;
-    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    const std::uint64_t begin = first * kRecordBytes / page * page;
-    const std::uint64_t end = std::min(length_, (first + count) * kRecordBytes);
+void MappedLogFile::AdviseSequential(std::uint64_t offset, std::uint64_t bytes) const {
     // Advice only: a pass reads correctly without it.
-    ::madvise(const_cast<std::uint8_t*>(data_) + begin, static_cast<std::size_t>(end - begin), MADV_SEQUENTIAL);
+    if (fd_ >= 0 && bytes > 0) ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(bytes), POSIX_FADV_SEQUENTIAL);
 }
 
 #endif
 
 SequentialPass::SequentialPass(const MappedLogFile& image, std::uint64_t first, std::uint64_t last)
-    : image_(image), last_(last), released_(first), windowEnd_(first + kPassWindowRecords) {
-    if (last > first) image_.AdviseSequential(first, last - first);
+    : image_(image), last_(last), begin_(first), end_(first) {
+    if (!image_.ReadsFile() || last <= first) return;
+    image_.AdviseSequential(first * kRecordBytes, (last - first) * kRecordBytes);
+    buffer_.resize((kBatchRecords + 2) * kRecordBytes);
+    base_ = buffer_.data() + kRecordBytes;
+    lookahead_ = true;
 }
 
-SequentialPass::~SequentialPass() {
-    if (last_ > released_) image_.ReleaseRecords(released_, last_ - released_);
-}
-
-void SequentialPass::NextWindow(std::uint64_t i) {
-    if (i > released_ + 1) {
-        image_.ReleaseRecords(released_, i - 1 - released_);
-        released_ = i - 1;  // the previous record stays in use
+bool SequentialPass::Next() {
+    const std::uint64_t previousBegin = begin_;
+    const bool firstBatch = begin_ == end_;
+    begin_ = end_;
+    if (begin_ >= last_ || !error_.empty()) return false;
+    end_ = std::min(last_, begin_ + kBatchRecords);
+    if (!image_.ReadsFile()) {
+        base_ = image_.RecordAt(begin_).data();
+        return true;
     }
-    windowEnd_ = i + kPassWindowRecords;
+    // The buffer holds the record before the batch, the batch and the bytes of the record after it
+    // as far as the file goes (zeros beyond), so that neighbours are read where they lie. The record
+    // before comes from the previous batch, or is read with the first one.
+    std::uint8_t* const before = buffer_.data();
+    std::uint8_t* const batch = before + kRecordBytes;
+    std::uint64_t from = begin_ * kRecordBytes;
+    std::uint8_t* to = batch;
+    if (!firstBatch) {
+        std::memcpy(before, batch + (begin_ - previousBegin - 1) * kRecordBytes, kRecordBytes);
+    } else if (begin_ > 0) {
+        from -= kRecordBytes;
+        to = before;
+    }
+    // The record after is read as far as it goes: a partial record at the end may have been cut
+    // off meanwhile (its bytes then read as 0, as after the end of the file).
+    const std::uint64_t needed = end_ * kRecordBytes - from;
+    const std::uint64_t wanted = std::min(image_.Length(), (end_ + 1) * kRecordBytes) - from;
+    const std::size_t got = image_.ReadAt(from, to, static_cast<std::size_t>(wanted), error_);
+    if (!error_.empty()) return false;
+    if (got < needed) {
+        error_ = "the file became shorter while it was read";
+        return false;
+    }
+    std::fill(to + got, batch + (end_ - begin_ + 1) * kRecordBytes, std::uint8_t{0});
+    return true;
 }
 
 }  // namespace orv

@@ -5,7 +5,7 @@
 
 namespace orv {
 namespace {
-constexpr std::size_t kBufferBytes = 4 << 20;
+constexpr std::size_t kBufferBytes = 256 << 10;
 }  // namespace
 
 void RemoveRegularFile(const std::filesystem::path& path) {

@@ -21,7 +21,7 @@ namespace orv {
 namespace {
 
 constexpr std::uint8_t kPlainA = 0x41;
-constexpr std::size_t kWriteChunk = 4 << 20;  // as much as an output file buffers: written straight through
+constexpr std::size_t kWriteChunk = 256 << 10;  // as much as an output file buffers: written straight through
 
 // A field of the time text read as a number: leading spaces, then digits only.
 bool ReadField(const std::uint8_t* p, std::size_t length, int& value) {
@@ -249,9 +249,9 @@ struct ChannelColumn {
     std::uint8_t mask;      // the mask's low byte (-1, "all bits", is 0xFF)
     ValueTexts* values;
 
-    std::size_t Index(const MappedLogFile& image, std::uint64_t i, const std::uint8_t* r) const {
+    std::size_t Index(const SequentialPass& pass, std::uint64_t i, const std::uint8_t* r) const {
         const std::size_t low = r[address] & mask;
-        return values->wide ? low + 256U * image.NextByte(i, address) : low;
+        return values->wide ? low + 256U * pass.NextByte(i, address) : low;
     }
 };
 
@@ -270,31 +270,20 @@ public:
         }
     }
 
-    // Asks the processor for the bytes a line of record i reads, some records before it is
-    // written: the record's kind and time and each channel's byte lie in different cache lines,
-    // and a mapped file gets no read-ahead into the caches across its pages.
-    void PrefetchRecord(const MappedLogFile& image, std::uint64_t i) const {
+    // Asks the processor for the value texts of record i, some records before its line is
+    // written: a wheel word's table of 65,536 texts is too big for the nearest caches.
+    void PrefetchTexts(const SequentialPass& pass, std::uint64_t i) const {
 #if defined(__GNUC__)
-        const std::uint8_t* r = image.RecordAt(i).data();
-        __builtin_prefetch(r);
-        for (const ChannelColumn& c : columns_) __builtin_prefetch(r + c.address);
-#endif
-    }
-
-    // The same for the value texts of a record asked for earlier: a wheel word's table of 65,536
-    // texts is too big for the nearest caches.
-    void PrefetchTexts(const MappedLogFile& image, std::uint64_t i) const {
-#if defined(__GNUC__)
-        const std::uint8_t* r = image.RecordAt(i).data();
+        const std::uint8_t* r = pass.RecordData(i);
         for (const ChannelColumn& c : columns_)
-            if (c.values->wide) __builtin_prefetch(&c.values->texts[c.Index(image, i, r)]);
+            if (c.values->wide) __builtin_prefetch(&c.values->texts[c.Index(pass, i, r)]);
 #endif
     }
 
     // Writes the line of record i at p (kLineRoom bytes free) and returns its end, or nullptr when
     // its date or time is not numeric.
-    char* Put(char* p, const MappedLogFile& image, std::uint64_t i) {
-        const std::uint8_t* r = image.RecordAt(i).data();
+    char* Put(char* p, const SequentialPass& pass, std::uint64_t i) {
+        const std::uint8_t* r = pass.RecordData(i);
         if (std::memcmp(r + 36, lastDate_, sizeof lastDate_) != 0) NewDate(r);
         const auto time = TimeOfBlock(r);
         if (!dayValid_ || !time) return nullptr;
@@ -321,7 +310,7 @@ public:
         for (const ChannelColumn& c : columns_) {
             std::memcpy(p, separator, 2);
             p += separatorLength;
-            const std::size_t index = c.Index(image, i, r);
+            const std::size_t index = c.Index(pass, i, r);
             ShortText& text = c.values->texts[index];
             if (text.length == ShortText::kUnset) text.Set(c.values->Text(index));
             p = text.length == ShortText::kTooLong ? PutText(p, c.values->Text(index)) : text.Put(p);
@@ -389,41 +378,41 @@ ExportResult ExportLines(const MappedLogFile& image, const ExportPlan& plan, con
     const std::uint64_t first = plan.start - 1;
     const std::uint64_t last = std::min<std::uint64_t>(plan.stop, total);  // one past the last index
     const std::uint64_t count = last > first ? last - first : 0;
-    std::optional<SequentialPass> pass;
-    if (count != 0) pass.emplace(image, first, last);
-    // Records are asked for kPrefetchRecords ahead, the value texts of a record half as far.
-    constexpr std::uint64_t kPrefetchRecords = 16;
-    constexpr std::uint64_t kPrefetchTexts = kPrefetchRecords / 2;
-    for (std::uint64_t i = first; i < std::min(last, first + kPrefetchRecords); ++i) lines.PrefetchRecord(image, i);
-    for (std::uint64_t i = first; i < std::min(last, first + kPrefetchTexts); ++i) lines.PrefetchTexts(image, i);
+    SequentialPass pass(image, first, std::max(first, last));
+    // The value texts of a record are asked for kPrefetchTexts records ahead.
+    constexpr std::uint64_t kPrefetchTexts = 8;
     bool writing = true;
-    std::uint64_t nextProgress = first + kProgressRecords;
-    for (std::uint64_t i = first; i < last && writing; ++i) {
-        pass->Reach(i);
-        if (i == nextProgress) {
-            nextProgress += kProgressRecords;
-            if (progress && !progress(i - first, count)) {
-                if (stopped) *stopped = true;
-                result.message = "Export stopped.";
-                return result;
+    while (writing && pass.Next()) {
+        if (pass.Begin() != first && (pass.Begin() - first) % kProgressRecords == 0 && progress &&
+            !progress(pass.Begin() - first, count)) {
+            if (stopped) *stopped = true;
+            result.message = "Export stopped.";
+            return result;
+        }
+        const std::uint64_t end = pass.End();
+        for (std::uint64_t i = pass.Begin(); i < std::min(end, pass.Begin() + kPrefetchTexts); ++i) lines.PrefetchTexts(pass, i);
+        for (std::uint64_t i = pass.Begin(); i < end; ++i) {
+            if (i + kPrefetchTexts < end) lines.PrefetchTexts(pass, i + kPrefetchTexts);
+            if (pass.RecordData(i)[0] != kPlainA) continue;
+            if (char* lineEnd = lines.Put(p, pass, i)) {
+                p = lineEnd;
+                ++result.lines;
+            } else {
+                ++result.skippedTime;
+            }
+            if (static_cast<std::size_t>(p - begin) >= kWriteChunk) {
+                writing = write(begin, static_cast<std::size_t>(p - begin));
+                p = begin;
+                if (!writing) break;
             }
         }
-        if (i + kPrefetchRecords < last) lines.PrefetchRecord(image, i + kPrefetchRecords);
-        if (i + kPrefetchTexts < last) lines.PrefetchTexts(image, i + kPrefetchTexts);
-        if (image.RecordAt(i)[0] != kPlainA) continue;
-        if (char* end = lines.Put(p, image, i)) {
-            p = end;
-            ++result.lines;
-        } else {
-            ++result.skippedTime;
-        }
-        if (static_cast<std::size_t>(p - begin) >= kWriteChunk) {
-            writing = write(begin, static_cast<std::size_t>(p - begin));
-            p = begin;
-        }
+    }
+    if (!pass.Error().empty()) {
+        result.readError = pass.Error();
+        result.message = "The input could not be read: " + pass.Error() + ".";
+        return result;
     }
     if (writing) writing = write(begin, static_cast<std::size_t>(p - begin));
-    pass.reset();
     if (!writing) {
         result.message = "The output could not be written.";
         return result;
@@ -444,6 +433,11 @@ ExportResult ExportFile(const MappedLogFile& image, const ExportPlan& plan, cons
     if (stopped) {
         out.Discard();
         result.message = "Export stopped; the incomplete file was removed.";
+        return result;
+    }
+    if (!result.readError.empty()) {
+        out.Discard();
+        result.message += " The incomplete file was removed.";
         return result;
     }
     if (!out.Close(result.message)) {

@@ -74,6 +74,7 @@ struct ExportResult {
     bool written = false;
     std::uint64_t lines = 0;
     std::uint64_t skippedTime = 0;   // A blocks left out because their date or time is not numeric
+    std::string readError;           // the input could not be read to its end (nothing was written)
     std::string message;
 };
 

@@ -60,9 +60,8 @@ struct KindText {
     bool Is(char letter) const { return first == static_cast<std::uint8_t>(letter) && second == ' '; }
 };
 
-// Collects runs of records that lie one after the other in the image, so that a long selection
-// goes out in few pieces, and hands them to the writer in batches (at the latest when the pass
-// is about to give their pages back).
+// Collects runs of records that lie one after the other in the pass's batch, so that a long
+// selection goes out in few pieces, and hands them to the writer batch by batch.
 class RunWriter {
 public:
     explicit RunWriter(const RecordWriter& write) : write_(write) {}
@@ -103,7 +102,6 @@ FilterCounts FilterRecords(const MappedLogFile& input, FilterKind kind, CrccMode
     const bool ignore = mode == CrccMode::Ignore;
     const char wanted = kind == FilterKind::All ? 0 : FilterPrefix(kind);
 
-    const std::uint8_t* previous = nullptr;  // the previous record as read (not a repeat)
     KindText previousKind;                   // empty before the first record
     bool previousCrccOk = false;             // no previous record: an FEC block is not dropped
     std::array<std::uint8_t, kTimeTextLength> lastATime{};
@@ -112,64 +110,64 @@ FilterCounts FilterRecords(const MappedLogFile& input, FilterKind kind, CrccMode
     std::array<std::uint8_t, kRecordBytes> marked{};
     RunWriter runs(write);
     SequentialPass pass(input, 0, total);
+    static_assert(kProgressRecords % SequentialPass::kBatchRecords == 0);
 
-    for (std::uint64_t i = 0; i < total; ++i) {
-        if (i != 0 && i % kProgressRecords == 0) {
-            // Runs point into the image: written out here, before the pass gives their pages back.
-            static_assert(kProgressRecords % SequentialPass::kPassWindowRecords == 0);
-            if (!runs.Flush()) {
-                counts.writeFailed = true;
-                return counts;
+    while (pass.Next()) {
+        const std::uint64_t end = pass.End();
+        if (pass.Begin() != 0 && pass.Begin() % kProgressRecords == 0 && progress && !progress(pass.Begin(), total)) {
+            counts.stopped = true;
+            return counts;
+        }
+        for (std::uint64_t i = pass.Begin(); i < end; ++i) {
+            const std::uint8_t* r = pass.RecordData(i);
+            KindText kindText{r[0], r[1]};
+            if (ignore && kindText.first > 128) kindText.first -= 128;
+
+            // A repeat of the record before (which holds what the last record kept held).
+            if (i != 0 && std::memcmp(r, pass.RecordData(i - 1), kRecordBytes) == 0) continue;
+            if (previousKind.Is('A')) previousATime = lastATime;
+            bool fecRepeat = false;
+            if (kindText.Is('A')) {
+                std::memcpy(lastATime.data(), r + kTimeText, kTimeTextLength);
+                // A block rebuilt from an FEC frame that repeats the time of the A block before it.
+                fecRepeat = std::memcmp(r + kFecText, "FEC", 3) == 0 && previousCrccOk &&
+                            SameTimeText(previousATime.data(), lastATime.data());
             }
-            if (progress && !progress(i, total)) {
-                counts.stopped = true;
-                return counts;
+            previousKind = kindText;
+
+            bool selected = true;
+            if (wanted != 0) {
+                char letter = kindText.second == ' ' ? static_cast<char>(kindText.first) : 0;
+                if (letter == 'E' && wanted == 'E') {
+                    // One E block per event-buffer slot; digits that are not hexadecimal give slot 0.
+                    const std::size_t slot = static_cast<unsigned>(EventNumber(std::span(r, kRecordBytes))) % 64;
+                    if (slotSeen[slot]) letter = 0;
+                    slotSeen[slot] = true;
+                }
+                if (letter == 'L' || letter == 'M' || letter == 'N') letter = 'K';
+                selected = letter == wanted;
             }
-        }
-        pass.Reach(i);
-        const std::uint8_t* r = input.RecordAt(i).data();
-        KindText kindText{r[0], r[1]};
-        if (ignore && kindText.first > 128) kindText.first -= 128;
+            const std::uint8_t byte0 = fecRepeat ? static_cast<std::uint8_t>(r[0] | kFailedMark) : r[0];
+            previousCrccOk = byte0 < 0x80;
+            if (!(previousCrccOk || ignore) || !selected) continue;
 
-        if (previous != nullptr && std::memcmp(r, previous, kRecordBytes) == 0) continue;  // a repeat
-        previous = r;
-        if (previousKind.Is('A')) previousATime = lastATime;
-        bool fecRepeat = false;
-        if (kindText.Is('A')) {
-            std::memcpy(lastATime.data(), r + kTimeText, kTimeTextLength);
-            // A block rebuilt from an FEC frame that repeats the time of the A block before it.
-            fecRepeat = std::memcmp(r + kFecText, "FEC", 3) == 0 && previousCrccOk &&
-                        SameTimeText(previousATime.data(), lastATime.data());
-        }
-        previousKind = kindText;
-
-        bool selected = true;
-        if (wanted != 0) {
-            char letter = kindText.second == ' ' ? static_cast<char>(kindText.first) : 0;
-            if (letter == 'E' && wanted == 'E') {
-                // One E block per event-buffer slot; digits that are not hexadecimal give slot 0.
-                const std::size_t slot = static_cast<unsigned>(EventNumber(std::span(r, kRecordBytes))) % 64;
-                if (slotSeen[slot]) letter = 0;
-                slotSeen[slot] = true;
+            if (fecRepeat) {
+                std::memcpy(marked.data(), r, kRecordBytes);
+                marked[0] = byte0;
+                runs.AddCopy(marked);
+            } else {
+                runs.Add(r);
             }
-            if (letter == 'L' || letter == 'M' || letter == 'N') letter = 'K';
-            selected = letter == wanted;
+            ++counts.writtenBlocks;
         }
-        const std::uint8_t byte0 = fecRepeat ? static_cast<std::uint8_t>(r[0] | kFailedMark) : r[0];
-        previousCrccOk = byte0 < 0x80;
-        if (!(previousCrccOk || ignore) || !selected) continue;
-
-        if (fecRepeat) {
-            std::memcpy(marked.data(), r, kRecordBytes);
-            marked[0] = byte0;
-            runs.AddCopy(marked);
-        } else {
-            runs.Add(r);
+        // The runs point into the batch: written out before the next one takes its place.
+        if (!runs.Flush()) {
+            counts.writeFailed = true;
+            return counts;
         }
-        ++counts.writtenBlocks;
     }
-    if (!runs.Flush()) {
-        counts.writeFailed = true;
+    if (!pass.Error().empty()) {
+        counts.readError = pass.Error();
         return counts;
     }
     if (progress) progress(total, total);
@@ -210,6 +208,11 @@ FilterResult FilterFile(const std::filesystem::path& inputPath, const std::files
     if (counts.stopped) {
         out.Discard();
         result.message = "Filter stopped; the incomplete output was removed.";
+        return result;
+    }
+    if (!counts.readError.empty()) {
+        out.Discard();
+        result.message = "Cannot read \"" + inputPath.string() + "\": " + counts.readError + "; the incomplete output was removed.";
         return result;
     }
     if (!out.Close(result.message)) {

@@ -39,15 +39,16 @@ FilterName FilterOutputName(std::string_view inputName, FilterKind kind, CrccMod
 // The Filter window takes dropped ".tlm" and ".raw" files (extension compared in lower case).
 bool AcceptsDroppedFilterFile(const std::filesystem::path& path);
 
-// The copy loop over an image, writing the selected records through `write`. It gets them in
-// batches of runs of whole records, each run pointing into the image (or at a marked copy), valid
-// during the call: a file output writes a batch straight from the mapping without copying. It
-// returns false when it fails.
+// The copy loop over an image, writing the selected records through `write`. It gets them batch
+// by batch as runs of whole records, each run pointing into the batch that was read (or at a
+// marked copy), valid during the call: a file output writes them straight from there. It returns
+// false when it fails.
 struct FilterCounts {
     std::uint64_t inputBlocks = 0;
     std::uint64_t writtenBlocks = 0;
     bool stopped = false;      // the progress callback asked to stop
     bool writeFailed = false;  // `write` failed; nothing more was written
+    std::string readError;     // the input could not be read to its end; nothing more was written
 };
 using RecordRun = OutputPiece;  // `bytes` a multiple of 512
 using RecordWriter = std::function<bool(std::span<const RecordRun> runs)>;

@@ -233,8 +233,8 @@ double ResidentMegabytes(const char* key) {
 }
 
 TEST(GraphChannel, AGraphOverABigFileKeepsItsResidentMemoryFlat) {
-    // 96 MiB of A blocks, the whole file graphed from a mapped image: resident memory may grow by
-    // the plot (12 bytes a block, 2.3 MB) and a window of the file, not by the file.
+    // 96 MiB of A blocks, the whole file graphed from an opened image: resident memory may grow by
+    // the plot (12 bytes a block, 2.3 MB) and the pass's buffer, not by the file.
     test::TempDir dir;
     const auto path = dir / "big.tlm";
     constexpr std::size_t kBlocks = 196608;

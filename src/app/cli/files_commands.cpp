@@ -102,6 +102,10 @@ int RunFilter(const CliArgs& a, int, char**) {
                 if (!WriteStdout(run.data, run.bytes)) return false;
             return true;
         });
+        if (!c.readError.empty()) {
+            if (out != "-") file.Discard();
+            return Failure("filter", "cannot read " + InputName(in) + ": " + c.readError);
+        }
         const bool closed = out == "-" || file.Close(error);
         if (c.writeFailed || !closed) {
             if (out != "-") file.Discard();
@@ -180,6 +184,7 @@ int RunExport(const CliArgs& a, int, char**) {
     const ExportCheck check = PrepareExport(fields, total);
     if (!check.plan) return UsageError("export", TerminalText(check.message));
     const ExportResult r = out == "-" ? ExportLines(image, *check.plan, WriteStdout) : ExportFile(image, *check.plan, out);
+    if (!r.readError.empty()) return Failure("export", "cannot read " + InputName(in) + ": " + r.readError);
     if (!r.written) return Failure("export", "cannot write " + OutputName(out) + ": " + r.message);
     if (r.skippedTime != 0) {
         std::cerr << "orv-cli export: " << r.skippedTime
@@ -239,7 +244,7 @@ int RunGraph(const CliArgs& a, int, char**) {
     const GraphOutcome out = GraphChannel(image, input, 1.0);
     if (!out.plot) {
         // A file of other kinds is the input's fault; the rest are refused options.
-        if (out.message == kNonABlocksText) return Failure("graph", TerminalText(out.message));
+        if (out.fileFault) return Failure("graph", TerminalText(out.message));
         return UsageError("graph", out.message.empty() ? "no address given" : TerminalText(out.message));
     }
     const GraphPlot& p = *out.plot;
