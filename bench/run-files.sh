@@ -4,10 +4,10 @@
 # about 3 % damaged and marked failed, a consecutive repeat after every 50th record, now and then
 # the FEC-rebuilt copy of a good A block with the same time, appended record by record), against a
 # reference in the same run: `cat LOG > /dev/null` for what reads the log, `cp LOG NEW` for a filter
-# into a file. Each row runs reference, start-up (`orv-cli crcc /dev/null`: the program loading and
-# doing nothing) and command in turn, ROUNDS times, and prints medians (bench/files/time_pairs.cpp
-# tells the columns). Warm rows have the logs in the page cache; cold rows drop the log from it
-# before every run.
+# into a file. Each row runs reference, start-up (`orv-cli filter` of an empty log: the program
+# and its command module loading and doing nothing) and command in turn, ROUNDS times, and prints
+# medians (bench/files/time_pairs.cpp tells the columns). Warm rows have the logs in the page
+# cache; cold rows drop the log from it before every run.
 #
 #   bash bench/run-files.sh [ROUNDS]     (default 7; BUILD names the build directory, DIR the
 #                                         folder for the two 488 MiB logs, removed at the end)
@@ -26,7 +26,7 @@ mkdir -p "$dir"
 log="$dir/T031128.raw"    # the station's log of every block
 alog="$dir/A031128.tlm"   # a log of A blocks with a correct CRCC, for the graph
 out="$dir/out"
-trap 'rm -f "$log" "$alog" "$out"' EXIT
+trap 'rm -f "$log" "$alog" "$out" "$empty"' EXIT
 # Written anew each time: a log read back from the disk lies in the page cache in larger pieces
 # than one appended record by record (the cold rows below read it back).
 "$build/bench/files/orv_station_log" "$log" "$records"
@@ -34,7 +34,9 @@ trap 'rm -f "$log" "$alog" "$out"' EXIT
 cat "$log" "$alog" >/dev/null
 
 pairs() { "$build/bench/files/orv_time_pairs" --rounds "$rounds" "$@"; }
-startup=("$cli" crcc /dev/null)
+empty="$dir/T000000.raw"   # an empty log: the start-up row loads the command module and reads nothing
+: >"$empty"
+startup=("$cli" filter "$empty" /dev/null --force)
 channels=(--addr 0x1A7 --addr 448 --addr 0x140 --addr 0x130 --addr 0x1C0 --addr 300 --mask 0x0F --addr 0x10B --addr 0x190)
 
 echo "$(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $rounds rounds, $records records per log"
