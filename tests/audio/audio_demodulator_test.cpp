@@ -177,7 +177,8 @@ TEST(AudioDemodulator, RefusesOptionsThatCannotWork) {
         {192001.0, 1500.0, 300.0, "sample rate 192001 Hz is outside 8000..192000 Hz"},
         {8000.0, 3500.0, 300.0, "centre frequency 3500 Hz: the signal would not fit between 0 Hz and half the sample rate (4000 Hz)"},
         {48000.0, 600.0, 300.0, "centre frequency 600 Hz: the signal would not fit between 0 Hz and half the sample rate (24000 Hz)"},
-        {48000.0, 5000.0, 1200.0, "search range 1200 Hz is outside 0..1000 Hz"},
+        {48000.0, 5000.0, 1600.0, "search range 1600 Hz is outside 0..1500 Hz"},
+        {48000.0, 1200.0, 1500.0, "search range 1500 Hz around 1200 Hz goes beyond 0 Hz or half the sample rate (24000 Hz)"},
     };
     for (const auto& c : cases) {
         AudioDemodOptions o;
