@@ -32,6 +32,11 @@ constexpr float kCarrierFilterCutoff = 1400.0F / AudioDemodulator::kBasebandRate
 
 // Loop and averaging constants, chosen by the threshold measurements (bench/audio).
 constexpr int kHalfSums = 64;                   // half-symbol sums kept for interpolation
+constexpr double kTimingAcquireGain = 0.05;     // the same while it acquires: about 4 Hz
+constexpr double kTimingAcquireRateGain = 0.0005;
+constexpr int kTimingAcquireHalves = 400;       // half symbols acquiring at the start and after a slip
+constexpr double kTimingSlipError = 0.25;       // a mean timing error this large: the timing slipped
+constexpr double kTimingErrorAverage = 1.0 / 64.0;
 constexpr double kTimingGain = 0.006;           // timing loop, per half symbol: about 1.5 Hz
 constexpr double kTimingRateGain = 0.000007;     // ... and its integral part (the clock's rate)
 constexpr double kTimingPowerAverage = 1.0 / 64.0;
@@ -177,6 +182,8 @@ struct AudioDemodulator::Impl {
     double strobe = kHalfSymbol;                             // sample time of the next half-symbol end
     double period = kHalfSymbol;                             // samples per half symbol
     double timingPower = 0.0;
+    double timingError = 0.0;   // mean of the detector's output
+    int acquiring = kTimingAcquireHalves;  // half symbols left with the wide loop
     std::complex<float> previousHalf{};
     unsigned halfCount = 0;
     std::array<float, 2> pairEnergy{};
@@ -290,9 +297,16 @@ void AudioDemodulator::Impl::Track(std::complex<float> z, std::vector<std::uint8
         double step = period;
         if (timingPower > 1e-30) {
             const double error = std::real(std::conj(middle) * (previousHalf - h)) / timingPower;
+            // A gap in the samples moves the timing at once: the mean error shows it, and the wide
+            // loop takes it up again quickly.
+            timingError += kTimingErrorAverage * (error - timingError);
+            if (std::abs(timingError) > kTimingSlipError) acquiring = kTimingAcquireHalves;
+            const bool wide = acquiring > 0;
+            if (wide) --acquiring;
             const double nominal = kHalfSymbol;
-            period = std::clamp(period + kTimingRateGain * error, nominal * (1.0 - kLargestClockError), nominal * (1.0 + kLargestClockError));
-            step = period + std::clamp(kTimingGain * error, -1.0, 1.0);
+            period = std::clamp(period + (wide ? kTimingAcquireRateGain : kTimingRateGain) * error, nominal * (1.0 - kLargestClockError),
+                                nominal * (1.0 + kLargestClockError));
+            step = period + std::clamp((wide ? kTimingAcquireGain : kTimingGain) * error, -1.0, 1.0);
         }
         strobe += step;
         HalfSymbol(h, out);

@@ -1,13 +1,14 @@
 #include "audio/phase_smoother.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace orv {
 namespace {
 
-// Time constants of the smoothings in symbols: about 2, 7, 20 and 66.
-constexpr double kAlphas[PhaseSmoother::kSmoothings] = {0.6, 0.86, 0.95, 0.985};
+// Time constants of the smoothings in symbols: about 1, 3.5, 14 and 66.
+constexpr double kAlphas[PhaseSmoother::kSmoothings] = {0.4, 0.75, 0.93, 0.985};
 constexpr double kQuadratureAverage = 1.0 / 400.0;  // per symbol: about one second
 // Another smoothing is taken when its quadrature power is this much below the one in use.
 constexpr double kSwitchRatio = 0.95;
@@ -36,6 +37,8 @@ std::optional<std::complex<float>> PhaseSmoother::Push(std::complex<float> symbo
     auto square = [&](std::uint64_t i) { return squares_[i % kRing]; };
     const std::complex<double> r = symbols_[centre % kRing];
     std::array<double, kSmoothings> phase{};
+    // A plain mean over the first symbols, so that the choice is right from the start.
+    const double average = std::max(kQuadratureAverage, 1.0 / static_cast<double>(centre + 1));
     for (int i = 0; i < kSmoothings; ++i) {
         Smoothing& s = smoothings_[static_cast<std::size_t>(i)];
         // The past sum moves on by one: the symbol before the centre comes in, the oldest leaves.
@@ -47,7 +50,7 @@ std::optional<std::complex<float>> PhaseSmoother::Push(std::complex<float> symbo
         for (int j = 1; j <= s.length; ++j) sum += s.weights[static_cast<std::size_t>(j - 1)] * square(centre + static_cast<std::uint64_t>(j));
         phase[static_cast<std::size_t>(i)] = 0.5 * std::arg(sum);
         const double q = (r * std::polar(1.0, -phase[static_cast<std::size_t>(i)])).imag();
-        s.quadrature += kQuadratureAverage * (q * q - s.quadrature);
+        s.quadrature += average * (q * q - s.quadrature);
     }
     for (int i = 0; i < kSmoothings; ++i)
         if (smoothings_[static_cast<std::size_t>(i)].quadrature < kSwitchRatio * smoothings_[static_cast<std::size_t>(choice_)].quadrature) choice_ = i;
