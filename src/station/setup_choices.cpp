@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "audio/audio_demodulator.h"
 #include "inputs/input_table.h"
 #include "text/number_text.h"
 #include "text/text_parse.h"
@@ -47,6 +48,10 @@ std::optional<std::string> ReadAudioChoices(const AudioChoices& c, AudioSettings
     const auto centre = ParseHertz(centreText, 100, 20000);
     if (!centre) return "'" + centreText + "' is not a centre frequency in Hz (100 to 20000)";
     s.centreHz = *centre;
+    const std::string searchText(TrimSpaces(c.searchField));
+    const auto search = ParseHertz(searchText, 0, AudioDemodulator::kMaxSearchHz);
+    if (!search) return "'" + searchText + "' is not a search range in Hz (0 to 1500)";
+    s.searchHz = *search;
     if (s.source == AudioSourceKind::File && s.file.empty()) return "Choose the audio file to decode";
     return std::nullopt;
 }
@@ -61,6 +66,7 @@ AudioChoices AudioChoicesFrom(const AudioSettings& s) {
     c.portField = std::to_string(s.udpPort);
     c.fileField = s.file;
     c.centreField = HertzText(s.centreHz);
+    c.searchField = HertzText(s.searchHz);
     return c;
 }
 

@@ -20,6 +20,7 @@ struct AudioChoices {
     std::string portField = "7355";   // UDP port
     std::string fileField;            // audio file
     std::string centreField = "1500"; // centre frequency, Hz
+    std::string searchField = "1000"; // search range either side of the centre, Hz
 };
 
 // The controls as the stored settings fill them.

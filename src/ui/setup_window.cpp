@@ -150,8 +150,8 @@ SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* pare
     KeepFormPosition(this, store_, {.number = 4, .defaultTopTwips = 50, .defaultLeftTwips = 50}, kSaveOnClose);
 }
 
-// The audio source (sound card, UDP port or file) and the centre frequency the demodulator
-// searches around.
+// The audio source (sound card, UDP port or file), the centre frequency the demodulator
+// searches around and how far.
 QGroupBox* SetupWindow::MakeAudioBox() {
     audioBox_ = new QGroupBox(QStringLiteral("Audio"), this);
     audioBox_->setObjectName("AudioBox");
@@ -177,6 +177,10 @@ QGroupBox* SetupWindow::MakeAudioBox() {
     grid->addWidget(audioFileField_, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("Centre (Hz)"), audioBox_), 3, 0);
     grid->addWidget(audioCentreField_, 3, 1);
+    audioSearchField_ = new QLineEdit(audioBox_);
+    audioSearchField_->setObjectName("AudioSearchField");
+    grid->addWidget(new QLabel(QStringLiteral("Search +- (Hz)"), audioBox_), 4, 0);
+    grid->addWidget(audioSearchField_, 4, 1);
     audioBox_->setEnabled(false);
     return audioBox_;
 }
@@ -205,6 +209,7 @@ SetupChoices SetupWindow::Choices() const {
     c.audio.portField = audioPortField_->text().toStdString();
     c.audio.fileField = audioFileField_->text().toStdString();
     c.audio.centreField = audioCentreField_->text().toStdString();
+    c.audio.searchField = audioSearchField_->text().toStdString();
     if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
@@ -226,6 +231,7 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     audioPortField_->setText(QString::fromStdString(c.audio.portField));
     audioFileField_->setText(QString::fromStdString(c.audio.fileField));
     audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
+    audioSearchField_->setText(QString::fromStdString(c.audio.searchField));
     audioBox_->setEnabled(AudioItemChecked());
 }
 

@@ -90,6 +90,7 @@ private:
     QLineEdit* audioPortField_;
     QLineEdit* audioFileField_;
     QLineEdit* audioCentreField_;
+    QLineEdit* audioSearchField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

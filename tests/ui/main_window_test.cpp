@@ -259,17 +259,21 @@ private slots:
         QCOMPARE(c.modemItem, 3);
         QCOMPARE(c.audio.portField, std::string("7355"));  // the defaults before anything is stored
         QCOMPARE(c.audio.centreField, std::string("1500"));
+        QCOMPARE(c.audio.searchField, std::string("1000"));
         // A field that is not usable: said, and nothing written.
         const struct {
             const char* port;
             const char* centre;
+            const char* search;
             QString says;
-        } bad[] = {{"7355", "abc", "'abc' is not a centre frequency in Hz (100 to 20000)"},
-                   {"0", "1500", "'0' is not a UDP port (1 to 65535)"}};
+        } bad[] = {{"7355", "abc", "1000", "'abc' is not a centre frequency in Hz (100 to 20000)"},
+                   {"0", "1500", "1000", "'0' is not a UDP port (1 to 65535)"},
+                   {"7355", "1500", "1600", "'1600' is not a search range in Hz (0 to 1500)"}};
         for (const auto& b : bad) {
             messages.texts.clear();
             c.audio.portField = b.port;
             c.audio.centreField = b.centre;
+            c.audio.searchField = b.search;
             p.setupWindow.SetChoices(c);
             p.setupWindow.SaveButton()->click();
             QCOMPARE(messages.texts, QStringList{b.says});
@@ -280,6 +284,7 @@ private slots:
         c.audio.sourceItem = 1;
         c.audio.portField = port;
         c.audio.centreField = "1620.5";
+        c.audio.searchField = "300";
         p.setupWindow.SetChoices(c);
         p.setupWindow.SaveButton()->click();
         QVERIFY(!p.setupWindow.isVisible());
@@ -287,6 +292,7 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Audio Source"), std::string("UDP"));
         QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
         QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Search"), std::string("300"));
         QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
         QCOMPARE(p.station.state().settings.modemType, ModemType::Audio);
         // Opened again, Setup shows what was stored.
