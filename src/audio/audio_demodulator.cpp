@@ -18,7 +18,10 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr int kHalfSymbol = AudioDemodulator::kBasebandRate / 800;  // baseband samples per half symbol (8)
 constexpr int kSamplesPerSymbol = 2 * kHalfSymbol;
 constexpr int kWindow = CarrierSearch::kWindow;
-constexpr int kSearchHop = AudioDemodulator::kBasebandRate / 2;  // a search every 0.5 s
+constexpr int kSearchHop = AudioDemodulator::kBasebandRate / 2;  // a search every 0.5 s ...
+// ... and every 0.8 s while locked: a tone that starts is still notched before it leaves the
+// 1.28 s look-ahead.
+constexpr int kLockedSearchHop = AudioDemodulator::kBasebandRate * 4 / 5;
 constexpr std::size_t kChunk = 2048;                             // input samples mixed at once
 constexpr std::size_t kRecent = 256;
 constexpr double kSignalHalfWidthHz = 1100.0;  // main lobe and first side lobe of the Manchester spectrum
@@ -235,7 +238,7 @@ void AudioDemodulator::Impl::PushBaseband(std::complex<float> z, std::vector<std
     else ++held;
     ring[static_cast<std::size_t>(head)] = z;
     head = head + 1 == kWindow ? 0 : head + 1;
-    if (held == kWindow && (sinceSearch == 0 || sinceSearch >= kSearchHop)) {
+    if (held == kWindow && (sinceSearch == 0 || sinceSearch >= (locked ? kLockedSearchHop : kSearchHop))) {
         SearchCarrier();
         sinceSearch = 0;
     }

@@ -22,8 +22,8 @@ constexpr float kLineRatio = 20.0F;
 // A line's bins reach out while they stay this far above the floor (its window's skirt).
 constexpr float kSkirtRatio = 2.0F;
 constexpr int kMaxSkirtBins = 64;
-// Bins each side of a bin whose median is its noise floor (+-12.5 Hz at 6400 Hz).
-constexpr int kFloorHalfWidth = 16;
+// Bins whose median is their noise floor (25 Hz at 6400 Hz).
+constexpr int kFloorBins = 32;
 // The median of exponentially distributed powers is ln 2 times their mean.
 constexpr float kMedianToMean = 1.0F / std::numbers::ln2_v<float>;
 // The squaring passes the signal's main lobe (800 Hz either side of the carrier) at any offset
@@ -76,13 +76,12 @@ std::optional<double> CarrierSearch::Search(std::span<const std::complex<float>,
 std::vector<SpectralLine> CarrierSearch::FindLines(std::vector<std::pair<int, int>>& extents) {
     Fft& f = *fft_;
     for (int k = 0; k < kN; ++k) f.power[static_cast<std::size_t>(k)] = std::norm(f.out[static_cast<std::size_t>(k)]);
-    // The local noise floor: the median of the bins around each bin, as a mean power.
-    std::array<float, 2 * kFloorHalfWidth + 1> around;
-    for (int k = 0; k < kN; ++k) {
-        for (int j = -kFloorHalfWidth; j <= kFloorHalfWidth; ++j)
-            around[static_cast<std::size_t>(j + kFloorHalfWidth)] = f.power[static_cast<std::size_t>(Wrap(k + j))];
-        std::nth_element(around.begin(), around.begin() + kFloorHalfWidth, around.end());
-        f.floor[static_cast<std::size_t>(k)] = around[kFloorHalfWidth] * kMedianToMean;
+    // The local noise floor: the median of the block of kFloorBins bins each bin is in, as a mean power.
+    std::array<float, kFloorBins> block;
+    for (int start = 0; start < kN; start += kFloorBins) {
+        std::copy_n(f.power.begin() + start, kFloorBins, block.begin());
+        std::nth_element(block.begin(), block.begin() + kFloorBins / 2, block.end());
+        std::fill_n(f.floor.begin() + start, kFloorBins, block[kFloorBins / 2] * kMedianToMean);
     }
     auto p = [&](int k) { return f.power[static_cast<std::size_t>(Wrap(k))]; };
     auto floor = [&](int k) { return f.floor[static_cast<std::size_t>(Wrap(k))]; };
