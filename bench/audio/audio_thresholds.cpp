@@ -1,13 +1,18 @@
 // Decoding thresholds of the audio demodulator: the share of uncoded blocks with CRCC OK and of
 // FEC frames decoded over Es/N0 per channel symbol, one column per impairment class a station
 // meets, beside the ideal receiver that knows carrier and timing (the ADC synthesizer feeding the
-// same ADC path); under each table the 50 % points. Prints Markdown.
-// Run build/bench/audio/orv_audio_thresholds [trials per point, default 40].
+// same ADC path); under each table the 50 % points; then the Es/N0 the demodulator shows against
+// the Es/N0 sent. Prints Markdown.
+// Run build/bench/audio/orv_audio_thresholds [trials per point, default 40] [uncoded|fec|esno [Es/N0 ...]]:
+// the sweep named alone, at the points given.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "audio_test_util.h"
 #include "fec/adc_synth.h"
@@ -15,7 +20,7 @@
 namespace orv {
 namespace {
 
-enum class Kind { Uncoded, Fec };
+enum class Kind { Uncoded, Fec, EsNo };
 
 struct Column {
     const char* name;
@@ -76,6 +81,33 @@ double Share(Kind kind, const Column& column, double esNoDb, int trials) {
     return static_cast<double>(good) / trials;
 }
 
+// The Es/N0 the demodulator shows after 3000 symbols (7.5 s), over `trials` recordings: mean and
+// the reading farthest from the mean.
+std::pair<double, double> EsNoShown(const Column& column, double esNoDb, int trials) {
+    std::vector<double> readings;
+    for (int seed = 1; seed <= trials; ++seed) {
+        AudioSynthOptions o;
+        o.levelDbfs = -20.0;
+        o.esNoDb = esNoDb;
+        o.seed = static_cast<std::uint64_t>(seed);
+        column.impair(o);
+        AudioSynthesizer synth(o);
+        std::vector<float> audio;
+        synth.AppendIdle(3000, audio);
+        AudioDemodOptions d;
+        d.sampleRate = o.sampleRate;
+        AudioDemodulator demod(d);
+        std::vector<std::uint8_t> bytes;
+        demod.Process(audio, bytes);  // read before the flush, as the summary does
+        readings.push_back(demod.EsNoDb());
+    }
+    double mean = 0.0;
+    for (double r : readings) mean += r / static_cast<double>(readings.size());
+    double spread = 0.0;
+    for (double r : readings) spread = std::max(spread, std::abs(r - mean));
+    return {mean, spread};
+}
+
 // Where the share first reaches one half, interpolated between the points; NaN if it never does.
 double HalfPoint(const std::vector<double>& points, const std::vector<double>& shares) {
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -111,15 +143,45 @@ int main(int argc, char** argv) {
              o.humDb = -10.0, o.humHarmonics = 5, o.agcPumpDb = 4.0, o.carrierHz = 1570.0;
          }},
     };
-    const struct {
+    struct Sweep {
         Kind kind;
         const char* title;
         std::vector<double> points;
-    } sweeps[] = {
+    };
+    std::vector<Sweep> sweeps = {
         {Kind::Uncoded, "uncoded blocks with CRCC OK", {7.5, 8.0, 8.5, 9.0, 9.5, 10.0, 11.0, 12.0, 13.0, 20.0, 30.0, 40.0, INFINITY}},
         {Kind::Fec, "FEC frames decoded", {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 20.0, 40.0, INFINITY}},
+        {Kind::EsNo, "Es/N0 shown", {0.0, 3.0, 6.0, 9.0, 12.0, 15.0, 20.0, 25.0, 30.0, 40.0, INFINITY}},
     };
+    if (argc > 2) {
+        const std::string only = argv[2];
+        const Kind kind = only == "fec" ? Kind::Fec : only == "esno" ? Kind::EsNo : Kind::Uncoded;
+        std::erase_if(sweeps, [&](const Sweep& s) { return s.kind != kind; });
+        if (argc > 3) {
+            sweeps.front().points.clear();
+            for (int i = 3; i < argc; ++i) sweeps.front().points.push_back(std::atof(argv[i]));
+        }
+    }
     for (const auto& sweep : sweeps) {
+        if (sweep.kind == Kind::EsNo) {
+            const int recordings = std::max(4, trials / 4);
+            std::printf("\n%s (mean +- farthest reading) after 7.5 s, %d recordings per point; Es/N0 per channel symbol in dB\n\n| Es/N0 sent |",
+                        sweep.title, recordings);
+            for (std::size_t c = 1; c < std::size(columns); ++c) std::printf(" %s |", columns[c].name);
+            std::printf("\n|---|");
+            for (std::size_t c = 1; c < std::size(columns); ++c) std::printf("---|");
+            std::printf("\n");
+            for (double p : sweep.points) {
+                std::printf("| %.1f |", p);
+                for (std::size_t c = 1; c < std::size(columns); ++c) {
+                    const auto [mean, spread] = EsNoShown(columns[c], p, recordings);
+                    std::printf(" %.1f +- %.1f |", mean, spread);
+                }
+                std::printf("\n");
+                std::fflush(stdout);
+            }
+            continue;
+        }
         std::printf("\n%s, %d per point; Es/N0 per channel symbol in dB (inf: no noise)\n\n| Es/N0 |", sweep.title, trials);
         for (const Column& c : columns) std::printf(" %s |", c.name);
         std::printf("\n|---|");
