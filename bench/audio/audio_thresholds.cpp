@@ -83,7 +83,7 @@ double Share(Kind kind, const Column& column, double esNoDb, int trials) {
 
 // The Es/N0 the demodulator shows after 3000 symbols (7.5 s), over `trials` recordings: mean and
 // the reading farthest from the mean.
-std::pair<double, double> EsNoShown(const Column& column, double esNoDb, int trials) {
+std::pair<double, double> EsNoMeanAndSpread(const Column& column, double esNoDb, int trials) {
     std::vector<double> readings;
     for (int seed = 1; seed <= trials; ++seed) {
         AudioSynthOptions o;
@@ -91,15 +91,7 @@ std::pair<double, double> EsNoShown(const Column& column, double esNoDb, int tri
         o.esNoDb = esNoDb;
         o.seed = static_cast<std::uint64_t>(seed);
         column.impair(o);
-        AudioSynthesizer synth(o);
-        std::vector<float> audio;
-        synth.AppendIdle(3000, audio);
-        AudioDemodOptions d;
-        d.sampleRate = o.sampleRate;
-        AudioDemodulator demod(d);
-        std::vector<std::uint8_t> bytes;
-        demod.Process(audio, bytes);  // read before the flush, as the summary does
-        readings.push_back(demod.EsNoDb());
+        readings.push_back(test::EsNoShown(o));
     }
     double mean = 0.0;
     for (double r : readings) mean += r / static_cast<double>(readings.size());
@@ -174,7 +166,7 @@ int main(int argc, char** argv) {
             for (double p : sweep.points) {
                 std::printf("| %.1f |", p);
                 for (std::size_t c = 1; c < std::size(columns); ++c) {
-                    const auto [mean, spread] = EsNoShown(columns[c], p, recordings);
+                    const auto [mean, spread] = EsNoMeanAndSpread(columns[c], p, recordings);
                     std::printf(" %.1f +- %.1f |", mean, spread);
                 }
                 std::printf("\n");
