@@ -129,6 +129,32 @@ TEST(AudioDemodulator, FindsACarrierThatAppearsAfterNoise) {
     EXPECT_TRUE(test::SameBytes(station.Blocks()[0].record, ReconstructFecBlock(data)));
 }
 
+// A clean signal at full scale for 5 s, then a noisy recording at -20 dBFS in the same stream:
+// nothing the clean part leaves behind keeps the noisy one from decoding as it does on its own.
+TEST(AudioDemodulator, AfterACleanFullScaleSignalANoisyOneStillDecodes) {
+    AudioSynthOptions clean = Synth(static_cast<double>(INFINITY));
+    clean.levelDbfs = 0.0;
+    std::vector<float> audio;
+    AudioSynthesizer(clean).AppendIdle(2000, audio);
+    AudioSynthOptions noisy = Synth(13.0);
+    noisy.carrierHz = 1500.0;
+    AudioSynthesizer synth(noisy);
+    const Block514 block = test::MakeBlock('A', 4);
+    const FecData data = test::MakeFecData(5);
+    synth.AppendIdle(400, audio);
+    synth.AppendUncodedBlock(block, audio);
+    synth.AppendFecFrame(data, audio);
+    synth.AppendIdle(200, audio);
+    AudioDemodOptions d;
+    d.sampleRate = noisy.sampleRate;
+    test::ReceivingStation station;
+    station.Feed(test::Demodulate(d, audio));
+    const auto& got = station.Blocks();
+    ASSERT_EQ(got.size(), 2U);
+    EXPECT_TRUE(test::SameBytes(got[0].record, block));
+    EXPECT_TRUE(test::SameBytes(got[1].record, ReconstructFecBlock(data)));
+}
+
 // Chunks of any size give exactly the bytes of one call; the figures an operator reads are right.
 TEST(AudioDemodulator, StreamsInAnyChunksAndReportsCarrierLevelAndSymbols) {
     AudioSynthOptions o;
