@@ -87,11 +87,7 @@ TEST(AudioDemodulator, DecodesBlocksAndFramesUnderImpairments) {
         synth.AppendUncodedBlock(second, audio);
         synth.AppendIdle(200, audio);
 
-        AudioDemodOptions d;
-        d.sampleRate = c.synth.sampleRate;
-        test::ReceivingStation station;
-        station.Feed(test::Demodulate(d, audio));
-        std::vector<test::RecordedBlock> got = station.Blocks();
+        std::vector<test::RecordedBlock> got = test::Receive(c.synth.sampleRate, audio);
         if (c.firstMayBeLost && got.size() == 3) got.erase(got.begin());
         ASSERT_EQ(got.size(), c.firstMayBeLost ? 2U : 3U);
         if (!c.firstMayBeLost) {
@@ -121,12 +117,9 @@ TEST(AudioDemodulator, FindsACarrierThatAppearsAfterNoise) {
     const FecData data = test::MakeFecData(11);
     synth.AppendFecFrame(data, audio);
     synth.AppendSilence(2.0, audio);
-    AudioDemodOptions d;
-    d.sampleRate = o.sampleRate;
-    test::ReceivingStation station;
-    station.Feed(test::Demodulate(d, audio));
-    ASSERT_EQ(station.Blocks().size(), 1U);
-    EXPECT_TRUE(test::SameBytes(station.Blocks()[0].record, ReconstructFecBlock(data)));
+    const auto got = test::Receive(o.sampleRate, audio);
+    ASSERT_EQ(got.size(), 1U);
+    EXPECT_TRUE(test::SameBytes(got[0].record, ReconstructFecBlock(data)));
 }
 
 // A clean signal at full scale for 5 s, then a noisy recording at -20 dBFS in the same stream:
@@ -137,7 +130,6 @@ TEST(AudioDemodulator, AfterACleanFullScaleSignalANoisyOneStillDecodes) {
     std::vector<float> audio;
     AudioSynthesizer(clean).AppendIdle(2000, audio);
     AudioSynthOptions noisy = Synth(13.0);
-    noisy.carrierHz = 1500.0;
     AudioSynthesizer synth(noisy);
     const Block514 block = test::MakeBlock('A', 4);
     const FecData data = test::MakeFecData(5);
@@ -145,11 +137,7 @@ TEST(AudioDemodulator, AfterACleanFullScaleSignalANoisyOneStillDecodes) {
     synth.AppendUncodedBlock(block, audio);
     synth.AppendFecFrame(data, audio);
     synth.AppendIdle(200, audio);
-    AudioDemodOptions d;
-    d.sampleRate = noisy.sampleRate;
-    test::ReceivingStation station;
-    station.Feed(test::Demodulate(d, audio));
-    const auto& got = station.Blocks();
+    const auto got = test::Receive(noisy.sampleRate, audio);
     ASSERT_EQ(got.size(), 2U);
     EXPECT_TRUE(test::SameBytes(got[0].record, block));
     EXPECT_TRUE(test::SameBytes(got[1].record, ReconstructFecBlock(data)));
