@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "audio/audio_demodulator.h"
 #include "audio/audio_source.h"
 
 namespace orv {
@@ -46,6 +47,7 @@ AudioSettings ReadAudioSettings(const KeyValueStore& store) {
     if (const auto rate = ParseHertz(read("Audio Rate"), kMinAudioRate, kMaxAudioRate)) s.rate = *rate;
     s.file = read("Audio File");
     if (const auto centre = ParseHertz(read("Audio Centre"), 1, 96000)) s.centreHz = *centre;
+    if (const auto search = ParseHertz(read("Audio Search"), 0, AudioDemodulator::kMaxSearchHz)) s.searchHz = *search;
     return s;
 }
 
@@ -62,6 +64,7 @@ void WriteAudioSettings(KeyValueStore& store, const AudioSettings& s) {
     write("Audio Rate", number(s.rate));
     write("Audio File", s.file);
     write("Audio Centre", number(s.centreHz));
+    write("Audio Search", number(s.searchHz));
 }
 
 }  // namespace orv

@@ -18,6 +18,7 @@ struct AudioSettings {
     double rate = 48000.0;          // "Audio Rate": Hz of raw samples (UDP, standard input)
     std::string file;               // "Audio File"
     double centreHz = 1500.0;       // "Audio Centre": audio frequency of the carrier, Hz
+    double searchHz = 1000.0;       // "Audio Search": the carrier is sought this far either side, Hz
 };
 
 // Missing or unreadable values keep the defaults above; standard input is never stored.

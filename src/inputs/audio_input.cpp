@@ -68,6 +68,7 @@ bool AudioInput::Start(std::string& error) {
     AudioDemodOptions options;
     options.sampleRate = rate;
     options.centreHz = settings.centreHz;
+    options.searchHz = settings.searchHz;
     if (const auto problem = AudioDemodulator::ProblemWith(options)) {
         error = *problem;
         Stop();

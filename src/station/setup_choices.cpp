@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "audio/audio_source.h"
+#include "audio/audio_demodulator.h"
 #include "inputs/input_table.h"
 #include "reception/data_directory.h"
 #include "text/number_text.h"
@@ -53,6 +54,10 @@ std::optional<std::string> ReadAudioChoices(const AudioChoices& c, AudioSettings
     const auto centre = ParseHertz(centreText, 100, 20000);
     if (!centre) return "'" + centreText + "' is not a centre frequency in Hz (100 to 20000)";
     s.centreHz = *centre;
+    const std::string searchText(TrimSpaces(c.searchField));
+    const auto search = ParseHertz(searchText, 0, AudioDemodulator::kMaxSearchHz);
+    if (!search) return "'" + searchText + "' is not a search range in Hz (0 to 1500)";
+    s.searchHz = *search;
     if (s.source == AudioSourceKind::File && s.file.empty()) return "Choose the audio file to decode";
     return std::nullopt;
 }
@@ -68,6 +73,7 @@ AudioChoices AudioChoicesFrom(const AudioSettings& s) {
     c.fileField = s.file;
     c.centreField = HertzText(s.centreHz);
     c.rateField = HertzText(s.rate);
+    c.searchField = HertzText(s.searchHz);
     return c;
 }
 

@@ -21,6 +21,7 @@ struct AudioChoices {
     std::string fileField;            // audio file
     std::string centreField = "1500"; // centre frequency, Hz
     std::string rateField = "48000";  // sample rate of a UDP stream, Hz
+    std::string searchField = "1000"; // search range either side of the centre, Hz
 };
 
 // The controls as the stored settings fill them.

@@ -63,6 +63,7 @@ void AudioSignalWindow::Refresh() {
     symbols_ = demod->RecentSymbols();
     locked_ = demod->Locked();
     carrierHz_ = demod->CarrierHz();
+    notchedHz_ = demod->NotchedHz();
     summary_ = locked_ ? QStringLiteral("carrier %1 Hz (%2%3 Hz from the centre), Es/N0 %4 dB, %5 symbols")
                              .arg(carrierHz_, 0, 'f', 1)
                              .arg(carrierHz_ >= centreHz_ ? "+" : "")
@@ -109,6 +110,10 @@ void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
     p.setPen(QPen(Qt::white, 1));
     p.drawLine(x(centreHz_), area.top(), x(centreHz_), area.top() + 8);
     p.drawText(x(centreHz_) + 3, area.top() + fontMetrics().ascent(), QString::number(centreHz_) + " Hz");
+    // Steady tones notched out of the signal: short yellow ticks on top.
+    p.setPen(QPen(QColor(255, 220, 60), 2));
+    for (double hz : notchedHz_)
+        if (hz >= first && hz <= first + span) p.drawLine(x(hz), area.top(), x(hz), area.top() + 6);
     if (locked_) {
         // The locked frequency: a red marker on top and along the newest rows.
         p.setPen(QPen(QColor(255, 60, 60), 2));

@@ -1,7 +1,7 @@
 #pragma once
 // AudioSignalWindow, the picture of the audio signal for tuning the receiver: a waterfall of the
 // audio around the centre frequency with the search range and the frequency the demodulator
-// locked to marked, and the constellation of the recent symbols (a clean signal is two tight
+// locked to marked (and the steady tones it notches out), and the constellation of the recent symbols (a clean signal is two tight
 // clusters at left and right). Below, the carrier, Es/N0 and the audio input's last status.
 #include <QImage>
 #include <QString>
@@ -46,6 +46,7 @@ private:
     double centreHz_ = 0.0;
     double searchHz_ = 0.0;
     double carrierHz_ = 0.0;
+    std::vector<double> notchedHz_;
     bool locked_ = false;
     QString summary_;
     QString status_;

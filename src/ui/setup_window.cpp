@@ -151,8 +151,8 @@ SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* pare
     KeepFormPosition(this, store_, {.number = 4, .defaultTopTwips = 50, .defaultLeftTwips = 50}, kSaveOnClose);
 }
 
-// The audio source (sound card, UDP port or file) and the centre frequency the demodulator
-// searches around.
+// The audio source (sound card, UDP port or file), the centre frequency the demodulator
+// searches around and how far.
 QGroupBox* SetupWindow::MakeAudioBox() {
     audioBox_ = new QGroupBox(QStringLiteral("Audio"), this);
     audioBox_->setObjectName("AudioBox");
@@ -184,6 +184,10 @@ QGroupBox* SetupWindow::MakeAudioBox() {
     audioRateField_->setToolTip(QStringLiteral(" Samples per second of the UDP stream, as the SDR program sends it "));
     grid->addWidget(new QLabel(QStringLiteral("UDP rate (Hz)"), audioBox_), 4, 0);
     grid->addWidget(audioRateField_, 4, 1);
+    audioSearchField_ = new QLineEdit(audioBox_);
+    audioSearchField_->setObjectName("AudioSearchField");
+    grid->addWidget(new QLabel(QStringLiteral("Search +- (Hz)"), audioBox_), 5, 0);
+    grid->addWidget(audioSearchField_, 5, 1);
     audioBox_->setEnabled(false);
     return audioBox_;
 }
@@ -213,6 +217,7 @@ SetupChoices SetupWindow::Choices() const {
     c.audio.fileField = audioFileField_->text().toStdString();
     c.audio.centreField = audioCentreField_->text().toStdString();
     c.audio.rateField = audioRateField_->text().toStdString();
+    c.audio.searchField = audioSearchField_->text().toStdString();
     if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
@@ -235,6 +240,7 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     audioFileField_->setText(QString::fromStdString(c.audio.fileField));
     audioCentreField_->setText(QString::fromStdString(c.audio.centreField));
     audioRateField_->setText(QString::fromStdString(c.audio.rateField));
+    audioSearchField_->setText(QString::fromStdString(c.audio.searchField));
     audioBox_->setEnabled(AudioItemChecked());
 }
 

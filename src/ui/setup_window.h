@@ -92,6 +92,7 @@ private:
     QLineEdit* audioFileField_;
     QLineEdit* audioCentreField_;
     QLineEdit* audioRateField_;
+    QLineEdit* audioSearchField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

@@ -150,6 +150,8 @@ TEST_F(CliFixture, BadInputGetsAClearMessage) {
         {"- --rate 48k --log " + Q("x.tlm"), "/dev/null", 2, "orv-cli audio: --rate \"48k\" is not a sample rate in Hz\n", ""},
         {Q("rec.wav") + " --center 4500 --log " + Q("x.tlm"), "/dev/null", 1,
          "orv-cli audio: centre frequency 4500 Hz: the signal would not fit between 0 Hz and half the sample rate (5513 Hz)\n", ""},
+        {Q("rec.wav") + " --search 2000 --log " + Q("x.tlm"), "/dev/null", 1, "orv-cli audio: search range 2000 Hz is outside 0..1500 Hz\n", ""},
+        {Q("rec.wav") + " --search wide --log " + Q("x.tlm"), "/dev/null", 2, "orv-cli audio: --search \"wide\" is not a frequency in Hz\n", ""},
         {Q("rec.wav"), "/dev/null", 2, "orv-cli audio: --log OUT is required (see orv-cli audio --help)", ""},
         {"- --rate 8000 --log " + Q("odd.tlm"), Path("odd.raw"), 1,
          "orv-cli audio: the raw audio stream ends inside a sample (an odd number of bytes)\norv-cli audio: 0.5 s of audio, 0 blocks", ""},
@@ -176,7 +178,7 @@ TEST_F(CliFixture, StationDecodesRawAudioOnStdinIntoItsLogAndStopsWhenItEnds) {
         }
     }
     fs::create_directories(Path("data"));
-    EXPECT_EQ(Run("--settings " + Q("orv.ini") + " station --audio-stdin --rate 11025 --center 1500 --data-dir " + Q("data") +
+    EXPECT_EQ(Run("--settings " + Q("orv.ini") + " station --audio-stdin --rate 11025 --center 1500 --search 300 --data-dir " + Q("data") +
                       " --log-fec",
                   Path("rec.raw")),
               1);
@@ -204,7 +206,8 @@ TEST_F(CliFixture, StationRefusesAudioOptionsThatDoNotFit) {
         {"--audio-udp 7355 --center x", "--center \"x\" is not a frequency in Hz"},
         {"--audio-file a.wav --rate 8000", "--rate is for raw audio (--audio-udp, --audio-stdin); a file gives its own rate"},
         {"--audio-udp 7355 --connect localhost:1", "audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect"},
-        {"--serial /dev/null --center 1500", "--rate and --center belong to an audio input"},
+        {"--audio-udp 7355 --search 1600", "--search \"1600\" is not a search range in Hz (0 to 1500)"},
+        {"--serial /dev/null --center 1500", "--rate, --center and --search belong to an audio input"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);

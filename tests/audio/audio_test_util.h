@@ -74,6 +74,29 @@ inline std::vector<std::uint8_t> Demodulate(const AudioDemodOptions& options, st
     return bytes;
 }
 
+// The blocks a station receives from `audio` at `sampleRate` through a demodulator.
+inline std::vector<RecordedBlock> Receive(double sampleRate, std::span<const float> audio) {
+    AudioDemodOptions d;
+    d.sampleRate = sampleRate;
+    ReceivingStation station;
+    station.Feed(Demodulate(d, audio));
+    return station.Blocks();
+}
+
+// The Es/N0 a demodulator shows after `symbols` idle symbols of the synthesizer, read before the
+// flush, as the summary and the signal window read it.
+inline double EsNoShown(const AudioSynthOptions& o, int symbols = 3000) {
+    AudioSynthesizer synth(o);
+    std::vector<float> audio;
+    synth.AppendIdle(symbols, audio);
+    AudioDemodOptions d;
+    d.sampleRate = o.sampleRate;
+    AudioDemodulator demod(d);
+    std::vector<std::uint8_t> bytes;
+    demod.Process(audio, bytes);
+    return demod.EsNoDb();
+}
+
 inline bool SameBytes(const Block512& got, std::span<const std::uint8_t> want) {
     return std::equal(got.begin(), got.end(), want.begin());
 }

@@ -50,6 +50,7 @@ TEST(AudioSettings, StoredValuesComeBackAndBadOnesKeepTheDefaults) {
     EXPECT_EQ(defaults.udpPort, 7355);
     EXPECT_EQ(defaults.rate, 48000.0);
     EXPECT_EQ(defaults.centreHz, 1500.0);
+    EXPECT_EQ(defaults.searchHz, 1000.0);
 
     AudioSettings s;
     s.source = AudioSourceKind::File;
@@ -58,6 +59,7 @@ TEST(AudioSettings, StoredValuesComeBackAndBadOnesKeepTheDefaults) {
     s.rate = 11025;
     s.file = "/tmp/beacon.flac";
     s.centreHz = 1512.5;
+    s.searchHz = 400.0;
     WriteAudioSettings(store, s);
     EXPECT_EQ(store.Read(kStartupKey, "Audio Source"), "File");
     EXPECT_EQ(store.Read(kStartupKey, "Audio Centre"), "1512.5");
@@ -68,15 +70,19 @@ TEST(AudioSettings, StoredValuesComeBackAndBadOnesKeepTheDefaults) {
     EXPECT_EQ(back.rate, s.rate);
     EXPECT_EQ(back.file, s.file);
     EXPECT_EQ(back.centreHz, s.centreHz);
+    EXPECT_EQ(back.searchHz, s.searchHz);
+    EXPECT_EQ(store.Read(kStartupKey, "Audio Search"), "400");
 
     for (const auto& [name, value] : std::vector<std::pair<const char*, const char*>>{
-             {"Audio Source", "stdin"}, {"Audio UDP Port", "70000"}, {"Audio Rate", "4000"}, {"Audio Centre", "fast"}})
+             {"Audio Source", "stdin"}, {"Audio UDP Port", "70000"}, {"Audio Rate", "4000"}, {"Audio Centre", "fast"},
+             {"Audio Search", "2000"}})
         store.Write(kStartupKey, name, value);
     const AudioSettings bad = ReadAudioSettings(store);
     EXPECT_EQ(bad.source, AudioSourceKind::Udp);
     EXPECT_EQ(bad.udpPort, 7355);
     EXPECT_EQ(bad.rate, 48000.0);
     EXPECT_EQ(bad.centreHz, 1500.0);
+    EXPECT_EQ(bad.searchHz, 1000.0);
 }
 
 }  // namespace

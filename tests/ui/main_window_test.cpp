@@ -326,20 +326,24 @@ private slots:
         QCOMPARE(c.audio.portField, std::string("7355"));  // the defaults before anything is stored
         QCOMPARE(c.audio.centreField, std::string("1500"));
         QCOMPARE(p.setupWindow.AudioRateField()->text(), QString("48000"));
+        QCOMPARE(c.audio.searchField, std::string("1000"));
         // A field that is not usable: said, and nothing written.
         const struct {
             const char* port;
             const char* centre;
             const char* rate;
+            const char* search;
             QString says;
-        } bad[] = {{"7355", "abc", "48000", "'abc' is not a centre frequency in Hz (100 to 20000)"},
-                   {"0", "1500", "48000", "'0' is not a UDP port (1 to 65535)"},
-                   {"7355", "1500", "4000", "'4000' is not a sample rate in Hz (8000 to 192000)"}};
+        } bad[] = {{"7355", "abc", "48000", "1000", "'abc' is not a centre frequency in Hz (100 to 20000)"},
+                   {"0", "1500", "48000", "1000", "'0' is not a UDP port (1 to 65535)"},
+                   {"7355", "1500", "4000", "1000", "'4000' is not a sample rate in Hz (8000 to 192000)"},
+                   {"7355", "1500", "48000", "1600", "'1600' is not a search range in Hz (0 to 1500)"}};
         for (const auto& b : bad) {
             messages.texts.clear();
             c.audio.portField = b.port;
             c.audio.centreField = b.centre;
             c.audio.rateField = b.rate;
+            c.audio.searchField = b.search;
             p.setupWindow.SetChoices(c);
             p.setupWindow.SaveButton()->click();
             QCOMPARE(messages.texts, QStringList{b.says});
@@ -351,6 +355,7 @@ private slots:
         c.audio.portField = port;
         c.audio.centreField = "1620.5";
         c.audio.rateField = "8000";
+        c.audio.searchField = "300";
         p.setupWindow.SetChoices(c);
         p.setupWindow.SaveButton()->click();
         QVERIFY(!p.setupWindow.isVisible());
@@ -359,6 +364,7 @@ private slots:
         QCOMPARE(store.Read(kStartupKey, "Audio UDP Port"), port);
         QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string("1620.5"));
         QCOMPARE(store.Read(kStartupKey, "Audio Rate"), std::string("8000"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Search"), std::string("300"));
         QCOMPARE(store.Read(kStartupKey, "Baud Rate"), std::string("1200"));  // the others keep their meaning
         QCOMPARE(p.station.state().settings.modemType, ModemType::Audio);
         // Opened again, Setup shows what was stored.

@@ -57,6 +57,7 @@ int RunAudio(const CliArgs& a, int, char**) {
     const auto logPath = a.Value("--log");
     const auto fecLogDir = a.Value("--fec-log-dir");
     const auto centreText = a.Value("--center");
+    const auto searchText = a.Value("--search");
     const auto rateText = a.Value("--rate");
     const auto samplesOut = a.Value("--samples-out");
     if (a.Rest().size() != 1) return UsageError(cmd, "give one recording (or - for raw audio on standard input)");
@@ -78,6 +79,14 @@ int RunAudio(const CliArgs& a, int, char**) {
             return 2;
         }
         options.centreHz = *hz;
+    }
+    if (searchText) {
+        const auto hz = ParseHertz(*searchText, 0, std::numeric_limits<double>::infinity());
+        if (!hz) {
+            std::cerr << "orv-cli audio: --search \"" << *searchText << "\" is not a frequency in Hz\n";
+            return 2;
+        }
+        options.searchHz = *hz;
     }
     std::optional<double> rawRate;
     if (rateText) {
@@ -174,6 +183,7 @@ std::vector<CliCommand> AudioCommands() {
                            "block lines then on standard error)"},
           {{"fec-log-dir"}, "DIR", "also write the FEC log into the directory DIR"},
           {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
+          {{"search"}, "HZ", "how far either side of the centre the carrier is sought, 0..1500 (default 1000)"},
           {{"rate"}, "HZ", "the sample rate of raw audio on standard input (required for -)"},
           {{"samples-out"}, "FILE", "also write the ADC sample stream, which orv-cli adc decodes the same"},
           {{"list-devices"}, "", "list the sound card inputs, as station --audio-device takes them"}},

@@ -43,6 +43,7 @@ std::vector<CliOption> StationOptions() {
         {{"audio-device"}, "NAME", "receive from a sound card (orv-cli audio --list-devices)"},
         {{"rate"}, "HZ", "the sample rate of raw audio (default 48000)"},
         {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
+        {{"search"}, "HZ", "how far either side of the centre the carrier is sought, 0..1500 (default 1000)"},
         {{"data-dir"}, "DIR", "log the blocks into DIR/telemetry, named as the Logging window names them"},
         {{"log"}, "WHICH", "all (default) or A: the blocks logged"},
         {{"crcc"}, "MODE", "ignore (default) or use: with use, blocks with a wrong CRCC are marked (514 modem)"},

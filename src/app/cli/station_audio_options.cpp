@@ -1,5 +1,6 @@
 #include "app/cli/station_audio_options.h"
 
+#include "audio/audio_demodulator.h"
 #include "audio/audio_source.h"
 
 namespace orv::cli {
@@ -11,10 +12,12 @@ bool TakeStationAudioOptions(const CliArgs& a, std::optional<AudioSettings>& aud
     const auto device = a.Value("--audio-device");
     const auto rate = a.Value("--rate");
     const auto centre = a.Value("--center");
+    const auto search = a.Value("--search");
     const int sources = (file ? 1 : 0) + (udp ? 1 : 0) + (stdinInput ? 1 : 0) + (device ? 1 : 0);
     if (sources == 0) {
-        if (rate || centre) error = "--rate and --center belong to an audio input (--audio-file, --audio-udp, --audio-stdin, --audio-device)";
-        return !rate && !centre;
+        if (rate || centre || search)
+            error = "--rate, --center and --search belong to an audio input (--audio-file, --audio-udp, --audio-stdin, --audio-device)";
+        return !rate && !centre && !search;
     }
     if (sources > 1) {
         error = "give one audio input: --audio-file, --audio-udp, --audio-stdin or --audio-device";
@@ -60,6 +63,14 @@ bool TakeStationAudioOptions(const CliArgs& a, std::optional<AudioSettings>& aud
             return false;
         }
         s.centreHz = *hz;
+    }
+    if (search) {
+        const auto hz = ParseHertz(*search, 0, AudioDemodulator::kMaxSearchHz);
+        if (!hz) {
+            error = "--search \"" + *search + "\" is not a search range in Hz (0 to 1500)";
+            return false;
+        }
+        s.searchHz = *hz;
     }
     audio = s;
     return true;

@@ -1,6 +1,6 @@
 #pragma once
 // The audio input options of orv-cli station: --audio-file F | --audio-udp PORT [--rate HZ] |
-// --audio-stdin --rate HZ | --audio-device NAME, each with [--center HZ].
+// --audio-stdin --rate HZ | --audio-device NAME, each with [--center HZ] [--search HZ].
 #include <optional>
 #include <string>
 
