@@ -17,10 +17,13 @@ constexpr std::size_t kChunk = 8192;        // input samples converted at once
 constexpr double kDcCornerHz = 5.0;         // the DC blocker's corner: an rtl-sdr's spike is narrower
 constexpr double kSignalHalfWidthHz = 1100.0;  // the Manchester spectrum's main lobe and first side lobe
 constexpr double kDecimationStopDb = 60.0;
+constexpr double kBandMarginHz = 400.0;     // the decimation stages pass the band this far beyond the signal
+constexpr unsigned kLargestStage = 8;       // stages decimate by at most this, unless by a larger prime
 // The audio filter passes the beacon and the demodulator's search (+-1400 Hz) and stops what
-// would fold onto them when the complex band becomes real audio (beyond +-2600 Hz).
+// would fold onto them when the complex band becomes real audio (beyond a quarter of the audio
+// rate less that).
 constexpr double kAudioPassHz = 1400.0;
-constexpr double kAudioStopHz = 2600.0;
+constexpr int kAudioDecimation = 3;
 constexpr double kRetuneHz = 100.0;         // a line this far from the tuning retunes an unlocked receiver
 // While the demodulator holds the carrier, the mixer follows it in a second-order loop (a
 // critically damped 0.05 rad/s): a drift at a steady rate leaves the demodulator a carrier that
@@ -56,10 +59,84 @@ std::optional<double> DriftRate(const std::deque<std::pair<double, double>>& fix
     return slope;
 }
 
-double WideRateFor(double searchHz) {
-    const double audio = IqReceiver::kAudioRate;
-    return audio * std::max(3.0, std::ceil(4.0 * searchHz / audio));
+// The band needs at least this rate: the search reaches a quarter of it (CarrierSearch), and
+// the audio a third of it is at least kMinAudioRate.
+double LeastWideRate(double searchHz) { return std::max(kAudioDecimation * IqReceiver::kMinAudioRate, 4.0 * searchHz); }
+
+// The whole decimation from the input rate to the band's: the largest that leaves the band at
+// least its least rate.
+unsigned Decimation(double rate, double searchHz) {
+    return std::max(1U, static_cast<unsigned>(std::floor(rate / LeastWideRate(searchHz))));
 }
+
+// `total` as stage factors, largest first: its prime factors packed into stages of at most
+// kLargestStage (a larger prime is a stage of its own). The first stage, at the highest rate,
+// takes the most and has the widest transition, so it needs the fewest taps per sample.
+std::vector<unsigned> StageFactors(unsigned total) {
+    std::vector<unsigned> primes;
+    for (unsigned p = 2; p * p <= total; ++p)
+        while (total % p == 0) {
+            primes.push_back(p);
+            total /= p;
+        }
+    if (total > 1) primes.push_back(total);
+    std::sort(primes.rbegin(), primes.rend());
+    std::vector<unsigned> stages;
+    for (unsigned p : primes) {
+        if (!stages.empty() && stages.back() * p <= kLargestStage) stages.back() *= p;
+        else stages.push_back(p);
+    }
+    return stages;
+}
+
+// Lowpass taps for liquid's decimators: pass +-passHz, stop from stopHz at `rate`, unity gain.
+std::vector<float> LowpassTaps(double rate, double passHz, double stopHz) {
+    const unsigned n = estimate_req_filter_len(static_cast<float>((stopHz - passHz) / rate), static_cast<float>(kDecimationStopDb)) | 1U;
+    std::vector<float> h(n);
+    liquid_firdes_kaiser(n, static_cast<float>((passHz + stopHz) / 2.0 / rate), static_cast<float>(kDecimationStopDb), 0.0F, h.data());
+    float sum = 0.0F;
+    for (float t : h) sum += t;
+    for (float& t : h) t /= sum;
+    return h;
+}
+
+// One decimation stage; input that does not fill a whole output sample waits for the next call.
+class DecimationStage {
+public:
+    DecimationStage(double rate, unsigned factor, double passHz) : factor_(factor) {
+        // What folds onto the band after decimating must be stopped: from the output rate less the band.
+        const std::vector<float> h = LowpassTaps(rate, passHz, rate / factor - passHz);
+        filter_ = firdecim_crcf_create(factor, const_cast<float*>(h.data()), static_cast<unsigned>(h.size()));
+    }
+    ~DecimationStage() { firdecim_crcf_destroy(filter_); }
+    DecimationStage(const DecimationStage&) = delete;
+    DecimationStage& operator=(const DecimationStage&) = delete;
+
+    // Appends the output of `in` to `out`.
+    void Run(std::span<const std::complex<float>> in, std::vector<std::complex<float>>& out) {
+        if (!pending_.empty()) {
+            const std::size_t fill = std::min(in.size(), factor_ - pending_.size());
+            pending_.insert(pending_.end(), in.begin(), in.begin() + static_cast<std::ptrdiff_t>(fill));
+            in = in.subspan(fill);
+            if (pending_.size() < factor_) return;
+            out.emplace_back();
+            firdecim_crcf_execute(filter_, pending_.data(), &out.back());
+            pending_.clear();
+        }
+        const std::size_t blocks = in.size() / factor_;
+        const std::size_t start = out.size();
+        out.resize(start + blocks);
+        if (blocks > 0)
+            firdecim_crcf_execute_block(filter_, const_cast<std::complex<float>*>(in.data()), static_cast<unsigned>(blocks),
+                                        out.data() + start);
+        pending_.assign(in.begin() + static_cast<std::ptrdiff_t>(blocks * factor_), in.end());
+    }
+
+private:
+    std::size_t factor_;
+    firdecim_crcf filter_;
+    std::vector<std::complex<float>> pending_;
+};
 
 std::string Whole(double hz) { return std::to_string(std::lround(hz)); }
 
@@ -70,7 +147,7 @@ std::optional<std::string> IqReceiver::ProblemWith(const IqReceiverOptions& o) {
         return "sample rate " + Whole(o.sampleRate) + " Hz is outside " + Whole(kMinRate) + ".." + Whole(kMaxRate) + " Hz";
     if (!(o.searchHz >= 100.0 && o.searchHz <= kMaxSearchHz))
         return "search range " + Whole(o.searchHz) + " Hz is outside 100.." + Whole(kMaxSearchHz) + " Hz";
-    const double wide = WideRateFor(o.searchHz);
+    const double wide = LeastWideRate(o.searchHz);
     if (o.sampleRate < wide)
         return "sample rate " + Whole(o.sampleRate) + " Hz is too low to search +-" + Whole(o.searchHz) + " Hz (it needs " +
                Whole(wide) + " Hz)";
@@ -95,16 +172,17 @@ struct IqReceiver::Impl {
 
     IqReceiverOptions options;
     double wideRate;
-    int audioDecimation;
+    double audioRate;
+    double audioCentreHz;
 
     // Input stage: DC removed, the band's centre mixed to 0 Hz, decimated to the wide rate.
     float dcGain;
     std::complex<float> dc{};
     bool dcPrimed = false;
     nco_crcf mixer = nco_crcf_create(LIQUID_NCO);
-    msresamp_crcf decimator;
+    std::vector<std::unique_ptr<DecimationStage>> stages;
     std::vector<std::complex<float>> buffer = std::vector<std::complex<float>>(kChunk);
-    std::vector<std::complex<float>> wide;
+    std::vector<std::complex<float>> stageOutput[2];
 
     // Look-ahead of the wide band: the search sees the newest kWindow samples, the tuner takes the oldest.
     std::vector<std::complex<float>> ring = std::vector<std::complex<float>>(kWindow);
@@ -117,8 +195,8 @@ struct IqReceiver::Impl {
     std::optional<double> lastFound;  // the last search's line, Hz from the band's centre
     std::deque<std::pair<double, double>> fixes;  // recent lines: seconds, Hz
 
-    // The beacon mixed to 0 Hz, filtered and decimated to the audio rate, shifted to the audio
-    // centre (a quarter of the audio rate: multiplying by j^k) and made real.
+    // The beacon mixed to 0 Hz, filtered and decimated by 3 to the audio rate, shifted to the
+    // audio centre (a quarter of the audio rate: multiplying by j^k) and made real.
     bool tuned = false;
     double tuningHz = 0.0;
     double driftHzPerSecond = 0.0;  // the followed carrier's rate
@@ -133,28 +211,24 @@ struct IqReceiver::Impl {
 
 IqReceiver::Impl::Impl(const IqReceiverOptions& o)
     : options(o),
-      wideRate(WideRateFor(o.searchHz)),
-      audioDecimation(static_cast<int>(std::lround(wideRate / kAudioRate))),
+      wideRate(o.sampleRate / Decimation(o.sampleRate, o.searchHz)),
+      audioRate(wideRate / kAudioDecimation),
+      audioCentreHz(audioRate / 4.0),
       dcGain(static_cast<float>(1.0 - std::exp(-kTwoPi * kDcCornerHz / o.sampleRate))),
-      decimator(msresamp_crcf_create(static_cast<float>(wideRate / o.sampleRate), static_cast<float>(kDecimationStopDb))),
       search(wideRate, o.searchHz),
-      demod(AudioDemodOptions{.sampleRate = kAudioRate, .centreHz = kAudioCentreHz, .searchHz = 300.0, .outputAmplitude = 64.0}) {
+      demod(AudioDemodOptions{.sampleRate = audioRate, .centreHz = audioCentreHz, .searchHz = 300.0, .outputAmplitude = 64.0}) {
     nco_crcf_set_frequency(mixer, static_cast<float>(kTwoPi * o.offsetHz / o.sampleRate));
-    wide.resize(static_cast<std::size_t>(std::ceil(kChunk * wideRate / o.sampleRate)) + 64);
-    const float transition = static_cast<float>((kAudioStopHz - kAudioPassHz) / wideRate);
-    const unsigned taps = estimate_req_filter_len(transition, static_cast<float>(kDecimationStopDb)) | 1U;
-    std::vector<float> h(taps);
-    liquid_firdes_kaiser(taps, static_cast<float>((kAudioPassHz + kAudioStopHz) / 2.0 / wideRate),
-                         static_cast<float>(kDecimationStopDb), 0.0F, h.data());
-    float sum = 0.0F;
-    for (float t : h) sum += t;
-    for (float& t : h) t /= sum;
-    audioFilter = firdecim_crcf_create(static_cast<unsigned>(audioDecimation), h.data(), taps);
+    double rate = o.sampleRate;
+    for (unsigned factor : StageFactors(Decimation(o.sampleRate, o.searchHz))) {
+        stages.push_back(std::make_unique<DecimationStage>(rate, factor, o.searchHz + kSignalHalfWidthHz + kBandMarginHz));
+        rate /= factor;
+    }
+    const std::vector<float> h = LowpassTaps(wideRate, kAudioPassHz, audioRate / 2.0 - kAudioPassHz);
+    audioFilter = firdecim_crcf_create(kAudioDecimation, const_cast<float*>(h.data()), static_cast<unsigned>(h.size()));
 }
 
 IqReceiver::Impl::~Impl() {
     nco_crcf_destroy(mixer);
-    msresamp_crcf_destroy(decimator);
     nco_crcf_destroy(tuner);
     firdecim_crcf_destroy(audioFilter);
 }
@@ -174,13 +248,18 @@ void IqReceiver::Impl::Process(std::span<const std::complex<float>> samples, std
             buffer[i] = samples[i] - dc;
         }
         if (options.offsetHz != 0.0) nco_crcf_mix_block_down(mixer, buffer.data(), buffer.data(), static_cast<unsigned>(n));
-        unsigned produced = 0;
-        msresamp_crcf_execute(decimator, buffer.data(), static_cast<unsigned>(n), wide.data(), &produced);
-        for (unsigned i = 0; i < produced; ++i) PushWide(wide[i]);
+        std::span<const std::complex<float>> band(buffer.data(), n);
+        for (std::size_t k = 0; k < stages.size(); ++k) {
+            std::vector<std::complex<float>>& next = stageOutput[k % 2];
+            next.clear();
+            stages[k]->Run(band, next);
+            band = next;
+        }
+        for (const std::complex<float> z : band) PushWide(z);
         samples = samples.subspan(n);
         if (!audio.empty()) {
             demod.Process(audio, out);
-            Follow(static_cast<double>(audio.size()) / kAudioRate);
+            Follow(static_cast<double>(audio.size()) / audioRate);
             audio.clear();
         }
     }
@@ -234,7 +313,7 @@ void IqReceiver::Impl::Follow(double seconds) {
         Retune(tuningHz + driftHzPerSecond * seconds);
         return;
     }
-    const double error = demod.CarrierHz() - kAudioCentreHz;
+    const double error = demod.CarrierHz() - audioCentreHz;
     driftHzPerSecond += kFollowRateGain * error * seconds;
     Retune(tuningHz + (driftHzPerSecond + kFollowGain * error) * seconds);
 }
@@ -243,7 +322,7 @@ void IqReceiver::Impl::Tune(std::complex<float> z) {
     nco_crcf_mix_down(tuner, z, &z);
     nco_crcf_step(tuner);
     decimationInput.push_back(z);
-    if (static_cast<int>(decimationInput.size()) < audioDecimation) return;
+    if (static_cast<int>(decimationInput.size()) < kAudioDecimation) return;
     std::complex<float> y;
     firdecim_crcf_execute(audioFilter, decimationInput.data(), &y);
     decimationInput.clear();
@@ -254,7 +333,7 @@ void IqReceiver::Impl::Tune(std::complex<float> z) {
 }
 
 std::optional<double> IqReceiver::Impl::BeaconHz() const {
-    if (tuned && demod.Locked()) return options.offsetHz + tuningHz + (demod.CarrierHz() - kAudioCentreHz);
+    if (tuned && demod.Locked()) return options.offsetHz + tuningHz + (demod.CarrierHz() - audioCentreHz);
     if (lastFound) return options.offsetHz + *lastFound;
     return std::nullopt;
 }

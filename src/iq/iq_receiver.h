@@ -1,11 +1,12 @@
 #pragma once
 // The beacon from complex samples of an SDR: the recording's or the stream's DC (an rtl-sdr's
 // spike at its centre) removed; the band of +-searchHz around offsetHz mixed to 0 Hz and
-// decimated in stages to kWideRate (liquid-dsp); the beacon sought there by the square of the
-// signal (CarrierSearch) over a look-ahead of 8192 samples, so a recording loses no symbol while
-// it is found, and again every half second; the beacon mixed to 0 Hz, filtered to the signal's
-// width and handed as real audio (carrier at kAudioCentreHz of kAudioRate) to the audio
-// demodulator, whose bytes go on to the ADC path as audio's do.
+// decimated in integer stages (liquid-dsp) to the wide rate, at least four times the search range;
+// the beacon sought there by the square of the signal (CarrierSearch) over a look-ahead of 8192
+// samples, so a recording loses no symbol while it is found, and again every half second; the
+// beacon mixed to 0 Hz, filtered to the signal's width, decimated by 3 and handed as real audio
+// (the carrier at a quarter of that audio rate) to the audio demodulator, whose bytes go on to
+// the ADC path as audio's do.
 //
 // Drift: while the demodulator holds the carrier, the beacon's mixer follows it slowly (an LNB
 // drifts a few Hz a second, the demodulator follows within its +-300 Hz); while it does not, a
@@ -42,8 +43,7 @@ public:
     static constexpr double kMinRate = 32000.0;
     static constexpr double kMaxRate = 20e6;
     static constexpr double kMaxSearchHz = 50000.0;
-    static constexpr double kAudioRate = 8000.0;      // the real audio handed to the demodulator
-    static constexpr double kAudioCentreHz = 2000.0;  // the beacon's audio frequency in it
+    static constexpr double kMinAudioRate = 8000.0;  // the real audio handed to the demodulator is faster
 
     // What is wrong with `options` for the user (rate out of range, the band of offset +- search
     // +- the signal's width not inside the recording's band), or nothing.
@@ -62,7 +62,7 @@ public:
     void Flush(std::vector<std::uint8_t>& out);
 
     const IqReceiverOptions& Options() const { return options_; }
-    // The decimated band's rate, complex samples per second: a multiple of kAudioRate.
+    // The decimated band's rate, complex samples per second: the input's divided by a whole number.
     double WideRate() const;
 
     // The audio demodulator inside: lock, Es/N0, symbols.

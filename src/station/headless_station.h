@@ -27,6 +27,8 @@ struct HeadlessSetup {
     int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
     // Or audio through the software demodulator (modem type "Audio").
     std::optional<AudioSettings> audio;
+    // Or IQ from an SDR through the IQ receiver (modem type "SDR").
+    std::optional<SdrSettings> sdr;
     // Logging into dataDir/telemetry, as the Logging window does it.
     std::string dataDir;
     bool logAOnly = false;
@@ -78,6 +80,7 @@ private:
     bool StartRelay();
     bool StartInput();
     bool StartAudioInput();
+    bool StartSdrInput();
     bool StartKiss();
     void ReportOnce(const QString& text);
     void FecLogFailed(const std::filesystem::path& path) override;
