@@ -60,6 +60,8 @@ bool IqInput::OpenSource(std::string& error) {
             rtlTcp_ = std::make_unique<RtlTcpSource>(QString::fromStdString(host), port, tuning,
                                                      [this](std::span<const std::complex<float>> z) { Receive(z); });
             connect(rtlTcp_.get(), &RtlTcpSource::Status, this, &BlockInput::Status);
+            // Nothing received before a lost link waits for the next one to be decoded.
+            connect(rtlTcp_.get(), &RtlTcpSource::Interrupted, this, &IqInput::Drain);
             connect(rtlTcp_.get(), &RtlTcpSource::Refused, this, [this](const QString& reason) {
                 Stop();
                 emit Lost(reason);
@@ -131,10 +133,15 @@ void IqInput::Receive(std::span<const std::complex<float>> samples) {
     if (!bytes_.empty() && !flags_.serialInputSuspended) pipeline_.AdcSamples(bytes_);
 }
 
-void IqInput::Finish(const QString& reason) {
+void IqInput::Drain() {
+    if (!running_) return;
     bytes_.clear();
     receiver_->Flush(bytes_);
     if (!bytes_.empty() && !flags_.serialInputSuspended) pipeline_.AdcSamples(bytes_);
+}
+
+void IqInput::Finish(const QString& reason) {
+    Drain();
     timer_.stop();
     running_ = false;
     emit Ended(reason);

@@ -54,6 +54,8 @@ private:
     bool OpenSource(std::string& error);
     void Receive(std::span<const std::complex<float>> samples);
     void Finish(const QString& reason);
+    // Demodulates what the receiver still holds (a stream that broke off, or ended).
+    void Drain();
     void ReportBeacon();
 
     ReceptionPipeline& pipeline_;

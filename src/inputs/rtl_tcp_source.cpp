@@ -45,6 +45,7 @@ RtlTcpSource::RtlTcpSource(const QString& host, std::uint16_t port, const RtlTcp
     connect(&link_, &TcpLink::LinkDown, this, [this](bool lost, const QString& reason, int retrySeconds) {
         const QString what = lost ? QStringLiteral("Link lost to: rtl_tcp %1").arg(Address())
                                   : QStringLiteral("Error connecting to: rtl_tcp %1 (%2)").arg(Address(), reason);
+        if (lost) emit Interrupted();
         emit Status(QStringLiteral("%1; reconnecting in %2 s").arg(what).arg(retrySeconds));
     });
     link_.SetReconnectSeconds(kRetrySeconds);

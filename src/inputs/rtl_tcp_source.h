@@ -46,6 +46,8 @@ public:
 signals:
     // "rtl_tcp HOST:PORT: tuner R820T, 29 gains", the lost link and its retry, a failed attempt.
     void Status(const QString& text);
+    // The stream broke off (the link was lost): what follows does not continue it.
+    void Interrupted();
     // The server is not rtl_tcp: the link is closed for good.
     void Refused(const QString& reason);
 

@@ -390,6 +390,8 @@ void IqReceiver::Flush(std::vector<std::uint8_t>& out) {
     const int start = i.held == kWindow ? i.head : 0;
     for (int k = 0; k < i.held; ++k) i.Tune(i.ring[static_cast<std::size_t>((start + k) % kWindow)]);
     i.held = 0;
+    i.head = 0;
+    i.sinceSearch = 0;
     i.demod.Process(i.audio, out);
     i.audio.clear();
     i.demod.Flush(out);

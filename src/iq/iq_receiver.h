@@ -58,7 +58,8 @@ public:
     // Demodulates `samples` (full scale 1.0) and appends the ADC sample bytes of the symbols
     // completed so far to `out`, as AudioDemodulator::Process does.
     void Process(std::span<const std::complex<float>> samples, std::vector<std::uint8_t>& out);
-    // End of the input: the look-aheads still held are demodulated.
+    // End of the input, or a break in it: the look-aheads still held are demodulated. Samples
+    // after it are taken as a new stream (the beacon's tuning is kept).
     void Flush(std::vector<std::uint8_t>& out);
 
     const IqReceiverOptions& Options() const { return options_; }
