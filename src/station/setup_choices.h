@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/audio_settings.h"
+#include "iq/sdr_settings.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
@@ -25,6 +26,20 @@ struct AudioChoices {
 // The controls as the stored settings fill them.
 AudioChoices AudioChoicesFrom(const AudioSettings& settings);
 
+// The SDR input's controls, shown for the modem type "SDR".
+struct SdrChoices {
+    int sourceItem = 0;                          // "rtl_tcp", "SoapySDR"
+    std::string addressField = "127.0.0.1:1234"; // the rtl_tcp server
+    std::string deviceField = "driver=rtlsdr";   // SoapySDR device arguments
+    std::string frequencyField = "0";            // the centre the SDR is tuned to, Hz
+    std::string offsetField = "0";               // the beacon relative to the centre, Hz
+    std::string rateField = "1024000";           // samples per second
+    std::string gainField = "auto";              // dB or "auto"
+    std::string ppmField = "0";                  // frequency correction
+};
+
+SdrChoices SdrChoicesFrom(const SdrSettings& settings);
+
 // The state of the Setup window's controls; -1 is "nothing selected".
 struct SetupChoices {
     int portItem = -1;            // "1".."12" as 0..11
@@ -41,6 +56,7 @@ struct SetupChoices {
     // operator left the device shown as it was.
     std::optional<std::string> serialDevice;
     AudioChoices audio;
+    SdrChoices sdr;
 };
 
 // The offset field's text for an offset in hours: one decimal (three significant digits).
@@ -52,8 +68,9 @@ SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, c
 
 // "Save": checks the UTC offset first and, when it is not a number, returns the conversion
 // message and writes nothing; with "Audio" chosen, the UDP port and the centre frequency are
-// checked the same way. Otherwise writes every value in its order to "Startup" (the audio values
-// only with "Audio"), applies them to the station (modem type at once) and returns nothing.
+// checked the same way, and with "SDR" its fields. Otherwise writes every value in its order to
+// "Startup" (the audio values only with "Audio", the SDR values only with "SDR"), applies them to
+// the station (modem type at once) and returns nothing.
 std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
                                             const Clock& clock);
 

@@ -325,9 +325,12 @@ void MainWindow::SetByteCounterActive(bool active) {
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
     const InputRow& input = InputForModem(state().settings.modemType);
-    if (!input.serialDevice)
+    if (!input.serialDevice) {
+        // "audio", but "SDR" as it is written.
+        const QString name = QString::fromLatin1(input.name.data(), static_cast<qsizetype>(input.name.size()));
         return messages_.Inform(QStringLiteral("The %1 input could not be started:\n%2")
-                                    .arg(QString::fromLatin1(input.name.data(), static_cast<qsizetype>(input.name.size())).toLower(), reason));
+                                    .arg(name == name.toUpper() ? name : name.toLower(), reason));
+    }
     const std::string path = device.toStdString();
     messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }
