@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
           libgtest-dev googletest libbenchmark-dev xvfb xauth openbox x11-utils
           dpkg-dev file libliquid-dev libsndfile1-dev qt6-multimedia-dev libmosquitto-dev mosquitto
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev libsoapysdr-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

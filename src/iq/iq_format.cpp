@@ -88,28 +88,27 @@ void IqToComplex(IqFormat format, std::span<const std::uint8_t> bytes, std::vect
 }
 
 void ComplexToIq(IqFormat format, std::span<const std::complex<float>> samples, std::vector<std::uint8_t>& out) {
-    out.reserve(out.size() + samples.size() * IqSampleBytes(format));
-    for (const std::complex<float> z : samples) {
-        for (const float v : {z.real(), z.imag()}) {
-            switch (format) {
-                case IqFormat::Cu8: out.push_back(Quantize<std::uint8_t>(v, 127.5F, 127.5F, 0.0F, 255.0F)); break;
-                case IqFormat::Cs8:
-                    out.push_back(static_cast<std::uint8_t>(Quantize<std::int8_t>(v, 128.0F, 0.0F, -128.0F, 127.0F)));
-                    break;
-                case IqFormat::Cs16: {
-                    const auto s = static_cast<std::uint16_t>(Quantize<std::int16_t>(v, 32768.0F, 0.0F, -32768.0F, 32767.0F));
-                    out.push_back(static_cast<std::uint8_t>(s & 0xFF));
-                    out.push_back(static_cast<std::uint8_t>(s >> 8));
-                    break;
-                }
-                case IqFormat::Cf32: {
-                    std::uint8_t b[4];
-                    std::memcpy(b, &v, 4);
-                    out.insert(out.end(), b, b + 4);
-                    break;
-                }
+    const std::size_t start = out.size();
+    out.resize(start + samples.size() * IqSampleBytes(format));
+    std::uint8_t* to = out.data() + start;
+    const float* from = reinterpret_cast<const float*>(samples.data());
+    const std::size_t values = 2 * samples.size();
+    switch (format) {
+        case IqFormat::Cu8:
+            for (std::size_t i = 0; i < values; ++i) to[i] = Quantize<std::uint8_t>(from[i], 127.5F, 127.5F, 0.0F, 255.0F);
+            break;
+        case IqFormat::Cs8:
+            for (std::size_t i = 0; i < values; ++i)
+                to[i] = static_cast<std::uint8_t>(Quantize<std::int8_t>(from[i], 128.0F, 0.0F, -128.0F, 127.0F));
+            break;
+        case IqFormat::Cs16:
+            for (std::size_t i = 0; i < values; ++i) {
+                const auto s = static_cast<std::uint16_t>(Quantize<std::int16_t>(from[i], 32768.0F, 0.0F, -32768.0F, 32767.0F));
+                to[2 * i] = static_cast<std::uint8_t>(s & 0xFF);
+                to[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
             }
-        }
+            break;
+        case IqFormat::Cf32: std::memcpy(to, from, values * sizeof(float)); break;
     }
 }
 

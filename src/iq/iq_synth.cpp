@@ -38,13 +38,22 @@ void IqSynthesizer::Modulate(std::span<const float> symbols, std::vector<std::co
     const double fs = options_.sampleRate;
     out.reserve(out.size() + symbols.size());
     for (const float s : symbols) {
-        const double t = static_cast<double>(sample_++) / fs;
-        const double phase = 2.0 * std::numbers::pi * (options_.beaconHz * t + options_.driftHzPerSecond * t * t / 2.0);
-        std::complex<double> z = amplitude_ * static_cast<double>(s) * std::polar(1.0, std::fmod(phase, 2.0 * std::numbers::pi));
+        // The carrier's phase is the integral of its frequency, which drifts linearly; the phasor
+        // is set exactly every 4096 samples and turned in between.
+        const double t = static_cast<double>(sample_) / fs;
+        if (sample_++ % 4096 == 0) {
+            const double cycles = options_.beaconHz * t + options_.driftHzPerSecond * t * t / 2.0;
+            carrier_ = std::polar(1.0, 2.0 * std::numbers::pi * (cycles - std::floor(cycles)));
+            turn_ = std::polar(1.0, 2.0 * std::numbers::pi * (options_.beaconHz + options_.driftHzPerSecond * (t + 0.5 / fs)) / fs);
+            turnTurn_ = std::polar(1.0, 2.0 * std::numbers::pi * options_.driftHzPerSecond / (fs * fs));
+            // The spike wanders a little, as a tuner's DC offset does with temperature.
+            dc_ = std::polar(options_.dcLevel * (1.0 + 0.2 * std::sin(2.0 * std::numbers::pi * 0.3 * t)), 0.7);
+        }
+        std::complex<double> z = amplitude_ * static_cast<double>(s) * carrier_;
+        carrier_ *= turn_;
+        turn_ *= turnTurn_;
         if (sigma_ > 0.0) z += std::complex<double>(sigma_ * Gaussian(), sigma_ * Gaussian());
-        // The spike wanders a little, as a tuner's DC offset does with temperature.
-        if (options_.dcLevel > 0.0)
-            z += std::polar(options_.dcLevel * (1.0 + 0.2 * std::sin(2.0 * std::numbers::pi * 0.3 * t)), 0.7);
+        z += dc_;
         out.emplace_back(static_cast<float>(z.real()), static_cast<float>(z.imag()));
     }
 }

@@ -48,6 +48,10 @@ private:
     double amplitude_;
     double sigma_;  // per component
     std::uint64_t sample_ = 0;
+    std::complex<double> carrier_{1.0, 0.0};  // e^(j phase) of the next sample
+    std::complex<double> turn_{1.0, 0.0};     // the phase step to the sample after it
+    std::complex<double> turnTurn_{1.0, 0.0}; // the step's own change: the drift
+    std::complex<double> dc_;                 // the DC spike of the samples until the phasor is set again
     std::vector<float> baseband_;
     std::mt19937_64 random_;
     std::normal_distribution<double> normal_;
