@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <memory>
-#include <utility>
 #include <vector>
 
 namespace orv {
@@ -14,13 +12,13 @@ struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
     double number = 0.0;
     std::string text;
-    std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonValue> items;  // an array's, or an object's values
+    std::vector<std::string> keys;  // an object's keys, one per value
 
     const JsonValue* Member(std::string_view name) const {
         if (kind != Kind::Object) return nullptr;
-        for (const auto& [key, value] : members)
-            if (key == name) return &value;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == name) return &items[i];
         return nullptr;
     }
 };
@@ -88,7 +86,8 @@ private:
             if (!String(key) || !Take(':')) return false;
             JsonValue member;
             if (!Value(member, depth + 1)) return false;
-            v.members.emplace_back(std::move(key), std::move(member));
+            v.keys.push_back(std::move(key));
+            v.items.push_back(std::move(member));
         } while (Take(','));
         return Take('}');
     }
