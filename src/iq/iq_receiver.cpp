@@ -24,7 +24,11 @@ constexpr unsigned kLargestStage = 8;       // stages decimate by at most this, 
 // rate less that).
 constexpr double kAudioPassHz = 1400.0;
 constexpr int kAudioDecimation = 3;
-constexpr double kRetuneHz = 100.0;         // a line this far from the tuning retunes an unlocked receiver
+constexpr double kRetuneHz = 100.0;         // a line this far from the tuning retunes an unlocked receiver ...
+constexpr double kConfirmHz = 30.0;         // ... when the search before found it this close too
+// The band is held back this long beyond the search's window, so that a beacon found only in a
+// later search of a recording (a weak one) is still tuned before its first symbol.
+constexpr double kHoldSeconds = 1.0;
 // While the demodulator holds the carrier, the mixer follows it in a second-order loop (a
 // critically damped 0.05 rad/s): a drift at a steady rate leaves the demodulator a carrier that
 // stands still. Slow against the demodulator's look-ahead of 1.3 s, which delays what it reports.
@@ -221,8 +225,9 @@ struct IqReceiver::Impl {
     std::vector<std::complex<float>> buffer = std::vector<std::complex<float>>(kChunk);
     std::vector<std::complex<float>> stageOutput[2];
 
-    // Look-ahead of the wide band: the search sees the newest kWindow samples, the tuner takes the oldest.
-    std::vector<std::complex<float>> ring = std::vector<std::complex<float>>(kWindow);
+    // Look-ahead of the wide band: the search sees the newest kWindow samples, the tuner takes the
+    // oldest, kHoldSeconds older than those.
+    std::vector<std::complex<float>> ring;
     int head = 0;
     int held = 0;
     int sinceSearch = 0;
@@ -230,6 +235,7 @@ struct IqReceiver::Impl {
     std::array<std::complex<float>, kWindow> window{};
     CarrierSearch search;
     std::optional<double> lastFound;  // the last search's line, Hz from the band's centre
+    std::optional<double> foundBefore;  // the line of the search before it
     std::deque<std::pair<double, double>> fixes;  // recent lines: seconds, Hz
 
     // The beacon mixed to 0 Hz, filtered and decimated by 3 to the audio rate, shifted to the
@@ -255,6 +261,7 @@ IqReceiver::Impl::Impl(const IqReceiverOptions& o)
       mixer(o.offsetHz, o.sampleRate),
       search(wideRate, o.searchHz),
       demod(AudioDemodOptions{.sampleRate = audioRate, .centreHz = audioCentreHz, .searchHz = 300.0, .outputAmplitude = 64.0}) {
+    ring.resize(static_cast<std::size_t>(kWindow + std::lround(kHoldSeconds * wideRate)));
     double rate = o.sampleRate;
     for (unsigned factor : StageFactors(Decimation(o.sampleRate, o.searchHz))) {
         stages.push_back(std::make_unique<DecimationStage>(rate, factor, o.searchHz + kSignalHalfWidthHz + kBandMarginHz));
@@ -302,12 +309,13 @@ void IqReceiver::Impl::Process(std::span<const std::complex<float>> samples, std
 }
 
 void IqReceiver::Impl::PushWide(std::complex<float> z) {
-    if (held == kWindow) Tune(ring[static_cast<std::size_t>(head)]);
+    const int size = static_cast<int>(ring.size());
+    if (held == size) Tune(ring[static_cast<std::size_t>(head)]);
     else ++held;
     ring[static_cast<std::size_t>(head)] = z;
-    head = head + 1 == kWindow ? 0 : head + 1;
+    head = head + 1 == size ? 0 : head + 1;
     ++wideSamples;
-    if (held == kWindow && (sinceSearch == 0 || sinceSearch >= static_cast<int>(wideRate / 2.0))) {
+    if (held >= kWindow && (sinceSearch == 0 || sinceSearch >= static_cast<int>(wideRate / 2.0))) {
         SearchBeacon();
         sinceSearch = 0;
     }
@@ -315,8 +323,10 @@ void IqReceiver::Impl::PushWide(std::complex<float> z) {
 }
 
 const std::array<std::complex<float>, kWindow>& IqReceiver::Impl::Window() {
-    const auto split = ring.begin() + head;
-    std::copy(ring.begin(), split, std::copy(split, ring.end(), window.begin()));
+    // The newest kWindow samples, oldest first: they end just before the write position.
+    const int size = static_cast<int>(ring.size());
+    const int start = (head - kWindow + size) % size;
+    for (int k = 0; k < kWindow; ++k) window[static_cast<std::size_t>(k)] = ring[static_cast<std::size_t>((start + k) % size)];
     return window;
 }
 
@@ -328,14 +338,17 @@ void IqReceiver::Impl::Retune(double hz) {
 
 void IqReceiver::Impl::SearchBeacon() {
     const double now = static_cast<double>(wideSamples) / wideRate;
+    foundBefore = lastFound;
     lastFound = search.Search(Window());
     if (lastFound) fixes.emplace_back(now, *lastFound);
     while (!fixes.empty() && fixes.front().first < now - kRateSeconds) fixes.pop_front();
     // Locked, the demodulator's carrier is followed (Follow). Unlocked, the mixer moves at the
-    // rate the lines show, and a line elsewhere is the beacon, found anew or moved while lost.
+    // rate the lines show, and a line elsewhere found twice is the beacon, found anew or moved
+    // while lost; a line of noise, found once, does not pull the mixer off a weak beacon.
     if (!demod.Locked()) {
         driftHzPerSecond = DriftRate(fixes).value_or(0.0);
-        if (lastFound && (!tuned || std::abs(*lastFound - tuningHz) > kRetuneHz)) Retune(*lastFound);
+        const bool confirmed = lastFound && foundBefore && std::abs(*lastFound - *foundBefore) <= kConfirmHz;
+        if (lastFound && (!tuned || (confirmed && std::abs(*lastFound - tuningHz) > kRetuneHz))) Retune(*lastFound);
     }
     if (const auto hz = BeaconHz()) {
         track.push_back({static_cast<double>(wideSamples) / wideRate, *hz, demod.Locked()});
@@ -387,8 +400,9 @@ void IqReceiver::Process(std::span<const std::complex<float>> samples, std::vect
 
 void IqReceiver::Flush(std::vector<std::uint8_t>& out) {
     Impl& i = *impl_;
-    const int start = i.held == kWindow ? i.head : 0;
-    for (int k = 0; k < i.held; ++k) i.Tune(i.ring[static_cast<std::size_t>((start + k) % kWindow)]);
+    const int size = static_cast<int>(i.ring.size());
+    const int start = i.held == size ? i.head : 0;
+    for (int k = 0; k < i.held; ++k) i.Tune(i.ring[static_cast<std::size_t>((start + k) % size)]);
     i.held = 0;
     i.head = 0;
     i.sinceSearch = 0;

@@ -2,8 +2,9 @@
 // The beacon from complex samples of an SDR: the recording's or the stream's DC (an rtl-sdr's
 // spike at its centre) removed; the band of +-searchHz around offsetHz mixed to 0 Hz and
 // decimated in integer stages (liquid-dsp) to the wide rate, at least four times the search range;
-// the beacon sought there by the square of the signal (CarrierSearch) over a look-ahead of 8192
-// samples, so a recording loses no symbol while it is found, and again every half second; the
+// the beacon sought there by the square of the signal (CarrierSearch) on the newest 8192 samples
+// every half second, the band held back a second beyond those, so a recording loses no symbol
+// while a weak beacon is found; the
 // beacon mixed to 0 Hz, filtered to the signal's width, decimated by 3 and handed as real audio
 // (the carrier at a quarter of that audio rate) to the audio demodulator, whose bytes go on to
 // the ADC path as audio's do.
