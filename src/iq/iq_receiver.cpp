@@ -382,7 +382,10 @@ void IqReceiver::Impl::Tune(std::complex<float> z) {
 }
 
 std::optional<double> IqReceiver::Impl::BeaconHz() const {
-    if (tuned && demod.Locked()) return options.offsetHz + tuningHz + (demod.CarrierHz() - audioCentreHz);
+    // The demodulator's carrier is that of the band held back; carried forward to the newest
+    // samples at the followed rate, it is where the search would find the beacon now.
+    if (tuned && demod.Locked())
+        return options.offsetHz + tuningHz + (demod.CarrierHz() - audioCentreHz) + driftHzPerSecond * held / wideRate;
     if (lastFound) return options.offsetHz + *lastFound;
     return std::nullopt;
 }

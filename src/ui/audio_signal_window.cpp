@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QShowEvent>
 #include <cmath>
+#include <optional>
 
 #include "audio/audio_demodulator.h"
 
@@ -23,6 +24,29 @@ QRgb LevelColour(float level) {
     if (v < 85) return qRgb(0, 0, 60 + v * 2);
     if (v < 170) return qRgb(0, (v - 85) * 3, 230);
     return qRgb((v - 170) * 3, 255, 230 - (v - 170) * 2);
+}
+
+// A frequency's x in a painted waterfall: the bins' span laid over the area's width.
+struct FrequencyAxis {
+    int left;
+    int width;
+    double firstHz;
+    double spanHz;
+    int operator()(double hz) const { return left + static_cast<int>((hz - firstHz) / spanHz * width); }
+};
+
+// Paints a waterfall's rows, newest at the top, over `area` (black without rows) and gives its axis.
+std::optional<FrequencyAxis> PaintRows(QPainter& p, const QRect& area, const Waterfall& history) {
+    p.fillRect(area, Qt::black);
+    const auto& rows = history.Rows();
+    if (rows.empty()) return std::nullopt;
+    const int bins = static_cast<int>(rows.front().size());
+    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+    p.drawImage(area, image);
+    return FrequencyAxis{area.left(), area.width(), history.FirstHz(), history.StepHz() * bins};
 }
 
 }  // namespace
@@ -132,19 +156,9 @@ void AudioSignalWindow::paintEvent(QPaintEvent*) {
 }
 
 void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
-    p.fillRect(area, Qt::black);
-    const auto& rows = waterfall_.Rows();
-    if (rows.empty()) return;
-    const int bins = static_cast<int>(rows.front().size());
-    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
-        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
-    p.drawImage(area, image);
-    // Frequency to x: the bins' span laid over the area's width.
-    const double first = waterfall_.FirstHz();
-    const double span = waterfall_.StepHz() * bins;
-    auto x = [&](double hz) { return area.left() + static_cast<int>((hz - first) / span * area.width()); };
+    const auto axis = PaintRows(p, area, waterfall_);
+    if (!axis) return;
+    const FrequencyAxis& x = *axis;
     p.setPen(QPen(QColor(255, 255, 255, 90), 1, Qt::DashLine));
     p.drawLine(x(centreHz_ - searchHz_), area.top(), x(centreHz_ - searchHz_), area.bottom());
     p.drawLine(x(centreHz_ + searchHz_), area.top(), x(centreHz_ + searchHz_), area.bottom());
@@ -161,23 +175,15 @@ void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
 }
 
 void AudioSignalWindow::PaintBand(QPainter& p, const QRect& area) const {
-    p.fillRect(area, Qt::black);
-    const auto& rows = band_.Rows();
-    if (rows.empty()) return;
-    const int bins = static_cast<int>(rows.front().size());
-    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
-        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
-    p.drawImage(area, image);
-    const double first = band_.FirstHz();
-    const double span = band_.StepHz() * bins;
-    auto x = [&](double hz) { return area.left() + static_cast<int>((hz - first) / span * area.width()); };
+    const auto axis = PaintRows(p, area, band_);
+    if (!axis) return;
+    const FrequencyAxis& x = *axis;
     p.setPen(QPen(QColor(255, 255, 255, 90), 1, Qt::DashLine));
     for (const double edge : {offsetHz_ - bandSearchHz_, offsetHz_ + bandSearchHz_}) p.drawLine(x(edge), area.top(), x(edge), area.bottom());
     p.setPen(QPen(Qt::white, 1));
     p.drawLine(x(offsetHz_), area.top(), x(offsetHz_), area.top() + 8);
-    p.drawText(x(offsetHz_) + 3, area.top() + fontMetrics().ascent(),
+    // The label at the left, clear of a beacon marker anywhere in the band.
+    p.drawText(area.left() + 4, area.top() + fontMetrics().ascent(),
                QStringLiteral("offset %1 Hz, searched +- %2 Hz").arg(offsetHz_).arg(bandSearchHz_));
     // The drift: where the beacon was found, newest at the top, a row per refresh.
     if (!track_.empty()) {
