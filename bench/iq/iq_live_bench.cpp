@@ -48,12 +48,9 @@ struct Run {
 };
 
 Run Measure(double rate, double seconds) {
-    IqSynthOptions o;
-    o.sampleRate = rate;
-    o.beaconHz = -100000.0 + 2100.0;
-    o.driftHzPerSecond = 1.0;
-    o.esNoDb = 15.0;
-    o.dcLevel = 0.02;
+    const IqSynthOptions o{
+        .sampleRate = rate, .beaconHz = -100000.0 + 2100.0, .driftHzPerSecond = 1.0, .esNoDb = 15.0, .dcLevel = 0.02
+    };
     IqSynthesizer synth(o);
     std::vector<std::complex<float>> samples;
     synth.AppendIdle(200, samples);

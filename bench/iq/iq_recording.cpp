@@ -17,12 +17,11 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     std::string format = argv[2];
-    IqSynthOptions o;
-    o.sampleRate = std::atof(argv[3]);
-    o.beaconHz = std::atof(argv[4]);
-    o.esNoDb = argc > 5 ? std::atof(argv[5]) : 14.0;
-    o.driftHzPerSecond = argc > 6 ? std::atof(argv[6]) : 0.0;
-    o.dcLevel = 0.02;
+    const IqSynthOptions o{
+        .sampleRate = std::atof(argv[3]), .beaconHz = std::atof(argv[4]),
+        .driftHzPerSecond = argc > 6 ? std::atof(argv[6]) : 0.0, .esNoDb = argc > 5 ? std::atof(argv[5]) : 14.0,
+        .dcLevel = 0.02
+    };
     const test::BeaconRecording recording(o);
     const bool sigmf = format.rfind("sigmf-", 0) == 0;
     if (sigmf) format = format.substr(6);

@@ -39,11 +39,7 @@ struct IqCli : ::testing::Test {
 };
 
 TEST_F(IqCli, DecodesSigmfByEitherNameAndRawIqOnStandardInput) {
-    IqSynthOptions o;
-    o.sampleRate = 64000.0;
-    o.beaconHz = 2600.0;
-    o.esNoDb = 14.0;
-    o.dcLevel = 0.02;
+    const IqSynthOptions o{.sampleRate = 64000.0, .beaconHz = 2600.0, .esNoDb = 14.0, .dcLevel = 0.02};
     const test::BeaconRecording recording(o);
     test::WriteSigmf(Path("pass"), IqFormat::Cf32, "cf32_le", 64000.0, 739750000.0, recording.samples);
     test::WriteRawIq(Path("pass.cs8"), IqFormat::Cs8, recording.samples);

@@ -73,14 +73,11 @@ TEST(IqReceiver, DecodesTheBeaconFromEveryFormatWhereverItIsInTheSearchedBand) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        IqSynthOptions o;
-        o.sampleRate = kRate;
-        o.beaconHz = c.beaconHz;
-        o.driftHzPerSecond = c.drift;
-        o.esNoDb = 14.0;
-        o.noiseDbfs = -14.0;
-        o.dcLevel = c.format == IqFormat::Cu8 ? 0.03 : 0.01;
-        o.seed = static_cast<std::uint64_t>(&c - cases) + 7;
+        const IqSynthOptions o{
+            .sampleRate = kRate, .beaconHz = c.beaconHz, .driftHzPerSecond = c.drift, .esNoDb = 14.0,
+            .noiseDbfs = -14.0, .dcLevel = c.format == IqFormat::Cu8 ? 0.03 : 0.01,
+            .seed = static_cast<std::uint64_t>(&c - cases) + 7
+        };
         const test::BeaconRecording recording(o, c.lead);
         std::string path;
         IqFileHints hints;
@@ -107,10 +104,7 @@ TEST(IqReceiver, DecodesTheBeaconFromEveryFormatWhereverItIsInTheSearchedBand) {
 }
 
 TEST(IqReceiver, FindsNothingInNoiseAndTheDcSpikeAlone) {
-    IqSynthOptions o;
-    o.sampleRate = 48000.0;
-    o.esNoDb = 14.0;
-    o.dcLevel = 0.05;
+    const IqSynthOptions o{.sampleRate = 48000.0, .esNoDb = 14.0, .dcLevel = 0.05};
     IqSynthesizer synth(o);
     std::vector<std::complex<float>> samples;
     synth.AppendSilence(20.0, samples);

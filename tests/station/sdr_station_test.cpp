@@ -30,12 +30,9 @@ TEST(SdrStation, TunesAnRtlTcpServerLogsTheBlocksAndConnectsAgainWhenItStops) {
     QTemporaryDir dir;
     // 250 kHz (an rtl-sdr rate), the beacon 3.1 kHz above where the operator expects it, which is
     // 20 kHz below the centre; the server plays it four times faster than the air.
-    IqSynthOptions o;
-    o.sampleRate = 250000.0;
-    o.beaconHz = -20000.0 + 3100.0;
-    o.driftHzPerSecond = 1.0;
-    o.esNoDb = 15.0;
-    o.dcLevel = 0.02;
+    const IqSynthOptions o{
+        .sampleRate = 250000.0, .beaconHz = -20000.0 + 3100.0, .driftHzPerSecond = 1.0, .esNoDb = 15.0, .dcLevel = 0.02
+    };
     IqSynthesizer synth(o);
     std::vector<std::complex<float>> samples;
     const Block514 block = test::MakeBlock('A', 51);
