@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -31,8 +32,7 @@ TEST(SdrStation, TunesAnRtlTcpServerLogsTheBlocksAndConnectsAgainWhenItStops) {
     // 250 kHz (an rtl-sdr rate), the beacon 3.1 kHz above where the operator expects it, which is
     // 20 kHz below the centre; the server plays it four times faster than the air.
     const IqSynthOptions o{
-        .sampleRate = 250000.0, .beaconHz = -20000.0 + 3100.0, .driftHzPerSecond = 1.0, .esNoDb = 15.0, .dcLevel = 0.02
-    };
+        .sampleRate = 250000.0, .beaconHz = -20000.0 + 3100.0, .driftHzPerSecond = 1.0, .esNoDb = 15.0, .dcLevel = 0.02};
     IqSynthesizer synth(o);
     std::vector<std::complex<float>> samples;
     const Block514 block = test::MakeBlock('A', 51);
@@ -51,7 +51,11 @@ TEST(SdrStation, TunesAnRtlTcpServerLogsTheBlocksAndConnectsAgainWhenItStops) {
                                  "739750000", "--offset", "-20000", "--sdr-rate", "250000", "--gain", "40.2", "--ppm", "-3",
                                  "--data-dir", dir.path()});
     ASSERT_TRUE(station.Said("receiving IQ from rtl_tcp " + address + " at 739750000 Hz, 250000 samples/s")) << station.err.toStdString();
-    ASSERT_TRUE(station.Said("beacon found at -169")) << station.err.toStdString();
+    // Found where it is: -16900 Hz at the start, 1 Hz/s higher each second since.
+    ASSERT_TRUE(station.Said("Hz from the offset), Es/N0")) << station.err.toStdString();
+    const auto found = QRegularExpression("beacon found at (-?\\d+) Hz from the centre").match(station.err);
+    ASSERT_TRUE(found.hasMatch()) << station.err.toStdString();
+    EXPECT_NEAR(found.captured(1).toDouble(), -16900.0, 30.0) << station.err.toStdString();
     ASSERT_TRUE(station.Said("Link lost to: rtl_tcp " + address + "; reconnecting in 5 s")) << station.err.toStdString();
     ASSERT_TRUE(test::WaitUntil([&] { return server.Connections() == 2 && server.Commands().size() == 10; }, 15000));
     EXPECT_EQ(station.Stop(), 0);
