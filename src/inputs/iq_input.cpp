@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "audio/live_stream_reader.h"
+#include "inputs/paced_file.h"
 #include "inputs/rtl_tcp_source.h"
 #include "inputs/soapy_sdr_source.h"
 #include "iq/iq_source.h"
@@ -151,19 +152,8 @@ void IqInput::Poll() {
     if (!running_) return;
     if (file_) {
         // A recording plays at the pace of the air, as a live source would.
-        const std::int64_t due = static_cast<std::int64_t>((LiveStreamReader::NowMs() - startedMs_) * rate_ / 1000.0);
-        while (fileSamplesRead_ < due) {
-            samples_.resize(static_cast<std::size_t>(std::min<std::int64_t>(due - fileSamplesRead_, 65536)));
-            const std::size_t n = file_->Read(samples_);
-            if (n == 0) {
-                const std::string why = file_->Error();
-                return Finish(QStringLiteral("the IQ file %1 ended%2")
-                                  .arg(QString::fromStdString(settings_.file),
-                                       why.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(why)));
-            }
-            fileSamplesRead_ += static_cast<std::int64_t>(n);
-            Receive({samples_.data(), n});
-        }
+        if (!ReadDueSamples(*file_, rate_, startedMs_, fileSamplesRead_, samples_, [this](auto samples) { Receive(samples); }))
+            return Finish(FileEndedText(QStringLiteral("IQ"), settings_.file, file_->Error()));
     }
     if (soapy_) {
         samples_.resize(65536);

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
@@ -74,6 +75,25 @@ TEST(SdrStation, TunesAnRtlTcpServerLogsTheBlocksAndConnectsAgainWhenItStops) {
     std::string expectedLog(reinterpret_cast<const char*>(block.data()), kTelemetryBytes);
     expectedLog.append(reinterpret_cast<const char*>(rebuilt.data()), kTelemetryBytes);
     EXPECT_TRUE(ReadFile(dir.filePath("telemetry/" + logs.front())) == expectedLog);
+}
+
+// A recording is played at the pace of the air; its end is said and the station goes on serving.
+TEST(SdrStation, PlaysAnIqFileAtThePaceOfTheAir) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    IqSynthesizer synth({.sampleRate = 64000.0, .esNoDb = 10.0, .dcLevel = 0.02});
+    std::vector<std::complex<float>> samples;
+    synth.AppendSilence(1.5, samples);
+    const QString path = dir.filePath("noise.cu8");
+    test::WriteRawIq(path.toStdString(), IqFormat::Cu8, samples);
+    QElapsedTimer clock;
+    clock.start();
+    test::OrvCliProcess station({"--settings", dir.filePath("orv.ini"), "station", "--iq-file", path, "--sdr-rate", "64000",
+                                 "--data-dir", dir.path()});
+    ASSERT_TRUE(station.Said("the IQ file " + path + " ended")) << station.err.toStdString();
+    EXPECT_GE(clock.elapsed(), 1400);
+    EXPECT_EQ(station.process.state(), QProcess::Running);
+    EXPECT_EQ(station.Stop(), 0);
 }
 
 TEST(SdrStation, RefusesAnSdrItCannotOpenOrOptionsThatDoNotFit) {
