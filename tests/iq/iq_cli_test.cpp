@@ -2,13 +2,14 @@
 // input decoded to audio's block lines, log and summary; and what it refuses, with its message.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "iq_test_util.h"
+#include "orv_cli_run.h"
 
 namespace orv {
 namespace {
@@ -16,25 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 
 struct IqCli : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() /
-                   ("orv_iq_cli_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    test::TempDir dir;
     std::string out, err;
 
-    IqCli() { fs::create_directories(dir); }
-    ~IqCli() override { fs::remove_all(dir); }
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
-    std::string Q(const std::string& name) const { return "'" + Path(name) + "'"; }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string Path(const std::string& name) const { return dir.File(name); }
+    // Runs `orv-cli iq` with the words of `args` (the folder's paths have no spaces) and stdin
+    // from `input`; its exit code.
     int Run(const std::string& args, const std::string& input = "/dev/null") {
-        const std::string command = std::string("'") + ORV_CLI + "' iq " + args + " < '" + input + "' > '" + Path("stdout") +
-                                    "' 2> '" + Path("stderr") + "'";
-        const int status = std::system(command.c_str());
-        out = Read(Path("stdout"));
-        err = Read(Path("stderr"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> words = {"iq"};
+        std::istringstream in(args);
+        for (std::string word; in >> word;) words.push_back(word);
+        const test::CliRun run = test::RunOrvCli(words, input);
+        out = run.out;
+        err = run.err;
+        return run.exitCode;
     }
 };
 
@@ -48,16 +44,16 @@ TEST_F(IqCli, DecodesSigmfByEitherNameAndRawIqOnStandardInput) {
         std::string input;
         std::string carrier;  // in the summary
     } cases[] = {
-        {Q("pass.sigmf-meta"), "/dev/null", "; carrier at +2600.0 Hz from the centre (739752600 Hz), Es/N0 1"},
-        {Q("pass.sigmf-data"), "/dev/null", "; carrier at +2600.0 Hz from the centre (739752600 Hz), Es/N0 1"},
+        {Path("pass.sigmf-meta"), "/dev/null", "; carrier at +2600.0 Hz from the centre (739752600 Hz), Es/N0 1"},
+        {Path("pass.sigmf-data"), "/dev/null", "; carrier at +2600.0 Hz from the centre (739752600 Hz), Es/N0 1"},
         {"- --format cs8 --rate 64000 --offset 1000", Path("pass.cs8"), "; carrier at +2600.0 Hz from the centre, Es/N0 1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         fs::remove(Path("log.tlm"));
-        ASSERT_EQ(Run(c.args + " --log " + Q("log.tlm"), c.input), 0) << err;
+        ASSERT_EQ(Run(c.args + " --log " + Path("log.tlm"), c.input), 0) << err;
         EXPECT_EQ(out, "1 A OK uncoded\n2 A OK fec\n3 K OK uncoded\n");
-        EXPECT_TRUE(Read(Path("log.tlm")) == recording.ExpectedLog());
+        EXPECT_TRUE(test::ReadText(Path("log.tlm")) == recording.ExpectedLog());
         EXPECT_EQ(err.rfind("orv-cli iq: 34.7 s of IQ, 3 blocks (2 uncoded with CRCC OK, 1 from FEC frames)", 0), 0U) << err;
         EXPECT_NE(err.find(c.carrier), std::string::npos) << err;
     }
@@ -74,21 +70,21 @@ TEST_F(IqCli, RefusesWhatItCannotReadWithAClearMessage) {
         int code;
         std::string message;  // the start of stderr
     } cases[] = {
-        {Q("odd.cu8") + " --log " + Q("x.tlm"), "/dev/null", 1,
+        {Path("odd.cu8") + " --log " + Path("x.tlm"), "/dev/null", 1,
          "orv-cli iq: headerless IQ needs --rate HZ (and --format, default cu8): \"" + Path("odd.cu8") + "\" carries neither\n"},
-        {"- --log " + Q("x.tlm"), "/dev/null", 2, "orv-cli iq: raw IQ on stdin needs --rate HZ (and --format, default cu8)\n"},
-        {"- --format cu16 --rate 48000 --log " + Q("x.tlm"), "/dev/null", 2,
+        {"- --log " + Path("x.tlm"), "/dev/null", 2, "orv-cli iq: raw IQ on stdin needs --rate HZ (and --format, default cu8)\n"},
+        {"- --format cu16 --rate 48000 --log " + Path("x.tlm"), "/dev/null", 2,
          "orv-cli iq: --format \"cu16\" is not cu8, cs8, cs16 or cf32\n"},
-        {Q("bad.sigmf-data") + " --log " + Q("x.tlm"), "/dev/null", 1,
+        {Path("bad.sigmf-data") + " --log " + Path("x.tlm"), "/dev/null", 1,
          "orv-cli iq: \"" + Path("bad.sigmf-meta") +
              "\": SigMF datatype \"ri16_le\" is not one that can be read (cf32_le, ci16_le, cu8, ci8)\n"},
-        {Q("bad.sigmf-meta") + " --rate 48000 --log " + Q("x.tlm"), "/dev/null", 1,
+        {Path("bad.sigmf-meta") + " --rate 48000 --log " + Path("x.tlm"), "/dev/null", 1,
          "orv-cli iq: --format and --rate are for headerless IQ; \"" + Path("bad.sigmf-meta") + "\" gives its own\n"},
-        {Q("mono.wav") + " --log " + Q("x.tlm"), "/dev/null", 1, "orv-cli iq: \"" + Path("mono.wav") + "\" is not a WAV file that can be read: "},
-        {"- --rate 20000 --log " + Q("x.tlm"), "/dev/null", 1, "orv-cli iq: sample rate 20000 Hz is outside 32000..20000000 Hz\n"},
-        {"- --rate 48000 --offset 30k --log " + Q("x.tlm"), "/dev/null", 2, "orv-cli iq: --offset \"30k\" is not a frequency in Hz\n"},
+        {Path("mono.wav") + " --log " + Path("x.tlm"), "/dev/null", 1, "orv-cli iq: \"" + Path("mono.wav") + "\" is not a WAV file that can be read: "},
+        {"- --rate 20000 --log " + Path("x.tlm"), "/dev/null", 1, "orv-cli iq: sample rate 20000 Hz is outside 32000..20000000 Hz\n"},
+        {"- --rate 48000 --offset 30k --log " + Path("x.tlm"), "/dev/null", 2, "orv-cli iq: --offset \"30k\" is not a frequency in Hz\n"},
         // A stream cut inside a sample: what came before is decoded, the cut is said, status 1.
-        {"- --rate 50000 --log " + Q("odd.tlm"), Path("odd.cu8"), 1,
+        {"- --rate 50000 --log " + Path("odd.tlm"), Path("odd.cu8"), 1,
          "orv-cli iq: the IQ stream ends inside a sample (1 of 2 bytes)\norv-cli iq: 1.0 s of IQ, 0 blocks (0 uncoded with CRCC "
          "OK, 0 from FEC frames); no carrier found within 5000 Hz of +0.0 Hz from the centre\n"},
     };

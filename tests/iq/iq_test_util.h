@@ -9,6 +9,7 @@
 #include <sndfile.h>
 
 #include "audio_test_util.h"
+#include "file_contents.h"
 #include "iq/iq_format.h"
 #include "iq/iq_synth.h"
 
@@ -37,10 +38,6 @@ struct BeaconRecording {
         return log;
     }
 };
-
-inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Headerless samples of `format`, as rtl_sdr and SDR programs write them.
 inline void WriteRawIq(const std::string& path, IqFormat format, const std::vector<std::complex<float>>& samples) {
