@@ -16,7 +16,7 @@ function(orv_layer name)
 endfunction()
 
 # The plain C++ cores (their Qt adapters live beside them and are reached only by linking Qt).
-orv_layer(core text reception fec pipeline audio displays files net forward tools sim inputs)
+orv_layer(core text reception fec pipeline audio iq displays files net forward tools sim inputs)
 # The running station, the windows, the executables.
 orv_layer(station station)
 orv_layer(ui ui)

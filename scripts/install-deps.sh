@@ -5,7 +5,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialpo
           libgtest-dev googletest libbenchmark-dev xvfb xauth openbox x11-utils
           dpkg-dev file lintian debootstrap systemd logrotate gzip libliquid-dev libsndfile1-dev libasound2-dev
           libpng-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libmosquitto-dev mosquitto
-          openssl python3-jinja2 clang libclang-rt-14-dev g++-aarch64-linux-gnu qemu-user)
+          openssl python3-jinja2 clang libclang-rt-14-dev g++-aarch64-linux-gnu qemu-user
+          libsoapysdr-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,6 +6,7 @@
 #include "pipeline/reception_pipeline.h"
 #include "audio/live_stream_reader.h"
 #include "audio/sound_file_reader.h"
+#include "inputs/paced_file.h"
 #include "inputs/sound_card_input.h"
 
 namespace orv {
@@ -119,20 +120,9 @@ void AudioInput::Poll() {
     if (!running_) return;
     if (file_) {
         // A file plays at the pace of the air, as a live source would.
-        const double rate = file_->SampleRate();
-        const std::int64_t due = static_cast<std::int64_t>((LiveStreamReader::NowMs() - startedMs_) * rate / 1000.0);
-        while (fileSamplesRead_ < due) {
-            samples_.resize(static_cast<std::size_t>(std::min<std::int64_t>(due - fileSamplesRead_, 65536)));
-            const std::size_t n = file_->Read(samples_);
-            if (n == 0) {
-                const std::string why = file_->Error();
-                return Finish(QStringLiteral("the audio file %1 ended%2")
-                                  .arg(QString::fromStdString(settings_.file),
-                                       why.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(why)));
-            }
-            fileSamplesRead_ += static_cast<std::int64_t>(n);
-            Demodulate({samples_.data(), n});
-        }
+        if (!ReadDueSamples(*file_, file_->SampleRate(), startedMs_, fileSamplesRead_, samples_,
+                            [this](auto samples) { Demodulate(samples); }))
+            return Finish(FileEndedText(QStringLiteral("audio"), settings_.file, file_->Error()));
         return;
     }
     LiveSampleQueue& queue = stream_ ? stream_->Queue() : soundCard_->Queue();

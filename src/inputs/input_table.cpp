@@ -7,12 +7,13 @@
 namespace orv {
 namespace {
 
-constexpr std::array<InputRow, 6> kInputs = {{
+constexpr std::array<InputRow, 7> kInputs = {{
     // kind                  name            modem type           Setup item  samples serial  Raw
     {InputKind::SerialModem, "512",          ModemType::Bytes512, "512 byte", false,  true,   true},
     {InputKind::SerialModem, "514",          ModemType::Bytes514, "514 byte", false,  true,   true},
     {InputKind::AdcModem,    "ADC",          ModemType::Adc,      "ADC",      true,   true,   true},
     {InputKind::Audio,       "Audio",        ModemType::Audio,    "Audio",    true,   false,  true},
+    {InputKind::Iq,          "SDR",          ModemType::Sdr,      "SDR",      true,   false,  true},
     {InputKind::RelayClient, "relay client", std::nullopt,        "",         false,  false,  false},
     {InputKind::Kiss,        "KISS",         std::nullopt,        "",         false,  false,  false},
 }};

@@ -14,7 +14,7 @@
 
 namespace orv {
 
-enum class InputKind { SerialModem, AdcModem, Audio, RelayClient, Kiss };
+enum class InputKind { SerialModem, AdcModem, Audio, Iq, RelayClient, Kiss };
 
 struct InputRow {
     InputKind kind;

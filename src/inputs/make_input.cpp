@@ -2,6 +2,7 @@
 
 #include "inputs/adc_modem_input.h"
 #include "inputs/audio_input.h"
+#include "inputs/iq_input.h"
 #include "inputs/serial_modem_input.h"
 
 namespace orv {
@@ -22,6 +23,7 @@ std::unique_ptr<BlockInput> MakeInput(const InputRow& row, const InputContext& c
             return std::make_unique<SerialModemInput>(c.pipeline, SerialConfigOf(c), c.state.flags);
         case InputKind::AdcModem: return std::make_unique<AdcModemInput>(c.pipeline, SerialConfigOf(c), c.state.flags);
         case InputKind::Audio: return std::make_unique<AudioInput>(c.pipeline, c.audio, c.state.flags);
+        case InputKind::Iq: return std::make_unique<IqInput>(c.pipeline, c.sdr, c.state.flags);
         case InputKind::RelayClient:
         case InputKind::Kiss: break;
     }

@@ -6,6 +6,7 @@
 #include "audio/audio_settings.h"
 #include "inputs/block_input.h"
 #include "inputs/input_table.h"
+#include "iq/sdr_settings.h"
 #include "reception/station_state.h"
 
 namespace orv {
@@ -18,6 +19,7 @@ struct InputContext {
     const StationState& state;  // the flags (a DSP-93 load suspends serial input) and settings
     QString serialDevice;       // the device --serial or the settings name
     AudioSettings audio;        // the audio source and centre frequency
+    SdrSettings sdr;            // the SDR, its tuning and where the beacon is
 };
 
 // Null for the inputs that their own controls make (the relay client, KISS).

@@ -8,6 +8,7 @@ std::string ModemTypeText(ModemType m) {
         case ModemType::Bytes514: return "514";
         case ModemType::Adc: return "ADC";
         case ModemType::Audio: return "Audio";
+        case ModemType::Sdr: return "SDR";
     }
     return "514";
 }
@@ -27,7 +28,10 @@ StartupSettings ReadStartupSettings(const KeyValueStore& store) {
         s.modemType = ModemType::Bytes514;
     } else {
         // "Log FEC" is read only when the modem type is neither "512" nor "514".
-        s.modemType = modem == "ADC" ? ModemType::Adc : modem == "Audio" ? ModemType::Audio : ModemType::Bytes514;
+        s.modemType = modem == "ADC"     ? ModemType::Adc
+                      : modem == "Audio" ? ModemType::Audio
+                      : modem == "SDR"   ? ModemType::Sdr
+                                         : ModemType::Bytes514;
         s.logFec = read("Log FEC") == "true";
     }
 

@@ -7,8 +7,9 @@
 
 namespace orv {
 
-// Audio: the ADC path fed by the software audio demodulator instead of a DSP-93.
-enum class ModemType { Bytes512, Bytes514, Adc, Audio };
+// Audio: the ADC path fed by the software audio demodulator instead of a DSP-93; Sdr: the same
+// demodulator fed by the IQ receiver from an SDR.
+enum class ModemType { Bytes512, Bytes514, Adc, Audio, Sdr };
 
 // Block length the receiver works with: 512 for "512", 514 for the others.
 inline int BlockLength(ModemType m) { return m == ModemType::Bytes512 ? 512 : 514; }
@@ -31,7 +32,7 @@ struct StartupSettings {
 StartupSettings ReadStartupSettings(const KeyValueStore& store);
 
 // Stored forms.
-std::string ModemTypeText(ModemType m);  // "512", "514", "ADC", "Audio"
+std::string ModemTypeText(ModemType m);  // "512", "514", "ADC", "Audio", "SDR"
 
 // Operating-system UTC offset in hours, as the Setup shows it with automatic time.
 double SystemUtcOffsetHours(const Clock& clock);

@@ -60,6 +60,10 @@ int HeadlessStation::ApplySetup() {
         station_.SetModemType(ModemType::Audio);
         station_.SetAudioOverride(*setup_.audio);
     }
+    if (setup_.sdr) {
+        station_.SetModemType(ModemType::Sdr);
+        station_.SetSdrOverride(*setup_.sdr);
+    }
     if (setup_.baud) station_.SetBaudRate(*setup_.baud);
     const StationState& s = station_.state();
     if (setup_.logFec && !InputForModem(s.settings.modemType).samples && !setup_.forwarding.HasKissInput()) {
@@ -156,6 +160,7 @@ bool HeadlessStation::StartKiss() {
 
 bool HeadlessStation::StartInput() {
     if (setup_.audio) return StartAudioInput();
+    if (setup_.sdr) return StartSdrInput();
     if (setup_.serialPath.empty() && setup_.connectHost.empty() && setup_.forwarding.HasKissInput()) return true;
     if (!setup_.connectHost.empty()) {
         RelayClientInput& client = station_.client();
@@ -210,6 +215,26 @@ bool HeadlessStation::StartAudioInput() {
     Say(StatusLevel::Status, "reading audio from " + station_.PortInput()->Description().toStdString() +
                                  ", carrier sought around " + std::to_string(static_cast<int>(setup_.audio->centreHz)) +
                                  " Hz, modem Audio");
+    return true;
+}
+
+bool HeadlessStation::StartSdrInput() {
+    const SelectionResult opened = station_.SelectText(TextSelection::Raw);
+    if (opened.portFailed) {
+        report_("cannot open the SDR input: " + opened.error);
+        return false;
+    }
+    connect(&station_, &Station::InputStatus, this, &HeadlessStation::ReportOnce);
+    connect(&station_, &Station::InputLost, this, [this](const QString& reason) {
+        report_(reason.toStdString() + "; stopping");
+        emit Failed(reason);
+    });
+    connect(&station_, &Station::InputEnded, this, [this](const QString& reason) {
+        report_(reason.toStdString() + "; the station goes on until it is stopped");
+    });
+    const SdrSettings& s = *setup_.sdr;
+    report_("receiving IQ from " + station_.PortInput()->Description().toStdString() + ", beacon sought within " +
+            SdrNumberText(s.searchHz) + " Hz of " + SdrNumberText(s.offsetHz) + " Hz from the centre, modem SDR");
     return true;
 }
 

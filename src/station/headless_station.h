@@ -29,6 +29,8 @@ struct HeadlessSetup {
     int reconnectSeconds = 0;      // 0: a lost or refused link ends the station
     // Or audio through the software demodulator (modem type "Audio").
     std::optional<AudioSettings> audio;
+    // Or IQ from an SDR through the IQ receiver (modem type "SDR").
+    std::optional<SdrSettings> sdr;
     // Logging into dataDir/telemetry, as the Logging window does it.
     std::string dataDir;
     bool logAOnly = false;
@@ -86,6 +88,7 @@ private:
     bool StartRelay();
     bool StartInput();
     bool StartAudioInput();
+    bool StartSdrInput();
     bool StartKiss();
     void Say(StatusLevel level, const std::string& line) { report_(level, line); }
     void ReportOnce(const QString& text, StatusLevel level);

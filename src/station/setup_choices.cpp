@@ -22,6 +22,38 @@ bool AudioItem(int item) {
     return row != nullptr && row->kind == InputKind::Audio;
 }
 
+// The Setup item of the SDR input, whose controls come with it.
+bool SdrItem(int item) {
+    const InputRow* row = InputForSetupItem(item);
+    return row != nullptr && row->kind == InputKind::Iq;
+}
+
+constexpr SdrSourceKind kSdrSourceItems[] = {SdrSourceKind::RtlTcp, SdrSourceKind::Soapy};
+
+// The SDR controls as settings, or the message for the first field that is not usable.
+std::optional<std::string> ReadSdrChoices(const SdrChoices& c, SdrSettings& s) {
+    if (c.sourceItem >= 0 && c.sourceItem < static_cast<int>(std::size(kSdrSourceItems))) s.source = kSdrSourceItems[c.sourceItem];
+    s.address = std::string(TrimSpaces(c.addressField));
+    s.device = std::string(TrimSpaces(c.deviceField));
+    auto hertz = [](const std::string& field, double low, double high, const char* what, double& value) -> std::optional<std::string> {
+        const std::string text(TrimSpaces(field));
+        const auto hz = ParseHertz(text, low, high);
+        if (!hz) return "'" + text + "' is not " + what;
+        value = *hz;
+        return std::nullopt;
+    };
+    if (auto problem = hertz(c.frequencyField, 1, 1e12, "the frequency the SDR is tuned to, in Hz", s.frequencyHz)) return problem;
+    if (auto problem = hertz(c.offsetField, -1e8, 1e8, "an offset in Hz", s.offsetHz)) return problem;
+    if (auto problem = hertz(c.rateField, 1, 1e9, "a sample rate in Hz", s.rate)) return problem;
+    const std::string gain(TrimSpaces(c.gainField));
+    if (!ParseSdrGain(gain, s.gainDb)) return "'" + gain + "' is not auto or a gain in dB (0 to 100)";
+    const std::string ppm(TrimSpaces(c.ppmField));
+    const auto correction = ParsePpm(ppm);
+    if (!correction) return "'" + ppm + "' is not a correction in ppm (-1000 to 1000)";
+    s.ppm = *correction;
+    return std::nullopt;
+}
+
 // The Setup item of a modem type, -1 when Setup does not offer it.
 int SetupItemOf(ModemType modem) {
     for (int item = 0; const InputRow* row = InputForSetupItem(item); ++item)
@@ -88,6 +120,20 @@ SetupChoices FirstRunSetupChoices() {
     return c;
 }
 
+SdrChoices SdrChoicesFrom(const SdrSettings& s) {
+    SdrChoices c;
+    for (int i = 0; i < static_cast<int>(std::size(kSdrSourceItems)); ++i)
+        if (kSdrSourceItems[i] == s.source) c.sourceItem = i;
+    c.addressField = s.address;
+    c.deviceField = s.device;
+    c.frequencyField = SdrNumberText(s.frequencyHz);
+    c.offsetField = SdrNumberText(s.offsetHz);
+    c.rateField = SdrNumberText(s.rate);
+    c.gainField = SdrGainText(s.gainDb);
+    c.ppmField = std::to_string(s.ppm);
+    return c;
+}
+
 SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, const SetupChoices& previous) {
     const auto& s = station.settings;
     SetupChoices c = previous;
@@ -114,6 +160,9 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     AudioSettings audio = ReadAudioSettings(store);
     if (AudioItem(c.modemItem))
         if (auto problem = ReadAudioChoices(c.audio, audio)) return problem;
+    SdrSettings sdr = ReadSdrSettings(store);
+    if (SdrItem(c.modemItem))
+        if (auto problem = ReadSdrChoices(c.sdr, sdr)) return problem;
     // A data directory that cannot be used is said now, once, rather than by every block logged.
     const std::string directory(TrimSpaces(c.directoryField));
     if (auto problem = MakeDataDirectory(directory)) return problem;
@@ -164,6 +213,7 @@ std::optional<std::string> SaveSetupChoices(SetupChoices c, KeyValueStore& store
     write("Boot Server", s.bootServer ? "1" : "0");
 
     if (AudioItem(c.modemItem)) WriteAudioSettings(store, audio);
+    if (SdrItem(c.modemItem)) WriteSdrSettings(store, sdr);
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/audio_settings.h"
+#include "iq/sdr_settings.h"
 #include "reception/clock.h"
 #include "reception/settings_store.h"
 #include "reception/station_state.h"
@@ -27,6 +28,20 @@ struct AudioChoices {
 // The controls as the stored settings fill them.
 AudioChoices AudioChoicesFrom(const AudioSettings& settings);
 
+// The SDR input's controls, shown for the modem type "SDR".
+struct SdrChoices {
+    int sourceItem = 0;                          // "rtl_tcp", "SoapySDR"
+    std::string addressField = "127.0.0.1:1234"; // the rtl_tcp server
+    std::string deviceField = "driver=rtlsdr";   // SoapySDR device arguments
+    std::string frequencyField = "0";            // the centre the SDR is tuned to, Hz
+    std::string offsetField = "0";               // the beacon relative to the centre, Hz
+    std::string rateField = "1024000";           // samples per second
+    std::string gainField = "auto";              // dB or "auto"
+    std::string ppmField = "0";                  // frequency correction
+};
+
+SdrChoices SdrChoicesFrom(const SdrSettings& settings);
+
 // The state of the Setup window's controls; -1 is "nothing selected".
 struct SetupChoices {
     int portItem = -1;            // "1".."12" as 0..11
@@ -43,6 +58,7 @@ struct SetupChoices {
     // operator left the device shown as it was.
     std::optional<std::string> serialDevice;
     AudioChoices audio;
+    SdrChoices sdr;
 };
 
 // What Setup shows at the first run, before anything is stored: the items an untouched "Save"
@@ -59,11 +75,12 @@ SetupChoices FillSetupChoices(const StationState& station, const Clock& clock, c
 
 // "Save": checks the UTC offset first and, when it is not a number (or neither "Auto" nor
 // "Manual" is chosen), returns the message and writes nothing; with "Audio" chosen, the UDP port,
-// the sample rate and the centre frequency are checked the same way. Then the data directory is
-// made ready (MakeDataDirectory: what is missing is created); when it cannot be used, its one
-// message is returned and nothing is written. Otherwise writes every value in its order to
-// "Startup" (the audio values only with "Audio"; "Com Port No." 1 when no port is chosen),
-// applies them to the station (modem type at once) and returns nothing.
+// the sample rate, the centre frequency and the search range are checked the same way, and with
+// "SDR" its fields. Then the data directory is made ready (MakeDataDirectory: what is missing is
+// created); when it cannot be used, its one message is returned and nothing is written. Otherwise
+// writes every value in its order to "Startup" (the audio values only with "Audio", the SDR values
+// only with "SDR"; "Com Port No." 1 when no port is chosen), applies them to the station (modem
+// type at once) and returns nothing.
 std::optional<std::string> SaveSetupChoices(SetupChoices choices, KeyValueStore& store, StationState& station,
                                             const Clock& clock);
 

@@ -4,6 +4,7 @@
 
 #include "fec/fec_log.h"
 #include "inputs/audio_input.h"
+#include "inputs/iq_input.h"
 #include "inputs/input_table.h"
 #include "inputs/make_input.h"
 #include "inputs/kiss_input.h"
@@ -208,8 +209,15 @@ AudioInput* Station::Audio() {
 }
 
 AudioDemodulator* Station::Demodulator() {
-    AudioInput* audio = Audio();
-    return audio ? audio->Demodulator() : nullptr;
+    if (AudioInput* audio = Audio()) return audio->Demodulator();
+    IqReceiver* receiver = Receiver();
+    return receiver ? &receiver->Demodulator() : nullptr;
+}
+
+IqReceiver* Station::Receiver() {
+    if (!portInput_ || !portInput_->Running()) return nullptr;
+    auto* iq = qobject_cast<IqInput*>(portInput_.get());
+    return iq ? iq->Receiver() : nullptr;
 }
 
 bool Station::SamplesInput() const { return InputForModem(state_.settings.modemType).samples; }
@@ -221,7 +229,7 @@ bool Station::Open(std::string& error) {
         error = "no serial device is chosen: choose it in Setup";
         return false;
     }
-    auto input = MakeInput(row, {pipeline_, state_, SerialDevice(), AudioSetup()});
+    auto input = MakeInput(row, {pipeline_, state_, SerialDevice(), AudioSetup(), SdrSetup()});
     if (!input) {
         error = std::string(row.name) + " is not opened with \"Raw\"";
         return false;

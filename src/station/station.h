@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "audio/audio_settings.h"
+#include "iq/sdr_settings.h"
 #include "files/replay.h"
 #include "files/telemetry_logger.h"
 #include "inputs/block_input.h"
@@ -35,6 +36,7 @@ namespace orv {
 
 class AudioDemodulator;
 class AudioInput;
+class IqReceiver;
 class Forwarding;
 class KissInput;
 class NetworkControl;
@@ -107,6 +109,9 @@ public:
     // The audio source and centre frequency: given on the command line, else the settings.
     void SetAudioOverride(const AudioSettings& settings) { audioOverride_ = settings; }
     AudioSettings AudioSetup() const { return audioOverride_ ? *audioOverride_ : ReadAudioSettings(store_); }
+    // The SDR and its tuning: given on the command line, else the settings.
+    void SetSdrOverride(const SdrSettings& settings) { sdrOverride_ = settings; }
+    SdrSettings SdrSetup() const { return sdrOverride_ ? *sdrOverride_ : ReadSdrSettings(store_); }
 
     // The operator's text selection (see InputArbiter). An input that cannot be opened is reported
     // by PortOpenFailed and leaves "OFF" selected.
@@ -116,9 +121,12 @@ public:
     // The input "Raw" opens (the row of the modem type) while it runs, else null.
     const BlockInput* PortInput() const { return portInput_.get(); }
     bool PortOpen() const { return portInput_ && portInput_->Running(); }
-    // The audio input while it runs, and its demodulator (for the picture of the signal), else null.
+    // The audio input while it runs, and the demodulator of the audio or SDR input (for the
+    // picture of the signal), else null.
     AudioInput* Audio();
     AudioDemodulator* Demodulator();
+    // The SDR input's receiver while it runs (the searched band, the beacon's drift), else null.
+    IqReceiver* Receiver();
 
     // The DSP-93 load takes the modem for its transfer and gives it back.
     void BeginDspLoad();
@@ -251,6 +259,7 @@ private:
     std::vector<std::unique_ptr<KissInput>> closedKissInputs_;
     QString serialOverride_;
     std::optional<AudioSettings> audioOverride_;
+    std::optional<SdrSettings> sdrOverride_;
     bool simulated_ = false;
     std::unique_ptr<LiveTextSink> liveText_;
     std::unique_ptr<DispatchSink> dispatch_;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QShowEvent>
 #include <cmath>
+#include <optional>
 
 #include "audio/audio_demodulator.h"
 #include "ui/window_text.h"
@@ -14,6 +15,9 @@ constexpr int kWaterfallRows = 150;
 // Shown beyond the search range either side: the Manchester symbols put the signal's power in two
 // lobes about 300 Hz either side of a dip at the carrier, which must be in view wherever it is.
 constexpr double kSpanMarginHz = 500.0;
+// The band is shown this far beyond the search range either side, so a beacon at its edge is seen whole.
+constexpr double kBandMarginHz = 1000.0;
+constexpr double kRefreshSeconds = 0.2;
 
 // Dark blue through cyan and yellow to white: the usual waterfall colours.
 QRgb LevelColour(float level) {
@@ -23,10 +27,38 @@ QRgb LevelColour(float level) {
     return qRgb((v - 170) * 3, 255, 230 - (v - 170) * 2);
 }
 
+// A frequency's x in a painted waterfall: the bins' span laid over the area's width.
+struct FrequencyAxis {
+    int left;
+    int width;
+    double firstHz;
+    double spanHz;
+    int operator()(double hz) const { return left + static_cast<int>((hz - firstHz) / spanHz * width); }
+};
+
+// Paints a waterfall's rows, newest at the top, over `area` (black without rows) and gives its axis.
+std::optional<FrequencyAxis> PaintRows(QPainter& p, const QRect& area, const Waterfall& history) {
+    p.fillRect(area, Qt::black);
+    const auto& rows = history.Rows();
+    if (rows.empty()) return std::nullopt;
+    const int bins = static_cast<int>(rows.front().size());
+    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+    p.drawImage(area, image);
+    return FrequencyAxis{area.left(), area.width(), history.FirstHz(), history.StepHz() * bins};
+}
+
 }  // namespace
 
-AudioSignalWindow::AudioSignalWindow(std::function<AudioDemodulator*()> demodulator, QWidget* parent)
-    : QWidget(parent, Qt::Window), demodulator_(std::move(demodulator)), waterfall_(kWaterfallRows) {
+AudioSignalWindow::AudioSignalWindow(std::function<AudioDemodulator*()> demodulator,
+                                     std::function<IqReceiver*()> receiver, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      demodulator_(std::move(demodulator)),
+      waterfall_(kWaterfallRows),
+      receiver_(std::move(receiver)),
+      band_(kWaterfallRows) {
     setObjectName("AudioSignalWindow");
     setWindowTitle(WindowTitle(u"Audio signal                Orv"));
     resize(720, 360);
@@ -50,7 +82,25 @@ void AudioSignalWindow::ShowStatus(const QString& text) {
     update();
 }
 
+void AudioSignalWindow::RefreshBand(IqReceiver* receiver) {
+    // The band takes room of its own above the audio's picture.
+    if (receiver && !showBand_ && height() < 560) resize(width(), 560);
+    showBand_ = receiver != nullptr;
+    if (!receiver) return;
+    offsetHz_ = receiver->Options().offsetHz;
+    bandSearchHz_ = receiver->Options().searchHz;
+    band_.Add(receiver->BandSpectrum(bandSearchHz_ + kBandMarginHz));
+    beaconHz_ = receiver->BeaconHz();
+    track_.clear();
+    const auto& track = receiver->Track();
+    if (track.empty()) return;
+    const double since = track.back().seconds - kWaterfallRows * kRefreshSeconds;
+    for (const BeaconFix& fix : track)
+        if (fix.seconds >= since) track_.push_back(fix);
+}
+
 void AudioSignalWindow::Refresh() {
+    RefreshBand(receiver_ ? receiver_() : nullptr);
     AudioDemodulator* demod = demodulator_ ? demodulator_() : nullptr;
     if (!demod) {
         summary_ = QStringLiteral("no audio input");
@@ -71,6 +121,18 @@ void AudioSignalWindow::Refresh() {
                              .arg(demod->EsNoDb(), 0, 'f', 1)
                              .arg(demod->Symbols())
                        : QStringLiteral("searching %1 +- %2 Hz for the carrier").arg(centreHz_).arg(searchHz_);
+    if (showBand_) {
+        // The beacon in the band, its drift over the rows in view; the audio's carrier is the
+        // receiver's own business.
+        summary_ = beaconHz_ ? QStringLiteral("beacon at %1%2 Hz from the centre")
+                                   .arg(*beaconHz_ >= 0 ? "+" : "")
+                                   .arg(*beaconHz_, 0, 'f', 1)
+                             : QStringLiteral("searching %1 +- %2 Hz for the beacon").arg(offsetHz_).arg(bandSearchHz_);
+        if (track_.size() >= 2 && track_.back().seconds - track_.front().seconds >= 5.0)
+            summary_ += QStringLiteral(", drifting %1 Hz/s")
+                            .arg((track_.back().hz - track_.front().hz) / (track_.back().seconds - track_.front().seconds), 0, 'f', 2);
+        if (locked_) summary_ += QStringLiteral(", Es/N0 %1 dB, %2 symbols").arg(demod->EsNoDb(), 0, 'f', 1).arg(demod->Symbols());
+    }
     update();
 }
 
@@ -78,7 +140,12 @@ void AudioSignalWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(24, 24, 24));
     const int textHeight = fontMetrics().height();
-    const QRect body = rect().adjusted(8, 8, -8, -(2 * textHeight + 12));
+    QRect body = rect().adjusted(8, 8, -8, -(2 * textHeight + 12));
+    if (showBand_) {
+        const QRect band(body.left(), body.top(), body.width(), body.height() * 2 / 5);
+        PaintBand(p, band);
+        body.setTop(band.bottom() + 8);
+    }
     const int side = std::min(body.height(), body.width() / 3);
     const QRect waterfallArea(body.left(), body.top(), body.width() - side - 8, body.height());
     const QRect constellationArea(waterfallArea.right() + 8, body.top(), side, side);
@@ -91,19 +158,9 @@ void AudioSignalWindow::paintEvent(QPaintEvent*) {
 }
 
 void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
-    p.fillRect(area, Qt::black);
-    const auto& rows = waterfall_.Rows();
-    if (rows.empty()) return;
-    const int bins = static_cast<int>(rows.front().size());
-    QImage image(bins, kWaterfallRows, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
-        for (int x = 0; x < bins; ++x) image.setPixel(x, y, LevelColour(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
-    p.drawImage(area, image);
-    // Frequency to x: the bins' span laid over the area's width.
-    const double first = waterfall_.FirstHz();
-    const double span = waterfall_.StepHz() * bins;
-    auto x = [&](double hz) { return area.left() + static_cast<int>((hz - first) / span * area.width()); };
+    const auto axis = PaintRows(p, area, waterfall_);
+    if (!axis) return;
+    const FrequencyAxis& x = *axis;
     p.setPen(QPen(QColor(255, 255, 255, 90), 1, Qt::DashLine));
     p.drawLine(x(centreHz_ - searchHz_), area.top(), x(centreHz_ - searchHz_), area.bottom());
     p.drawLine(x(centreHz_ + searchHz_), area.top(), x(centreHz_ + searchHz_), area.bottom());
@@ -120,6 +177,35 @@ void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
         const int at = x(carrierHz_);
         p.drawLine(at, area.top(), at, area.top() + area.height() / 6);
         p.drawText(at + 4, area.top() + area.height() / 6, QString::number(carrierHz_, 'f', 1) + " Hz");
+    }
+}
+
+void AudioSignalWindow::PaintBand(QPainter& p, const QRect& area) const {
+    const auto axis = PaintRows(p, area, band_);
+    if (!axis) return;
+    const FrequencyAxis& x = *axis;
+    p.setPen(QPen(QColor(255, 255, 255, 90), 1, Qt::DashLine));
+    for (const double edge : {offsetHz_ - bandSearchHz_, offsetHz_ + bandSearchHz_}) p.drawLine(x(edge), area.top(), x(edge), area.bottom());
+    p.setPen(QPen(Qt::white, 1));
+    p.drawLine(x(offsetHz_), area.top(), x(offsetHz_), area.top() + 8);
+    // The label at the left, clear of a beacon marker anywhere in the band.
+    p.drawText(area.left() + 4, area.top() + fontMetrics().ascent(),
+               QStringLiteral("offset %1 Hz, searched +- %2 Hz").arg(offsetHz_).arg(bandSearchHz_));
+    // The drift: where the beacon was found, newest at the top, a row per refresh.
+    if (!track_.empty()) {
+        const double newest = track_.back().seconds;
+        const double rowHeight = static_cast<double>(area.height()) / kWaterfallRows;
+        QPolygon trace;
+        for (const BeaconFix& fix : track_)
+            trace << QPoint(x(fix.hz), area.top() + static_cast<int>((newest - fix.seconds) / kRefreshSeconds * rowHeight));
+        p.setPen(QPen(QColor(255, 60, 60, 170), 2));
+        p.drawPolyline(trace);
+    }
+    if (beaconHz_) {
+        p.setPen(QPen(QColor(255, 60, 60), 2));
+        const int at = x(*beaconHz_);
+        p.drawLine(at, area.top(), at, area.top() + 2 * fontMetrics().height());
+        p.drawText(at + 4, area.top() + 3 * fontMetrics().height(), QStringLiteral("beacon %1 Hz").arg(*beaconHz_, 0, 'f', 0));
     }
 }
 

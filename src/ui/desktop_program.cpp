@@ -33,7 +33,7 @@ DesktopProgram::DesktopProgram(Station& s, UserMessages& m)
       dspLoaderWindow(station, messages),
       networkWindow(station, station.store()),
       adcAnalysisWindow(station.store(), station.adc(), mainWindow.Scale(), messages),
-      audioSignalWindow([&s] { return s.Demodulator(); }),
+      audioSignalWindow([&s] { return s.Demodulator(); }, [&s] { return s.Receiver(); }),
       forwardingWindow(station) {
     Wire();
     // KISS, SiDS and MQTT run from the start, as they were left.
@@ -97,7 +97,7 @@ void DesktopProgram::Wire() {
     mainWindow.AttachMenuWindow(MenuWindow::Forwarding, &forwardingWindow);
     mainWindow.SetAdcRefresh([this] { adcAnalysisWindow.RefreshAdcStatistics(); });
 
-    // With modem type "Audio" the picture of the signal opens when the audio input starts: the
+    // With modem type "Audio" or "SDR" the picture of the signal opens when the input starts: the
     // operator tunes the receiver by it. The menu opens it again once closed.
     KeepFormPosition(&audioSignalWindow, station.store(), kAudioSignalForm, kSaveOnClose | kSaveAtQuit);
     mainWindow.AttachMenuWindow(MenuWindow::AudioSignal, &audioSignalWindow, [this] {
@@ -106,7 +106,7 @@ void DesktopProgram::Wire() {
         audioSignalWindow.activateWindow();
     });
     QObject::connect(&station, &Station::SelectionChanged, &audioSignalWindow, [this] {
-        if (station.Audio() && !audioSignalWindow.isVisible()) audioSignalWindow.show();
+        if ((station.Audio() || station.Receiver()) && !audioSignalWindow.isVisible()) audioSignalWindow.show();
     });
     QObject::connect(&station, &Station::InputStatus, &audioSignalWindow, &AudioSignalWindow::ShowStatus);
     QObject::connect(&station, &Station::InputEnded, &audioSignalWindow, &AudioSignalWindow::ShowStatus);

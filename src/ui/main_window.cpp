@@ -210,7 +210,7 @@ void MainWindow::BuildMenu() {
     connect(menu, &QMenu::aboutToShow, this, [this] {
         const InputRow& input = InputForModem(state().settings.modemType);
         MenuAction(MenuWindow::AdcDisplay)->setVisible(input.samples);
-        MenuAction(MenuWindow::AudioSignal)->setVisible(input.kind == InputKind::Audio);
+        MenuAction(MenuWindow::AudioSignal)->setVisible(input.kind == InputKind::Audio || input.kind == InputKind::Iq);
     });
     auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::HelpClick);
@@ -377,9 +377,12 @@ void MainWindow::SetByteCounterActive(bool active) {
 void MainWindow::OnPortOpenFailed(const QString& device, const QString& reason) {
     messages_.Beep();
     const InputRow& input = InputForModem(state().settings.modemType);
-    if (!input.serialDevice)
+    if (!input.serialDevice) {
+        // "audio", but "SDR" as it is written.
+        const QString name = QString::fromLatin1(input.name.data(), static_cast<qsizetype>(input.name.size()));
         return messages_.Inform(QStringLiteral("The %1 input could not be started:\n%2")
-                                    .arg(QString::fromLatin1(input.name.data(), static_cast<qsizetype>(input.name.size())).toLower(), reason));
+                                    .arg(name == name.toUpper() ? name : name.toLower(), reason));
+    }
     const std::string path = device.toStdString();
     messages_.Inform(QString::fromStdString(PortOpenFailureText(path, reason.toStdString(), DeniedDeviceGroup(path))));
 }

@@ -96,7 +96,11 @@ SetupWindow::SetupWindow(Station& station, UserMessages& messages, QWidget* pare
         modemItems << QString::fromLatin1(row->setupCaption.data(), static_cast<qsizetype>(row->setupCaption.size()));
     modemGroup_ = RadioGroup(this, left, QStringLiteral("Modem Type"), modemItems, 4);
     left->addWidget(MakeAudioBox());
-    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] { audioBox_->setEnabled(AudioItemChecked()); });
+    left->addWidget(MakeSdrBox());
+    connect(modemGroup_, &QButtonGroup::idToggled, this, [this] {
+        audioBox_->setEnabled(AudioItemChecked());
+        sdrBox_->setEnabled(SdrItemChecked());
+    });
 
     auto* groupBox5 = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(groupBox5);
@@ -192,6 +196,52 @@ QGroupBox* SetupWindow::MakeAudioBox() {
     return audioBox_;
 }
 
+// The SDR: an rtl_tcp server or a SoapySDR device, the centre it is tuned to, where the beacon
+// is relative to it, the sample rate, gain and frequency correction.
+QGroupBox* SetupWindow::MakeSdrBox() {
+    sdrBox_ = new QGroupBox(QStringLiteral("SDR"), this);
+    sdrBox_->setObjectName("SdrBox");
+    auto* grid = new QGridLayout(sdrBox_);
+    sdrSourceGroup_ = new QButtonGroup(sdrBox_);
+    auto field = [this](const char* name) {
+        auto* f = new QLineEdit(sdrBox_);
+        f->setObjectName(name);
+        return f;
+    };
+    sdrAddressField_ = field("SdrAddressField");
+    sdrAddressField_->setToolTip(QStringLiteral(" The rtl_tcp server, HOST:PORT "));
+    sdrDeviceField_ = field("SdrDeviceField");
+    sdrDeviceField_->setToolTip(QStringLiteral(" SoapySDR device arguments, e.g. driver=rtlsdr (orv-cli iq --list-devices) "));
+    const QString sources[] = {QStringLiteral("rtl_tcp"), QStringLiteral("SoapySDR")};
+    QLineEdit* sourceFields[] = {sdrAddressField_, sdrDeviceField_};
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new QRadioButton(sources[i], sdrBox_);
+        sdrSourceGroup_->addButton(b, i);
+        grid->addWidget(b, i, 0);
+        grid->addWidget(sourceFields[i], i, 1, 1, 3);
+    }
+    sdrFrequencyField_ = field("SdrFrequencyField");
+    sdrOffsetField_ = field("SdrOffsetField");
+    sdrRateField_ = field("SdrRateField");
+    sdrGainField_ = field("SdrGainField");
+    sdrPpmField_ = field("SdrPpmField");
+    const std::pair<QString, QLineEdit*> rows[] = {{QStringLiteral("Frequency (Hz)"), sdrFrequencyField_},
+                                                   {QStringLiteral("Offset (Hz)"), sdrOffsetField_},
+                                                   {QStringLiteral("Rate (/s)"), sdrRateField_},
+                                                   {QStringLiteral("Gain (dB)"), sdrGainField_},
+                                                   {QStringLiteral("PPM"), sdrPpmField_}};
+    // Two columns of label and field under the source.
+    for (int i = 0; i < 5; ++i) {
+        grid->addWidget(new QLabel(rows[i].first, sdrBox_), 2 + i / 2, 2 * (i % 2));
+        grid->addWidget(rows[i].second, 2 + i / 2, 2 * (i % 2) + 1);
+    }
+    sdrFrequencyField_->setToolTip(QStringLiteral(" The centre frequency the SDR is tuned to "));
+    sdrOffsetField_->setToolTip(QStringLiteral(" Where the beacon is relative to the centre; it is sought 5 kHz either side "));
+    sdrGainField_->setToolTip(QStringLiteral(" The gain in dB, or auto "));
+    sdrBox_->setEnabled(false);
+    return sdrBox_;
+}
+
 void SetupWindow::Select(QButtonGroup* group, int item) {
     // Unchecking every button of an exclusive group needs the exclusivity lifted for a moment.
     group->setExclusive(false);
@@ -218,6 +268,14 @@ SetupChoices SetupWindow::Choices() const {
     c.audio.centreField = audioCentreField_->text().toStdString();
     c.audio.rateField = audioRateField_->text().toStdString();
     c.audio.searchField = audioSearchField_->text().toStdString();
+    c.sdr.sourceItem = sdrSourceGroup_->checkedId();
+    c.sdr.addressField = sdrAddressField_->text().toStdString();
+    c.sdr.deviceField = sdrDeviceField_->text().toStdString();
+    c.sdr.frequencyField = sdrFrequencyField_->text().toStdString();
+    c.sdr.offsetField = sdrOffsetField_->text().toStdString();
+    c.sdr.rateField = sdrRateField_->text().toStdString();
+    c.sdr.gainField = sdrGainField_->text().toStdString();
+    c.sdr.ppmField = sdrPpmField_->text().toStdString();
     if (deviceField_ && DevicePath() != shownDevice_) c.serialDevice = DevicePath().toStdString();
     return c;
 }
@@ -242,6 +300,15 @@ void SetupWindow::SetChoices(const SetupChoices& c) {
     audioRateField_->setText(QString::fromStdString(c.audio.rateField));
     audioSearchField_->setText(QString::fromStdString(c.audio.searchField));
     audioBox_->setEnabled(AudioItemChecked());
+    Select(sdrSourceGroup_, c.sdr.sourceItem);
+    sdrAddressField_->setText(QString::fromStdString(c.sdr.addressField));
+    sdrDeviceField_->setText(QString::fromStdString(c.sdr.deviceField));
+    sdrFrequencyField_->setText(QString::fromStdString(c.sdr.frequencyField));
+    sdrOffsetField_->setText(QString::fromStdString(c.sdr.offsetField));
+    sdrRateField_->setText(QString::fromStdString(c.sdr.rateField));
+    sdrGainField_->setText(QString::fromStdString(c.sdr.gainField));
+    sdrPpmField_->setText(QString::fromStdString(c.sdr.ppmField));
+    sdrBox_->setEnabled(SdrItemChecked());
 }
 
 QString SetupWindow::DevicePath() const {
@@ -276,6 +343,7 @@ void SetupWindow::OpenFromMenu() {
     audioDeviceField_->addItems(SoundCardInput::DeviceNames());
     SetupChoices c = FillSetupChoices(station_.state(), clock_, Choices());
     c.audio = AudioChoicesFrom(ReadAudioSettings(store_));
+    c.sdr = SdrChoicesFrom(ReadSdrSettings(store_));
     SetChoices(c);
     FillDevices();
 }
@@ -294,6 +362,11 @@ void SetupWindow::ShowFirstRun() {
 bool SetupWindow::AudioItemChecked() const {
     const InputRow* row = InputForSetupItem(modemGroup_->checkedId());
     return row != nullptr && row->kind == InputKind::Audio;
+}
+
+bool SetupWindow::SdrItemChecked() const {
+    const InputRow* row = InputForSetupItem(modemGroup_->checkedId());
+    return row != nullptr && row->kind == InputKind::Iq;
 }
 
 void SetupWindow::AutoTimeClick() { offsetField_->setVisible(false); }

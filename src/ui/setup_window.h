@@ -53,6 +53,7 @@ public:
     QLineEdit* OffsetField() const { return offsetField_; }
     QGroupBox* AudioBox() const { return audioBox_; }
     QLineEdit* AudioRateField() const { return audioRateField_; }
+    QGroupBox* SdrBox() const { return sdrBox_; }
     QComboBox* DeviceField() const { return deviceField_; }  // off Windows only; else nullptr
     QPushButton* BrowseButton() const { return browseButton_; }
     QLineEdit* DirectoryField() const { return directoryField_; }
@@ -68,6 +69,9 @@ private:
     // The modem type chosen is the audio input, whose controls come with it.
     bool AudioItemChecked() const;
     QGroupBox* MakeAudioBox();
+    // The same for the SDR input.
+    bool SdrItemChecked() const;
+    QGroupBox* MakeSdrBox();
     void FillDevices();
 
     KeyValueStore& store_;
@@ -93,6 +97,16 @@ private:
     QLineEdit* audioCentreField_;
     QLineEdit* audioRateField_;
     QLineEdit* audioSearchField_;
+    // The SDR input, enabled with "SDR": rtl_tcp or SoapySDR, and the tuning.
+    QGroupBox* sdrBox_;
+    QButtonGroup* sdrSourceGroup_;
+    QLineEdit* sdrAddressField_;
+    QLineEdit* sdrDeviceField_;
+    QLineEdit* sdrFrequencyField_;
+    QLineEdit* sdrOffsetField_;
+    QLineEdit* sdrRateField_;
+    QLineEdit* sdrGainField_;
+    QLineEdit* sdrPpmField_;
     QListWidget* baudList_;      // Baud Rate
     QButtonGroup* logOnStartGroup_;  // Log On Start
     QButtonGroup* bootGroup_;  // TCP/IP Boot

@@ -392,6 +392,79 @@ private slots:
                  qPrintable(messages.texts.front()));
     }
 
+    void SetupSdrChoiceStoresItsValuesAndRawStartsTheSdrInput() {
+        FillStore(store, tmp.path());
+        Program p(store, clock, messages);
+        p.mainWindow.SetupClick();
+        QVERIFY(!p.setupWindow.SdrBox()->isEnabled());
+        QRadioButton* sdr = nullptr;
+        for (auto* b : p.setupWindow.findChildren<QRadioButton*>())
+            if (b->text() == "SDR") sdr = b;
+        QVERIFY(sdr);
+        sdr->click();
+        QVERIFY(p.setupWindow.SdrBox()->isEnabled());
+        QVERIFY(!p.setupWindow.AudioBox()->isEnabled());
+        SetupChoices c = p.setupWindow.Choices();
+        QCOMPARE(c.sdr.addressField, std::string("127.0.0.1:1234"));  // the defaults before anything is stored
+        QCOMPARE(c.sdr.gainField, std::string("auto"));
+        // A field that is not usable: said, and nothing written.
+        const struct {
+            const char* frequency;
+            const char* gain;
+            QString says;
+        } bad[] = {{"739.75 MHz", "auto", "'739.75 MHz' is not the frequency the SDR is tuned to, in Hz"},
+                   {"739750000", "high", "'high' is not auto or a gain in dB (0 to 100)"}};
+        for (const auto& b : bad) {
+            messages.texts.clear();
+            c.sdr.frequencyField = b.frequency;
+            c.sdr.gainField = b.gain;
+            p.setupWindow.SetChoices(c);
+            p.setupWindow.SaveButton()->click();
+            QCOMPARE(messages.texts, QStringList{b.says});
+            QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("514"));
+            QCOMPARE(store.Read(kStartupKey, "SDR Frequency"), std::string());
+        }
+        const std::string port = std::to_string(test::FreeTcpPort());
+        c.sdr.sourceItem = 0;
+        c.sdr.addressField = "127.0.0.1:" + port;
+        c.sdr.frequencyField = "739750000";
+        c.sdr.offsetField = "-100000";
+        c.sdr.rateField = "1024000";
+        c.sdr.gainField = "38.6";
+        c.sdr.ppmField = "-2";
+        p.setupWindow.SetChoices(c);
+        p.setupWindow.SaveButton()->click();
+        QVERIFY(!p.setupWindow.isVisible());
+        QCOMPARE(store.Read(kStartupKey, "Modem Type"), std::string("SDR"));
+        QCOMPARE(store.Read(kStartupKey, "SDR Source"), std::string("rtl_tcp"));
+        QCOMPARE(store.Read(kStartupKey, "SDR Address"), "127.0.0.1:" + port);
+        QCOMPARE(store.Read(kStartupKey, "SDR Frequency"), std::string("739750000"));
+        QCOMPARE(store.Read(kStartupKey, "SDR Offset"), std::string("-100000"));
+        QCOMPARE(store.Read(kStartupKey, "SDR Gain"), std::string("38.6"));
+        QCOMPARE(store.Read(kStartupKey, "SDR PPM"), std::string("-2"));
+        QCOMPARE(store.Read(kStartupKey, "Audio Centre"), std::string());  // the audio values are not the SDR's
+        QCOMPARE(p.station.state().settings.modemType, ModemType::Sdr);
+        // Opened again, Setup shows what was stored.
+        p.mainWindow.SetupClick();
+        QCOMPARE(p.setupWindow.Choices().sdr.offsetField, std::string("-100000"));
+        p.setupWindow.CancelButton()->click();
+        // "Raw" starts the SDR input (its link tries the server until it answers); "OFF" stops it.
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(p.station.PortOpen());
+        QVERIFY(p.station.Receiver());
+        QVERIFY(p.station.PortInput()->Description().startsWith(QString::fromStdString("rtl_tcp 127.0.0.1:" + port)));
+        QVERIFY(p.audioSignalWindow.isVisible());
+        p.mainWindow.TextButton(TextSelection::Off)->click();
+        QVERIFY(!p.station.PortOpen());
+        // Settings the receiver cannot use: said with the input's name as it is written.
+        store.Write(kStartupKey, "SDR Offset", "900000");
+        messages.texts.clear();
+        p.mainWindow.TextButton(TextSelection::Raw)->click();
+        QVERIFY(!p.station.PortOpen());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.front().startsWith("The SDR input could not be started:\noffset 900000 Hz"), qPrintable(messages.texts.front()));
+    }
+
     void TextSelectionOpensAndOffClosesThePort() {
         test::PtyPair pty;
         QVERIFY(pty.Ok());

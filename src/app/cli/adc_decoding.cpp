@@ -133,4 +133,53 @@ int AdcDecoding::FecBlocks() const { return parts_->sink.fecBlocks; }
 bool AdcDecoding::LogFailed() const { return parts_->sink.LogFailed(); }
 bool AdcDecoding::Failed() const { return parts_->sink.Failed(); }
 
+DemodulatedRun::DemodulatedRun(std::string command, std::string logPath, const std::optional<std::string>& fecLogDirectory,
+                               std::optional<std::string> samplesOut)
+    : command_(std::move(command)), logPath_(std::move(logPath)), samplesOut_(std::move(samplesOut)),
+      decoding_(command_, logPath_, fecLogDirectory) {
+    decoding_.Pipeline().Adc().Path().SetAcceptInverted(true);
+}
+
+bool DemodulatedRun::Ready() {
+    if (!AdcDecoding::LogOpens(command_, logPath_)) return false;
+    if (!samplesOut_) return true;
+    samplesFile_.open(*samplesOut_, std::ios::binary | std::ios::trunc);
+    if (samplesFile_) return true;
+    std::cerr << "orv-cli " << command_ << ": cannot write \"" << *samplesOut_ << "\"\n";
+    return false;
+}
+
+void DemodulatedRun::Deliver(std::vector<std::uint8_t>& bytes) {
+    decoding_.Feed(bytes);
+    if (samplesOut_ && !samplesFailed_) {
+        samplesFile_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!samplesFile_) {
+            std::cerr << "orv-cli " << command_ << ": cannot write \"" << *samplesOut_ << "\"\n";
+            samplesFailed_ = true;
+        }
+    }
+    bytes.clear();
+}
+
+void DemodulatedRun::Carrier(double hz, double esNoDb) {
+    carrierFound_ = true;
+    carrierHz_ = hz;
+    esNoDb_ = esNoDb;
+}
+
+int DemodulatedRun::Finish(double seconds, const std::string& what, const std::string& inputError,
+                           const std::function<std::string(double hz)>& carrierText, const std::string& noCarrier) {
+    if (samplesOut_) samplesFile_.close();
+    std::fflush(stdout);
+    if (!inputError.empty()) std::cerr << "orv-cli " << command_ << ": " << inputError << "\n";
+    std::fprintf(stderr, "orv-cli %s: %.1f s of %s, %d blocks (%d uncoded with CRCC OK, %d from FEC frames); ", command_.c_str(),
+                 seconds, what.c_str(), decoding_.Blocks(), decoding_.UncodedOk(), decoding_.FecBlocks());
+    if (carrierFound_)
+        std::fprintf(stderr, "%s, Es/N0 %.1f dB\n", carrierText(carrierHz_).c_str(), esNoDb_);
+    else
+        std::fprintf(stderr, "%s\n", noCarrier.c_str());
+    const bool samplesFailed = samplesFailed_ || (samplesOut_ && !samplesFile_);
+    return !inputError.empty() || decoding_.Failed() || samplesFailed ? 1 : 0;
+}
+
 }  // namespace orv::cli

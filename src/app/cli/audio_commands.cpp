@@ -30,19 +30,6 @@ std::optional<double> ParseHz(const std::string& text) {
     return ParseHertz(text, std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity());
 }
 
-// What the operator learns at the end: the carrier and level while the loop was locked last.
-struct CarrierReport {
-    bool found = false;
-    double hz = 0.0;
-    double esNoDb = 0.0;
-    void Update(const AudioDemodulator& demod) {
-        if (!demod.Locked()) return;
-        found = true;
-        hz = demod.CarrierHz();
-        esNoDb = demod.EsNoDb();
-    }
-};
-
 // The sound card inputs, one name a line, as --audio-device takes them.
 int ListDevices() {
     const QStringList names = SoundCardInput::DeviceNames();
@@ -121,55 +108,29 @@ int RunAudio(const CliArgs& a, int, char**) {
         std::cerr << "orv-cli audio: " << *problem << "\n";
         return 1;
     }
-    if (!AdcDecoding::LogOpens(cmd, *logPath)) return 1;
-    std::ofstream samplesFile;
-    if (samplesOut) {
-        samplesFile.open(*samplesOut, std::ios::binary | std::ios::trunc);
-        if (!samplesFile) {
-            std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
-            return 1;
-        }
-    }
-
-    AdcDecoding decoding(cmd, *logPath, fecLogDir);
-    decoding.Pipeline().Adc().Path().SetAcceptInverted(true);
+    DemodulatedRun run(cmd, *logPath, fecLogDir, samplesOut);
+    if (!run.Ready()) return 1;
     AudioDemodulator demod(options);
-    CarrierReport carrier;
-    bool samplesFailed = false;
     std::vector<float> audio(8192);
     std::vector<std::uint8_t> bytes;
-    auto deliver = [&] {
-        decoding.Feed(bytes);
-        if (samplesOut && !samplesFailed) {
-            samplesFile.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            if (!samplesFile) {
-                std::cerr << "orv-cli audio: cannot write \"" << *samplesOut << "\"\n";
-                samplesFailed = true;
-            }
-        }
-        bytes.clear();
-    };
     std::uint64_t read = 0;
     while (const std::size_t n = source->Read(audio)) {
         read += n;
         demod.Process(std::span<const float>(audio).first(n), bytes);
-        carrier.Update(demod);
-        deliver();
+        if (demod.Locked()) run.Carrier(demod.CarrierHz(), demod.EsNoDb());
+        run.Deliver(bytes);
     }
     demod.Flush(bytes);  // the look-ahead still held
-    deliver();
-    if (samplesOut) samplesFile.close();
-    std::fflush(stdout);
-
-    const bool inputFailed = !source->Error().empty();
-    if (inputFailed) std::cerr << "orv-cli audio: " << source->Error() << "\n";
-    std::fprintf(stderr, "orv-cli audio: %.1f s of audio, %d blocks (%d uncoded with CRCC OK, %d from FEC frames); ",
-                 static_cast<double>(read) / options.sampleRate, decoding.Blocks(), decoding.UncodedOk(), decoding.FecBlocks());
-    if (carrier.found)
-        std::fprintf(stderr, "carrier at %.1f Hz, Es/N0 %.1f dB\n", carrier.hz, carrier.esNoDb);
-    else
-        std::fprintf(stderr, "no carrier found within %.0f Hz of %.0f Hz\n", options.searchHz, options.centreHz);
-    return inputFailed || decoding.Failed() || samplesFailed || (samplesOut && !samplesFile) ? 1 : 0;
+    run.Deliver(bytes);
+    char noCarrier[96];
+    std::snprintf(noCarrier, sizeof noCarrier, "no carrier found within %.0f Hz of %.0f Hz", options.searchHz, options.centreHz);
+    return run.Finish(static_cast<double>(read) / options.sampleRate, "audio", source->Error(),
+                      [](double hz) {
+                          char text[48];
+                          std::snprintf(text, sizeof text, "carrier at %.1f Hz", hz);
+                          return std::string(text);
+                      },
+                      noCarrier);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ struct CliCommand {
 std::vector<CliCommand> ReceptionCommands();
 std::vector<CliCommand> FecCommands();
 std::vector<CliCommand> AudioCommands();
+std::vector<CliCommand> IqCommands();
 std::vector<CliCommand> DisplayCommands();
 std::vector<CliCommand> FileCommands();
 std::vector<CliCommand> NetCommands();

@@ -5,7 +5,7 @@ namespace orv::cli {
 
 std::vector<CliCommand> AllCommands() {
     std::vector<CliCommand> all;
-    for (auto group : {ReceptionCommands, FecCommands, AudioCommands, DisplayCommands, FileCommands, NetCommands, ToolCommands, SimCommands, DemoCommands}) {
+    for (auto group : {ReceptionCommands, FecCommands, AudioCommands, IqCommands, DisplayCommands, FileCommands, NetCommands, ToolCommands, SimCommands, DemoCommands}) {
         auto cmds = group();
         all.insert(all.end(), cmds.begin(), cmds.end());
     }

@@ -25,7 +25,8 @@
 namespace orv::cli {
 namespace {
 
-constexpr const char* kStationUsage = "[--config FILE] (--serial PATH | --connect HOST:PORT | --audio-...) [OPTIONS]";
+constexpr const char* kStationUsage =
+    "[--config FILE] (--serial PATH | --connect HOST:PORT | --audio-... | --rtl-tcp HOST:PORT | --sdr ARGS) [OPTIONS]";
 
 // Every option of the station; each can also be a key of the --config file.
 std::vector<CliOption> StationOptions() {
@@ -43,7 +44,15 @@ std::vector<CliOption> StationOptions() {
         {{"audio-device"}, "NAME", "receive from a sound card (orv-cli audio --list-devices)"},
         {{"rate"}, "HZ", "the sample rate of raw audio (default 48000)"},
         {{"center"}, "HZ", "the audio frequency the carrier is sought around (default 1500)"},
-        {{"search"}, "HZ", "how far either side of the centre the carrier is sought, 0..1500 (default 1000)"},
+        {{"rtl-tcp"}, "HOST:PORT", "receive IQ from an rtl_tcp server (tuned with --frequency, --sdr-rate, --gain, --ppm)"},
+        {{"sdr"}, "ARGS", "receive IQ from a SoapySDR device, e.g. driver=rtlsdr (orv-cli iq --list-devices)"},
+        {{"iq-file"}, "FILE", "receive from an IQ recording (SigMF, 2-channel WAV, or cu8 at --sdr-rate) at the pace of the air"},
+        {{"frequency"}, "HZ", "the centre frequency the SDR is tuned to (required for --rtl-tcp and --sdr)"},
+        {{"offset"}, "HZ", "where the beacon is relative to the centre (default 0)"},
+        {{"search"}, "HZ", "how far the carrier is sought: either side of --center for audio, 0..1500 (default 1000); of --offset for the SDR (default 5000)"},
+        {{"sdr-rate"}, "HZ", "the SDR's sample rate (default 1024000)"},
+        {{"gain"}, "DB|auto", "the SDR's gain (default auto)"},
+        {{"ppm"}, "N", "the SDR's frequency correction in ppm (default 0)"},
         {{"data-dir"}, "DIR", "log the blocks into DIR/telemetry, named as the Logging window names them"},
         {{"log"}, "WHICH", "all (default) or A: the blocks logged"},
         {{"crcc"}, "MODE", "ignore (default) or use: with use, blocks with a wrong CRCC are marked (514 modem)"},
@@ -103,14 +112,17 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
     const auto udp = a.Value("--udp");
     std::string audioError;
     if (!TakeStationAudioOptions(a, o.audio, audioError)) return Refuse(audioError);
+    if (!TakeStationSdrOptions(a, o.sdr, audioError)) return Refuse(audioError);
+    if (o.audio && o.sdr) return Refuse("give one input: an audio input or an SDR");
     std::string forwardingError;
     if (!ReadForwardingOptions(a, o.forwarding, forwardingError)) return Refuse(forwardingError);
     if (!a.Rest().empty()) return Refuse("unexpected argument \"" + a.Rest().front() + "\"");
 
     long long v = 0;
-    if (o.audio) {
+    if (o.audio || o.sdr) {
         if (connect || !o.serialPath.empty() || baud || modem || reconnect)
-            return Refuse("audio is the station's input: give no --serial, --connect, --baud, --modem or --reconnect");
+            return Refuse(std::string(o.audio ? "audio" : "the SDR") +
+                          " is the station's input: give no --serial, --connect, --baud, --modem or --reconnect");
     } else if (connect) {
         if (!o.serialPath.empty()) return Refuse("give either --serial or --connect, not both");
         if (baud || modem) return Refuse("--baud and --modem belong to --serial input");
@@ -121,7 +133,7 @@ bool ReadStationOptions(const CliArgs& a, HeadlessSetup& o) {
         }
     } else {
         if (o.serialPath.empty() && !o.forwarding.HasKissInput())
-            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE or an audio input");
+            return Refuse("give the input: --serial PATH, --connect HOST:PORT, --kiss-connect HOST:PORT or --kiss-in FILE, an audio input or an SDR");
         if (reconnect) return Refuse("--reconnect belongs to --connect input");
         if (baud) {
             if (!ReadWhole("--baud", *baud, 50, 4000000, v)) return false;

@@ -204,7 +204,8 @@ const char* ModemText(ModemType m) {
         case ModemType::Bytes512: return "512-byte blocks";
         case ModemType::Bytes514: return "514-byte blocks";
         case ModemType::Adc:
-        case ModemType::Audio: break;
+        case ModemType::Audio:
+        case ModemType::Sdr: break;
     }
     return "ADC samples (400 a second)";
 }
