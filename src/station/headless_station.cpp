@@ -221,19 +221,20 @@ bool HeadlessStation::StartAudioInput() {
 bool HeadlessStation::StartSdrInput() {
     const SelectionResult opened = station_.SelectText(TextSelection::Raw);
     if (opened.portFailed) {
-        report_("cannot open the SDR input: " + opened.error);
+        Say(StatusLevel::Error, "cannot open the SDR input: " + opened.error);
         return false;
     }
-    connect(&station_, &Station::InputStatus, this, &HeadlessStation::ReportOnce);
+    connect(&station_, &Station::InputStatus, this,
+            [this](const QString& text) { ReportOnce(text, StatusLevel::Status); });
     connect(&station_, &Station::InputLost, this, [this](const QString& reason) {
-        report_(reason.toStdString() + "; stopping");
+        Say(StatusLevel::Error, reason.toStdString() + "; stopping");
         emit Failed(reason);
     });
     connect(&station_, &Station::InputEnded, this, [this](const QString& reason) {
-        report_(reason.toStdString() + "; the station goes on until it is stopped");
+        Say(StatusLevel::Status, reason.toStdString() + "; the station goes on until it is stopped");
     });
     const SdrSettings& s = *setup_.sdr;
-    report_("receiving IQ from " + station_.PortInput()->Description().toStdString() + ", beacon sought within " +
+    Say(StatusLevel::Status, "receiving IQ from " + station_.PortInput()->Description().toStdString() + ", beacon sought within " +
             SdrNumberText(s.searchHz) + " Hz of " + SdrNumberText(s.offsetHz) + " Hz from the centre, modem SDR");
     return true;
 }

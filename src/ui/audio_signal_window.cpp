@@ -170,7 +170,7 @@ void AudioSignalWindow::PaintWaterfall(QPainter& p, const QRect& area) const {
     // Steady tones notched out of the signal: short yellow ticks on top.
     p.setPen(QPen(QColor(255, 220, 60), 2));
     for (double hz : notchedHz_)
-        if (hz >= first && hz <= first + span) p.drawLine(x(hz), area.top(), x(hz), area.top() + 6);
+        if (hz >= x.firstHz && hz <= x.firstHz + x.spanHz) p.drawLine(x(hz), area.top(), x(hz), area.top() + 6);
     if (locked_) {
         // The locked frequency: a red marker on top and along the newest rows.
         p.setPen(QPen(QColor(255, 60, 60), 2));
