@@ -121,7 +121,11 @@ public:
     std::uint64_t Begin() const { return begin_; }
     std::uint64_t End() const { return end_; }
     // Record i of the batch, or the record before the batch (i = Begin() - 1, when Begin() > 0).
-    const std::uint8_t* RecordData(std::uint64_t i) const { return base_ + (i - begin_) * kRecordBytes; }
+    // (Signed: the record before lies before base_.)
+    const std::uint8_t* RecordData(std::uint64_t i) const {
+        return base_ + (static_cast<std::ptrdiff_t>(i) - static_cast<std::ptrdiff_t>(begin_)) *
+                           static_cast<std::ptrdiff_t>(kRecordBytes);
+    }
     // As MappedLogFile::NextByte, for record i of the batch.
     std::uint8_t NextByte(std::uint64_t i, std::size_t address) const {
         if (address + 1 < kRecordBytes || lookahead_) return RecordData(i)[address + 1];

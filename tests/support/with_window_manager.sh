@@ -20,10 +20,19 @@ xvfb=$!
 for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
-openbox >"$work/openbox.log" 2>&1 &
-wm=$!
-# The window manager is up once it names itself on the root window.
-for _ in $(seq 1 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+# The server takes connections once a client can read its root window; on a loaded machine that
+# can come after it has written its number.
+for _ in $(seq 1 200); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+# The window manager is up once it names itself on the root window; one that ended at once (it
+# could not open the display) is started again.
+for _ in $(seq 1 200); do
+  if [ -z "$wm" ] || ! kill -0 "$wm" 2>/dev/null; then
+    openbox >>"$work/openbox.log" 2>&1 &
+    wm=$!
+  fi
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || { echo "openbox did not start:"; cat "$work/openbox.log"; exit 1; }
 # It names itself a moment before it manages new windows.
 sleep 1

@@ -21,7 +21,7 @@ QRect ShowFramed(MainWindow& window) {
         if (attempt > 0) window.hide();
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) continue;
-        QTest::qWaitFor([&] { return Framed(window); }, 10000);
+        (void)QTest::qWaitFor([&] { return Framed(window); }, 10000);
     }
     return window.frameGeometry();
 }
