@@ -1,11 +1,11 @@
 #include "audio/audio_settings.h"
 
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 #include "audio/audio_demodulator.h"
 #include "audio/audio_source.h"
+#include "text/number_text.h"
 
 namespace orv {
 
@@ -52,19 +52,14 @@ AudioSettings ReadAudioSettings(const KeyValueStore& store) {
 }
 
 void WriteAudioSettings(KeyValueStore& store, const AudioSettings& s) {
-    auto number = [](double v) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", v);
-        return std::string(text);
-    };
     auto write = [&](std::string_view name, const std::string& value) { store.Write(kStartupKey, name, value); };
     write("Audio Source", AudioSourceText(s.source == AudioSourceKind::Stdin ? AudioSourceKind::Udp : s.source));
     write("Audio Device", s.device);
     write("Audio UDP Port", std::to_string(s.udpPort));
-    write("Audio Rate", number(s.rate));
+    write("Audio Rate", PlainNumberText(s.rate));
     write("Audio File", s.file);
-    write("Audio Centre", number(s.centreHz));
-    write("Audio Search", number(s.searchHz));
+    write("Audio Centre", PlainNumberText(s.centreHz));
+    write("Audio Search", PlainNumberText(s.searchHz));
 }
 
 }  // namespace orv

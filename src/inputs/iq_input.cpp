@@ -11,13 +11,14 @@
 #include "iq/iq_source.h"
 #include "net/wire.h"
 #include "pipeline/reception_pipeline.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {
 
 constexpr int kPollMs = 50;
 
-QString Number(double value) { return QString::fromStdString(SdrNumberText(value)); }
+QString Number(double value) { return QString::fromStdString(PlainNumberText(value)); }
 
 // "+3301 Hz" from the centre.
 QString Signed(double hz) { return (hz >= 0 ? QStringLiteral("+") : QString()) + QString::number(hz, 'f', 0) + QStringLiteral(" Hz"); }

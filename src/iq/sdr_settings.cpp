@@ -1,9 +1,9 @@
 #include "iq/sdr_settings.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "audio/audio_settings.h"
+#include "text/number_text.h"
 
 namespace orv {
 
@@ -27,7 +27,7 @@ bool ParseSdrGain(const std::string& text, std::optional<double>& gainDb) {
     return true;
 }
 
-std::string SdrGainText(const std::optional<double>& gainDb) { return gainDb ? SdrNumberText(*gainDb) : "auto"; }
+std::string SdrGainText(const std::optional<double>& gainDb) { return gainDb ? PlainNumberText(*gainDb) : "auto"; }
 
 std::optional<int> ParsePpm(const std::string& text) {
     const auto ppm = ParseHertz(text, -1000.0, 1000.0);
@@ -35,11 +35,6 @@ std::optional<int> ParsePpm(const std::string& text) {
     return static_cast<int>(*ppm);
 }
 
-std::string SdrNumberText(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
 
 SdrSettings ReadSdrSettings(const KeyValueStore& store) {
     SdrSettings s;
@@ -62,9 +57,9 @@ void WriteSdrSettings(KeyValueStore& store, const SdrSettings& s) {
     write("SDR Source", SdrSourceText(s.source == SdrSourceKind::Soapy ? SdrSourceKind::Soapy : SdrSourceKind::RtlTcp));
     write("SDR Address", s.address);
     write("SDR Device", s.device);
-    write("SDR Frequency", SdrNumberText(s.frequencyHz));
-    write("SDR Offset", SdrNumberText(s.offsetHz));
-    write("SDR Rate", SdrNumberText(s.rate));
+    write("SDR Frequency", PlainNumberText(s.frequencyHz));
+    write("SDR Offset", PlainNumberText(s.offsetHz));
+    write("SDR Rate", PlainNumberText(s.rate));
     write("SDR Gain", SdrGainText(s.gainDb));
     write("SDR PPM", std::to_string(s.ppm));
 }

@@ -37,7 +37,4 @@ std::string SdrGainText(const std::optional<double>& gainDb);
 // A correction in ppm, a whole number -1000..1000; nothing for anything else.
 std::optional<int> ParsePpm(const std::string& text);
 
-// A frequency or rate as stored and shown: "739750000", "-12500.5".
-std::string SdrNumberText(double value);
-
 }  // namespace orv

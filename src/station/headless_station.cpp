@@ -8,6 +8,7 @@
 #include "inputs/kiss_input.h"
 #include "station/forwarding.h"
 #include "station/network_control.h"
+#include "text/number_text.h"
 
 namespace orv {
 namespace {
@@ -235,7 +236,7 @@ bool HeadlessStation::StartSdrInput() {
     });
     const SdrSettings& s = *setup_.sdr;
     Say(StatusLevel::Status, "receiving IQ from " + station_.PortInput()->Description().toStdString() + ", beacon sought within " +
-            SdrNumberText(s.searchHz) + " Hz of " + SdrNumberText(s.offsetHz) + " Hz from the centre, modem SDR");
+            PlainNumberText(s.searchHz) + " Hz of " + PlainNumberText(s.offsetHz) + " Hz from the centre, modem SDR");
     return true;
 }
 

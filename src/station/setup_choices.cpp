@@ -1,6 +1,5 @@
 #include "station/setup_choices.h"
 
-#include <cstdio>
 #include <iterator>
 
 #include "audio/audio_source.h"
@@ -62,11 +61,6 @@ int SetupItemOf(ModemType modem) {
 }
 constexpr AudioSourceKind kAudioSourceItems[] = {AudioSourceKind::Device, AudioSourceKind::Udp, AudioSourceKind::File};
 
-std::string HertzText(double hz) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", hz);
-    return text;
-}
 
 // The audio controls as settings, or the message for the first field that is not usable.
 std::optional<std::string> ReadAudioChoices(const AudioChoices& c, AudioSettings& s) {
@@ -103,9 +97,9 @@ AudioChoices AudioChoicesFrom(const AudioSettings& s) {
     c.deviceField = s.device;
     c.portField = std::to_string(s.udpPort);
     c.fileField = s.file;
-    c.centreField = HertzText(s.centreHz);
-    c.rateField = HertzText(s.rate);
-    c.searchField = HertzText(s.searchHz);
+    c.centreField = PlainNumberText(s.centreHz);
+    c.rateField = PlainNumberText(s.rate);
+    c.searchField = PlainNumberText(s.searchHz);
     return c;
 }
 
@@ -126,9 +120,9 @@ SdrChoices SdrChoicesFrom(const SdrSettings& s) {
         if (kSdrSourceItems[i] == s.source) c.sourceItem = i;
     c.addressField = s.address;
     c.deviceField = s.device;
-    c.frequencyField = SdrNumberText(s.frequencyHz);
-    c.offsetField = SdrNumberText(s.offsetHz);
-    c.rateField = SdrNumberText(s.rate);
+    c.frequencyField = PlainNumberText(s.frequencyHz);
+    c.offsetField = PlainNumberText(s.offsetHz);
+    c.rateField = PlainNumberText(s.rate);
     c.gainField = SdrGainText(s.gainDb);
     c.ppmField = std::to_string(s.ppm);
     return c;

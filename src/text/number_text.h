@@ -13,6 +13,10 @@ namespace orv {
 // written "NAN", "INF" and "-INF".
 std::string FixedText(long double value, int precision, int decimals);
 
+// `value` as typed into a field or a settings file: up to 10 significant digits, no trailing
+// zeros, no exponent below 1e10 ("1500", "1620.5", "739700000", "-16900").
+std::string PlainNumberText(double value);
+
 // `text` left-padded with spaces to `width` characters; a longer text is kept whole.
 std::string PadLeft(const std::string& text, std::size_t width);
 

@@ -18,6 +18,7 @@
 #include "iq/iq_receiver.h"
 #include "iq/iq_source.h"
 #include "iq/sdr_settings.h"
+#include "text/number_text.h"
 
 namespace orv::cli {
 namespace {
@@ -108,12 +109,12 @@ int RunIq(const CliArgs& a, int, char**) {
     receiver.Flush(bytes);  // the look-aheads still held
     run.Deliver(bytes);
     const std::optional<double> centre = source->CentreHz();
-    const std::string noCarrier = "no carrier found within " + SdrNumberText(options.searchHz) + " Hz of " +
+    const std::string noCarrier = "no carrier found within " + PlainNumberText(options.searchHz) + " Hz of " +
                                   SignedHz(options.offsetHz) + " from the centre";
     return run.Finish(static_cast<double>(read) / options.sampleRate, "IQ", source->Error(),
                       [&](double hz) {
                           std::string text = "carrier at " + SignedHz(hz) + " from the centre";
-                          if (centre) text += " (" + SdrNumberText(std::round(*centre + hz)) + " Hz)";
+                          if (centre) text += " (" + PlainNumberText(std::round(*centre + hz)) + " Hz)";
                           return text;
                       },
                       noCarrier);
